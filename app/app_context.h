@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/busy_cursor.h"
+#include "app/user_interface.h"
+
+#include <string>
+#include <string_view>
+
+namespace tamsiro {
+
+// What every operation of the installer shares while the dialog runs: the
+// front end, the busy pointer's count and the program folder (the folder
+// of the executable, where the data files, the base archive, the work
+// archive and the batch file live).
+class AppContext {
+public:
+    AppContext(UserInterface& ui, std::string programFolder);
+
+    UserInterface& Ui() { return ui_; }
+    const std::string& ProgramFolder() const { return programFolder_; }
+
+    // Full path of a file in the program folder; an existing file is found
+    // without regard to case.
+    std::string DataFilePath(std::string_view fileName) const;
+
+    void ShowMessage(const std::string& text) { ui_.ShowMessage(text); }
+    bool Ask(const std::string& text, DefaultButton defaultButton) { return ui_.Ask(text, defaultButton); }
+    void BeginBusy() { busy_.Begin(); }
+    void EndBusy() { busy_.End(); }
+    int BusyDepth() const { return busy_.Depth(); }
+
+private:
+    UserInterface& ui_;
+    BusyCursor busy_;
+    std::string programFolder_;
+};
+
+}  // namespace tamsiro

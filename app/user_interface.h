@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tamsiro {
+
+enum class DefaultButton { Yes, No };
+
+// Matches the values a Windows dialog ends with (IDOK, IDCANCEL).
+enum class DialogResult { Ok = 1, Cancel = 2 };
+
+// Everything the core asks of a front end. A front end presents; it never
+// decides. All calls are made on the user-interface thread and are modal
+// where a person has to answer.
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    // Modal box with an OK button, the warning icon and the application name
+    // as caption. Returns when the box is dismissed, however it is dismissed.
+    virtual void ShowMessage(const std::string& text) = 0;
+
+    // Modal box with exactly Yes and No; true only when the user chose Yes.
+    virtual bool Ask(const std::string& text, DefaultButton defaultButton) = 0;
+
+    // Busy (hourglass) pointer on or off. The nesting count lives in the
+    // core (see BusyCursor), so a front end only switches the pointer.
+    virtual void ShowBusyCursor(bool busy) = 0;
+
+    // Open-file chooser for the stick's marker file "memstick.ind".
+    // The chosen file's full host path, or nothing when the user cancelled.
+    virtual std::optional<std::string> PromptForMarker() = 0;
+
+    // The selection dialog's controls, addressed by their identifiers.
+    virtual std::string ControlText(int controlId) = 0;
+    virtual void DisableControl(int controlId) = 0;
+    virtual bool IsChecked(int controlId) = 0;
+
+    // Ends the modal selection dialog. During the start sequence the dialog
+    // then closes without ever being offered to the user.
+    virtual void EndDialog(DialogResult result) = 0;
+};
+
+}  // namespace tamsiro

@@ -1,0 +1,46 @@
+#include "archive/archive_writer.h"
+
+#include "app/binary_file.h"
+#include "archive/oda_format.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tamsiro {
+
+bool WriteArchive(const std::string& path, const std::vector<ArchiveItem>& items) {
+    OdaHeader header;
+    std::copy(kOdaMagic.begin(), kOdaMagic.end(), header.bytes.begin());
+    for (std::size_t i = 4; i < kOdaHeaderSize; ++i) header.bytes[i] = static_cast<unsigned char>(0xA0 + i);
+    header.SetCount(static_cast<std::int32_t>(items.size()));
+
+    std::vector<OdaEntry> table(items.size());
+    std::uint32_t offset = static_cast<std::uint32_t>(kOdaHeaderSize + kOdaEntrySize * items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        OdaEntry& entry = table[i];
+        std::copy_n(items[i].tag.begin(), std::min<std::size_t>(items[i].tag.size(), 4), entry.bytes.begin());
+        std::copy_n(items[i].name.begin(), std::min(items[i].name.size(), kOdaNameSize - 1), entry.bytes.begin() + 4);
+        entry.SetOffset(static_cast<std::int32_t>(offset));
+        entry.SetSize(static_cast<std::uint32_t>(items[i].data.size()));
+        StoreLe32(entry.bytes.data() + 140, static_cast<std::uint32_t>(0xC0DE0000u + i));
+        offset += static_cast<std::uint32_t>(items[i].data.size());
+    }
+
+    BinaryFile file;
+    if (!file.Open(path, BinaryFile::Mode::Write)) return false;
+    bool ok = file.WriteExactly(header.bytes.data(), kOdaHeaderSize);
+    for (const OdaEntry& entry : table) ok = ok && file.WriteExactly(entry.bytes.data(), kOdaEntrySize);
+    for (const ArchiveItem& item : items) ok = ok && file.WriteExactly(item.data.data(), item.data.size());
+    return file.Close() && ok;
+}
+
+std::vector<unsigned char> SyntheticTone(std::size_t size, unsigned seed) {
+    std::vector<unsigned char> samples(size);
+    const double step = 0.05 + 0.01 * (seed % 17);
+    for (std::size_t i = 0; i < size; ++i) {
+        samples[i] = static_cast<unsigned char>(128 + 100 * std::sin(step * static_cast<double>(i)));
+    }
+    return samples;
+}
+
+}  // namespace tamsiro

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+namespace tamsiro {
+
+// The audio archive container shared by the stick's DYNAUDIO.ODA, the base
+// archive, the Main sound sets and the work archive. All integers are
+// 32-bit little-endian on disk.
+//
+//   0        4        magic "ODAR"
+//   4        4        opaque, carried through a merge
+//   8        4        entry count, signed
+//   12       52       opaque, carried through a merge
+//   64       144 * N  entry table
+//   ...               entry data, wherever the entries point
+
+inline constexpr std::size_t kOdaHeaderSize = 64;
+inline constexpr std::size_t kOdaEntrySize = 144;
+inline constexpr std::size_t kOdaNameSize = 128;
+inline constexpr std::size_t kOdaCountOffset = 8;
+inline constexpr std::array<char, 4> kOdaMagic = {'O', 'D', 'A', 'R'};
+
+inline std::uint32_t LoadLe32(const unsigned char* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+inline void StoreLe32(unsigned char* bytes, std::uint32_t value) {
+    bytes[0] = static_cast<unsigned char>(value);
+    bytes[1] = static_cast<unsigned char>(value >> 8);
+    bytes[2] = static_cast<unsigned char>(value >> 16);
+    bytes[3] = static_cast<unsigned char>(value >> 24);
+}
+
+// The 64 header bytes exactly as on disk.
+struct OdaHeader {
+    std::array<unsigned char, kOdaHeaderSize> bytes{};
+
+    bool HasMagic() const { return std::memcmp(bytes.data(), kOdaMagic.data(), 4) == 0; }
+    std::int32_t Count() const { return static_cast<std::int32_t>(LoadLe32(bytes.data() + kOdaCountOffset)); }
+    void SetCount(std::int32_t count) { StoreLe32(bytes.data() + kOdaCountOffset, static_cast<std::uint32_t>(count)); }
+};
+
+// One 144-byte table entry exactly as on disk; accessors decode the fields.
+//   0    4    type tag, 4 raw bytes
+//   4    128  name, zero-terminated within the field
+//   132  4    data offset from the start of the file, signed
+//   136  4    data size, unsigned
+//   140  4    opaque, carried through a merge
+struct OdaEntry {
+    std::array<unsigned char, kOdaEntrySize> bytes{};
+
+    const unsigned char* Tag() const { return bytes.data(); }
+    const char* NameField() const { return reinterpret_cast<const char*>(bytes.data() + 4); }
+    // The name up to its terminator, or the whole field when it has none.
+    std::string_view Name() const {
+        const void* end = std::memchr(NameField(), 0, kOdaNameSize);
+        return {NameField(), end ? static_cast<std::size_t>(static_cast<const char*>(end) - NameField()) : kOdaNameSize};
+    }
+    std::int32_t Offset() const { return static_cast<std::int32_t>(LoadLe32(bytes.data() + 132)); }
+    std::uint32_t Size() const { return LoadLe32(bytes.data() + 136); }
+    void SetOffset(std::int32_t offset) { StoreLe32(bytes.data() + 132, static_cast<std::uint32_t>(offset)); }
+    void SetSize(std::uint32_t size) { StoreLe32(bytes.data() + 136, size); }
+};
+
+static_assert(sizeof(OdaHeader) == kOdaHeaderSize);
+static_assert(sizeof(OdaEntry) == kOdaEntrySize);
+
+}  // namespace tamsiro

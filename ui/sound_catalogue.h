@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace tamsiro {
+
+class AppContext;
+
+// The eighteen choices of the selection dialog: three categories of six
+// rows. Row k of a category has control identifier firstId + k. The labels
+// are what the dialog shows; the data-file names are derived from the
+// label read back from the control (up to its first blank).
+inline constexpr int kRowsPerCategory = 6;
+
+inline constexpr int kMainFirstId = 1011;
+inline constexpr int kVoiceFirstId = 1021;
+inline constexpr int kGamesFirstId = 1031;
+// Talkative Voice row 6 offers to delete the stock male voice.
+inline constexpr int kMiniVoiceId = 1026;
+
+inline constexpr std::array<const char*, kRowsPerCategory> kRowLabels = {
+    "Tilda", "JumpyNoor", "SqueakyIda", "Barnaby", "Zorbit", "MiniTilda (fits in 32MB)",
+};
+
+struct SoundCategory {
+    const char* caption;
+    int firstId;
+    const char* prefix;        // data-file prefix
+    const char* secondPrefix;  // Games need a second file; nullptr otherwise
+    int LastId() const { return firstId + kRowsPerCategory - 1; }
+};
+
+inline constexpr SoundCategory kMainCategory{"Main", kMainFirstId, "M3", nullptr};
+inline constexpr SoundCategory kVoiceCategory{"Talkative Voice", kVoiceFirstId, "V3", nullptr};
+inline constexpr SoundCategory kGamesCategory{"Games (Demo, Simon)", kGamesFirstId, "G3A", "G3B"};
+
+// Top to bottom, as the dialog shows them.
+inline constexpr std::array<SoundCategory, 3> kCategoriesInDialogOrder = {kMainCategory, kVoiceCategory, kGamesCategory};
+
+// Full path of DATA_{prefix}_{label}.ODA in the program folder, the label
+// being the control's current text (at most 63 characters) cut at its
+// first blank.
+std::string DataFileFor(AppContext& context, int controlId, std::string_view prefix);
+
+// Identifier of the first checked button from firstId to lastId, or 0.
+int SelectionOf(AppContext& context, int firstId, int lastId);
+
+// Disables every choice whose data files are missing; returns how many
+// choices are available (0 to 18).
+int ScanAvailability(AppContext& context);
+
+}  // namespace tamsiro
