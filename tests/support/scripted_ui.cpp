@@ -1,0 +1,62 @@
+#include "tests/support/scripted_ui.h"
+
+#include "ui/sound_catalogue.h"
+
+namespace tamsiro::testing {
+
+ScriptedUi::ScriptedUi() {
+    for (const SoundCategory& category : kCategoriesInDialogOrder) {
+        for (int row = 0; row < kRowsPerCategory; ++row) controlTexts[category.firstId + row] = kRowLabels[row];
+    }
+}
+
+std::vector<std::string> ScriptedUi::Messages() const {
+    std::vector<std::string> out;
+    for (const std::string& line : transcript) {
+        if (line != "prompt") out.push_back(line);
+    }
+    return out;
+}
+
+void ScriptedUi::ShowMessage(const std::string& text) {
+    transcript.push_back("message: " + text);
+    busyAtMessage.push_back(busyShown);
+}
+
+bool ScriptedUi::Ask(const std::string& text, DefaultButton defaultButton) {
+    transcript.push_back(std::string(defaultButton == DefaultButton::Yes ? "ask(yes): " : "ask(no): ") + text);
+    busyAtMessage.push_back(busyShown);
+    if (answers.empty()) return false;
+    const bool yes = answers.front();
+    answers.pop_front();
+    return yes;
+}
+
+void ScriptedUi::ShowBusyCursor(bool busy) {
+    if (busy != busyShown) ++busyTransitions;
+    busyShown = busy;
+}
+
+std::optional<std::string> ScriptedUi::PromptForMarker() {
+    transcript.push_back("prompt");
+    if (markers.empty()) return std::nullopt;
+    auto answer = markers.front();
+    markers.pop_front();
+    return answer;
+}
+
+std::string ScriptedUi::ControlText(int controlId) {
+    const auto found = controlTexts.find(controlId);
+    return found == controlTexts.end() ? std::string() : found->second;
+}
+
+void ScriptedUi::DisableControl(int controlId) {
+    disabled.insert(controlId);
+    checked.erase(controlId);
+}
+
+bool ScriptedUi::IsChecked(int controlId) { return checked.count(controlId) != 0 && disabled.count(controlId) == 0; }
+
+void ScriptedUi::EndDialog(DialogResult result) { endedWith = result; }
+
+}  // namespace tamsiro::testing
