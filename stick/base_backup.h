@@ -1,0 +1,13 @@
+#pragma once
+
+namespace tamsiro {
+
+class AppContext;
+
+// The base archive DATA_BASEMIND3.ODA in the program folder is the pristine
+// copy every Main install is rebuilt from. Copies it from the stick's
+// DYNAUDIO.ODA the first time; afterwards only confirms it is there.
+// True when the base archive exists at return.
+bool EnsureBaseArchive(AppContext& context);
+
+}  // namespace tamsiro
