@@ -1,0 +1,131 @@
+#include "app/busy_cursor.h"
+#include "app/file_system.h"
+#include "app/program_folder.h"
+#include "app/stick_path.h"
+#include "tests/support/workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace tamsiro::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(FileExists, OnlyReadableFilesCount) {
+    TempFolder folder;
+    samples::WriteText(folder / "file", "x");
+    fs::create_directory(folder / "dir");
+    EXPECT_TRUE(FileExists(folder / "file"));
+    EXPECT_FALSE(FileExists(folder / "dir"));
+    EXPECT_FALSE(FileExists(folder / "missing"));
+    EXPECT_TRUE(FileExists(folder / "file"));  // probing left nothing open or changed
+}
+
+TEST(CopyWholeFile, FailIfExistsKeepsTheExistingTarget) {
+    TempFolder folder;
+    samples::WriteText(folder / "from", "new");
+    samples::WriteText(folder / "to", "old");
+    EXPECT_FALSE(CopyWholeFile(folder / "from", folder / "to", CopyMode::FailIfExists));
+    EXPECT_EQ(ReadFile(folder / "to"), "old");
+    EXPECT_TRUE(CopyWholeFile(folder / "from", folder / "to", CopyMode::Overwrite));
+    EXPECT_EQ(ReadFile(folder / "to"), "new");
+    EXPECT_TRUE(CopyWholeFile(folder / "from", folder / "fresh", CopyMode::FailIfExists));
+    EXPECT_EQ(ReadFile(folder / "fresh"), "new");
+}
+
+TEST(CopyWholeFile, CopiesLargeAndEmptyFilesExactly) {
+    TempFolder folder;
+    std::vector<unsigned char> big(3 * 1024 * 1024 + 17);
+    for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<unsigned char>(i * 31 + 7);
+    samples::WriteBytes(folder / "big", big);
+    samples::WriteBytes(folder / "empty", {});
+    ASSERT_TRUE(CopyWholeFile(folder / "big", folder / "big.copy", CopyMode::FailIfExists));
+    ASSERT_TRUE(CopyWholeFile(folder / "empty", folder / "empty.copy", CopyMode::FailIfExists));
+    EXPECT_EQ(samples::ReadBytes(folder / "big.copy"), big);
+    EXPECT_TRUE(FileExists(folder / "empty.copy"));
+    EXPECT_TRUE(samples::ReadBytes(folder / "empty.copy").empty());
+}
+
+TEST(CopyWholeFile, FailuresLeaveNoPartialTarget) {
+    TempFolder folder;
+    samples::WriteText(folder / "from", std::string(100000, 'a'));
+    fs::create_directory(folder / "dir");
+    EXPECT_FALSE(CopyWholeFile(folder / "from", folder / "dir", CopyMode::Overwrite));
+    EXPECT_TRUE(fs::is_directory(folder / "dir"));
+    EXPECT_FALSE(CopyWholeFile(folder / "missing", folder / "to", CopyMode::Overwrite));
+    EXPECT_FALSE(Exists(folder / "to"));
+    EXPECT_FALSE(CopyWholeFile(folder / "from", folder / "no-such-dir/to", CopyMode::Overwrite));
+
+    fs::create_symlink("/dev/full", folder / "full");
+    EXPECT_FALSE(CopyWholeFile(folder / "from", folder / "full", CopyMode::Overwrite));
+    EXPECT_FALSE(Exists(folder / "full"));
+}
+
+TEST(RenameFile, RefusesAnExistingTarget) {
+    TempFolder folder;
+    samples::WriteText(folder / "a", "a");
+    samples::WriteText(folder / "b", "b");
+    EXPECT_FALSE(RenameFile(folder / "a", folder / "b"));
+    EXPECT_EQ(ReadFile(folder / "b"), "b");
+    fs::create_directory(folder / "d");
+    EXPECT_FALSE(RenameFile(folder / "a", folder / "d"));
+    EXPECT_TRUE(RenameFile(folder / "a", folder / "c"));
+    EXPECT_EQ(ReadFile(folder / "c"), "a");
+    EXPECT_FALSE(Exists(folder / "a"));
+    EXPECT_FALSE(RenameFile(folder / "a", folder / "e"));
+}
+
+TEST(DeleteFileAt, NeverRemovesADirectory) {
+    TempFolder folder;
+    fs::create_directory(folder / "empty-dir");
+    samples::WriteText(folder / "file", "x");
+    EXPECT_FALSE(DeleteFileAt(folder / "empty-dir"));
+    EXPECT_TRUE(fs::is_directory(folder / "empty-dir"));
+    EXPECT_TRUE(DeleteFileAt(folder / "file"));
+    EXPECT_FALSE(DeleteFileAt(folder / "file"));
+}
+
+TEST(StickPath, FindsEveryComponentWithoutRegardToCase) {
+    Workspace workspace({.upperCaseNames = true});
+    fs::rename(workspace.Stick("OPEN-R/MW/DATA"), workspace.Stick("OPEN-R/MW/data"));
+    workspace.EnterStick();
+    EXPECT_EQ(ResolveStickPath("OPEN-R\\MW\\DATA\\E\\ad003000.oda"), workspace.Stick("OPEN-R/MW/data/E/AD003000.ODA"));
+    EXPECT_EQ(ResolveStickPath("memstick.ind"), workspace.Stick("MEMSTICK.IND"));
+    // New files keep their literal names, in the folder that exists.
+    EXPECT_EQ(ResolveStickPath("OPEN-R\\MW\\DATA\\P\\MCUSLIST.TMP"), workspace.Stick("OPEN-R/MW/data/P/MCUSLIST.TMP"));
+    EXPECT_EQ(ResolveStickPath("OPEN-R\\NEW\\X.BAK"), workspace.Stick("OPEN-R/NEW/X.BAK"));
+}
+
+TEST(ProgramFolder, DataFilesLiveBesideTheExecutable) {
+    EXPECT_EQ(ProgramFolderOf("/opt/tamsiro/tamsiro"), "/opt/tamsiro");
+    EXPECT_EQ(ProgramFolderOf("/tamsiro"), "");
+    ScriptedUi ui;
+    EXPECT_EQ(AppContext(ui, "").DataFilePath("DATA_BASEMIND3.ODA"), "/DATA_BASEMIND3.ODA");
+    EXPECT_FALSE(RunningExecutablePath().empty());
+
+    Workspace workspace;
+    samples::WriteText(workspace.Program("data_m3_tilda.oda"), "x");
+    EXPECT_EQ(workspace.context.DataFilePath("DATA_M3_Tilda.ODA"), workspace.Program("data_m3_tilda.oda"));
+    EXPECT_EQ(workspace.context.DataFilePath("TMP.ODA"), workspace.Program("TMP.ODA"));
+}
+
+TEST(BusyCursor, ExtraEndsOnlyRestoreTheNormalPointer) {
+    ScriptedUi ui;
+    BusyCursor busy(ui);
+    busy.Begin();
+    busy.Begin();
+    busy.End();
+    EXPECT_TRUE(ui.busyShown);
+    busy.End();
+    EXPECT_FALSE(ui.busyShown);
+    busy.End();
+    EXPECT_FALSE(ui.busyShown);
+    EXPECT_EQ(busy.Depth(), 0);
+    busy.Begin();
+    EXPECT_TRUE(ui.busyShown);
+}
+
+}  // namespace
+}  // namespace tamsiro::testing

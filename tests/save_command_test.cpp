@@ -1,0 +1,201 @@
+#include "install/save_command.h"
+#include "tests/support/workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace tamsiro::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Messages = std::vector<std::string>;
+
+const std::string kMaleVoiceQuestion =
+    "ask(yes): Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)";
+const std::string kFewerParts = "ask(no): You didn't select all three parts\nShould I install fewer parts?";
+
+// A stick that has passed the start checks, with a base archive and every
+// sound set in the program folder.
+class SaveCommand : public ::testing::Test {
+protected:
+    SaveCommand() {
+        workspace.AddSoundSets({.main = {0, 1, 2, 3, 4, 5}, .voice = {0, 1, 2, 3, 4, 5}, .games = {0, 1, 2, 3, 4, 5}});
+        workspace.CopyBaseFromStick();
+        workspace.EnterStick();
+        stickArchive = ReadFile(P("DYNAUDIO.ODA"));
+        voiceList = ReadFile(P("MCUSLIST.CFG"));
+        modeFlags = ReadFile(P("MCUS.CFG"));
+        maleVoice = ReadFile(E("ad003000.oda"));
+    }
+
+    std::string P(const std::string& name) const { return workspace.Stick("OPEN-R/MW/DATA/P/" + name); }
+    std::string E(const std::string& name) const { return workspace.Stick("OPEN-R/MW/DATA/E/" + name); }
+    std::string Data(const std::string& name) const { return ReadFile(workspace.Program(name)); }
+
+    void ExpectConfigurationUntouched() const {
+        EXPECT_EQ(ReadFile(P("MCUSLIST.CFG")), voiceList);
+        EXPECT_EQ(ReadFile(P("MCUS.CFG")), modeFlags);
+        EXPECT_FALSE(Exists(P("MCUSLIST.BAK")));
+        EXPECT_FALSE(Exists(P("MCUS.BAK")));
+    }
+    void ExpectDialogStaysOpen() const {
+        EXPECT_FALSE(workspace.ui.endedWith.has_value());
+        EXPECT_FALSE(workspace.ui.busyShown);
+    }
+
+    Workspace workspace;
+    std::string stickArchive, voiceList, modeFlags, maleVoice;
+};
+
+TEST_F(SaveCommand, InstallsAllThreeGroupsWithoutAskingFirst) {
+    workspace.ui.Check(1011);
+    workspace.ui.Check(1032);
+    workspace.ui.Check(1026);
+    workspace.ui.answers = {true};
+    OnSave(workspace.context);
+
+    EXPECT_EQ(workspace.ui.Messages(), (Messages{kMaleVoiceQuestion, "message: New audio saved"}));
+    EXPECT_EQ(workspace.ui.endedWith, DialogResult::Ok);
+    EXPECT_FALSE(workspace.ui.busyShown);
+
+    EXPECT_NE(ReadFile(P("DYNAUDIO.ODA")), stickArchive);
+    EXPECT_FALSE(Exists(workspace.Program("TMP.ODA")));
+    EXPECT_EQ(ReadFile(P("AD013001.ODA")), Data("DATA_G3A_JumpyNoor.ODA"));
+    EXPECT_EQ(ReadFile(P("AD013008.ODA")), Data("DATA_G3B_JumpyNoor.ODA"));
+    EXPECT_EQ(ReadFile(P("CUSVOICE.ODA")), Data("DATA_V3_MiniTilda.ODA"));
+    EXPECT_FALSE(Exists(E("ad003000.oda")));
+    EXPECT_EQ(ReadFile(P("MCUSLIST.CFG")),
+              Crlf("# voice list\n[GENERAL]\n1\n[VOICE]\n1\n1 1 /MS/OPEN-R/MW/DATA/P/CUSVOICE.ODA\n"
+                   "#1 1 /MS/OPEN-R/MW/DATA/E/AD003000.ODA\n# -- AD003000.ODA file deleted to free up space\n[SOUND]\n2\n"));
+    EXPECT_EQ(ReadFile(P("MCUS.CFG")), Crlf("# modes\n0 BASIC\n1 VOICE\n0 USER\n1 DANCE\n"));
+    EXPECT_EQ(ReadFile(P("MCUSLIST.BAK")), voiceList);
+    EXPECT_EQ(ReadFile(P("MCUS.BAK")), modeFlags);
+}
+
+TEST_F(SaveCommand, NothingSelectedAsksForASelection) {
+    OnSave(workspace.context);
+    EXPECT_EQ(workspace.ui.Messages(), Messages{"message: Please select something"});
+    ExpectDialogStaysOpen();
+    EXPECT_EQ(ReadFile(P("DYNAUDIO.ODA")), stickArchive);
+}
+
+TEST_F(SaveCommand, APartialSelectionNeedsAYes) {
+    workspace.ui.Check(1011);
+    workspace.ui.answers = {false};
+    OnSave(workspace.context);
+    EXPECT_EQ(workspace.ui.Messages(), Messages{kFewerParts});
+    ExpectDialogStaysOpen();
+    EXPECT_EQ(ReadFile(P("DYNAUDIO.ODA")), stickArchive);
+
+    // Main alone never touches the configuration files.
+    workspace.ui.transcript.clear();
+    workspace.ui.answers = {true};
+    OnSave(workspace.context);
+    EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: New audio saved"}));
+    EXPECT_NE(ReadFile(P("DYNAUDIO.ODA")), stickArchive);
+    ExpectConfigurationUntouched();
+    EXPECT_FALSE(Exists(P("AD013001.ODA")));
+}
+
+TEST_F(SaveCommand, OnlyTheSixthVoiceRowOffersToDeleteTheMaleVoice) {
+    workspace.ui.Check(1024);
+    workspace.ui.answers = {true};
+    OnSave(workspace.context);
+    EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: New audio saved"}));
+    EXPECT_EQ(ReadFile(P("CUSVOICE.ODA")), Data("DATA_V3_Barnaby.ODA"));
+    EXPECT_EQ(ReadFile(E("ad003000.oda")), maleVoice);
+    EXPECT_EQ(ReadFile(P("DYNAUDIO.ODA")), stickArchive);
+    EXPECT_EQ(ReadFile(P("MCUS.CFG")), Crlf("# modes\n0 BASIC\n1 VOICE\n0 USER\n1 DANCE\n"));
+}
+
+TEST_F(SaveCommand, KeepingTheMaleVoiceStillCommentsItOut) {
+    workspace.ui.Check(1026);
+    workspace.ui.answers = {true, false};
+    OnSave(workspace.context);
+    EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, kMaleVoiceQuestion, "message: New audio saved"}));
+    EXPECT_EQ(ReadFile(E("ad003000.oda")), maleVoice);
+    EXPECT_EQ(ReadFile(P("MCUSLIST.CFG")),
+              Crlf("# voice list\n[GENERAL]\n1\n[VOICE]\n1\n1 1 /MS/OPEN-R/MW/DATA/P/CUSVOICE.ODA\n"
+                   "#1 1 /MS/OPEN-R/MW/DATA/E/AD003000.ODA\n[SOUND]\n2\n"));
+}
+
+TEST_F(SaveCommand, AMaleVoiceAlreadyGoneIsNotAnError) {
+    fs::remove(E("ad003000.oda"));
+    workspace.ui.Check(1026);
+    workspace.ui.answers = {true, true};
+    OnSave(workspace.context);
+    EXPECT_EQ(workspace.ui.Messages().back(), "message: New audio saved");
+    EXPECT_NE(ReadFile(P("MCUSLIST.CFG")).find("# -- AD003000.ODA file deleted to free up space\r\n"), std::string::npos);
+}
+
+TEST_F(SaveCommand, AFailedGamesCopyStopsBeforeTheVoice) {
+    fs::create_directory(P("AD013001.ODA"));
+    workspace.ui.Check(1011);
+    workspace.ui.Check(1033);
+    workspace.ui.Check(1021);
+    OnSave(workspace.context);
+    EXPECT_EQ(workspace.ui.Messages(), Messages{"message: Could not copy game#1 audio to memory stick"});
+    EXPECT_EQ(workspace.ui.busyAtMessage, std::vector<bool>{true});
+    ExpectDialogStaysOpen();
+    EXPECT_NE(ReadFile(P("DYNAUDIO.ODA")), stickArchive);  // what was done stays done
+    EXPECT_FALSE(Exists(P("CUSVOICE.ODA")));
+    ExpectConfigurationUntouched();
+
+    // The user picks again and saves: the second game file fails this time.
+    fs::remove(P("AD013001.ODA"));
+    fs::create_directory(P("AD013008.ODA"));
+    workspace.ui.transcript.clear();
+    OnSave(workspace.context);
+    EXPECT_EQ(workspace.ui.Messages(), Messages{"message: Could not copy game#8 audio to memory stick"});
+    EXPECT_EQ(ReadFile(P("AD013001.ODA")), Data("DATA_G3A_SqueakyIda.ODA"));
+    EXPECT_FALSE(Exists(P("CUSVOICE.ODA")));
+    ExpectDialogStaysOpen();
+}
+
+TEST_F(SaveCommand, AFailedVoiceCopyAsksNothingMore) {
+    fs::create_directory(P("CUSVOICE.ODA"));
+    workspace.ui.Check(1026);
+    workspace.ui.answers = {true};
+    OnSave(workspace.context);
+    EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: Could not copy user voice audio to memory stick"}));
+    EXPECT_EQ(ReadFile(E("ad003000.oda")), maleVoice);
+    ExpectConfigurationUntouched();
+    ExpectDialogStaysOpen();
+}
+
+TEST_F(SaveCommand, AFailedConfigurationRewriteIsOnlyAWarning) {
+    fs::remove(P("MCUSLIST.CFG"));
+    workspace.ui.Check(1011);
+    workspace.ui.Check(1031);
+    workspace.ui.Check(1022);
+    OnSave(workspace.context);
+    EXPECT_EQ(workspace.ui.Messages(), (Messages{"message: Error: Missing MCUSLIST.CFG file",
+                                                 "message: Warning: CFG files not updated fully", "message: New audio saved"}));
+    EXPECT_EQ(workspace.ui.busyAtMessage, (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(ReadFile(P("MCUS.CFG")), modeFlags);  // not reached
+    EXPECT_EQ(workspace.ui.endedWith, DialogResult::Ok);
+    EXPECT_FALSE(workspace.ui.busyShown);
+}
+
+TEST_F(SaveCommand, ADataFileRemovedAfterTheScanFailsItsStep) {
+    fs::remove(workspace.Program("DATA_V3_Zorbit.ODA"));
+    fs::remove(workspace.Program("DATA_M3_Zorbit.ODA"));
+    workspace.ui.Check(1025);
+    workspace.ui.answers = {true};
+    OnSave(workspace.context);
+    EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: Could not copy user voice audio to memory stick"}));
+    EXPECT_FALSE(Exists(P("CUSVOICE.ODA")));
+
+    workspace.ui.transcript.clear();
+    workspace.ui.checked = {1015, 1031};
+    workspace.ui.answers = {true};
+    OnSave(workspace.context);
+    EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: Failed to open source .ODA file (1)\nNot Saved"}));
+    EXPECT_FALSE(Exists(P("AD013001.ODA")));
+    EXPECT_EQ(ReadFile(P("DYNAUDIO.ODA")), stickArchive);
+    ExpectDialogStaysOpen();
+}
+
+}  // namespace
+}  // namespace tamsiro::testing

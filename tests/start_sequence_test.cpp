@@ -1,0 +1,59 @@
+#include "app/start_sequence.h"
+#include "tests/support/workspace.h"
+
+#include <gtest/gtest.h>
+
+namespace tamsiro::testing {
+namespace {
+
+using Messages = std::vector<std::string>;
+
+TEST(StartSequence, CancellingTheChooserEndsQuietly) {
+    Workspace workspace;
+    workspace.AddSoundSets({.main = {0}});
+    EXPECT_FALSE(RunStartSequence(workspace.context));
+    EXPECT_EQ(workspace.ui.transcript, Messages{"prompt"});
+    EXPECT_EQ(workspace.ui.endedWith, DialogResult::Cancel);
+    EXPECT_FALSE(Exists(workspace.Program("DATA_BASEMIND3.ODA")));
+}
+
+TEST(StartSequence, WithoutDataFilesTheBackupIsStillMadeBeforeGivingUp) {
+    Workspace workspace;
+    workspace.QueueStickMarker();
+    EXPECT_FALSE(RunStartSequence(workspace.context));
+    EXPECT_EQ(workspace.ui.Messages(),
+              (Messages{"message: Warning: backing up DYNAUDIO.ODA from memory stick\nWill take 30 seconds to a minute, please wait",
+                        "message: Backup of DYNAUDIO.ODA complete",
+                        "message: No M3 Audio installed - please download some\nDATA_*.ODA files must be in same folder as program"}));
+    EXPECT_EQ(workspace.ui.endedWith, DialogResult::Cancel);
+    EXPECT_TRUE(Exists(workspace.Program("DATA_BASEMIND3.ODA")));
+}
+
+TEST(StartSequence, AFailedBackupEndsTheDialog) {
+    Workspace workspace;
+    workspace.AddSoundSets({.main = {0}});
+    workspace.QueueStickMarker();
+    std::filesystem::create_symlink("/dev/full", workspace.Program("DATA_BASEMIND3.ODA.partial"));
+    EXPECT_FALSE(RunStartSequence(workspace.context));
+    const Messages messages = workspace.ui.Messages();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[1], "message: Backup of DYNAUDIO.ODA failed");
+    EXPECT_EQ(messages[2], "message: Can't continue without base archive");
+    EXPECT_EQ(workspace.ui.endedWith, DialogResult::Cancel);
+}
+
+TEST(StartSequence, AGoodStartOffersTheAvailableChoices) {
+    Workspace workspace;
+    workspace.AddSoundSets({.main = {0, 1}, .voice = {5}, .games = {1}});
+    workspace.CopyBaseFromStick();
+    workspace.QueueStickMarker();
+    EXPECT_TRUE(RunStartSequence(workspace.context));
+    EXPECT_EQ(workspace.ui.transcript, Messages{"prompt"});
+    EXPECT_FALSE(workspace.ui.endedWith.has_value());
+    EXPECT_EQ(workspace.ui.disabled.size(), 14u);
+    EXPECT_EQ(workspace.ui.disabled.count(1026), 0u);
+    EXPECT_EQ(workspace.ui.disabled.count(1032), 0u);
+}
+
+}  // namespace
+}  // namespace tamsiro::testing
