@@ -32,14 +32,14 @@ bool IsSeparator(char c) {
 #endif
 }
 
+#ifndef _WIN32
+
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
-
-#ifndef _WIN32
 
 bool AnythingAt(const std::string& path) {
     struct stat info {};
