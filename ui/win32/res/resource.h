@@ -1,0 +1,37 @@
+// Resource identifiers of Tamsiro.exe, shared by Tamsiro.rc and the sources.
+#pragma once
+
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101
+#define IDD_MAIN 102
+#define IDR_MAINFRAME 128
+
+// System-menu command: the low four bits are the system's own.
+#define IDM_ABOUTBOX 0x0010
+
+#define IDC_SAVE 1003
+
+// The choices: three groups of six, in the order the core's catalogue
+// numbers them.
+#define IDC_MAIN_1 1011
+#define IDC_MAIN_2 1012
+#define IDC_MAIN_3 1013
+#define IDC_MAIN_4 1014
+#define IDC_MAIN_5 1015
+#define IDC_MAIN_6 1016
+#define IDC_VOICE_1 1021
+#define IDC_VOICE_2 1022
+#define IDC_VOICE_3 1023
+#define IDC_VOICE_4 1024
+#define IDC_VOICE_5 1025
+#define IDC_VOICE_6 1026
+#define IDC_GAMES_1 1031
+#define IDC_GAMES_2 1032
+#define IDC_GAMES_3 1033
+#define IDC_GAMES_4 1034
+#define IDC_GAMES_5 1035
+#define IDC_GAMES_6 1036
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

@@ -1,0 +1,89 @@
+#include "ui/win32/tamsiro_dlg.h"
+
+#include "app/start_sequence.h"
+#include "install/save_command.h"
+#include "ui/win32/about_dlg.h"
+#include "ui/win32/res/resource.h"
+
+#include <array>
+#include <utility>
+
+namespace tamsiro::win32 {
+
+CTamsiroDlg::CTamsiroDlg(std::string applicationName, std::string programFolder)
+    : CModalDialog(IDD_MAIN, nullptr),
+      ui_(std::move(applicationName)),
+      context_(ui_, std::move(programFolder)),
+      icon_(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      // The 16x16 picture of the same icon, so the caption shows the
+      // drawing made for that size rather than a shrunken 32x32 one.
+      smallIcon_(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+                                                 ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED))) {}
+
+BOOL CTamsiroDlg::OnInitDialog() {
+    ui_.AttachDialog(Handle());
+    AddAboutToSystemMenu();
+    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
+
+    // On failure the sequence has already ended the dialog; it then closes
+    // without being shown for input.
+    RunStartSequence(context_);
+    return TRUE;
+}
+
+void CTamsiroDlg::AddAboutToSystemMenu() {
+    const HMENU systemMenu = ::GetSystemMenu(Handle(), FALSE);
+    if (!systemMenu) return;
+    std::array<char, 128> text{};
+    if (::LoadStringA(::GetModuleHandleA(nullptr), IDS_ABOUTBOX, text.data(), static_cast<int>(text.size())) <= 0) return;
+    ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, text.data());
+}
+
+void CTamsiroDlg::OnCommand(int id, int notifyCode) {
+    if (id == IDC_SAVE) {
+        if (notifyCode == BN_CLICKED) OnSave(context_);
+        return;
+    }
+    CModalDialog::OnCommand(id, notifyCode);
+}
+
+bool CTamsiroDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+    switch (message) {
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+            CAboutDlg about(Handle());
+            about.DoModal();
+            result = TRUE;
+            return true;
+        }
+        return false;
+    case WM_PAINT:
+        if (!::IsIconic(Handle())) return false;
+        PaintMinimized();
+        result = TRUE;
+        return true;
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<INT_PTR>(icon_);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CTamsiroDlg::PaintMinimized() {
+    PAINTSTRUCT paint{};
+    const HDC dc = ::BeginPaint(Handle(), &paint);
+    ::SendMessageA(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    const int iconWidth = ::GetSystemMetrics(SM_CXICON);
+    const int iconHeight = ::GetSystemMetrics(SM_CYICON);
+    const int x = (client.right - client.left - iconWidth + 1) / 2;
+    const int y = (client.bottom - client.top - iconHeight + 1) / 2;
+    ::DrawIcon(dc, x, y, icon_);
+    ::EndPaint(Handle(), &paint);
+}
+
+}  // namespace tamsiro::win32

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "app/app_context.h"
+#include "ui/win32/modal_dialog.h"
+#include "ui/win32/win32_user_interface.h"
+
+#include <string>
+
+namespace tamsiro::win32 {
+
+// The selection dialog, the program's only main window. Its start runs
+// the core's start sequence; Save runs the core's Save command.
+class CTamsiroDlg : public CModalDialog {
+public:
+    CTamsiroDlg(std::string applicationName, std::string programFolder);
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnCommand(int id, int notifyCode) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+private:
+    void AddAboutToSystemMenu();
+    void PaintMinimized();
+
+    Win32UserInterface ui_;
+    AppContext context_;
+    HICON icon_;
+    HICON smallIcon_;
+};
+
+}  // namespace tamsiro::win32
