@@ -1,0 +1,30 @@
+#include "ui/qt/app_icon.h"
+#include "ui/qt/modal_runner.h"
+#include "ui/qt/qt_user_interface.h"
+#include "ui/qt/tamsiro_session.h"
+
+#include <QApplication>
+
+#ifdef Q_OS_MACOS
+#include <QMenu>
+#include <QMenuBar>
+#endif
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(tamsiro::qt::kApplicationName));
+    QApplication::setWindowIcon(tamsiro::qt::ApplicationIcon());
+
+    tamsiro::qt::ModalRunner runner;
+    tamsiro::qt::TamsiroSession session(tamsiro::qt::ProgramFolder(), runner);
+
+#ifdef Q_OS_MACOS
+    // The About entry goes to the application menu, where Mac users look.
+    QMenuBar menuBar;
+    menuBar.addMenu(QStringLiteral("Help"))->addAction(session.Dialog().AboutAction());
+#endif
+
+    // Whatever the dialog ends with, the program ends.
+    session.Run();
+    return 0;
+}

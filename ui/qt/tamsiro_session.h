@@ -1,0 +1,40 @@
+#pragma once
+
+#include "app/app_context.h"
+#include "ui/qt/qt_user_interface.h"
+#include "ui/qt/selection_dialog.h"
+
+#include <string>
+
+namespace tamsiro::qt {
+
+class ModalRunner;
+
+// One run of the program: the selection dialog, the core's view of it and
+// the context the core works in, for a given program folder.
+class TamsiroSession {
+public:
+    TamsiroSession(std::string programFolder, ModalRunner& runner);
+    TamsiroSession(const TamsiroSession&) = delete;
+    TamsiroSession& operator=(const TamsiroSession&) = delete;
+
+    // The start sequence (stick, base archive, availability). False when
+    // it ended the dialog; the dialog must then not be shown.
+    bool Start();
+
+    // Start, then the dialog for the user, until it closes.
+    void Run();
+
+    SelectionDialog& Dialog() { return dialog_; }
+    QtUserInterface& Ui() { return ui_; }
+
+private:
+    SelectionDialog dialog_;
+    QtUserInterface ui_;
+    AppContext context_;
+};
+
+// The folder of the running executable, where the data files live.
+std::string ProgramFolder();
+
+}  // namespace tamsiro::qt
