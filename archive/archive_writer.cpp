@@ -34,6 +34,36 @@ bool WriteArchive(const std::string& path, const std::vector<ArchiveItem>& items
     return file.Close() && ok;
 }
 
+std::vector<unsigned char> ArchiveBytes(const std::vector<ArchiveItem>& items) {
+    OdaHeader header;
+    std::copy(kOdaMagic.begin(), kOdaMagic.end(), header.bytes.begin());
+    for (std::size_t i = 4; i < kOdaHeaderSize; ++i) header.bytes[i] = static_cast<unsigned char>(0xA0 + i);
+    header.SetCount(static_cast<std::int32_t>(items.size()));
+
+    std::vector<unsigned char> out(header.bytes.begin(), header.bytes.end());
+    std::uint32_t offset = static_cast<std::uint32_t>(kOdaHeaderSize + kOdaEntrySize * items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        OdaEntry entry;
+        std::copy_n(items[i].tag.begin(), std::min<std::size_t>(items[i].tag.size(), 4), entry.bytes.begin());
+        std::copy_n(items[i].name.begin(), std::min(items[i].name.size(), kOdaNameSize - 1), entry.bytes.begin() + 4);
+        entry.SetOffset(static_cast<std::int32_t>(offset));
+        entry.SetSize(static_cast<std::uint32_t>(items[i].data.size()));
+        StoreLe32(entry.bytes.data() + 140, static_cast<std::uint32_t>(0xC0DE0000u + i));
+        offset += static_cast<std::uint32_t>(items[i].data.size());
+        out.insert(out.end(), entry.bytes.begin(), entry.bytes.end());
+    }
+    for (const ArchiveItem& item : items) out.insert(out.end(), item.data.begin(), item.data.end());
+    return out;
+}
+
+std::size_t EntryFieldPosition(std::size_t index, std::size_t fieldOffset) {
+    return kOdaHeaderSize + kOdaEntrySize * index + fieldOffset;
+}
+
+void PatchLe32(std::vector<unsigned char>& bytes, std::size_t position, std::uint32_t value) {
+    if (position + 4 <= bytes.size()) StoreLe32(bytes.data() + position, value);
+}
+
 std::vector<unsigned char> SyntheticTone(std::size_t size, unsigned seed) {
     std::vector<unsigned char> samples(size);
     const double step = 0.05 + 0.01 * (seed % 17);

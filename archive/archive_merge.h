@@ -1,0 +1,47 @@
+#pragma once
+
+#include "archive/oda_archive.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+namespace tamsiro {
+
+// Every entry's data is copied through one buffer of this size, so the
+// merge's memory does not depend on entry sizes.
+inline constexpr std::size_t kMergeCopyBufferSize = 256 * 1024;
+
+// The largest data offset a table entry can hold (the field is signed).
+inline constexpr std::int64_t kMaxOdaOffset = std::numeric_limits<std::int32_t>::max();
+
+// Part 3.2, step 3: the output gets a byte copy of the base's header and
+// table (the base's count, order, tags, names and opaque bytes).
+void PrepareWorkArchive(const OdaArchive& base, OdaArchive& output);
+
+// Part 3.2, steps 6 to 8, on an output created for writing (OdaArchive::
+// Create) after PrepareWorkArchive: writes the header and table, then the
+// data of each entry in table order (from the selected archive when it has
+// an entry with the same tag and name, else from the base's entry at the
+// same position), packed from 64 + 144 * N, and finally the table again
+// with the new offsets and sizes. Returns the number of failed operations;
+// the loop always runs over all entries.
+//
+// Besides the Part's failures, these count as errors: a negative source
+// offset (a failed positioning), source data that runs past the end of its
+// file, and an output offset beyond the signed 32-bit range (that entry's
+// data is then not written). A zero-size entry is valid and comes out
+// empty. Nothing closes the archives here. `maxOutputOffset` lowers the
+// offset limit for tests, which cannot write 2 GiB each time.
+int WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& output,
+                       std::int64_t maxOutputOffset = kMaxOdaOffset);
+
+// Steps 1 to 9 without messages, busy cursor or installation, for tools,
+// benchmarks and fuzzing: opens both archives, writes the work archive and
+// closes everything.
+enum class MergeOutcome { Done, BaseNotOpened, SelectedNotOpened, WorkNotCreated, Errors };
+MergeOutcome MergeArchiveFiles(const std::string& basePath, const std::string& selectedPath,
+                               const std::string& workPath, int* errorCount = nullptr);
+
+}  // namespace tamsiro

@@ -1,0 +1,104 @@
+#include "archive/oda_archive.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace tamsiro {
+
+namespace {
+
+// Tag (4 bytes) and name (up to its terminator) lie back to back in the
+// entry, so the pair is one contiguous run of bytes. Two keys are equal
+// exactly when tag and name are: the name part holds no zero byte, so
+// different name lengths always differ.
+std::string_view KeyOf(const OdaEntry& entry) {
+    return {reinterpret_cast<const char*>(entry.bytes.data()), 4 + entry.Name().size()};
+}
+
+std::uint64_t HashOf(std::string_view key) {
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (const char c : key) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return hash ^ (hash >> 29);
+}
+
+}  // namespace
+
+bool OdaArchive::Open(const std::string& path) {
+    Close();
+    if (!file_.Open(path, BinaryFile::Mode::Read)) return false;
+    if (file_.ReadBlocks(header_.bytes.data(), kOdaHeaderSize, 1) != 1) return false;
+    if (!header_.HasMagic()) return false;
+
+    const std::int32_t count = header_.Count();
+    if (count < 0) return false;
+    // Refuse a table that would run past the end of the file before
+    // allocating it: an absurd count must not cost memory.
+    fileSize_ = file_.Size();
+    const std::int64_t tableEnd =
+        static_cast<std::int64_t>(kOdaHeaderSize) + static_cast<std::int64_t>(kOdaEntrySize) * count;
+    if (fileSize_ < 0 || tableEnd > fileSize_) return false;
+
+    table_.resize(static_cast<std::size_t>(count));
+    // One read of N blocks; N = 0 reads nothing and succeeds.
+    return file_.ReadBlocks(table_.data(), kOdaEntrySize, table_.size()) == table_.size();
+}
+
+bool OdaArchive::Create(const std::string& path) {
+    file_.Close();
+    fileSize_ = -1;
+    return file_.Open(path, BinaryFile::Mode::Write);
+}
+
+void OdaArchive::Close() {
+    file_.Close();
+    std::vector<OdaEntry>().swap(table_);
+    std::vector<std::uint32_t>().swap(slots_);
+    indexValid_ = false;
+    fileSize_ = -1;
+}
+
+std::vector<OdaEntry>& OdaArchive::MutableTable() {
+    indexValid_ = false;
+    return table_;
+}
+
+void OdaArchive::BuildIndex() const {
+    std::size_t capacity = 16;
+    while (capacity < table_.size() * 2) capacity *= 2;
+    slots_.assign(capacity, 0);
+    const std::size_t mask = capacity - 1;
+    for (std::size_t i = 0; i < table_.size(); ++i) {
+        const std::string_view key = KeyOf(table_[i]);
+        std::size_t slot = static_cast<std::size_t>(HashOf(key)) & mask;
+        for (;;) {
+            const std::uint32_t held = slots_[slot];
+            if (held == 0) {
+                slots_[slot] = static_cast<std::uint32_t>(i + 1);
+                break;
+            }
+            // The first occurrence wins: a later duplicate is not indexed.
+            if (KeyOf(table_[held - 1]) == key) break;
+            slot = (slot + 1) & mask;
+        }
+    }
+    indexValid_ = true;
+}
+
+int OdaArchive::Find(const OdaEntry& key) const {
+    if (table_.empty()) return -1;
+    if (!indexValid_) BuildIndex();
+    const std::string_view wanted = KeyOf(key);
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t slot = static_cast<std::size_t>(HashOf(wanted)) & mask;
+    for (;;) {
+        const std::uint32_t held = slots_[slot];
+        if (held == 0) return -1;
+        if (KeyOf(table_[held - 1]) == wanted) return static_cast<int>(held - 1);
+        slot = (slot + 1) & mask;
+    }
+}
+
+}  // namespace tamsiro

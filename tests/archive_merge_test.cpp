@@ -1,0 +1,696 @@
+// Part 3.2: the merge into the work archive and InstallMain, over real
+// temporary folders for the program folder and the stick.
+#include "app/app_context.h"
+#include "app/file_system.h"
+#include "archive/archive_merge.h"
+#include "archive/archive_writer.h"
+#include "archive/main_install.h"
+#include "archive/oda_archive.h"
+#include "tests/support/scripted_ui.h"
+#include "tests/support/temp_folder.h"
+#include "tools/sample_workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace tamsiro {
+namespace {
+
+namespace fs = std::filesystem;
+using samples::ReadBytes;
+using samples::ReadText;
+using samples::WriteBytes;
+using testing::ScriptedUi;
+using testing::TempFolder;
+
+using Bytes = std::vector<unsigned char>;
+
+constexpr const char* kBaseMessage = "message: Failed to open base .ODA file\nNot Saved";
+constexpr const char* kSourceMessage = "message: Failed to open source .ODA file (1)\nNot Saved";
+constexpr const char* kCreateMessage = "message: Failed to create TMP.ODA temporary file";
+constexpr const char* kWriteMessage = "message: Error writing to temp file\nNot Saved";
+constexpr const char* kCopyMessage = "message: Could not copy final audio to memory stick";
+constexpr const char* kBatchMessage = "message: Please run MANUAL.BAT batch file\n(in same folder as Tamsiro)";
+
+// ---------------------------------------------------------------------------
+// The Part's algorithm as written, on bytes in memory: a linear Find
+// (names compared as texts of at most 128 bytes, then the tag), one
+// allocation per entry, data appended in table order. With the mend, a
+// zero-size entry is copied as empty. Empty when the Part would count an
+// error. Both inputs must be archives that open.
+std::int32_t CountOf(const Bytes& archive) { return static_cast<std::int32_t>(LoadLe32(archive.data() + 8)); }
+const unsigned char* EntryOf(const Bytes& archive, std::size_t i) { return archive.data() + 64 + 144 * i; }
+
+bool SameKey(const unsigned char* a, const unsigned char* b) {
+    return std::strncmp(reinterpret_cast<const char*>(a + 4), reinterpret_cast<const char*>(b + 4), 128) == 0 &&
+           std::memcmp(a, b, 4) == 0;
+}
+
+std::optional<Bytes> ReferenceMerge(const Bytes& base, const Bytes& selected) {
+    const std::size_t n = static_cast<std::size_t>(CountOf(base));
+    const std::size_t m = static_cast<std::size_t>(CountOf(selected));
+    Bytes out(base.begin(), base.begin() + static_cast<std::ptrdiff_t>(64 + 144 * n));
+    bool failed = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Bytes* source = &base;
+        const unsigned char* from = EntryOf(base, i);
+        for (std::size_t j = 0; j < m; ++j) {
+            if (SameKey(EntryOf(selected, j), EntryOf(base, i))) {
+                source = &selected;
+                from = EntryOf(selected, j);
+                break;
+            }
+        }
+        const std::int64_t offset = static_cast<std::int32_t>(LoadLe32(from + 132));
+        const std::uint32_t size = LoadLe32(from + 136);
+        unsigned char* entry = out.data() + 64 + 144 * i;
+        StoreLe32(entry + 136, size);
+        StoreLe32(entry + 132, static_cast<std::uint32_t>(out.size()));
+        if (offset < 0 || offset + size > static_cast<std::int64_t>(source->size())) {
+            failed = true;
+            continue;
+        }
+        std::vector<unsigned char> buffer(source->begin() + offset, source->begin() + offset + size);
+        out.insert(out.end(), buffer.begin(), buffer.end());
+    }
+    if (failed) return std::nullopt;
+    return out;
+}
+
+// An archive whose table is given field by field, over a file of
+// `totalSize` bytes of recognisable filler.
+struct RawEntry {
+    std::string tag;
+    std::string name;
+    std::int64_t offset;
+    std::uint32_t size;
+};
+
+Bytes RawArchive(const std::vector<RawEntry>& entries, std::size_t totalSize, unsigned seed = 7) {
+    Bytes out(std::max(totalSize, 64 + 144 * entries.size()));
+    std::mt19937 random(seed);
+    for (unsigned char& b : out) b = static_cast<unsigned char>(random());
+    std::memcpy(out.data(), "ODAR", 4);
+    StoreLe32(out.data() + 8, static_cast<std::uint32_t>(entries.size()));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        unsigned char* entry = out.data() + 64 + 144 * i;
+        std::memset(entry, 0, 132);
+        std::memcpy(entry, entries[i].tag.data(), std::min<std::size_t>(4, entries[i].tag.size()));
+        std::memcpy(entry + 4, entries[i].name.data(), std::min<std::size_t>(128, entries[i].name.size()));
+        StoreLe32(entry + 132, static_cast<std::uint32_t>(entries[i].offset));
+        StoreLe32(entry + 136, entries[i].size);
+    }
+    return out;
+}
+
+Bytes DataOf(const Bytes& archive, std::size_t i) {
+    const unsigned char* entry = EntryOf(archive, i);
+    const std::size_t offset = LoadLe32(entry + 132);
+    const std::size_t size = LoadLe32(entry + 136);
+    if (offset + size > archive.size()) return {};
+    return Bytes(archive.begin() + static_cast<std::ptrdiff_t>(offset),
+                 archive.begin() + static_cast<std::ptrdiff_t>(offset + size));
+}
+
+// ---------------------------------------------------------------------------
+
+class MainInstallTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(samples::WriteSampleStick(stick_.Str()));
+        ASSERT_TRUE(ChangeCurrentDirectory(stick_.Str()));
+        stickArchive_ = stick_ / "OPEN-R/MW/DATA/P/DYNAUDIO.ODA";
+        originalStick_ = ReadBytes(stickArchive_);
+        ASSERT_FALSE(originalStick_.empty());
+    }
+
+    std::string BasePath() const { return program_ / "DATA_BASEMIND3.ODA"; }
+    std::string SetPath() const { return program_ / "DATA_M3_Tilda.ODA"; }
+    std::string WorkPath() const { return program_ / "TMP.ODA"; }
+    std::string BatchPath() const { return program_ / "MANUAL.BAT"; }
+
+    void WriteBase(const Bytes& bytes) { ASSERT_TRUE(WriteBytes(BasePath(), bytes)); }
+    void WriteSet(const Bytes& bytes) { ASSERT_TRUE(WriteBytes(SetPath(), bytes)); }
+
+    bool Install() { return InstallMain(context_, SetPath()); }
+
+    // A successful install: no message, the stick holds what the Part's
+    // algorithm gives, the work archive is gone, the pointer is back.
+    void ExpectInstalled(const Bytes& base, const Bytes& selected) {
+        const auto expected = ReferenceMerge(base, selected);
+        ASSERT_TRUE(expected.has_value());
+        EXPECT_TRUE(ui_.Messages().empty()) << ui_.Messages().front();
+        EXPECT_EQ(ReadBytes(stickArchive_), *expected);
+        EXPECT_FALSE(fs::exists(WorkPath()));
+        EXPECT_FALSE(fs::exists(BatchPath()));
+        ExpectBusyBalanced();
+    }
+
+    void ExpectBusyBalanced() {
+        EXPECT_FALSE(ui_.busyShown);
+        EXPECT_EQ(context_.BusyDepth(), 0);
+    }
+
+    // A failure before the work archive exists: one message, shown without
+    // the busy pointer; nothing written anywhere.
+    void ExpectNothingWritten(const char* message) {
+        EXPECT_EQ(ui_.Messages(), std::vector<std::string>{message});
+        EXPECT_EQ(ui_.busyAtMessage, std::vector<bool>{false});
+        EXPECT_EQ(ui_.busyTransitions, 0);
+        EXPECT_EQ(ReadBytes(stickArchive_), originalStick_);
+        EXPECT_FALSE(fs::exists(BatchPath()));
+        ExpectBusyBalanced();
+    }
+
+    // A failed build: the message while busy, the work archive left in the
+    // program folder, the stick untouched.
+    void ExpectBuildFailed() {
+        EXPECT_EQ(ui_.Messages(), std::vector<std::string>{kWriteMessage});
+        EXPECT_EQ(ui_.busyAtMessage, std::vector<bool>{true});
+        EXPECT_TRUE(fs::is_regular_file(WorkPath()));
+        EXPECT_EQ(ReadBytes(stickArchive_), originalStick_);
+        EXPECT_FALSE(fs::exists(BatchPath()));
+        ExpectBusyBalanced();
+    }
+
+    TempFolder program_;
+    TempFolder stick_;
+    ScriptedUi ui_;
+    AppContext context_{ui_, program_.Str()};
+    std::string stickArchive_;
+    Bytes originalStick_;
+};
+
+TEST_F(MainInstallTest, ReplacesMatchingEntriesAndInstallsOnTheStick) {
+    const Bytes base = ArchiveBytes(samples::StickSoundEntries(40));
+    const Bytes selected = ArchiveBytes(samples::MainSetEntries(40, 3, 1));
+    WriteBase(base);
+    WriteSet(selected);
+    ASSERT_TRUE(Install());
+    ExpectInstalled(base, selected);
+    EXPECT_EQ(ui_.busyTransitions, 2);
+
+    const Bytes installed = ReadBytes(stickArchive_);
+    ASSERT_EQ(CountOf(installed), 40);
+    for (std::size_t i = 0; i < 40; ++i) {
+        // Header, tags, names and opaque bytes come from the base.
+        EXPECT_EQ(std::memcmp(EntryOf(installed, i), EntryOf(base, i), 132), 0);
+        EXPECT_EQ(std::memcmp(EntryOf(installed, i) + 140, EntryOf(base, i) + 140, 4), 0);
+        const Bytes& from = (i % 3 == 0) ? selected : base;
+        EXPECT_EQ(DataOf(installed, i), DataOf(from, (i % 3 == 0) ? i / 3 : i)) << i;
+    }
+    EXPECT_EQ(std::memcmp(installed.data(), base.data(), 64), 0);
+}
+
+TEST_F(MainInstallTest, NothingMatchingGivesARelaidCopyOfThePackedBase) {
+    const Bytes base = ArchiveBytes(samples::StickSoundEntries(25));
+    // Same names with another tag, and other names with the same tag.
+    WriteBase(base);
+    WriteSet(ArchiveBytes({{"MIDI", "SND0001.WAV", {1, 2, 3}}, {"WAVE", "snd0001.wav", {4}}, {"WAVE", "OTHER", {5}}}));
+    ASSERT_TRUE(Install());
+    EXPECT_EQ(ReadBytes(stickArchive_), base) << "an already packed base comes out byte for byte";
+    EXPECT_TRUE(ui_.Messages().empty());
+}
+
+TEST_F(MainInstallTest, OutOfOrderAndGappedBaseComesOutPackedInTableOrder) {
+    // Data laid out backwards with gaps and one overlap.
+    const std::size_t tableEnd = 64 + 144 * 4;
+    const Bytes base = RawArchive({{"WAVE", "A", tableEnd + 900, 100},
+                                   {"WAVE", "B", tableEnd + 500, 300},
+                                   {"WAVE", "C", tableEnd + 10, 200},
+                                   {"WAVE", "D", tableEnd + 100, 150}},
+                                  tableEnd + 1200);
+    const Bytes selected = ArchiveBytes({{"WAVE", "C", SyntheticTone(77, 5)}});
+    WriteBase(base);
+    WriteSet(selected);
+    ASSERT_TRUE(Install());
+    ExpectInstalled(base, selected);
+
+    const Bytes installed = ReadBytes(stickArchive_);
+    EXPECT_EQ(installed.size(), tableEnd + 100 + 300 + 77 + 150);
+    std::int64_t expectedOffset = static_cast<std::int64_t>(tableEnd);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(static_cast<std::int32_t>(LoadLe32(EntryOf(installed, i) + 132)), expectedOffset);
+        expectedOffset += LoadLe32(EntryOf(installed, i) + 136);
+    }
+    EXPECT_EQ(DataOf(installed, 0), DataOf(base, 0));
+    EXPECT_EQ(DataOf(installed, 2), SyntheticTone(77, 5));
+    EXPECT_EQ(DataOf(installed, 3), DataOf(base, 3));
+}
+
+TEST_F(MainInstallTest, ZeroSizeEntriesAreValidAndCopiedAsEmpty) {
+    // Mend: the Part counts a zero-size read as an error; an empty sound is
+    // valid and must not fail the Save.
+    std::vector<ArchiveItem> baseItems = samples::StickSoundEntries(6);
+    baseItems[1].data.clear();  // empty in the base
+    const Bytes base = ArchiveBytes(baseItems);
+    const Bytes selected = ArchiveBytes({{"WAVE", "SND0004.WAV", {}}});  // empty replacement
+    WriteBase(base);
+    WriteSet(selected);
+    ASSERT_TRUE(Install());
+    ExpectInstalled(base, selected);
+    const Bytes installed = ReadBytes(stickArchive_);
+    EXPECT_EQ(LoadLe32(EntryOf(installed, 1) + 136), 0u);
+    EXPECT_EQ(LoadLe32(EntryOf(installed, 4) + 136), 0u);
+    EXPECT_EQ(LoadLe32(EntryOf(installed, 1) + 132), LoadLe32(EntryOf(installed, 2) + 132));
+    EXPECT_EQ(LoadLe32(EntryOf(installed, 4) + 132), LoadLe32(EntryOf(installed, 5) + 132));
+}
+
+TEST_F(MainInstallTest, ZeroSizeEntryAtTheVeryEndOfItsFileIsValid) {
+    const std::size_t tableEnd = 64 + 144 * 2;
+    const Bytes base = RawArchive({{"WAVE", "A", tableEnd, 10}, {"WAVE", "B", tableEnd + 10, 0}}, tableEnd + 10);
+    WriteBase(base);
+    WriteSet(ArchiveBytes({}));
+    ASSERT_TRUE(Install());
+    ExpectInstalled(base, ArchiveBytes({}));
+}
+
+TEST_F(MainInstallTest, EntriesLargerThanTheCopyBufferAreStreamedWhole) {
+    const std::size_t big = kMergeCopyBufferSize * 2 + 12345;
+    std::vector<ArchiveItem> baseItems = samples::StickSoundEntries(5);
+    baseItems[0].data = SyntheticTone(big + 999, 11);
+    const Bytes base = ArchiveBytes(baseItems);
+    const Bytes selected = ArchiveBytes({{"WAVE", "SND0003.WAV", SyntheticTone(big, 12)}});
+    WriteBase(base);
+    WriteSet(selected);
+    ASSERT_TRUE(Install());
+    ExpectInstalled(base, selected);
+}
+
+TEST_F(MainInstallTest, DuplicateKeysInTheSetTheFirstWins) {
+    const Bytes base = ArchiveBytes(samples::StickSoundEntries(4));
+    const Bytes selected = ArchiveBytes({{"WAVE", "SND0002.WAV", {1, 1, 1}}, {"WAVE", "SND0002.WAV", {2, 2}}});
+    WriteBase(base);
+    WriteSet(selected);
+    ASSERT_TRUE(Install());
+    ExpectInstalled(base, selected);
+    EXPECT_EQ(DataOf(ReadBytes(stickArchive_), 2), (Bytes{1, 1, 1}));
+}
+
+TEST_F(MainInstallTest, DuplicateKeysInTheBaseAreEachReplaced) {
+    std::vector<ArchiveItem> baseItems = samples::StickSoundEntries(4);
+    baseItems[3].name = baseItems[1].name;
+    const Bytes base = ArchiveBytes(baseItems);
+    const Bytes selected = ArchiveBytes({{"WAVE", baseItems[1].name, {9, 9}}});
+    WriteBase(base);
+    WriteSet(selected);
+    ASSERT_TRUE(Install());
+    ExpectInstalled(base, selected);
+    const Bytes installed = ReadBytes(stickArchive_);
+    EXPECT_EQ(DataOf(installed, 1), (Bytes{9, 9}));
+    EXPECT_EQ(DataOf(installed, 3), (Bytes{9, 9}));
+}
+
+TEST_F(MainInstallTest, UnterminatedNamesMatchOnAllTheirBytes) {
+    const std::string full(128, 'Q');
+    std::string shorter(127, 'Q');
+    const Bytes base = RawArchive({{"WAVE", full, 64 + 288, 4}, {"WAVE", shorter, 64 + 292, 4}}, 64 + 296, 1);
+    const Bytes selected = RawArchive({{"WAVE", full, 64 + 144, 3}}, 64 + 147, 2);
+    WriteBase(base);
+    WriteSet(selected);
+    ASSERT_TRUE(Install());
+    ExpectInstalled(base, selected);
+    const Bytes installed = ReadBytes(stickArchive_);
+    EXPECT_EQ(DataOf(installed, 0), DataOf(selected, 0));
+    EXPECT_EQ(DataOf(installed, 1), DataOf(base, 1));
+}
+
+TEST_F(MainInstallTest, MatchesRandomLayoutsOfTheReferenceAlgorithm) {
+    std::mt19937 random(20260607);
+    for (int round = 0; round < 25; ++round) {
+        auto layout = [&](int count, std::size_t total, int names) {
+            std::vector<RawEntry> entries;
+            const std::size_t tableEnd = 64 + 144 * static_cast<std::size_t>(count);
+            for (int i = 0; i < count; ++i) {
+                const std::uint32_t size = random() % 4 == 0 ? 0u : static_cast<std::uint32_t>(random() % 3000);
+                const std::size_t span = total - tableEnd - size;
+                entries.push_back({random() % 5 == 0 ? "MIDI" : "WAVE", "S" + std::to_string(random() % static_cast<unsigned>(names)),
+                                   static_cast<std::int64_t>(tableEnd + random() % (span + 1)), size});
+            }
+            return RawArchive(entries, total, static_cast<unsigned>(random()));
+        };
+        const int baseCount = 1 + static_cast<int>(random() % 60);
+        const int setCount = static_cast<int>(random() % 30);
+        const Bytes base = layout(baseCount, 64 + 144 * static_cast<std::size_t>(baseCount) + 20000, 50);
+        const Bytes selected = layout(setCount, 64 + 144 * static_cast<std::size_t>(setCount) + 20000, 50);
+        WriteBase(base);
+        WriteSet(selected);
+        ui_.transcript.clear();
+        ASSERT_TRUE(Install()) << round;
+        const auto expected = ReferenceMerge(base, selected);
+        ASSERT_TRUE(expected.has_value());
+        ASSERT_EQ(ReadBytes(stickArchive_), *expected) << round;
+    }
+    ExpectBusyBalanced();
+}
+
+TEST_F(MainInstallTest, OffsetPastTheEndOfTheBaseIsAnErrorAndTheRestIsStillCopied) {
+    std::vector<ArchiveItem> items = samples::StickSoundEntries(5);
+    Bytes base = ArchiveBytes(items);
+    PatchLe32(base, EntryFieldPosition(1, 132), static_cast<std::uint32_t>(base.size() + 10));
+    const Bytes selected = ArchiveBytes(samples::MainSetEntries(5, 2, 4));  // replaces 0, 2 and 4
+    WriteBase(base);
+    WriteSet(selected);
+    EXPECT_FALSE(Install());
+    ExpectBuildFailed();
+    // The loop went on over all entries: the later ones were written.
+    const Bytes work = ReadBytes(WorkPath());
+    EXPECT_EQ(DataOf(work, 3), items[3].data);
+    EXPECT_EQ(DataOf(work, 4), DataOf(selected, 2));
+}
+
+TEST_F(MainInstallTest, SizePastTheEndOfTheSetIsAnError) {
+    const Bytes base = ArchiveBytes(samples::StickSoundEntries(5));
+    Bytes selected = ArchiveBytes(samples::MainSetEntries(5, 2, 4));
+    PatchLe32(selected, EntryFieldPosition(0, 136), 0xFFFFFFF0u);
+    WriteBase(base);
+    WriteSet(selected);
+    EXPECT_FALSE(Install());
+    ExpectBuildFailed();
+}
+
+TEST_F(MainInstallTest, DataEndingOneBytePastTheFileIsAnError) {
+    Bytes base = ArchiveBytes(samples::StickSoundEntries(3));
+    const std::uint32_t lastSize = LoadLe32(base.data() + EntryFieldPosition(2, 136));
+    PatchLe32(base, EntryFieldPosition(2, 136), lastSize + 1);
+    WriteBase(base);
+    WriteSet(ArchiveBytes({}));
+    EXPECT_FALSE(Install());
+    ExpectBuildFailed();
+}
+
+TEST_F(MainInstallTest, NegativeOffsetIsAFailedPositioning) {
+    Bytes base = ArchiveBytes(samples::StickSoundEntries(3));
+    PatchLe32(base, EntryFieldPosition(0, 132), 0xFFFFFF00u);
+    WriteBase(base);
+    WriteSet(ArchiveBytes({}));
+    EXPECT_FALSE(Install());
+    ExpectBuildFailed();
+}
+
+TEST_F(MainInstallTest, NegativeOffsetOfAnEmptyEntryIsStillAnError) {
+    Bytes base = ArchiveBytes({{"WAVE", "A", {1}}, {"WAVE", "B", {}}});
+    PatchLe32(base, EntryFieldPosition(1, 132), 0x80000000u);
+    WriteBase(base);
+    WriteSet(ArchiveBytes({}));
+    EXPECT_FALSE(Install());
+    ExpectBuildFailed();
+}
+
+TEST_F(MainInstallTest, TruncatedDataInTheBaseIsAnError) {
+    Bytes base = ArchiveBytes(samples::StickSoundEntries(4));
+    base.resize(base.size() - 100);
+    WriteBase(base);
+    WriteSet(ArchiveBytes({}));
+    EXPECT_FALSE(Install());
+    ExpectBuildFailed();
+}
+
+TEST_F(MainInstallTest, TruncatedBaseTableDoesNotOpen) {
+    Bytes base = ArchiveBytes(samples::StickSoundEntries(4, 0));
+    base.resize(64 + 144 * 3 + 100);
+    WriteBase(base);
+    WriteSet(ArchiveBytes({}));
+    EXPECT_FALSE(Install());
+    ExpectNothingWritten(kBaseMessage);
+    EXPECT_FALSE(fs::exists(WorkPath()));
+}
+
+TEST_F(MainInstallTest, ShortOrForeignBaseDoesNotOpen) {
+    for (const Bytes& bad : {Bytes{}, Bytes(63, 'O'), Bytes{'R', 'A', 'D', 'O', 0, 0, 0, 0, 0, 0, 0, 0}}) {
+        Bytes base = bad;
+        if (base.size() == 12) base.resize(64);
+        WriteBase(base);
+        WriteSet(ArchiveBytes({}));
+        ui_.transcript.clear();
+        ui_.busyAtMessage.clear();
+        EXPECT_FALSE(Install());
+        ExpectNothingWritten(kBaseMessage);
+        EXPECT_FALSE(fs::exists(WorkPath()));
+    }
+}
+
+TEST_F(MainInstallTest, TruncatedSetDoesNotOpen) {
+    WriteBase(ArchiveBytes(samples::StickSoundEntries(4)));
+    Bytes selected = ArchiveBytes(samples::MainSetEntries(4, 1, 2));
+    selected.resize(64 + 144 * 2);
+    WriteSet(selected);
+    EXPECT_FALSE(Install());
+    ExpectNothingWritten(kSourceMessage);
+    EXPECT_FALSE(fs::exists(WorkPath()));
+}
+
+TEST_F(MainInstallTest, NegativeOrAbsurdCountsDoNotOpen) {
+    for (std::uint32_t count : {0xFFFFFFFFu, 0x80000000u, 0x7FFFFFFFu, 1000000u}) {
+        for (bool inBase : {true, false}) {
+            Bytes bad = ArchiveBytes(samples::StickSoundEntries(3));
+            PatchLe32(bad, kOdaCountOffset, count);
+            WriteBase(inBase ? bad : ArchiveBytes(samples::StickSoundEntries(3)));
+            WriteSet(inBase ? ArchiveBytes({}) : bad);
+            ui_.transcript.clear();
+            ui_.busyAtMessage.clear();
+            EXPECT_FALSE(Install());
+            ExpectNothingWritten(inBase ? kBaseMessage : kSourceMessage);
+            EXPECT_FALSE(fs::exists(WorkPath()));
+        }
+    }
+}
+
+TEST_F(MainInstallTest, MissingBaseIsReportedFirst) {
+    // Neither archive exists: the base is tried first.
+    EXPECT_FALSE(Install());
+    ExpectNothingWritten(kBaseMessage);
+    EXPECT_FALSE(fs::exists(WorkPath()));
+}
+
+TEST_F(MainInstallTest, MissingSetIsReported) {
+    WriteBase(ArchiveBytes(samples::StickSoundEntries(4)));
+    EXPECT_FALSE(Install());
+    ExpectNothingWritten(kSourceMessage);
+    EXPECT_FALSE(fs::exists(WorkPath()));
+}
+
+TEST_F(MainInstallTest, EmptyBaseInstallsAnEmptyArchive) {
+    const Bytes base = ArchiveBytes({});
+    WriteBase(base);
+    WriteSet(ArchiveBytes(samples::MainSetEntries(4, 1, 2)));
+    ASSERT_TRUE(Install());
+    EXPECT_EQ(ReadBytes(stickArchive_), base);
+}
+
+TEST_F(MainInstallTest, WorkArchiveThatCannotBeCreated) {
+    WriteBase(ArchiveBytes(samples::StickSoundEntries(4)));
+    WriteSet(ArchiveBytes(samples::MainSetEntries(4, 1, 2)));
+    fs::create_directory(WorkPath());
+    EXPECT_FALSE(Install());
+    ExpectNothingWritten(kCreateMessage);
+    EXPECT_TRUE(fs::is_directory(WorkPath()));
+}
+
+TEST_F(MainInstallTest, FailedCopyToTheStickWritesTheBatchFile) {
+    const Bytes base = ArchiveBytes(samples::StickSoundEntries(10));
+    const Bytes selected = ArchiveBytes(samples::MainSetEntries(10, 2, 3));
+    WriteBase(base);
+    WriteSet(selected);
+    // A directory standing at the target: neither deleted nor overwritten.
+    fs::remove(stickArchive_);
+    fs::create_directory(stickArchive_);
+
+    EXPECT_FALSE(Install());
+    EXPECT_EQ(ui_.Messages(), (std::vector<std::string>{kCopyMessage, kBatchMessage}));
+    EXPECT_EQ(ui_.busyAtMessage, (std::vector<bool>{true, true}));
+    ExpectBusyBalanced();
+    EXPECT_EQ(ReadBytes(WorkPath()), *ReferenceMerge(base, selected));
+
+    const std::string target = (fs::current_path() / "OPEN-R/MW/DATA/P/DYNAUDIO.ODA").string();
+    EXPECT_EQ(ReadText(BatchPath()),
+              "REM - this batch file copies updated file from PC to memory stick\r\n"
+              "COPY \"" + WorkPath() + "\" \"" + target + "\"\r\n"
+              "PAUSE\r\n");
+}
+
+TEST_F(MainInstallTest, BatchFileThatCannotBeCreatedShowsOnlyTheCopyMessage) {
+    WriteBase(ArchiveBytes(samples::StickSoundEntries(4)));
+    WriteSet(ArchiveBytes({}));
+    fs::remove(stickArchive_);
+    fs::create_directory(stickArchive_);
+    fs::create_directory(BatchPath());
+    EXPECT_FALSE(Install());
+    EXPECT_EQ(ui_.Messages(), std::vector<std::string>{kCopyMessage});
+    EXPECT_EQ(ui_.busyAtMessage, std::vector<bool>{true});
+    ExpectBusyBalanced();
+    EXPECT_TRUE(fs::is_regular_file(WorkPath()));
+}
+
+TEST_F(MainInstallTest, AnEarlierBatchFileIsOverwritten) {
+    WriteBase(ArchiveBytes(samples::StickSoundEntries(4)));
+    WriteSet(ArchiveBytes({}));
+    ASSERT_TRUE(samples::WriteText(BatchPath(), std::string(5000, 'x')));
+    fs::remove(stickArchive_);
+    fs::create_directory(stickArchive_);
+    EXPECT_FALSE(Install());
+    const std::string text = ReadText(BatchPath());
+    EXPECT_EQ(text.rfind("REM - this batch file", 0), 0u);
+    EXPECT_EQ(text.find('x'), std::string::npos);
+}
+
+TEST_F(MainInstallTest, BatchFilePathsWithBlanksAreQuoted) {
+    // A program folder and a stick folder with blanks in their names.
+    const fs::path programWithBlanks = program_.Path() / "My Sounds";
+    const fs::path stickWithBlanks = stick_.Path() / "Memory Stick";
+    fs::create_directories(programWithBlanks);
+    ASSERT_TRUE(samples::WriteSampleStick(stickWithBlanks.string()));
+    ASSERT_TRUE(ChangeCurrentDirectory(stickWithBlanks.string()));
+    const fs::path target = stickWithBlanks / "OPEN-R/MW/DATA/P/DYNAUDIO.ODA";
+    fs::remove(target);
+    fs::create_directory(target);
+    ASSERT_TRUE(WriteBytes((programWithBlanks / "DATA_BASEMIND3.ODA").string(), ArchiveBytes(samples::StickSoundEntries(4))));
+    ASSERT_TRUE(WriteBytes((programWithBlanks / "DATA_M3_Zorbit.ODA").string(), ArchiveBytes({})));
+
+    AppContext context(ui_, programWithBlanks.string());
+    EXPECT_FALSE(InstallMain(context, (programWithBlanks / "DATA_M3_Zorbit.ODA").string()));
+    EXPECT_EQ(ui_.Messages(), (std::vector<std::string>{kCopyMessage, kBatchMessage}));
+    EXPECT_EQ(ReadText((programWithBlanks / "MANUAL.BAT").string()),
+              "REM - this batch file copies updated file from PC to memory stick\r\n"
+              "COPY \"" + (programWithBlanks / "TMP.ODA").string() + "\" \"" + fs::current_path().string() +
+                  "/OPEN-R/MW/DATA/P/DYNAUDIO.ODA\"\r\n"
+                  "PAUSE\r\n");
+}
+
+TEST_F(MainInstallTest, TheStickTargetIsDeletedBeforeTheCopy) {
+    // A symbolic link at the target: deleting removes the link, so the copy
+    // makes a new file and the file the link pointed to stays as it was.
+    const std::string elsewhere = program_ / "ELSEWHERE.ODA";
+    ASSERT_TRUE(WriteBytes(elsewhere, originalStick_));
+    fs::remove(stickArchive_);
+    fs::create_symlink(elsewhere, stickArchive_);
+    const Bytes base = ArchiveBytes(samples::StickSoundEntries(6));
+    const Bytes selected = ArchiveBytes(samples::MainSetEntries(6, 2, 9));
+    WriteBase(base);
+    WriteSet(selected);
+    ASSERT_TRUE(Install());
+    EXPECT_FALSE(fs::is_symlink(stickArchive_));
+    EXPECT_EQ(ReadBytes(elsewhere), originalStick_);
+    ExpectInstalled(base, selected);
+}
+
+TEST_F(MainInstallTest, StickNamesAreFoundWithoutRegardToCase) {
+    const fs::path lower = stick_.Path() / "OPEN-R/MW/DATA/P/dynaudio.oda";
+    fs::rename(stickArchive_, lower);
+    const Bytes base = ArchiveBytes(samples::StickSoundEntries(6));
+    const Bytes selected = ArchiveBytes(samples::MainSetEntries(6, 2, 9));
+    WriteBase(base);
+    WriteSet(selected);
+    ASSERT_TRUE(Install());
+    EXPECT_EQ(ReadBytes(lower.string()), *ReferenceMerge(base, selected));
+    EXPECT_FALSE(fs::exists(stickArchive_));
+}
+
+TEST_F(MainInstallTest, AnExistingWorkArchiveIsReplaced) {
+    ASSERT_TRUE(samples::WriteText(WorkPath(), std::string(100000, 'z')));
+    const Bytes base = ArchiveBytes(samples::StickSoundEntries(6));
+    const Bytes selected = ArchiveBytes(samples::MainSetEntries(6, 2, 9));
+    WriteBase(base);
+    WriteSet(selected);
+    ASSERT_TRUE(Install());
+    ExpectInstalled(base, selected);
+}
+
+TEST_F(MainInstallTest, BusyCountOfTheCallerIsRespected) {
+    // The Save command may already hold the pointer: InstallMain ends only
+    // its own span.
+    const Bytes base = ArchiveBytes(samples::StickSoundEntries(6));
+    WriteBase(base);
+    WriteSet(ArchiveBytes({}));
+    context_.BeginBusy();
+    ASSERT_TRUE(Install());
+    EXPECT_EQ(context_.BusyDepth(), 1);
+    EXPECT_TRUE(ui_.busyShown);
+    context_.EndBusy();
+}
+
+// ---------------------------------------------------------------------------
+// The merge on its own.
+
+class ArchiveMergeTest : public ::testing::Test {
+protected:
+    std::string Write(const std::string& name, const Bytes& bytes) {
+        const std::string path = folder_ / name;
+        EXPECT_TRUE(WriteBytes(path, bytes));
+        return path;
+    }
+    TempFolder folder_;
+};
+
+TEST_F(ArchiveMergeTest, ReportsEachOutcome) {
+    const std::string good = Write("GOOD.ODA", ArchiveBytes(samples::StickSoundEntries(5)));
+    const std::string bad = Write("BAD.ODA", Bytes(10, 0));
+    Bytes pastEnd = ArchiveBytes(samples::StickSoundEntries(5));
+    PatchLe32(pastEnd, EntryFieldPosition(0, 136), 1u << 30);
+    PatchLe32(pastEnd, EntryFieldPosition(4, 132), 0xFFFFFFFFu);
+    const std::string broken = Write("BROKEN.ODA", pastEnd);
+    fs::create_directory(folder_.Path() / "DIR");
+    int errors = -1;
+    EXPECT_EQ(MergeArchiveFiles(good, good, folder_ / "OUT.ODA", &errors), MergeOutcome::Done);
+    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(ReadBytes(folder_ / "OUT.ODA"), ReadBytes(good));
+    EXPECT_EQ(MergeArchiveFiles(bad, good, folder_ / "OUT.ODA"), MergeOutcome::BaseNotOpened);
+    EXPECT_EQ(MergeArchiveFiles(good, bad, folder_ / "OUT.ODA"), MergeOutcome::SelectedNotOpened);
+    EXPECT_EQ(MergeArchiveFiles(good, good, folder_ / "DIR"), MergeOutcome::WorkNotCreated);
+    EXPECT_EQ(MergeArchiveFiles(broken, Write("EMPTY.ODA", ArchiveBytes({})), folder_ / "OUT.ODA", &errors),
+              MergeOutcome::Errors);
+    EXPECT_EQ(errors, 2);
+}
+
+TEST_F(ArchiveMergeTest, OutputOffsetsBeyondTheFieldAreErrorsAndTheirDataIsNotWritten) {
+    // The real limit is 2 GiB - 1; a lowered limit shows the same handling
+    // without writing gigabytes.
+    const std::vector<ArchiveItem> items = samples::StickSoundEntries(6, 1000);
+    const std::string basePath = Write("BASE.ODA", ArchiveBytes(items));
+    const std::string setPath = Write("SET.ODA", ArchiveBytes({}));
+    OdaArchive base, selected, output;
+    ASSERT_TRUE(base.Open(basePath));
+    ASSERT_TRUE(selected.Open(setPath));
+    PrepareWorkArchive(base, output);
+    ASSERT_TRUE(output.Create(folder_ / "OUT.ODA"));
+    const std::int64_t tableEnd = 64 + 144 * 6;
+    // Entries 0 and 1 start within the limit; 2 starts beyond it.
+    const int errors = WriteMergedArchive(base, selected, output, tableEnd + 1500);
+    output.Close();
+    EXPECT_EQ(errors, 4);
+    const Bytes out = ReadBytes(folder_ / "OUT.ODA");
+    EXPECT_EQ(out.size(), static_cast<std::size_t>(tableEnd) + items[0].data.size() + items[1].data.size());
+    EXPECT_EQ(DataOf(out, 1), items[1].data);
+}
+
+TEST_F(ArchiveMergeTest, TheLimitCannotBeRaisedPastTheField) {
+    const std::string basePath = Write("BASE.ODA", ArchiveBytes(samples::StickSoundEntries(2)));
+    OdaArchive base, selected, output;
+    ASSERT_TRUE(base.Open(basePath));
+    ASSERT_TRUE(selected.Open(basePath));
+    PrepareWorkArchive(base, output);
+    ASSERT_TRUE(output.Create(folder_ / "OUT.ODA"));
+    EXPECT_EQ(WriteMergedArchive(base, selected, output, std::int64_t{1} << 40), 0);
+}
+
+TEST_F(ArchiveMergeTest, OverlappingEntriesPointingAtTheSameDataAreEachCopied) {
+    const std::size_t tableEnd = 64 + 144 * 3;
+    const Bytes base = RawArchive({{"WAVE", "A", static_cast<std::int64_t>(tableEnd), 500},
+                                   {"WAVE", "B", static_cast<std::int64_t>(tableEnd), 500},
+                                   {"WAVE", "C", static_cast<std::int64_t>(tableEnd + 250), 250}},
+                                  tableEnd + 500);
+    const std::string basePath = Write("BASE.ODA", base);
+    const std::string setPath = Write("SET.ODA", ArchiveBytes({}));
+    ASSERT_EQ(MergeArchiveFiles(basePath, setPath, folder_ / "OUT.ODA"), MergeOutcome::Done);
+    EXPECT_EQ(ReadBytes(folder_ / "OUT.ODA"), *ReferenceMerge(base, ArchiveBytes({})));
+}
+
+}  // namespace
+}  // namespace tamsiro
