@@ -1,0 +1,53 @@
+#pragma once
+
+#include "ui/qt/modal_runner.h"
+
+#include <QFileDialog>
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+
+class QWidget;
+
+namespace tamsiro::testing {
+
+// Answers the program's modal windows in a person's place and writes down
+// what each one showed, in order:
+//   "prompt"               the stick chooser
+//   "message: <text>"      a box with OK only
+//   "ask(yes): <text>"     a Yes/No box whose default is Yes (ask(no) for No)
+// Anything about a box that a person would see wrong (icon, caption,
+// buttons) goes to `problems` instead.
+class ScriptedRunner : public qt::ModalRunner {
+public:
+    std::deque<std::optional<QString>> markers;          // chooser answers; empty = cancel
+    std::deque<QMessageBox::StandardButton> answers;     // Yes/No answers; empty = No
+
+    QStringList transcript;
+    QStringList problems;
+    // For each box: whether the selection dialog was on screen and the busy
+    // pointer was up while it was shown.
+    std::vector<bool> dialogVisibleAtBox;
+    std::vector<bool> busyAtBox;
+    // The chooser as it was set up.
+    QString chooserTitle;
+    QStringList chooserFilters;
+    QFileDialog::FileMode chooserMode = QFileDialog::AnyFile;
+    QString chooserInitialFile;
+    // The About box's texts, caption first.
+    QStringList aboutTexts;
+    bool aboutHadIcon = false;
+    bool aboutOkIsDefault = false;
+
+    // The selection dialog, to tell whether boxes came before it was shown.
+    QWidget* dialog = nullptr;
+
+    QStringList Messages() const;
+
+    QMessageBox::StandardButton RunMessageBox(QMessageBox& box) override;
+    std::optional<QString> RunFileDialog(QFileDialog& chooser) override;
+    void RunAboutBox(QDialog& about) override;
+};
+
+}  // namespace tamsiro::testing

@@ -1,0 +1,422 @@
+// The Qt dialog driven through whole runs: a generated stick and program
+// folder in a temporary folder, the real session and dialog, and a runner
+// that answers the chooser and the message boxes as a person would.
+
+#include "tests/qt/scripted_runner.h"
+#include "tests/support/temp_folder.h"
+#include "tools/sample_workspace.h"
+#include "ui/qt/qt_user_interface.h"
+#include "ui/qt/selection_dialog.h"
+#include "ui/qt/tamsiro_session.h"
+#include "ui/sound_catalogue.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTest>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+using tamsiro::samples::ReadBytes;
+using tamsiro::samples::ReadText;
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+const QString kNewAudioSaved = QStringLiteral("message: New audio saved");
+const QString kFewerParts = QStringLiteral("ask(no): You didn't select all three parts\nShould I install fewer parts?");
+const QString kMaleVoice =
+    QStringLiteral("ask(yes): Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)");
+const QString kBackingUp =
+    QStringLiteral("message: Warning: backing up DYNAUDIO.ODA from memory stick\nWill take 30 seconds to a minute, please wait");
+const QString kBackupComplete = QStringLiteral("message: Backup of DYNAUDIO.ODA complete");
+
+bool Contains(const Bytes& haystack, const Bytes& needle) {
+    return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
+}
+
+// A program folder and a stick side by side, and a session on them.
+// Members are destroyed in reverse: the session before the folders.
+struct Bench {
+    explicit Bench(const tamsiro::samples::SoundSetRows& rows, const tamsiro::samples::StickOptions& stick = {})
+        : program(root / "Tamsiro"), stickFolder(root / "stick") {
+        std::filesystem::create_directories(program);
+        tamsiro::samples::WriteSampleStick(stickFolder, stick);
+        tamsiro::samples::WriteSampleSoundSets(program, rows);
+        originalArchive = ReadBytes(Stick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA"));
+        session = std::make_unique<tamsiro::qt::TamsiroSession>(program, runner);
+        runner.dialog = &Dialog();
+    }
+
+    std::string Stick(const std::string& relative) const { return stickFolder + "/" + relative; }
+    std::string Program(const std::string& name) const { return program + "/" + name; }
+    tamsiro::qt::SelectionDialog& Dialog() { return session->Dialog(); }
+    QAbstractButton* Control(int id) { return Dialog().Control(id); }
+
+    void AnswerChooserWithStick() { runner.markers.push_back(QString::fromStdString(Stick("memstick.ind"))); }
+
+    // The start sequence with the stick chosen, then the dialog on screen as
+    // the user gets it.
+    bool Open() {
+        AnswerChooserWithStick();
+        if (!session->Start()) return false;
+        Dialog().show();
+        return QTest::qWaitForWindowExposed(&Dialog());
+    }
+
+    // A click where a person clicks a choice: on its indicator.
+    void Click(int id) {
+        QAbstractButton* button = Control(id);
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const QRect indicator = button->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, button);
+        QTest::mouseClick(button, Qt::LeftButton, {}, indicator.center());
+    }
+
+    void Save() { QTest::mouseClick(Dialog().SaveButton(), Qt::LeftButton); }
+
+    std::vector<int> Checked() {
+        std::vector<int> ids;
+        for (const auto& category : tamsiro::kCategoriesInDialogOrder) {
+            for (int id = category.firstId; id <= category.LastId(); ++id) {
+                if (Control(id)->isChecked()) ids.push_back(id);
+            }
+        }
+        return ids;
+    }
+
+    bool StickUntouched() {
+        return ReadBytes(Stick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA")) == originalArchive &&
+               !std::filesystem::exists(Stick("OPEN-R/MW/DATA/P/AD013001.ODA")) &&
+               !std::filesystem::exists(Stick("OPEN-R/MW/DATA/P/AD013008.ODA")) &&
+               !std::filesystem::exists(Stick("OPEN-R/MW/DATA/P/CUSVOICE.ODA")) &&
+               ReadText(Stick("OPEN-R/MW/DATA/P/MCUSLIST.CFG")).find("CUSVOICE") == std::string::npos &&
+               ReadText(Stick("OPEN-R/MW/DATA/P/MCUS.CFG")).find("1 BASIC") != std::string::npos;
+    }
+
+    tamsiro::testing::TempFolder root;
+    std::string program;
+    std::string stickFolder;
+    Bytes originalArchive;
+    tamsiro::testing::ScriptedRunner runner;
+    std::unique_ptr<tamsiro::qt::TamsiroSession> session;
+};
+
+// Rows counted from 0; row 5 is MiniTilda.
+tamsiro::samples::SoundSetRows SomeOfEach() { return {{0, 2}, {1, 5}, {1, 3}}; }
+
+}  // namespace
+
+class SelectionDialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+
+    // Start
+    void chooserComesFirstAndAsksAgainAfterAWrongStick();
+    void cancelledChooserEndsWithoutMessageOrWindow();
+    void noSoundSetsEndsBeforeTheDialog();
+
+    // The dialog
+    void dialogShowsTheCatalogueWithAvailability();
+    void eachGroupIsExclusiveOnItsOwn();
+    void escapeCancelsAndEnterOnSavePressesIt();
+    void aboutBoxFromTheContextMenu();
+
+    // Save
+    void saveWithAllThreeGroups();
+    void partialSelectionWithYes();
+    void partialSelectionWithNo();
+    void maleVoiceQuestionForTheSixthVoice_data();
+    void maleVoiceQuestionForTheSixthVoice();
+    void failingMainInstallLeavesTheDialogAsItWas();
+};
+
+void SelectionDialogTest::cleanup() {
+    // Every window a test opened is gone, and so is the busy pointer.
+    QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void SelectionDialogTest::chooserComesFirstAndAsksAgainAfterAWrongStick() {
+    Bench bench(SomeOfEach());
+    tamsiro::samples::StickOptions olderStick;
+    olderStick.version.generation = 2;
+    const std::string older = bench.root / "older";
+    QVERIFY(tamsiro::samples::WriteSampleStick(older, olderStick));
+    bench.runner.markers.push_back(QString::fromStdString(older + "/memstick.ind"));
+
+    QVERIFY(bench.Open());
+
+    QCOMPARE(bench.runner.chooserTitle, QStringLiteral("Open MEMSTICK.IND file at root of OpenR directory"));
+    QCOMPARE(bench.runner.chooserFilters, QStringList{QStringLiteral("Memory Stick Files (*.ind)")});
+    QCOMPARE(bench.runner.chooserMode, QFileDialog::ExistingFile);
+    QCOMPARE(bench.runner.chooserInitialFile, QStringLiteral("memstick.ind"));
+    QCOMPARE(bench.runner.transcript, (QStringList{
+        QStringLiteral("prompt"),
+        QStringLiteral("message: Not AiboMind3\nUse other tools for AiboMind1 or 2"),
+        QStringLiteral("prompt"),
+        kBackingUp,
+        kBackupComplete,
+    }));
+    QVERIFY(bench.runner.problems.isEmpty());
+    // Everything at the start comes before the dialog is offered.
+    QVERIFY(std::none_of(bench.runner.dialogVisibleAtBox.begin(), bench.runner.dialogVisibleAtBox.end(), [](bool v) { return v; }));
+    QCOMPARE(ReadBytes(bench.Program("DATA_BASEMIND3.ODA")), bench.originalArchive);
+    QVERIFY(bench.Checked().empty());
+}
+
+void SelectionDialogTest::cancelledChooserEndsWithoutMessageOrWindow() {
+    Bench bench(SomeOfEach());
+    QVERIFY(!bench.session->Start());
+    QCOMPARE(bench.runner.transcript, QStringList{QStringLiteral("prompt")});
+    QVERIFY(bench.session->Ui().DialogEnded());
+    QCOMPARE(bench.Dialog().result(), int(QDialog::Rejected));
+    QVERIFY(!bench.Dialog().isVisible());
+    QVERIFY(!std::filesystem::exists(bench.Program("DATA_BASEMIND3.ODA")));
+}
+
+void SelectionDialogTest::noSoundSetsEndsBeforeTheDialog() {
+    Bench bench({});
+    bench.AnswerChooserWithStick();
+    QVERIFY(!bench.session->Start());
+    // The backup is still made, then the program gives up.
+    QCOMPARE(bench.runner.Messages(), (QStringList{
+        kBackingUp,
+        kBackupComplete,
+        QStringLiteral("message: No M3 Audio installed - please download some\nDATA_*.ODA files must be in same folder as program"),
+    }));
+    QVERIFY(!bench.Dialog().isVisible());
+    QCOMPARE(bench.Dialog().result(), int(QDialog::Rejected));
+    QVERIFY(std::filesystem::exists(bench.Program("DATA_BASEMIND3.ODA")));
+}
+
+void SelectionDialogTest::dialogShowsTheCatalogueWithAvailability() {
+    Bench bench(SomeOfEach());
+    // A Games set with only its first file is not available.
+    std::filesystem::remove(bench.Program("DATA_G3B_Barnaby.ODA"));
+    QVERIFY(bench.Open());
+    auto& dialog = bench.Dialog();
+
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("AiboMind 3 Customized Sounds"));
+    QVERIFY(dialog.findChild<QLabel*>() != nullptr);
+    QCOMPARE(dialog.findChild<QLabel*>()->text(), QStringLiteral("Test Version .01"));
+    QStringList groups;
+    for (const QGroupBox* box : dialog.findChildren<QGroupBox*>()) groups << box->title();
+    QCOMPARE(groups, (QStringList{QStringLiteral("Main"), QStringLiteral("Talkative Voice"), QStringLiteral("Games (Demo, Simon)")}));
+    // Top to bottom in that order on screen too.
+    const auto boxes = dialog.findChildren<QGroupBox*>();
+    QVERIFY(boxes[0]->y() < boxes[1]->y() && boxes[1]->y() < boxes[2]->y());
+
+    const std::vector<int> available = {1011, 1013, 1022, 1026, 1032};
+    for (const auto& category : tamsiro::kCategoriesInDialogOrder) {
+        for (int row = 0; row < tamsiro::kRowsPerCategory; ++row) {
+            const int id = category.firstId + row;
+            QAbstractButton* button = bench.Control(id);
+            QVERIFY(qobject_cast<QRadioButton*>(button) != nullptr);
+            QCOMPARE(button->text(), QString::fromLatin1(tamsiro::kRowLabels[row]));
+            QCOMPARE(button->parentWidget()->property("title").toString(), QString::fromLatin1(category.caption));
+            const bool expected = std::find(available.begin(), available.end(), id) != available.end();
+            QVERIFY2(button->isEnabled() == expected, qPrintable(QString::number(id)));
+        }
+    }
+
+    // A greyed-out choice cannot be checked.
+    bench.Click(1012);
+    bench.Click(1034);
+    QVERIFY(bench.Checked().empty());
+
+    QVERIFY(!dialog.SaveButton()->isDefault());
+    QVERIFY(!dialog.CancelButton()->isDefault());
+    QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(dialog.SaveButton()));
+    QVERIFY(!dialog.windowIcon().isNull());
+    const auto sizes = dialog.windowIcon().availableSizes();
+    QVERIFY(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(32, 32)));
+}
+
+void SelectionDialogTest::eachGroupIsExclusiveOnItsOwn() {
+    Bench bench({{0, 1, 2}, {0, 1}, {0, 1}});
+    QVERIFY(bench.Open());
+    bench.Click(1011);
+    bench.Click(1021);
+    bench.Click(1031);
+    QCOMPARE(bench.Checked(), (std::vector<int>{1011, 1021, 1031}));
+    bench.Click(1013);
+    QCOMPARE(bench.Checked(), (std::vector<int>{1013, 1021, 1031}));
+    bench.Click(1032);
+    bench.Click(1022);
+    QCOMPARE(bench.Checked(), (std::vector<int>{1013, 1022, 1032}));
+    // What the core reads back is what is on screen.
+    auto& ui = bench.session->Ui();
+    QVERIFY(ui.IsChecked(1013) && !ui.IsChecked(1011) && ui.IsChecked(1022) && ui.IsChecked(1032));
+    QCOMPARE(ui.ControlText(1016), std::string("MiniTilda (fits in 32MB)"));
+    QVERIFY(bench.runner.Messages() == (QStringList{kBackingUp, kBackupComplete}));
+}
+
+void SelectionDialogTest::escapeCancelsAndEnterOnSavePressesIt() {
+    Bench bench(SomeOfEach());
+    QVERIFY(bench.Open());
+    QTest::keyClick(bench.Dialog().SaveButton(), Qt::Key_Return);
+    QCOMPARE(bench.runner.Messages().last(), QStringLiteral("message: Please select something"));
+    QVERIFY(bench.Dialog().isVisible());
+
+    // Enter on a choice closes nothing and installs nothing.
+    bench.Click(1011);
+    QTest::keyClick(bench.Control(1011), Qt::Key_Return);
+    QVERIFY(bench.Dialog().isVisible());
+
+    QTest::keyClick(&bench.Dialog(), Qt::Key_Escape);
+    QVERIFY(!bench.Dialog().isVisible());
+    QCOMPARE(bench.Dialog().result(), int(QDialog::Rejected));
+    QCOMPARE(bench.runner.Messages().size(), 3);
+    QVERIFY(bench.StickUntouched());
+}
+
+void SelectionDialogTest::aboutBoxFromTheContextMenu() {
+    Bench bench(SomeOfEach());
+    QVERIFY(bench.Open());
+    auto& dialog = bench.Dialog();
+    QCOMPARE(dialog.contextMenuPolicy(), Qt::ActionsContextMenu);
+    QVERIFY(dialog.actions().contains(dialog.AboutAction()));
+    QCOMPARE(dialog.AboutAction()->text(), QStringLiteral("&About Tamsiro..."));
+    QCOMPARE(dialog.AboutAction()->menuRole(), QAction::AboutRole);
+
+    dialog.AboutAction()->trigger();
+    QCOMPARE(bench.runner.aboutTexts.value(0), QStringLiteral("About Dravik"));
+    QCOMPARE(bench.runner.aboutTexts.value(1), QStringLiteral("Tamsiro V.02"));
+    QCOMPARE(bench.runner.aboutTexts.size(), 4);  // caption, version, two credit lines
+    QVERIFY(bench.runner.aboutHadIcon);
+    QVERIFY(bench.runner.aboutOkIsDefault);
+    QVERIFY(dialog.isVisible());
+}
+
+void SelectionDialogTest::saveWithAllThreeGroups() {
+    Bench bench(SomeOfEach());
+    QVERIFY(bench.Open());
+    bench.Click(1011);
+    bench.Click(1022);
+    bench.Click(1032);
+    bench.Save();
+
+    QCOMPARE(bench.runner.Messages(), (QStringList{kBackingUp, kBackupComplete, kNewAudioSaved}));
+    QVERIFY(bench.runner.problems.isEmpty());
+    QVERIFY(!bench.Dialog().isVisible());
+    QCOMPARE(bench.Dialog().result(), int(QDialog::Accepted));
+
+    const Bytes archive = ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA"));
+    QVERIFY(archive != bench.originalArchive);
+    // Entry 0 now carries Tilda's sound; entry 1 kept the stick's own.
+    QVERIFY(Contains(archive, tamsiro::samples::MainSetEntries(40, 3, 0).front().data));
+    QVERIFY(Contains(archive, tamsiro::samples::StickSoundEntries(40).at(1).data));
+    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/AD013001.ODA")), ReadBytes(bench.Program("DATA_G3A_JumpyNoor.ODA")));
+    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/AD013008.ODA")), ReadBytes(bench.Program("DATA_G3B_JumpyNoor.ODA")));
+    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/CUSVOICE.ODA")), ReadBytes(bench.Program("DATA_V3_JumpyNoor.ODA")));
+    const std::string voices = ReadText(bench.Stick("OPEN-R/MW/DATA/P/MCUSLIST.CFG"));
+    QVERIFY(voices.find("[VOICE]\r\n1\r\n1 1 /MS/OPEN-R/MW/DATA/P/CUSVOICE.ODA\r\n#1 1 /MS/OPEN-R/MW/DATA/E/AD003000.ODA\r\n[SOUND]") !=
+            std::string::npos);
+    QCOMPARE(ReadText(bench.Stick("OPEN-R/MW/DATA/P/MCUS.CFG")), std::string("# modes\r\n0 BASIC\r\n1 VOICE\r\n0 USER\r\n1 DANCE\r\n"));
+    QVERIFY(std::filesystem::exists(bench.Stick("OPEN-R/MW/DATA/E/ad003000.oda")));
+    QVERIFY(!std::filesystem::exists(bench.Program("TMP.ODA")));
+}
+
+void SelectionDialogTest::partialSelectionWithYes() {
+    Bench bench(SomeOfEach());
+    QVERIFY(bench.Open());
+    bench.Click(1022);
+    bench.runner.answers = {QMessageBox::Yes};
+    bench.Save();
+
+    // Not the sixth voice: no question about the male voice.
+    QCOMPARE(bench.runner.Messages().mid(2), (QStringList{kFewerParts, kNewAudioSaved}));
+    QCOMPARE(bench.Dialog().result(), int(QDialog::Accepted));
+    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/CUSVOICE.ODA")), ReadBytes(bench.Program("DATA_V3_JumpyNoor.ODA")));
+    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA")), bench.originalArchive);
+    QVERIFY(!std::filesystem::exists(bench.Stick("OPEN-R/MW/DATA/P/AD013001.ODA")));
+    QVERIFY(std::filesystem::exists(bench.Stick("OPEN-R/MW/DATA/P/MCUSLIST.BAK")));
+}
+
+void SelectionDialogTest::partialSelectionWithNo() {
+    Bench bench(SomeOfEach());
+    QVERIFY(bench.Open());
+    bench.Click(1013);
+    bench.Click(1032);
+    bench.runner.answers = {QMessageBox::No};
+    bench.Save();
+
+    QCOMPARE(bench.runner.Messages().mid(2), QStringList{kFewerParts});
+    QVERIFY(bench.Dialog().isVisible());
+    QCOMPARE(bench.Checked(), (std::vector<int>{1013, 1032}));
+    QVERIFY(bench.StickUntouched());
+
+    // The user may then pick the missing group and save everything.
+    bench.Click(1026);
+    bench.runner.answers = {QMessageBox::No};
+    bench.Save();
+    QCOMPARE(bench.runner.Messages().mid(3), (QStringList{kMaleVoice, kNewAudioSaved}));
+    QCOMPARE(bench.Dialog().result(), int(QDialog::Accepted));
+}
+
+void SelectionDialogTest::maleVoiceQuestionForTheSixthVoice_data() {
+    QTest::addColumn<bool>("remove");
+    QTest::newRow("Yes removes the male voice") << true;
+    QTest::newRow("No keeps it") << false;
+}
+
+void SelectionDialogTest::maleVoiceQuestionForTheSixthVoice() {
+    QFETCH(bool, remove);
+    Bench bench(SomeOfEach());
+    QVERIFY(bench.Open());
+    bench.Click(1011);
+    bench.Click(1026);
+    bench.Click(1032);
+    bench.runner.answers = {remove ? QMessageBox::Yes : QMessageBox::No};
+    bench.Save();
+
+    QCOMPARE(bench.runner.Messages().mid(2), (QStringList{kMaleVoice, kNewAudioSaved}));
+    // The question comes after the voice is copied, without the busy pointer.
+    QCOMPARE(bench.runner.busyAtBox.at(2), false);
+    QCOMPARE(std::filesystem::exists(bench.Stick("OPEN-R/MW/DATA/E/ad003000.oda")), !remove);
+    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/CUSVOICE.ODA")), ReadBytes(bench.Program("DATA_V3_MiniTilda.ODA")));
+    const std::string voices = ReadText(bench.Stick("OPEN-R/MW/DATA/P/MCUSLIST.CFG"));
+    QCOMPARE(voices.find("# -- AD003000.ODA file deleted to free up space\r\n") != std::string::npos, remove);
+    QVERIFY(voices.find("#1 1 /MS/OPEN-R/MW/DATA/E/AD003000.ODA\r\n") != std::string::npos);
+}
+
+void SelectionDialogTest::failingMainInstallLeavesTheDialogAsItWas() {
+    Bench bench(SomeOfEach());
+    QVERIFY(bench.Open());
+    // The kept base archive has gone bad since the start.
+    QVERIFY(tamsiro::samples::WriteText(bench.Program("DATA_BASEMIND3.ODA"), "not an archive"));
+    bench.Click(1013);
+    bench.Click(1026);
+    bench.Click(1032);
+    bench.Save();
+
+    QCOMPARE(bench.runner.Messages().mid(2), QStringList{QStringLiteral("message: Failed to open base .ODA file\nNot Saved")});
+    QVERIFY(bench.Dialog().isVisible());
+    QCOMPARE(bench.Checked(), (std::vector<int>{1013, 1026, 1032}));
+    QVERIFY(bench.StickUntouched());
+    QVERIFY(std::filesystem::exists(bench.Stick("OPEN-R/MW/DATA/E/ad003000.oda")));
+
+    // With the base archive put back, the same choices save.
+    QVERIFY(tamsiro::samples::WriteBytes(bench.Program("DATA_BASEMIND3.ODA"), bench.originalArchive));
+    bench.runner.answers = {QMessageBox::Yes};
+    bench.Save();
+    QCOMPARE(bench.runner.Messages().mid(3), (QStringList{kMaleVoice, kNewAudioSaved}));
+    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/AD013001.ODA")), ReadBytes(bench.Program("DATA_G3A_JumpyNoor.ODA")));
+    QVERIFY(!std::filesystem::exists(bench.Stick("OPEN-R/MW/DATA/E/ad003000.oda")));
+}
+
+QTEST_MAIN(SelectionDialogTest)
+#include "selection_dialog_test.moc"
