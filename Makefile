@@ -3,11 +3,12 @@
 #   make test   install what is missing, build everything, run every test
 SHELL := /bin/bash
 .DEFAULT_GOAL := help
-.PHONY: help deps build test test-core test-asan test-win32 run bench fuzz clean
+.PHONY: help deps build test test-core test-asan test-win32 run bench fuzz clean test-qt package
 
 help:
 	@echo "make run    build and launch Tamsiro on a generated demo workspace"
 	@echo "make test   install what is missing, build, run every test"
+	@echo "make package  the portable Tamsiro folder as a .tar.gz (build/release)"
 	@echo "make bench  release benchmarks of the Main install"
 	@echo "make fuzz   run the fuzz targets (FUZZ_SECONDS per target, default 60)"
 
@@ -22,6 +23,34 @@ test-core: build
 	ctest --preset dev
 
 test: test-core test-asan test-win32
+
+test-qt: build
+	ctest --preset dev -R '^tamsiro_qt_tests$$'
+
+# The demo, made afresh each time: demo/Tamsiro is the program folder (a few
+# sample sound sets and the tamsiro binary), demo/stick a sample stick. The
+# program starts in demo/stick, so the chooser opens on its memstick.ind.
+# RUN_XVFB=1 runs it on a virtual display instead (nothing to see there).
+run: deps
+	cmake --preset release
+	cmake --build --preset release --target tamsiro make_demo_workspace
+	rm -rf demo
+	build/release/tools/make_demo_workspace demo
+	cp build/release/ui/qt/tamsiro demo/Tamsiro/
+	@cd demo/stick && if [[ "$(RUN_XVFB)" == 1 ]]; then \
+	  exec xvfb-run -a -s "-screen 0 1280x1024x24" ../Tamsiro/tamsiro; \
+	elif [[ -z "$$DISPLAY$$WAYLAND_DISPLAY" && "$$(uname -s)" != Darwin ]]; then \
+	  echo "No display: DISPLAY and WAYLAND_DISPLAY are not set, so Tamsiro cannot open its window."; \
+	  echo "The demo is ready; from a desktop session run:  cd demo/stick && ../Tamsiro/tamsiro"; \
+	  exit 1; \
+	else \
+	  exec ../Tamsiro/tamsiro; \
+	fi
+
+# The portable folder: build/release/Tamsiro-<version>-<host>.tar.gz
+package: deps
+	cmake --preset release
+	cmake --build --preset release --target package
 
 clean:
 	rm -rf build demo
