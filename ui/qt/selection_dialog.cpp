@@ -7,15 +7,29 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QFont>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpacerItem>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tamsiro::qt {
+
+namespace {
+
+// Windows dialog units: a quarter of the average character width, an
+// eighth of the line height.
+int DialogUnitsX(const QFontMetrics& metrics, int units) { return (units * metrics.averageCharWidth() + 2) / 4; }
+int DialogUnitsY(const QFontMetrics& metrics, int units) { return (units * metrics.height() + 4) / 8; }
+
+}  // namespace
 
 SelectionDialog::SelectionDialog(ModalRunner& runner, QWidget* parent) : QDialog(parent), runner_(runner) {
     setWindowTitle(QString::fromLatin1(kDialogCaption));
@@ -32,8 +46,19 @@ SelectionDialog::SelectionDialog(ModalRunner& runner, QWidget* parent) : QDialog
     top->addWidget(version);
     layout->addLayout(top);
 
+    // The groups keep the width and row pitch of the Windows dialog, in
+    // units of this font, with the same free strip on their right.
+    const QFontMetrics metrics = fontMetrics();
+    auto* middle = new QHBoxLayout;
+    auto* column = new QVBoxLayout;
+    middle->addLayout(column);
+    auto* strip = new QSpacerItem(DialogUnitsX(metrics, 38), 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    middle->addSpacerItem(strip);
+    layout->addLayout(middle);
+
     for (const SoundCategory& category : kCategoriesInDialogOrder) {
         auto* box = new QGroupBox(QString::fromLatin1(category.caption), this);
+        box->setMinimumWidth(DialogUnitsX(metrics, 152));
         auto* rows = new QVBoxLayout(box);
         // Each group is exclusive on its own; an exclusive group may still
         // start with nothing checked.
@@ -47,8 +72,20 @@ SelectionDialog::SelectionDialog(ModalRunner& runner, QWidget* parent) : QDialog
             rows->addWidget(button);
             controls_[id] = button;
         }
+        const int rowHeight = controls_[category.firstId]->sizeHint().height();
+        rows->setSpacing(std::max(0, DialogUnitsY(metrics, 12) - rowHeight));
         groups_[category.firstId] = group;
-        layout->addWidget(box);
+        column->addWidget(box);
+    }
+
+    // Wide enough for the caption beside a title bar's icon and buttons.
+    QFont captionFont = font();
+    captionFont.setBold(true);
+    const int captionWidth = QFontMetrics(captionFont).horizontalAdvance(windowTitle()) + DialogUnitsX(metrics, 64);
+    const int shortfall = captionWidth - layout->sizeHint().width();
+    if (shortfall > 0) {
+        strip->changeSize(strip->sizeHint().width() + shortfall, 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+        middle->invalidate();
     }
 
     save_ = new QPushButton(QStringLiteral("Save"), this);
