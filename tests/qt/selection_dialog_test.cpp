@@ -141,6 +141,7 @@ private slots:
     void maleVoiceQuestionForTheSixthVoice_data();
     void maleVoiceQuestionForTheSixthVoice();
     void failingMainInstallLeavesTheDialogAsItWas();
+    void failedGamesCopyIsReportedUnderTheBusyPointer();
 };
 
 void SelectionDialogTest::cleanup() {
@@ -416,6 +417,25 @@ void SelectionDialogTest::failingMainInstallLeavesTheDialogAsItWas() {
     QCOMPARE(bench.runner.Messages().mid(3), (QStringList{kMaleVoice, kNewAudioSaved}));
     QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/AD013001.ODA")), ReadBytes(bench.Program("DATA_G3A_JumpyNoor.ODA")));
     QVERIFY(!std::filesystem::exists(bench.Stick("OPEN-R/MW/DATA/E/ad003000.oda")));
+}
+
+void SelectionDialogTest::failedGamesCopyIsReportedUnderTheBusyPointer() {
+    Bench bench(SomeOfEach());
+    QVERIFY(bench.Open());
+    // The set's first file has gone since the dialog opened.
+    std::filesystem::remove(bench.Program("DATA_G3A_JumpyNoor.ODA"));
+    bench.Click(1032);
+    bench.runner.answers = {QMessageBox::Yes};
+    bench.Save();
+
+    QCOMPARE(bench.runner.Messages().mid(2), (QStringList{kFewerParts, QStringLiteral("message: Could not copy game#1 audio to memory stick")}));
+    QCOMPARE(bench.runner.busyAtBox, (std::vector<bool>{false, false, false, true}));
+    // The pointer is back once the Save has given up.
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QVERIFY(bench.Dialog().isVisible());
+    QCOMPARE(bench.Checked(), std::vector<int>{1032});
+    QVERIFY(!std::filesystem::exists(bench.Stick("OPEN-R/MW/DATA/P/AD013001.ODA")));
+    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA")), bench.originalArchive);
 }
 
 QTEST_MAIN(SelectionDialogTest)
