@@ -1,0 +1,449 @@
+#!/usr/bin/env bash
+# End-to-end tests of Tamsiro.exe: builds it (MinGW-w64), runs it under Wine
+# on a virtual display, drives it with tests/win32/tamsiro_driver.exe as a
+# person would, and compares the stick and the program folder byte for byte
+# with what each scenario must leave.
+#
+#   tests/win32/run-e2e.sh [--screenshots] [scenario...]
+#
+# --screenshots also refreshes docs/screenshots/win32-*.png.
+set -uo pipefail
+
+REPO=$(cd "$(dirname "$0")/../.." && pwd)
+WORK=$REPO/build/win32-e2e
+HOST_BUILD=$REPO/build/win32-host
+EXE=$REPO/build/mingw/ui/win32/Tamsiro.exe
+DRIVER=$REPO/build/mingw/tests/win32/tamsiro_driver.exe
+FIXTURE=$HOST_BUILD/tests/win32/tamsiro_e2e_fixture
+
+screenshots=0
+selected=()
+for arg in "$@"; do
+  case $arg in
+    --screenshots) screenshots=1 ;;
+    -h|--help) sed -n '2,9p' "$0"; exit 0 ;;
+    *) selected+=("$arg") ;;
+  esac
+done
+
+say() { printf '%s\n' "$*"; }
+die() { printf 'run-e2e: %s\n' "$*" >&2; exit 2; }
+
+for tool in cmake ninja x86_64-w64-mingw32-windres wine Xvfb; do
+  command -v "$tool" >/dev/null || die "$tool is missing (tools/install-deps.sh installs it)"
+done
+
+# ---------------------------------------------------------------- build
+started=$SECONDS
+say "== building Tamsiro.exe, the driver and the fixture maker"
+mkdir -p "$WORK"
+{
+  cmake --preset mingw -DTAMSIRO_BUILD_TESTS=ON &&
+  cmake --build --preset mingw -j2 --target Tamsiro tamsiro_driver &&
+  cmake -S "$REPO" -B "$HOST_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAMSIRO_BUILD_QT=OFF -DTAMSIRO_BUILD_TESTS=ON &&
+  cmake --build "$HOST_BUILD" -j2 --target tamsiro_e2e_fixture
+} >"$WORK/build.log" 2>&1 || { tail -40 "$WORK/build.log"; die "build failed (log: $WORK/build.log)"; }
+
+# ---------------------------------------------------------------- Wine on Xvfb
+xvfb_pid=
+cleanup() {
+  [[ -n ${WINEPREFIX:-} && -d $WINEPREFIX ]] && wineserver -k >/dev/null 2>&1
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  return 0
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+rm -f "$WORK/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [[ -s $WORK/display ]] && break; sleep 0.1; done
+[[ -s $WORK/display ]] || die "Xvfb did not start (log: $WORK/xvfb.log)"
+export DISPLAY=:$(head -1 "$WORK/display")
+
+export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+rm -rf "$WINEPREFIX"
+say "== preparing a fresh Wine prefix (display $DISPLAY)"
+wineboot -i >"$WORK/wineboot.log" 2>&1 || die "wineboot failed (log: $WORK/wineboot.log)"
+# Wine draws the window frames itself: there is no window manager.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# Its frame glyphs come from Marlett; some packagings leave Wine's own
+# fonts outside the prefix.
+for font in marlett.ttf tahoma.ttf tahomabd.ttf; do
+  for fonts in /usr/share/wine/fonts /usr/lib/wine/fonts /opt/wine*/share/wine/fonts; do
+    [[ -f $fonts/$font ]] && { cp "$fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"; break; }
+  done
+done
+wineserver -p 60 >/dev/null 2>&1 || true
+
+# ---------------------------------------------------------------- helpers
+winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
+
+passed=0
+failed=0
+failures=()
+scenario= dir= prog= stick= expect= P= S=
+
+# new_scenario NAME [EXE-NAME]: empty program folder with the program, no stick yet
+new_scenario() {
+  scenario=$1
+  dir=$WORK/scenarios/$1
+  rm -rf "$dir"
+  mkdir -p "$dir/prog" "$dir/expect"
+  prog=$dir/prog stick=$dir/stick expect=$dir/expect
+  cp "$EXE" "$prog/${2:-Tamsiro.exe}"
+  P=$(winpath "$prog") S=$(winpath "$stick")
+  scenario_started=$SECONDS
+}
+
+fixture() { "$FIXTURE" "$@" || die "fixture maker failed: $*"; }
+
+# Starting state, to derive the expected end state from.
+snapshot() {
+  rm -rf "$expect"
+  mkdir -p "$expect"
+  cp -a "$prog" "$expect/prog"
+  [[ -d $stick ]] && cp -a "$stick" "$expect/stick"
+  for extra in "$@"; do cp -a "$dir/$extra" "$expect/$extra"; done
+  return 0
+}
+
+# drive < script: runs the driver on the script, keeps its transcript.
+drive() {
+  cat >"$dir/script.txt"
+  timeout 300 wine "$DRIVER" "$(winpath "$dir/script.txt")" >"$dir/transcript.txt" 2>"$dir/driver.err"
+  local status=$?
+  if ((status != 0)); then
+    # Whatever the driver could not end, this does.
+    wineserver -k >/dev/null 2>&1
+    wineserver -p 60 >/dev/null 2>&1 || true
+  fi
+  return $status
+}
+
+# compare [folders...]: actual trees against the expected ones, every byte.
+compare() {
+  local differences=
+  local trees=("$@")
+  ((${#trees[@]})) || trees=(prog stick)
+  for tree in "${trees[@]}"; do
+    if [[ -e $expect/$tree || -e $dir/$tree ]]; then
+      differences+=$(diff -r --no-dereference "$expect/$tree" "$dir/$tree" 2>&1 | sed "s|$dir/||g")
+    fi
+  done
+  printf '%s' "$differences"
+}
+
+# finish STATUS: records the scenario's outcome.
+finish() {
+  local status=$1 differences
+  differences=$(compare "${@:2}")
+  local took=$((SECONDS - scenario_started))
+  if ((status == 0)) && [[ -z $differences ]]; then
+    passed=$((passed + 1))
+    say "PASS  $scenario (${took}s)"
+  else
+    failed=$((failed + 1))
+    failures+=("$scenario")
+    say "FAIL  $scenario (${took}s)"
+    sed 's/^/      /' "$dir/transcript.txt"
+    # Wine's notes about the Z: drive are noise.
+    grep -v 'FS volume label' "$dir/driver.err" | sed 's/^/      driver: /'
+    [[ -n $differences ]] && printf '%s\n' "$differences" | sed 's/^/      files: /'
+  fi
+}
+
+wanted() {
+  ((${#selected[@]} == 0)) && return 0
+  local name
+  for name in "${selected[@]}"; do [[ $name == "$1" ]] && return 0; done
+  return 1
+}
+
+CRLF() { printf '%s' "$1" | sed 's/$/\r/'; }
+
+BACKUP_WARNING='Warning: backing up DYNAUDIO.ODA from memory stick\nWill take 30 seconds to a minute, please wait'
+BACKUP_DONE='Backup of DYNAUDIO.ODA complete'
+NO_AUDIO='No M3 Audio installed - please download some\nDATA_*.ODA files must be in same folder as program'
+FEWER_PARTS="You didn't select all three parts\nShould I install fewer parts?"
+MALE_VOICE='Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)'
+DATA_P=OPEN-R/MW/DATA/P
+
+# What a voice install leaves in the stick's voice list and mode flags;
+# the previous files become the .BAK files.
+expect_voice_config() {
+  local removed=$1 note=
+  [[ $removed == yes ]] && note=$'\n# -- AD003000.ODA file deleted to free up space'
+  mv "$expect/stick/$DATA_P/MCUSLIST.CFG" "$expect/stick/$DATA_P/MCUSLIST.BAK"
+  mv "$expect/stick/$DATA_P/MCUS.CFG" "$expect/stick/$DATA_P/MCUS.BAK"
+  CRLF "# voice list
+[GENERAL]
+1
+[VOICE]
+1
+1 1 /MS/OPEN-R/MW/DATA/P/CUSVOICE.ODA
+#1 1 /MS/OPEN-R/MW/DATA/E/AD003000.ODA$note
+[SOUND]
+2
+" >"$expect/stick/$DATA_P/MCUSLIST.CFG"
+  CRLF "# modes
+0 BASIC
+1 VOICE
+0 USER
+1 DANCE
+" >"$expect/stick/$DATA_P/MCUS.CFG"
+}
+
+# The first run copies the stick's sound archive as it was at the start.
+expect_base_backup() { cp "$expect/stick/$DATA_P/DYNAUDIO.ODA" "$expect/prog/DATA_BASEMIND3.ODA"; }
+
+shots=$WORK/shots
+mkdir -p "$shots"
+
+# ---------------------------------------------------------------- scenarios
+say "== scenarios"
+
+if wanted first-run; then
+  new_scenario first-run
+  fixture stick "$stick"
+  fixture sets "$prog" main=0,1 voice=0,5 games=1
+  snapshot
+  drive <<EOF
+start $P\\Tamsiro.exe
+chooser $S\\memstick.ind
+message $BACKUP_WARNING
+message $BACKUP_DONE
+dialog
+enabled 1011,1012,1021,1026,1032
+checked none
+click 1011
+click 1026
+snap $(winpath "$shots/dialog.bmp")
+about 0x0010
+snap $(winpath "$shots/about.bmp")
+about-ok
+# The system's own bits in the low nibble don't hide the About command.
+about 0x0013
+about-ok
+click 1012
+click 1011
+checked 1011,1026
+cancel
+exit
+EOF
+  status=$?
+  expect_base_backup
+  finish $status
+
+  # Same folder, same stick: the backup is there, so nothing is said.
+  scenario=second-run scenario_started=$SECONDS
+  snapshot
+  drive <<EOF
+start $P\\Tamsiro.exe
+chooser $S\\memstick.ind
+dialog
+enabled 1011,1012,1021,1026,1032
+cancel
+exit
+EOF
+  finish $?
+fi
+
+if wanted cancel-at-chooser; then
+  new_scenario cancel-at-chooser
+  fixture stick "$stick"
+  fixture sets "$prog" main=0
+  snapshot
+  drive <<EOF
+start $P\\Tamsiro.exe
+chooser-cancel
+exit
+EOF
+  finish $?
+fi
+
+if wanted choose-again; then
+  new_scenario choose-again
+  mkdir -p "$dir/nomarker" && printf 'not a stick\r\n' >"$dir/nomarker/readme.txt"
+  fixture stick "$dir/old" generation=2
+  fixture stick "$dir/foreign" language=5
+  fixture stick "$stick"
+  fixture sets "$prog" games=2
+  snapshot nomarker old foreign
+  drive <<EOF
+start $P\\Tamsiro.exe
+chooser $(winpath "$dir/nomarker")\\readme.txt
+chooser $(winpath "$dir/old")\\memstick.ind
+message Not AiboMind3\nUse other tools for AiboMind1 or 2
+chooser $(winpath "$dir/foreign")\\memstick.ind
+message Not AiboMind Engish
+chooser $S\\memstick.ind
+message $BACKUP_WARNING
+message $BACKUP_DONE
+dialog
+enabled 1033
+cancel
+exit
+EOF
+  status=$?
+  expect_base_backup
+  finish $status prog stick nomarker old foreign
+fi
+
+if wanted no-data-files; then
+  # Renamed program: its boxes carry its own name.
+  new_scenario no-data-files Sounder.exe
+  fixture stick "$stick"
+  snapshot
+  drive <<EOF
+start $P\\Sounder.exe
+chooser $S\\memstick.ind
+message $BACKUP_WARNING
+message $BACKUP_DONE
+message $NO_AUDIO
+exit
+EOF
+  status=$?
+  expect_base_backup
+  finish $status
+fi
+
+if wanted save-guards; then
+  new_scenario save-guards
+  fixture stick "$stick"
+  fixture sets "$prog" main=0 games=1
+  snapshot
+  drive <<EOF
+start $P\\Tamsiro.exe
+chooser $S\\memstick.ind
+message $BACKUP_WARNING
+message $BACKUP_DONE
+dialog
+save
+message Please select something
+dialog
+click 1032
+save
+ask no default no $FEWER_PARTS
+dialog
+checked 1032
+# Enter on a picked choice: closes without installing anything.
+ok-command
+exit
+EOF
+  status=$?
+  expect_base_backup
+  finish $status
+fi
+
+if wanted full-save; then
+  new_scenario full-save
+  fixture stick "$stick"
+  fixture sets "$prog" main=0,3 voice=1,5 games=1,4
+  snapshot
+  drive <<EOF
+start $P\\Tamsiro.exe
+chooser $S\\memstick.ind
+message $BACKUP_WARNING
+message $BACKUP_DONE
+dialog
+enabled 1011,1014,1022,1026,1032,1035
+click 1011
+click 1032
+click 1026
+save
+ask yes default yes $MALE_VOICE
+message New audio saved
+exit
+EOF
+  status=$?
+  expect_base_backup
+  fixture merge "$expect/prog/DATA_BASEMIND3.ODA" "$prog/DATA_M3_Tilda.ODA" "$expect/stick/$DATA_P/DYNAUDIO.ODA"
+  cp "$prog/DATA_G3A_JumpyNoor.ODA" "$expect/stick/$DATA_P/AD013001.ODA"
+  cp "$prog/DATA_G3B_JumpyNoor.ODA" "$expect/stick/$DATA_P/AD013008.ODA"
+  cp "$prog/DATA_V3_MiniTilda.ODA" "$expect/stick/$DATA_P/CUSVOICE.ODA"
+  rm "$expect/stick/OPEN-R/MW/DATA/E/ad003000.oda"
+  expect_voice_config yes
+  finish $status
+fi
+
+for answer in yes no; do
+  wanted "voice-only-$answer" || continue
+  new_scenario "voice-only-$answer"
+  fixture stick "$stick"
+  fixture sets "$prog" main=0 voice=0,5
+  snapshot
+  drive <<EOF
+start $P\\Tamsiro.exe
+chooser $S\\memstick.ind
+message $BACKUP_WARNING
+message $BACKUP_DONE
+dialog
+click 1026
+save
+ask yes default no $FEWER_PARTS
+ask $answer default yes $MALE_VOICE
+message New audio saved
+exit
+EOF
+  status=$?
+  expect_base_backup
+  cp "$prog/DATA_V3_MiniTilda.ODA" "$expect/stick/$DATA_P/CUSVOICE.ODA"
+  [[ $answer == yes ]] && rm "$expect/stick/OPEN-R/MW/DATA/E/ad003000.oda"
+  expect_voice_config "$answer"
+  finish $status
+done
+
+if wanted copy-fails; then
+  new_scenario copy-fails
+  fixture stick "$stick"
+  fixture sets "$prog" main=2 games=0
+  snapshot
+  # The stick's sound archive turns into a folder while the dialog is open,
+  # so the new archive can't be copied there.
+  drive <<EOF
+start $P\\Tamsiro.exe
+chooser $S\\memstick.ind
+message $BACKUP_WARNING
+message $BACKUP_DONE
+dialog
+click 1013
+click 1031
+replace-with-folder $S\\OPEN-R\\MW\\DATA\\P\\DYNAUDIO.ODA
+save
+ask yes default no $FEWER_PARTS
+message Could not copy final audio to memory stick
+message Please run MANUAL.BAT batch file\n(in same folder as Tamsiro)
+dialog
+checked 1013,1031
+cancel
+exit
+EOF
+  status=$?
+  expect_base_backup
+  fixture merge "$expect/prog/DATA_BASEMIND3.ODA" "$prog/DATA_M3_SqueakyIda.ODA" "$expect/prog/TMP.ODA"
+  CRLF "REM - this batch file copies updated file from PC to memory stick
+COPY \"$P\\TMP.ODA\" \"$S\\OPEN-R\\MW\\DATA\\P\\DYNAUDIO.ODA\"
+PAUSE
+" >"$expect/prog/MANUAL.BAT"
+  rm "$expect/stick/$DATA_P/DYNAUDIO.ODA" && mkdir "$expect/stick/$DATA_P/DYNAUDIO.ODA"
+  finish $status
+fi
+
+# ---------------------------------------------------------------- pictures
+if ((screenshots)); then
+  if [[ -s $shots/dialog.bmp && -s $shots/about.bmp ]] && command -v convert >/dev/null; then
+    mkdir -p "$REPO/docs/screenshots"
+    convert "$shots/dialog.bmp" "$REPO/docs/screenshots/win32-dialog.png"
+    convert "$shots/about.bmp" "$REPO/docs/screenshots/win32-about.png"
+    say "== screenshots written to docs/screenshots/win32-dialog.png and win32-about.png"
+  else
+    say "== no screenshots (the first-run scenario did not take them, or ImageMagick is missing)"
+  fi
+fi
+
+say "== Tamsiro.exe end to end under Wine: $((SECONDS - started))s in all"
+((failed)) && say "failed: ${failures[*]}"
+say "$passed passed, $failed failed"
+((failed == 0))

@@ -1,0 +1,525 @@
+// Drives Tamsiro.exe the way a person would, through window messages, and
+// checks what it shows. Runs on Windows or under Wine beside the program.
+//
+//   tamsiro_driver <script>
+//
+// The script has one step a line ('#' starts a comment). Texts may use \n
+// for a line feed; paths are taken as written.
+//
+//   start <exe>                  launch the program (its folder is the cwd)
+//   chooser <path>               the stick chooser: type the path, press Open
+//   chooser-cancel               the stick chooser: press Cancel
+//   message <text>               an OK box with this text: press OK
+//   ask <yes|no> <default yes|no> <text>
+//                                a Yes/No box: check its default, answer
+//   dialog                       the selection dialog is up and takes input
+//   enabled <ids|none>           exactly these choices can be picked
+//   checked <ids|none>           exactly these choices are picked
+//   click <id>                   pick a choice
+//   save | cancel                press Save or Cancel
+//   ok-command                   what Enter on a picked choice sends
+//   about <command>              choose About from the system menu
+//   about-ok                     close the About box
+//   snap <file.bmp>              picture of the window in front
+//   replace-with-folder <path>   put a folder where a file was
+//   exit                         the program ends by itself
+//
+// Prints one line a step; exit code 0 when every step held, 1 otherwise.
+// On a failure the program under test is terminated.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kMainTitle = "AiboMind 3 Customized Sounds";
+constexpr const char* kChooserTitle = "Open MEMSTICK.IND file at root of OpenR directory";
+constexpr const char* kAboutTitle = "About Dravik";
+constexpr int kSaveId = 1003;
+constexpr int kChoiceIds[] = {1011, 1012, 1013, 1014, 1015, 1016, 1021, 1022, 1023,
+                              1024, 1025, 1026, 1031, 1032, 1033, 1034, 1035, 1036};
+// The open-file dialog's file-name box: a combo box in the Explorer style,
+// an edit control in the old style.
+constexpr int kFileNameCombo = 0x47c;
+constexpr int kFileNameEdit = 0x480;
+
+DWORD g_timeoutMs = 30000;
+
+struct Failure {
+    std::string what;
+};
+
+std::string WindowText(HWND hwnd) {
+    char text[1024] = {};
+    // Cross-process: WM_GETTEXT is marshalled, and a hung target can't hang us.
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &length))
+        return {};
+    return std::string(text, std::min<std::size_t>(length, sizeof text - 1));
+}
+
+std::string ClassOf(HWND hwnd) {
+    char name[256] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    return name;
+}
+
+std::string Quoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else out += c;
+    }
+    return out + "\"";
+}
+
+std::string Unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
+            out += '\n';
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+class Session {
+public:
+    ~Session() { Kill(); }
+
+    void Start(const std::string& exe) {
+        const auto slash = exe.find_last_of("\\/");
+        const std::string folder = slash == std::string::npos ? "." : exe.substr(0, slash);
+        const std::string name = exe.substr(slash == std::string::npos ? 0 : slash + 1);
+        applicationName_ = name.substr(0, name.find_last_of('.'));
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        std::string commandLine = "\"" + exe + "\"";
+        if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &process_))
+            throw Failure{"cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")"};
+        CloseHandle(process_.hThread);
+        started_ = true;
+    }
+
+    bool Running() const { return started_ && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+
+    void Kill() {
+        if (!started_) return;
+        if (Running()) {
+            TerminateProcess(process_.hProcess, 99);
+            WaitForSingleObject(process_.hProcess, 5000);
+        }
+        CloseHandle(process_.hProcess);
+        started_ = false;
+    }
+
+    const std::string& ApplicationName() const { return applicationName_; }
+
+    // Visible dialog-class top-level windows of the program.
+    std::vector<HWND> Dialogs() const {
+        struct Search {
+            DWORD pid;
+            std::vector<HWND> found;
+        } search{process_.dwProcessId, {}};
+        EnumWindows(
+            [](HWND hwnd, LPARAM lParam) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lParam);
+                DWORD pid = 0;
+                GetWindowThreadProcessId(hwnd, &pid);
+                if (pid == s->pid && IsWindowVisible(hwnd) && ClassOf(hwnd) == "#32770") s->found.push_back(hwnd);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    // The one window that takes input now: visible and enabled.
+    HWND Front() const {
+        HWND front = nullptr;
+        for (HWND hwnd : Dialogs()) {
+            if (IsWindowEnabled(hwnd)) front = hwnd;
+        }
+        return front;
+    }
+
+    std::string Screen() const {
+        std::string out;
+        for (HWND hwnd : Dialogs()) {
+            out += "\n    window " + Quoted(WindowText(hwnd)) + (IsWindowEnabled(hwnd) ? "" : " (disabled)");
+        }
+        return out.empty() ? "\n    no window" : out;
+    }
+
+    // Polls until `ready` holds; fails on timeout or when the program ends.
+    void WaitUntil(const std::string& what, const std::function<bool()>& ready) const {
+        const DWORD start = GetTickCount();
+        for (;;) {
+            if (ready()) return;
+            if (!Running()) throw Failure{"program ended while waiting for " + what};
+            if (GetTickCount() - start > g_timeoutMs) throw Failure{"timed out waiting for " + what + "; on screen:" + Screen()};
+            Sleep(20);
+        }
+    }
+
+    // Waits for a front window with this title.
+    HWND WaitForFront(const std::string& what, const std::function<bool(const std::string&)>& titleMatches) const {
+        HWND found = nullptr;
+        WaitUntil(what, [&] {
+            const HWND front = Front();
+            if (front && titleMatches(WindowText(front))) {
+                found = front;
+                return true;
+            }
+            return false;
+        });
+        return found;
+    }
+
+    void WaitGone(HWND hwnd, const std::string& what) const {
+        WaitUntil(what + " to close", [&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); });
+    }
+
+    HWND MainDialog() const {
+        for (HWND hwnd : Dialogs()) {
+            if (WindowText(hwnd) == kMainTitle) return hwnd;
+        }
+        throw Failure{"the selection dialog is not shown; on screen:" + Screen()};
+    }
+
+    void WaitExit() {
+        const DWORD result = WaitForSingleObject(process_.hProcess, g_timeoutMs);
+        if (result != WAIT_OBJECT_0) throw Failure{"program still running; on screen:" + Screen()};
+    }
+
+private:
+    PROCESS_INFORMATION process_{};
+    bool started_ = false;
+    std::string applicationName_;
+};
+
+struct Child {
+    HWND hwnd;
+    int id;
+    std::string className;
+    std::string text;
+    LONG style;
+};
+
+std::vector<Child> ChildrenOf(HWND parent) {
+    std::vector<Child> children;
+    EnumChildWindows(
+        parent,
+        [](HWND hwnd, LPARAM lParam) -> BOOL {
+            auto* list = reinterpret_cast<std::vector<Child>*>(lParam);
+            if (IsWindowVisible(hwnd)) {
+                list->push_back({hwnd, GetDlgCtrlID(hwnd), ClassOf(hwnd), WindowText(hwnd), GetWindowLongA(hwnd, GWL_STYLE)});
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+bool IsButtonClass(const std::string& name) { return _stricmp(name.c_str(), "Button") == 0; }
+bool IsStaticClass(const std::string& name) { return _stricmp(name.c_str(), "Static") == 0; }
+
+// What a message box shows.
+struct Box {
+    std::string caption;
+    std::string text;
+    std::vector<int> buttons;  // identifiers, sorted
+    int defaultButton = 0;
+    bool hasIcon = false;
+};
+
+Box ReadBox(HWND box) {
+    Box read;
+    read.caption = WindowText(box);
+    for (const Child& child : ChildrenOf(box)) {
+        if (IsStaticClass(child.className)) {
+            if ((child.style & SS_TYPEMASK) == SS_ICON) {
+                DWORD_PTR icon = 0;
+                SendMessageTimeoutA(child.hwnd, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon);
+                read.hasIcon = read.hasIcon || icon != 0;
+            } else if (!child.text.empty()) {
+                read.text += child.text;
+            }
+        } else if (IsButtonClass(child.className)) {
+            read.buttons.push_back(child.id);
+            if ((child.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) read.defaultButton = child.id;
+        }
+    }
+    std::sort(read.buttons.begin(), read.buttons.end());
+    return read;
+}
+
+std::string ButtonsText(const std::vector<int>& ids) {
+    std::string out;
+    for (int id : ids) {
+        out += out.empty() ? "" : ",";
+        out += id == IDOK ? "OK" : id == IDYES ? "Yes" : id == IDNO ? "No" : id == IDCANCEL ? "Cancel" : std::to_string(id);
+    }
+    return out;
+}
+
+void Press(HWND dialog, int buttonId, const std::string& what) {
+    const HWND button = GetDlgItem(dialog, buttonId);
+    if (!button) throw Failure{"no " + what + " button"};
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+std::set<int> ParseIds(const std::string& list) {
+    std::set<int> ids;
+    if (list == "none") return ids;
+    std::stringstream in(list);
+    std::string item;
+    while (std::getline(in, item, ',')) {
+        if (!item.empty()) ids.insert(std::stoi(item));
+    }
+    return ids;
+}
+
+std::string IdsText(const std::set<int>& ids) {
+    if (ids.empty()) return "none";
+    std::string out;
+    for (int id : ids) out += (out.empty() ? "" : ",") + std::to_string(id);
+    return out;
+}
+
+void SaveBitmap(HWND window, const std::string& path) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const DWORD stride = ((width * 3 + 3) / 4) * 4;
+    const DWORD imageSize = stride * height;
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageSize), 0, 0,
+                          sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    info.bmiHeader.biSizeImage = imageSize;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), imageSize);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (!out) throw Failure{"cannot write " + path};
+}
+
+// One step; returns what to print on success.
+std::string RunStep(Session& session, const std::string& command, const std::string& argument) {
+    if (command == "timeout") {
+        g_timeoutMs = static_cast<DWORD>(std::stoul(argument)) * 1000;
+        return "timeout " + argument + " s";
+    }
+    if (command == "start") {
+        session.Start(argument);
+        return "started " + argument;
+    }
+    if (command == "chooser" || command == "chooser-cancel") {
+        const HWND chooser = session.WaitForFront("the stick chooser", [](const std::string& t) { return t == kChooserTitle; });
+        HWND name = GetDlgItem(chooser, kFileNameCombo);
+        if (!name) name = GetDlgItem(chooser, kFileNameEdit);
+        if (!name) throw Failure{"the chooser has no file-name box"};
+        const std::string initial = WindowText(name);
+        if (initial != "memstick.ind") throw Failure{"the chooser offers " + Quoted(initial) + ", not \"memstick.ind\""};
+        if (command == "chooser-cancel") {
+            Press(chooser, IDCANCEL, "Cancel");
+            session.WaitGone(chooser, "the chooser");
+            return "chooser: cancelled";
+        }
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argument.c_str()), SMTO_ABORTIFHUNG, 5000, &ignored);
+        Press(chooser, IDOK, "Open");
+        session.WaitGone(chooser, "the chooser");
+        return "chooser: opened " + argument;
+    }
+    if (command == "message" || command == "ask") {
+        std::string text = argument;
+        int answer = IDOK;
+        int expectedDefault = IDOK;
+        std::vector<int> expectedButtons{IDOK};
+        if (command == "ask") {
+            std::stringstream in(argument);
+            std::string answerWord, defaultWord, defaultValue;
+            in >> answerWord >> defaultWord >> defaultValue;
+            if (defaultWord != "default" || (answerWord != "yes" && answerWord != "no") || (defaultValue != "yes" && defaultValue != "no"))
+                throw Failure{"script: ask <yes|no> default <yes|no> <text>"};
+            std::getline(in >> std::ws, text);
+            answer = answerWord == "yes" ? IDYES : IDNO;
+            expectedDefault = defaultValue == "yes" ? IDYES : IDNO;
+            expectedButtons = {IDYES, IDNO};
+        }
+        text = Unescape(text);
+        const HWND box = session.WaitForFront("a message box " + Quoted(text),
+                                              [](const std::string& t) { return t != kMainTitle && t != kChooserTitle && t != kAboutTitle; });
+        Box read;
+        // The box fills in its controls as it is created.
+        session.WaitUntil("the message box's text and buttons", [&] {
+            read = ReadBox(box);
+            return !read.text.empty() && !read.buttons.empty();
+        });
+        std::string problems;
+        if (read.caption != session.ApplicationName()) problems += "\n    caption " + Quoted(read.caption) + ", expected " + Quoted(session.ApplicationName());
+        if (read.text != text) problems += "\n    text " + Quoted(read.text) + ", expected " + Quoted(text);
+        if (read.buttons != expectedButtons) problems += "\n    buttons " + ButtonsText(read.buttons) + ", expected " + ButtonsText(expectedButtons);
+        if (read.defaultButton != expectedDefault)
+            problems += "\n    default button " + ButtonsText({read.defaultButton}) + ", expected " + ButtonsText({expectedDefault});
+        if (!read.hasIcon) problems += "\n    no icon";
+        if (!problems.empty()) throw Failure{"unexpected message box:" + problems};
+        Press(box, answer, ButtonsText({answer}));
+        session.WaitGone(box, "the message box");
+        return command + " " + Quoted(text) + " [" + ButtonsText(read.buttons) + ", default " + ButtonsText({read.defaultButton}) +
+               "] -> " + ButtonsText({answer});
+    }
+    if (command == "dialog") {
+        session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
+        return "selection dialog shown";
+    }
+    if (command == "enabled" || command == "checked") {
+        const HWND dialog = session.MainDialog();
+        std::set<int> actual;
+        for (int id : kChoiceIds) {
+            const HWND control = GetDlgItem(dialog, id);
+            if (!control) throw Failure{"no choice " + std::to_string(id)};
+            const bool on = command == "enabled" ? IsWindowEnabled(control) != FALSE
+                                                 : SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            if (on) actual.insert(id);
+        }
+        const std::set<int> expected = ParseIds(argument);
+        if (actual != expected) throw Failure{command + " " + IdsText(actual) + ", expected " + IdsText(expected)};
+        return command + " " + IdsText(actual);
+    }
+    if (command == "click") {
+        const HWND dialog = session.MainDialog();
+        const int id = std::stoi(argument);
+        const HWND control = GetDlgItem(dialog, id);
+        if (!control) throw Failure{"no control " + argument};
+        if (!IsWindowEnabled(control)) throw Failure{"choice " + argument + " is disabled and can't be clicked"};
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+        session.WaitUntil("choice " + argument + " to be checked", [&] { return SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED; });
+        return "clicked " + argument + " " + Quoted(WindowText(control));
+    }
+    if (command == "save" || command == "cancel") {
+        const HWND dialog = session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
+        Press(dialog, command == "save" ? kSaveId : IDCANCEL, command);
+        return "pressed " + command;
+    }
+    if (command == "ok-command") {
+        const HWND dialog = session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return "sent the OK command";
+    }
+    if (command == "about") {
+        const HWND dialog = session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
+        PostMessageA(dialog, WM_SYSCOMMAND, static_cast<WPARAM>(std::stoul(argument, nullptr, 0)), 0);
+        const HWND about = session.WaitForFront("the About box", [](const std::string& t) { return t == kAboutTitle; });
+        bool version = false, ok = false, icon = false;
+        session.WaitUntil("the About box's controls", [&] {
+            for (const Child& child : ChildrenOf(about)) {
+                version = version || child.text == "Tamsiro V.02";
+                icon = icon || (IsStaticClass(child.className) && (child.style & SS_TYPEMASK) == SS_ICON);
+                ok = ok || (child.id == IDOK && child.text == "OK" && (child.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
+            }
+            return version && ok && icon;
+        });
+        const LONG style = GetWindowLongA(about, GWL_STYLE);
+        const LONG frame = WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+        if ((style & frame) != frame) throw Failure{"the About box lacks its caption, system menu or modal frame"};
+        return "About box shown";
+    }
+    if (command == "about-ok") {
+        const HWND about = session.WaitForFront("the About box", [](const std::string& t) { return t == kAboutTitle; });
+        Press(about, IDOK, "OK");
+        session.WaitGone(about, "the About box");
+        return "About box closed";
+    }
+    if (command == "snap") {
+        const HWND front = session.WaitForFront("a window", [](const std::string&) { return true; });
+        // Let it finish painting.
+        RedrawWindow(front, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+        Sleep(500);
+        SaveBitmap(front, argument);
+        return "snap of " + Quoted(WindowText(front)) + " -> " + argument;
+    }
+    if (command == "replace-with-folder") {
+        DeleteFileA(argument.c_str());
+        if (!CreateDirectoryA(argument.c_str(), nullptr)) throw Failure{"cannot create folder " + argument};
+        return "folder in place of " + argument;
+    }
+    if (command == "exit") {
+        session.WaitExit();
+        return "program ended";
+    }
+    throw Failure{"script: unknown step " + Quoted(command)};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tamsiro_driver <script>\n");
+        return 2;
+    }
+    std::ifstream script(argv[1]);
+    if (!script) {
+        std::fprintf(stderr, "cannot read %s\n", argv[1]);
+        return 2;
+    }
+    Session session;
+    std::string line;
+    int lineNumber = 0;
+    while (std::getline(script, line)) {
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const auto first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#') continue;
+        line = line.substr(first);
+        const auto space = line.find(' ');
+        const std::string command = line.substr(0, space);
+        const std::string argument = space == std::string::npos ? "" : line.substr(space + 1);
+        try {
+            std::printf("  ok    %s\n", RunStep(session, command, argument).c_str());
+        } catch (const Failure& failure) {
+            std::printf("  FAIL  line %d: %s\n        %s\n", lineNumber, line.c_str(), failure.what.c_str());
+            std::fflush(stdout);
+            session.Kill();
+            return 1;
+        } catch (const std::exception& error) {
+            std::printf("  FAIL  line %d: %s\n        script error: %s\n", lineNumber, line.c_str(), error.what());
+            std::fflush(stdout);
+            session.Kill();
+            return 1;
+        }
+        std::fflush(stdout);
+    }
+    if (session.Running()) {
+        std::printf("  FAIL  the script ended with the program still running\n");
+        session.Kill();
+        return 1;
+    }
+    return 0;
+}
