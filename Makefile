@@ -24,6 +24,10 @@ test-core: build
 
 test: test-core test-asan test-win32
 
+# Tamsiro.exe (MinGW-w64) end to end under Wine on a virtual display.
+test-win32: deps
+	tests/win32/run-e2e.sh
+
 test-qt: build
 	ctest --preset dev -R '^tamsiro_qt_tests$$'
 
