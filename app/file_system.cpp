@@ -3,6 +3,7 @@
 #include "app/binary_file.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <array>
 #include <memory>
 
@@ -51,8 +52,43 @@ bool IsDirectoryAt(const std::string& path) {
     return std::filesystem::is_directory(path, error);
 }
 
+#if defined(__linux__)
+// Copies inside the kernel (copy_file_range), sparing the round trip of
+// every byte through user space. 1: copied; 0: not available here and
+// nothing was copied (use the stream); -1: failed.
+int CopyInKernel(BinaryFile& source, int targetFd) {
+    const int sourceFd = ::fileno(source.Handle());
+    struct stat info {};
+    if (sourceFd < 0 || ::fstat(sourceFd, &info) != 0 || !S_ISREG(info.st_mode)) return 0;
+    std::uint64_t copied = 0;
+    for (;;) {
+        const ssize_t moved = ::copy_file_range(sourceFd, nullptr, targetFd, nullptr, std::size_t{1} << 30, 0);
+        if (moved > 0) {
+            copied += static_cast<std::uint64_t>(moved);
+            continue;
+        }
+        if (moved == 0) {
+            // The end of the source; some kernels report 0 for files they
+            // cannot copy this way, so an unexplained 0 falls back.
+            if (copied == 0 && info.st_size > 0) return 0;
+            return 1;
+        }
+        if (errno == EINTR) continue;
+        if (copied == 0 && (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP ||
+                            errno == EPERM || errno == EBADF)) {
+            return 0;
+        }
+        return -1;
+    }
+}
+#endif
+
 // Streams `source` into an already opened target descriptor.
 bool StreamInto(BinaryFile& source, int targetFd) {
+#if defined(__linux__)
+    const int inKernel = CopyInKernel(source, targetFd);
+    if (inKernel != 0) return inKernel > 0;
+#endif
     constexpr std::size_t kChunk = 256 * 1024;
     const auto buffer = std::make_unique<char[]>(kChunk);
     for (;;) {

@@ -8,18 +8,69 @@ namespace tamsiro {
 
 namespace {
 
-// Copies `size` bytes from the source's current position to the output
-// through the fixed buffer. False at the first short read or write.
-bool CopyThrough(BinaryFile& source, BinaryFile& output, std::uint32_t size, unsigned char* buffer) {
-    std::uint32_t remaining = size;
-    while (remaining > 0) {
-        const std::size_t chunk = std::min<std::size_t>(remaining, kMergeCopyBufferSize);
-        if (!source.ReadExactly(buffer, chunk)) return false;
-        if (!output.WriteExactly(buffer, chunk)) return false;
-        remaining -= static_cast<std::uint32_t>(chunk);
+// The one fixed buffer of the merge. Entry data is read straight into it
+// at its fill level, and it is written to the output whenever it is full
+// and at the end, so many small entries cost few writes and each byte is
+// copied once in user space, as a plain file copy does.
+class CopyBuffer {
+public:
+    explicit CopyBuffer(BinaryFile& output)
+        : output_(output), bytes_(std::make_unique<unsigned char[]>(kMergeCopyBufferSize)) {}
+
+    // Appends `size` bytes read from the source's current position. False
+    // when the source ran short; what the failed entry had put in the buffer
+    // is dropped, unless part of it has already been written out. A failed
+    // write counts in `writeErrors`.
+    bool Append(BinaryFile& source, std::uint32_t size, int& writeErrors) {
+        const std::size_t startFill = fill_;
+        bool flushed = false;
+        std::uint32_t remaining = size;
+        while (remaining > 0) {
+            if (fill_ == kMergeCopyBufferSize) {
+                if (!Flush()) ++writeErrors;
+                flushed = true;
+            }
+            const std::size_t chunk = std::min<std::size_t>(remaining, kMergeCopyBufferSize - fill_);
+            if (!source.ReadExactly(bytes_.get() + fill_, chunk)) {
+                if (!flushed) fill_ = startFill;
+                return false;
+            }
+            fill_ += chunk;
+            remaining -= static_cast<std::uint32_t>(chunk);
+        }
+        return true;
     }
-    return true;
-}
+
+    std::size_t Fill() const { return fill_; }
+
+    // Writes out what the buffer holds. False when the write failed (the
+    // bytes are dropped either way).
+    bool Flush() {
+        const bool ok = output_.WriteExactly(bytes_.get(), fill_);
+        fill_ = 0;
+        return ok;
+    }
+
+private:
+    BinaryFile& output_;
+    std::unique_ptr<unsigned char[]> bytes_;
+    std::size_t fill_ = 0;
+};
+
+// Where a source file stands, so that reading entries that follow each
+// other needs no positioning call (-1: unknown).
+struct SourceCursor {
+    OdaArchive& archive;
+    std::int64_t position = -1;
+
+    bool SeekTo(std::int64_t offset) {
+        if (offset == position) return true;
+        position = -1;
+        if (!archive.File().Seek(offset)) return false;
+        position = offset;
+        return true;
+    }
+};
 
 }  // namespace
 
@@ -40,13 +91,15 @@ int WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& outpu
     if (out.WriteBlocks(table.data(), kOdaEntrySize, count) != count) ++errors;
 
     // Step 7: the data, entry by entry, through one fixed buffer. The output
-    // position is tracked here and read back from the file after a failure.
-    const auto buffer = std::make_unique<unsigned char[]>(kMergeCopyBufferSize);
+    // position is the position in the file plus what the buffer holds.
+    CopyBuffer buffer(out);
+    SourceCursor baseCursor{base};
+    SourceCursor selectedCursor{selected};
     std::int64_t position = out.Tell();
     for (std::size_t i = 0; i < count; ++i) {
         OdaEntry& entry = table[i];
         const int found = selected.Find(entry);
-        OdaArchive& source = found >= 0 ? selected : base;
+        SourceCursor& source = found >= 0 ? selectedCursor : baseCursor;
         const OdaEntry& from = found >= 0 ? selected.Entry(static_cast<std::size_t>(found)) : base.Entry(i);
         const std::uint32_t size = from.Size();
         const std::int64_t offset = from.Offset();
@@ -62,22 +115,27 @@ int WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& outpu
 
         // A negative offset is a failed positioning; data past the end of the
         // source file is a failed read. Neither writes anything.
-        if (offset < 0 || !source.File().Seek(offset)) {
+        if (offset < 0 || !source.SeekTo(offset)) {
             ++errors;
             continue;
         }
-        if (source.FileSize() < 0 || offset + static_cast<std::int64_t>(size) > source.FileSize()) {
+        const std::int64_t fileSize = source.archive.FileSize();
+        if (fileSize < 0 || offset + static_cast<std::int64_t>(size) > fileSize) {
             ++errors;
             continue;
         }
         if (size == 0) continue;  // a zero-size entry is valid and empty
-        if (CopyThrough(source.File(), out, size, buffer.get())) {
+        if (buffer.Append(source.archive.File(), size, errors)) {
             position += size;
+            source.position += size;
         } else {
             ++errors;
+            source.position = -1;
             position = out.Tell();
+            if (position >= 0) position += static_cast<std::int64_t>(buffer.Fill());
         }
     }
+    if (!buffer.Flush()) ++errors;
 
     // Step 8: the table again, now with the new offsets and sizes.
     if (!out.Seek(static_cast<std::int64_t>(kOdaHeaderSize))) {

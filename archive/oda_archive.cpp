@@ -1,5 +1,6 @@
 #include "archive/oda_archive.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -29,6 +30,9 @@ std::uint64_t HashOf(std::string_view key) {
 bool OdaArchive::Open(const std::string& path) {
     Close();
     if (!file_.Open(path, BinaryFile::Mode::Read)) return false;
+    // Unbuffered: the table comes in one read, and the merge reads entry data
+    // straight into its own buffer, so a stream buffer would only add a copy.
+    std::setvbuf(file_.Handle(), nullptr, _IONBF, 0);
     if (file_.ReadBlocks(header_.bytes.data(), kOdaHeaderSize, 1) != 1) return false;
     if (!header_.HasMagic()) return false;
 
