@@ -328,8 +328,9 @@ save
 ask no default no $FEWER_PARTS
 dialog
 checked 1032
-# Enter on a picked choice: closes without installing anything.
-ok-command
+# Enter on a picked choice is the OK command: it closes without installing.
+click 1032
+enter
 exit
 EOF
   status=$?

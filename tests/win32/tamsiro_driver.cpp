@@ -17,7 +17,8 @@
 //   checked <ids|none>           exactly these choices are picked
 //   click <id>                   pick a choice
 //   save | cancel                press Save or Cancel
-//   ok-command                   what Enter on a picked choice sends
+//   enter                        press Enter where the focus is
+//   ok-command                   the OK command, as the dialog manager sends it
 //   about <command>              choose About from the system menu
 //   about-ok                     close the About box
 //   snap <file.bmp>              picture of the window in front
@@ -235,13 +236,70 @@ std::vector<Child> ChildrenOf(HWND parent) {
 bool IsButtonClass(const std::string& name) { return _stricmp(name.c_str(), "Button") == 0; }
 bool IsStaticClass(const std::string& name) { return _stricmp(name.c_str(), "Static") == 0; }
 
+// The pixels of a screen rectangle, or of an icon drawn on a plain
+// background of the same size.
+std::vector<DWORD> Pixels(int width, int height, const std::function<void(HDC memory, HDC screen)>& draw) {
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    draw(memory, screen);
+    GdiFlush();
+    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + width * height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    for (DWORD& pixel : pixels) pixel &= 0xFFFFFF;
+    return pixels;
+}
+
+// Which of the system's message-box icons a box shows. The icon handle of
+// another process can't be read here, so the pixels on screen are compared
+// with each icon drawn on the same background.
+std::string IconKind(HWND iconControl) {
+    RECT rect{};
+    GetWindowRect(iconControl, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) return "none";
+    const auto shown = Pixels(width, height, [&](HDC dc, HDC screen) { BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY); });
+    const DWORD background = shown.front();
+    struct Kind {
+        const char* name;
+        LPCSTR id;
+    };
+    const Kind kinds[] = {{"warning", IDI_WARNING}, {"error", IDI_ERROR}, {"information", IDI_INFORMATION}, {"question", IDI_QUESTION}};
+    std::string best = "unknown";
+    std::size_t fewest = shown.size() / 20 + 1;  // a few stray pixels are fine
+    for (const Kind& kind : kinds) {
+        const auto drawn = Pixels(width, height, [&](HDC dc, HDC) {
+            const HBRUSH brush = CreateSolidBrush(RGB(background >> 16 & 0xFF, background >> 8 & 0xFF, background & 0xFF));
+            const RECT all{0, 0, width, height};
+            FillRect(dc, &all, brush);
+            DeleteObject(brush);
+            DrawIconEx(dc, 0, 0, LoadIconA(nullptr, kind.id), 0, 0, 0, nullptr, DI_NORMAL);
+        });
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < shown.size(); ++i) differing += shown[i] != drawn[i];
+        if (differing < fewest) {
+            fewest = differing;
+            best = kind.name;
+        }
+    }
+    return best;
+}
+
 // What a message box shows.
 struct Box {
     std::string caption;
     std::string text;
     std::vector<int> buttons;  // identifiers, sorted
     int defaultButton = 0;
-    bool hasIcon = false;
+    HWND icon = nullptr;
 };
 
 Box ReadBox(HWND box) {
@@ -250,9 +308,7 @@ Box ReadBox(HWND box) {
     for (const Child& child : ChildrenOf(box)) {
         if (IsStaticClass(child.className)) {
             if ((child.style & SS_TYPEMASK) == SS_ICON) {
-                DWORD_PTR icon = 0;
-                SendMessageTimeoutA(child.hwnd, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon);
-                read.hasIcon = read.hasIcon || icon != 0;
+                read.icon = child.hwnd;
             } else if (!child.text.empty()) {
                 read.text += child.text;
             }
@@ -387,7 +443,13 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         if (read.buttons != expectedButtons) problems += "\n    buttons " + ButtonsText(read.buttons) + ", expected " + ButtonsText(expectedButtons);
         if (read.defaultButton != expectedDefault)
             problems += "\n    default button " + ButtonsText({read.defaultButton}) + ", expected " + ButtonsText({expectedDefault});
-        if (!read.hasIcon) problems += "\n    no icon";
+        // Painting may lag behind the controls' creation.
+        std::string icon = "none";
+        if (read.icon) {
+            const DWORD start = GetTickCount();
+            while ((icon = IconKind(read.icon)) != "warning" && GetTickCount() - start < 3000) Sleep(50);
+        }
+        if (icon != "warning") problems += "\n    icon " + icon + ", expected warning";
         if (!problems.empty()) throw Failure{"unexpected message box:" + problems};
         Press(box, answer, ButtonsText({answer}));
         session.WaitGone(box, "the message box");
@@ -397,6 +459,19 @@ std::string RunStep(Session& session, const std::string& command, const std::str
     if (command == "dialog") {
         session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
         return "selection dialog shown";
+    }
+    if (command == "enter") {
+        // Keys go to the control with the focus; the dialog's own message
+        // loop turns Enter into a command.
+        const HWND dialog = session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof thread;
+        if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) || !thread.hwndFocus)
+            throw Failure{"no control has the focus"};
+        const std::string target = "Enter on control " + std::to_string(GetDlgCtrlID(thread.hwndFocus)) + " " + Quoted(WindowText(thread.hwndFocus));
+        PostMessageA(thread.hwndFocus, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+        PostMessageA(thread.hwndFocus, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001u));
+        return target;
     }
     if (command == "enabled" || command == "checked") {
         const HWND dialog = session.MainDialog();
