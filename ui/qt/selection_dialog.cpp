@@ -74,7 +74,6 @@ SelectionDialog::SelectionDialog(ModalRunner& runner, QWidget* parent) : QDialog
         }
         const int rowHeight = controls_[category.firstId]->sizeHint().height();
         rows->setSpacing(std::max(0, DialogUnitsY(metrics, 12) - rowHeight));
-        groups_[category.firstId] = group;
         column->addWidget(box);
     }
 
@@ -123,11 +122,6 @@ SelectionDialog::SelectionDialog(ModalRunner& runner, QWidget* parent) : QDialog
 QAbstractButton* SelectionDialog::Control(int controlId) const {
     const auto found = controls_.find(controlId);
     return found == controls_.end() ? nullptr : found->second;
-}
-
-QButtonGroup* SelectionDialog::Group(int firstId) const {
-    const auto found = groups_.find(firstId);
-    return found == groups_.end() ? nullptr : found->second;
 }
 
 void SelectionDialog::keyPressEvent(QKeyEvent* event) {

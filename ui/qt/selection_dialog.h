@@ -4,11 +4,10 @@
 
 #include <functional>
 #include <map>
+#include <utility>
 
 class QAbstractButton;
 class QAction;
-class QButtonGroup;
-class QLabel;
 class QPushButton;
 
 namespace tamsiro::qt {
@@ -35,7 +34,6 @@ public:
     QPushButton* SaveButton() const { return save_; }
     QPushButton* CancelButton() const { return cancel_; }
     QAction* AboutAction() const { return about_; }
-    QButtonGroup* Group(int firstId) const;
 
     void ShowAbout();
 
@@ -46,7 +44,6 @@ private:
     ModalRunner& runner_;
     std::function<void()> onSave_;
     std::map<int, QAbstractButton*> controls_;
-    std::map<int, QButtonGroup*> groups_;
     QPushButton* save_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QAction* about_ = nullptr;
