@@ -1,7 +1,7 @@
 // Builds what the end-to-end tests of Tamsiro.exe start from and compare
 // with, on the host:
 //
-//   e2e_fixture stick <root> [generation=N] [language=N] [no-marker]
+//   e2e_fixture stick <root> [generation=N] [language=N] [no-marker] [upper-case]
 //   e2e_fixture sets <folder> [main=ROWS] [voice=ROWS] [games=ROWS]
 //   e2e_fixture merge <base.oda> <set.oda> <out.oda>
 //
@@ -117,6 +117,7 @@ int main(int argc, char** argv) {
             if (StartsWith(option, "generation=")) options.version.generation = std::stoi(option.substr(11));
             else if (StartsWith(option, "language=")) options.version.language = std::stoi(option.substr(9));
             else if (option == "no-marker") options.withMarker = false;
+            else if (option == "upper-case") options.upperCaseNames = true;
             else {
                 std::fprintf(stderr, "stick: unknown option %s\n", option.c_str());
                 return 2;

@@ -309,6 +309,47 @@ EOF
   finish $status
 fi
 
+if wanted half-a-game; then
+  # A Games set needs both files; a lone G3A file is no choice at all.
+  new_scenario half-a-game
+  fixture stick "$stick"
+  fixture sets "$prog" games=0
+  rm "$prog/DATA_G3B_Tilda.ODA"
+  snapshot
+  drive <<EOF
+start $P\\Tamsiro.exe
+chooser $S\\memstick.ind
+message $BACKUP_WARNING
+message $BACKUP_DONE
+message $NO_AUDIO
+exit
+EOF
+  status=$?
+  expect_base_backup
+  finish $status
+fi
+
+if wanted lone-voice; then
+  new_scenario lone-voice
+  fixture stick "$stick"
+  fixture sets "$prog" voice=5 games=0
+  rm "$prog/DATA_G3B_Tilda.ODA"
+  snapshot
+  drive <<EOF
+start $P\\Tamsiro.exe
+chooser $S\\memstick.ind
+message $BACKUP_WARNING
+message $BACKUP_DONE
+dialog
+enabled 1026
+cancel
+exit
+EOF
+  status=$?
+  expect_base_backup
+  finish $status
+fi
+
 if wanted save-guards; then
   new_scenario save-guards
   fixture stick "$stick"
@@ -369,10 +410,42 @@ EOF
   finish $status
 fi
 
+if wanted games-copy-fails; then
+  # The chosen set's first file goes missing while the dialog is open.
+  new_scenario games-copy-fails
+  fixture stick "$stick"
+  fixture sets "$prog" games=1
+  snapshot
+  drive <<EOF
+start $P\\Tamsiro.exe
+chooser $S\\memstick.ind
+message $BACKUP_WARNING
+message $BACKUP_DONE
+dialog
+click 1032
+delete $P\\DATA_G3A_JumpyNoor.ODA
+save
+ask yes default no $FEWER_PARTS
+message Could not copy game#1 audio to memory stick
+dialog
+checked 1032
+cancel
+exit
+EOF
+  status=$?
+  expect_base_backup
+  rm "$expect/prog/DATA_G3A_JumpyNoor.ODA"
+  finish $status
+fi
+
 for answer in yes no; do
   wanted "voice-only-$answer" || continue
   new_scenario "voice-only-$answer"
-  fixture stick "$stick"
+  # Stick names are found whatever their case: the yes run's stick has
+  # MEMSTICK.IND and AD003000.ODA.
+  case_option=
+  [[ $answer == yes ]] && case_option=upper-case
+  fixture stick "$stick" $case_option
   fixture sets "$prog" main=0 voice=0,5
   snapshot
   drive <<EOF
@@ -391,7 +464,7 @@ EOF
   status=$?
   expect_base_backup
   cp "$prog/DATA_V3_MiniTilda.ODA" "$expect/stick/$DATA_P/CUSVOICE.ODA"
-  [[ $answer == yes ]] && rm "$expect/stick/OPEN-R/MW/DATA/E/ad003000.oda"
+  [[ $answer == yes ]] && rm "$expect/stick/OPEN-R/MW/DATA/E/AD003000.ODA"
   expect_voice_config "$answer"
   finish $status
 done

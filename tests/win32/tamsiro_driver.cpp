@@ -22,6 +22,7 @@
 //   about <command>              choose About from the system menu
 //   about-ok                     close the About box
 //   snap <file.bmp>              picture of the window in front
+//   delete <path>                delete a file behind the program's back
 //   replace-with-folder <path>   put a folder where a file was
 //   exit                         the program ends by itself
 //
@@ -539,6 +540,10 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         Sleep(500);
         SaveBitmap(front, argument);
         return "snap of " + Quoted(WindowText(front)) + " -> " + argument;
+    }
+    if (command == "delete") {
+        if (!DeleteFileA(argument.c_str())) throw Failure{"cannot delete " + argument};
+        return "deleted " + argument;
     }
     if (command == "replace-with-folder") {
         DeleteFileA(argument.c_str());
