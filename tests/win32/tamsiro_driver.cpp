@@ -52,6 +52,8 @@ constexpr int kChoiceIds[] = {1011, 1012, 1013, 1014, 1015, 1016, 1021, 1022, 10
 // an edit control in the old style.
 constexpr int kFileNameCombo = 0x47c;
 constexpr int kFileNameEdit = 0x480;
+constexpr int kFileTypeCombo = 0x470;
+constexpr int kReadOnlyCheck = 0x410;
 
 DWORD g_timeoutMs = 30000;
 
@@ -351,7 +353,10 @@ std::set<int> ParseIds(const std::string& list) {
 std::string IdsText(const std::set<int>& ids) {
     if (ids.empty()) return "none";
     std::string out;
-    for (int id : ids) out += (out.empty() ? "" : ",") + std::to_string(id);
+    for (int id : ids) {
+        if (!out.empty()) out += ',';
+        out += std::to_string(id);
+    }
     return out;
 }
 
@@ -402,6 +407,10 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         if (!name) throw Failure{"the chooser has no file-name box"};
         const std::string initial = WindowText(name);
         if (initial != "memstick.ind") throw Failure{"the chooser offers " + Quoted(initial) + ", not \"memstick.ind\""};
+        const std::string filter = WindowText(GetDlgItem(chooser, kFileTypeCombo));
+        if (filter != "Memory Stick Files (*.ind)") throw Failure{"the chooser's file type is " + Quoted(filter)};
+        const HWND readOnly = GetDlgItem(chooser, kReadOnlyCheck);
+        if (readOnly && IsWindowVisible(readOnly)) throw Failure{"the chooser shows its read-only check box"};
         if (command == "chooser-cancel") {
             Press(chooser, IDCANCEL, "Cancel");
             session.WaitGone(chooser, "the chooser");
