@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev                     # Qt front end
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64        # Tamsiro.exe and its tests
   xvfb xauth                                                    # a display for Wine
+  fonts-wine libxrender1                                        # Wine's dialog fonts, as on Windows
   clang libclang-rt-14-dev                                      # sanitizers and fuzzing
 )
 
