@@ -24,6 +24,31 @@ test-core: build
 
 test: test-core test-asan test-win32
 
+# The whole test suite built with clang under AddressSanitizer and
+# UndefinedBehaviorSanitizer (preset asan, build/asan).
+test-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
+
+# Release benchmark of the Main install against cp (docs/BENCHMARKS.md).
+# Needs about 5 GiB free under BENCH_DIR for a while; removes its files.
+# BENCH_ARGS passes options, e.g. BENCH_ARGS="--cases realistic --runs 3".
+BENCH_DIR ?= build/bench/work
+bench: deps
+	cmake --preset bench
+	cmake --build --preset bench --target tamsiro_bench
+	build/bench/bench/tamsiro_bench --dir $(BENCH_DIR) $(BENCH_ARGS)
+
+# Each libFuzzer target for FUZZ_SECONDS (preset fuzz, build/fuzz); the
+# corpora grow in build/fuzz/corpus, findings land in build/fuzz/artifacts.
+# FUZZ_TARGETS picks some, e.g. FUZZ_TARGETS="fuzz_archive_open".
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	fuzz/run-fuzzers.sh build/fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 # Tamsiro.exe (MinGW-w64) end to end under Wine on a virtual display.
 test-win32: deps
 	tests/win32/run-e2e.sh

@@ -1,0 +1,49 @@
+// Fuzz target: opening an archive (Part 3.1) and looking entries up.
+// Checks Open against the format's rule and Find against a linear scan.
+#include "archive/oda_archive.h"
+#include "fuzz/fuzz_support.h"
+
+#include <algorithm>
+#include <cstring>
+
+using namespace tamsiro;
+using namespace tamsiro::fuzz;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const std::string path = ScratchFolder() + "/ARCHIVE.ODA";
+    if (!WriteFileBytes(path, data, size)) return 0;
+    const Bytes bytes(data, data + size);
+
+    OdaArchive archive;
+    const bool opened = archive.Open(path);
+    Require(opened == ReferenceOpens(bytes), "Open agrees with the format");
+    if (!opened) {
+        archive.Close();
+        Require(archive.TableSize() == 0 && !archive.IsOpen(), "Close after a failed Open");
+        return 0;
+    }
+    const std::size_t count = ReferenceCount(bytes);
+    Require(archive.TableSize() == count && archive.Count() == static_cast<std::int32_t>(count), "table size");
+    Require(std::memcmp(archive.Header().bytes.data(), data, 64) == 0, "header bytes");
+
+    // Every entry's own key, and the same key with a byte changed.
+    for (std::size_t i = 0; i < count; ++i) {
+        const OdaEntry& entry = archive.Entry(i);
+        Require(std::memcmp(entry.bytes.data(), ReferenceEntry(bytes, i), 144) == 0, "entry bytes");
+        const int found = archive.Find(entry);
+        Require(found == ReferenceFind(bytes, entry.bytes.data()), "Find of an entry's key");
+        Require(found >= 0 && static_cast<std::size_t>(found) <= i, "first occurrence");
+
+        OdaEntry changed = entry;
+        const std::size_t at = (i * 37 + size) % 132;
+        changed.bytes[at] = static_cast<unsigned char>(changed.bytes[at] + 1);
+        Require(archive.Find(changed) == ReferenceFind(bytes, changed.bytes.data()), "Find of a changed key");
+    }
+    OdaEntry empty;
+    Require(archive.Find(empty) == ReferenceFind(bytes, empty.bytes.data()), "Find of an empty key");
+
+    archive.Close();
+    archive.Close();
+    Require(archive.Find(empty) == -1, "Find after Close");
+    return 0;
+}

@@ -1,0 +1,220 @@
+#pragma once
+
+// Shared pieces of the fuzz targets: a front end that only records, a
+// scratch folder per process, and reference models written straight from
+// the Parts, against which each target checks the real code (so a finding
+// is a crash, a hang, a leak, undefined behaviour or a wrong result).
+
+#include "app/user_interface.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace tamsiro::fuzz {
+
+using Bytes = std::vector<unsigned char>;
+
+class RecordingUi : public UserInterface {
+public:
+    std::vector<std::string> messages;
+    bool busy = false;
+
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    bool Ask(const std::string& text, DefaultButton) override {
+        messages.push_back(text);
+        return false;
+    }
+    void ShowBusyCursor(bool on) override { busy = on; }
+    std::optional<std::string> PromptForMarker() override { return std::nullopt; }
+    std::string ControlText(int) override { return {}; }
+    void DisableControl(int) override {}
+    bool IsChecked(int) override { return false; }
+    void EndDialog(DialogResult) override {}
+};
+
+// Stops the fuzzer with a finding when `ok` is false.
+inline void Require(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "fuzz check failed: %s\n", what);
+        std::abort();
+    }
+}
+
+// A folder of this process's own, in memory when /dev/shm is there, removed
+// at exit.
+inline const std::string& ScratchFolder() {
+    static const std::string folder = [] {
+        std::error_code error;
+        const char* base = std::filesystem::is_directory("/dev/shm", error) ? "/dev/shm" : "/tmp";
+        std::string pattern = std::string(base) + "/tamsiro-fuzz-XXXXXX";
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        if (::mkdtemp(buffer.data()) == nullptr) std::abort();
+        static std::string made = buffer.data();
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(made, ignored);
+        });
+        return made;
+    }();
+    return folder;
+}
+
+inline bool WriteFileBytes(const std::string& path, const unsigned char* data, std::size_t size) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool ok = (size == 0 || std::fwrite(data, 1, size, file) == size);
+    return (std::fclose(file) == 0) && ok;
+}
+
+inline std::optional<Bytes> ReadFileBytes(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return std::nullopt;
+    Bytes out;
+    unsigned char chunk[65536];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) out.insert(out.end(), chunk, chunk + got);
+    std::fclose(file);
+    return out;
+}
+
+inline std::uint32_t Le32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+// ---------------------------------------------------------------------------
+// Part 3.1 and 3.2, as reference models.
+
+// Whether Open succeeds: magic, a count that is not negative, and a table
+// that fits in the file (the reader refuses counts past the file's end).
+inline bool ReferenceOpens(const Bytes& archive) {
+    if (archive.size() < 64 || std::memcmp(archive.data(), "ODAR", 4) != 0) return false;
+    const std::int64_t count = static_cast<std::int32_t>(Le32(archive.data() + 8));
+    return count >= 0 && 64 + 144 * count <= static_cast<std::int64_t>(archive.size());
+}
+
+inline std::size_t ReferenceCount(const Bytes& archive) { return static_cast<std::size_t>(Le32(archive.data() + 8)); }
+
+inline const unsigned char* ReferenceEntry(const Bytes& archive, std::size_t i) { return archive.data() + 64 + 144 * i; }
+
+// Part 3.1 Find: names as zero-terminated texts within 128 bytes, then tags.
+inline int ReferenceFind(const Bytes& archive, const unsigned char* key) {
+    const std::size_t n = ReferenceCount(archive);
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char* entry = ReferenceEntry(archive, i);
+        if (std::strncmp(reinterpret_cast<const char*>(entry + 4), reinterpret_cast<const char*>(key + 4), 128) == 0 &&
+            std::memcmp(entry, key, 4) == 0) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+// Part 3.2 steps 3 to 8 with the mends (zero-size entries are valid, data
+// past the end of its file and negative offsets are errors). Empty when the
+// build counts an error. Both archives must open.
+inline std::optional<Bytes> ReferenceMerge(const Bytes& base, const Bytes& selected) {
+    const std::size_t n = ReferenceCount(base);
+    Bytes out(base.begin(), base.begin() + static_cast<std::ptrdiff_t>(64 + 144 * n));
+    bool failed = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        const int j = ReferenceFind(selected, ReferenceEntry(base, i));
+        const Bytes& source = j >= 0 ? selected : base;
+        const unsigned char* from = j >= 0 ? ReferenceEntry(selected, static_cast<std::size_t>(j)) : ReferenceEntry(base, i);
+        const std::int64_t offset = static_cast<std::int32_t>(Le32(from + 132));
+        const std::uint32_t size = Le32(from + 136);
+        unsigned char* entry = out.data() + 64 + 144 * i;
+        std::memcpy(entry + 136, from + 136, 4);
+        const std::uint32_t position = static_cast<std::uint32_t>(out.size());
+        for (int k = 0; k < 4; ++k) entry[132 + k] = static_cast<unsigned char>(position >> (8 * k));
+        if (offset < 0 || offset + size > static_cast<std::int64_t>(source.size())) {
+            failed = true;
+            continue;
+        }
+        out.insert(out.end(), source.begin() + offset, source.begin() + offset + size);
+    }
+    if (failed) return std::nullopt;
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+// Part 1.1 text mode and Parts 2.3 and 2.4, as reference models.
+
+// Text-mode reading: CR LF becomes LF, a lone CR passes, Ctrl-Z ends the
+// input; then pieces of at most 255 characters ending after the first LF.
+inline std::vector<std::string> ReferencePieces(const Bytes& raw) {
+    std::string text;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        const unsigned char c = raw[i];
+        if (c == 0x1A) break;
+        if (c == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;  // the LF follows
+        text.push_back(static_cast<char>(c));
+    }
+    std::vector<std::string> pieces;
+    std::string piece;
+    for (const char c : text) {
+        piece.push_back(c);
+        if (c == '\n' || piece.size() == 255) {
+            pieces.push_back(piece);
+            piece.clear();
+        }
+    }
+    if (!piece.empty()) pieces.push_back(piece);
+    return pieces;
+}
+
+// Text-mode writing: every LF goes out as CR LF.
+inline std::string ReferenceTextWrite(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\n') out.push_back('\r');
+        out.push_back(c);
+    }
+    return out;
+}
+
+// Part 2.3 step 3: the new voice list (before text-mode writing) and the
+// number of voice sections.
+inline std::string ReferenceVoiceList(const Bytes& raw, bool maleVoiceRemoved, int& voiceSections) {
+    std::string out;
+    bool skipping = false;
+    voiceSections = 0;
+    for (const std::string& piece : ReferencePieces(raw)) {
+        if (piece[0] == '[') {
+            out += piece;
+            skipping = false;
+            if (piece.compare(0, 7, "[VOICE]") == 0) {
+                out += "1\n1 1 /MS/OPEN-R/MW/DATA/P/CUSVOICE.ODA\n#1 1 /MS/OPEN-R/MW/DATA/E/AD003000.ODA\n";
+                if (maleVoiceRemoved) out += "# -- AD003000.ODA file deleted to free up space\n";
+                ++voiceSections;
+                skipping = true;
+            }
+        } else if (!skipping) {
+            out += piece;
+        }
+    }
+    return out;
+}
+
+// Part 2.4 step 3: the new mode file before text-mode writing.
+inline std::string ReferenceModeFlags(const Bytes& raw) {
+    std::string out;
+    for (const std::string& piece : ReferencePieces(raw)) {
+        if (piece == "1 BASIC\n") out += "0 BASIC\n";
+        else if (piece == "0 VOICE\n") out += "1 VOICE\n";
+        else if (piece == "1 USER\n") out += "0 USER\n";
+        else out += piece;
+    }
+    return out;
+}
+
+}  // namespace tamsiro::fuzz

@@ -1,0 +1,145 @@
+// Writes the seed corpus of each fuzz target into DIR/<target>/, made by the
+// same generators as the tests' fixtures: well-formed inputs and a few bent
+// ones for every target.
+#include "archive/archive_writer.h"
+#include "tools/sample_workspace.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace tamsiro;
+using Bytes = std::vector<unsigned char>;
+
+namespace {
+
+std::string gRoot;
+int gWritten = 0;
+
+void Seed(const std::string& target, const std::string& name, const Bytes& bytes) {
+    const fs::path dir = fs::path(gRoot) / target;
+    fs::create_directories(dir);
+    if (samples::WriteBytes((dir / name).string(), bytes)) ++gWritten;
+}
+
+Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+std::string CrLf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+std::vector<ArchiveItem> Small(int count, std::size_t bytes, unsigned seed) {
+    std::vector<ArchiveItem> items = samples::StickSoundEntries(count, bytes);
+    for (ArchiveItem& item : items) item.data = SyntheticTone(item.data.size() % 64 + 1, seed++);
+    return items;
+}
+
+void ArchiveSeeds() {
+    Seed("fuzz_archive_open", "empty", ArchiveBytes({}));
+    Seed("fuzz_archive_open", "three", ArchiveBytes(Small(3, 10, 1)));
+    Seed("fuzz_archive_open", "duplicates", ArchiveBytes({{"WAVE", "A", {1}}, {"MIDI", "A", {2}}, {"WAVE", "A", {3}}}));
+    Bytes unterminated = ArchiveBytes({{"WAVE", "X", {1}}, {"WAVE", "Y", {2}}});
+    for (std::size_t i = 0; i < 128; ++i) unterminated[EntryFieldPosition(0, 4 + i)] = 'N';
+    Seed("fuzz_archive_open", "unterminated", unterminated);
+    Bytes negative = ArchiveBytes(Small(2, 10, 3));
+    PatchLe32(negative, 8, 0xFFFFFFFFu);
+    Seed("fuzz_archive_open", "negative-count", negative);
+}
+
+Bytes Pair(const Bytes& base, const Bytes& set) {
+    Bytes out = {static_cast<unsigned char>(base.size() & 0xFF), static_cast<unsigned char>(base.size() >> 8)};
+    out.insert(out.end(), base.begin(), base.end());
+    out.insert(out.end(), set.begin(), set.end());
+    return out;
+}
+
+void MergeSeeds() {
+    const Bytes base = ArchiveBytes(Small(6, 10, 1));
+    std::vector<ArchiveItem> setItems = samples::MainSetEntries(6, 2, 5, 10);
+    for (ArchiveItem& item : setItems) item.data.resize(item.data.size() % 40 + 3);
+    const Bytes set = ArchiveBytes(setItems);
+    Seed("fuzz_main_install", "replace-some", Pair(base, set));
+    Seed("fuzz_main_install", "replace-none", Pair(base, ArchiveBytes({})));
+    Seed("fuzz_main_install", "zero-size", Pair(ArchiveBytes({{"WAVE", "A", {}}, {"WAVE", "B", {7}}}), ArchiveBytes({{"WAVE", "B", {}}})));
+    Bytes pastEnd = base;
+    PatchLe32(pastEnd, EntryFieldPosition(2, 136), 5000);
+    Seed("fuzz_main_install", "past-end", Pair(pastEnd, set));
+    Bytes gapped = ArchiveBytes({{"WAVE", "A", {1, 2, 3}}, {"WAVE", "B", {4, 5}}});
+    PatchLe32(gapped, EntryFieldPosition(0, 132), static_cast<std::uint32_t>(gapped.size() - 2));
+    PatchLe32(gapped, EntryFieldPosition(0, 136), 2);
+    Seed("fuzz_main_install", "out-of-order", Pair(gapped, ArchiveBytes({{"WAVE", "A", {9}}})));
+}
+
+void VersionSeeds() {
+    samples::VersionFields good;
+    Seed("fuzz_version_file", "good", samples::VersionFileBytes(good));
+    samples::VersionFields empty;
+    empty.comment.clear();
+    Seed("fuzz_version_file", "no-comment", samples::VersionFileBytes(empty));
+    samples::VersionFields generation2;
+    generation2.generation = 2;
+    Seed("fuzz_version_file", "generation-2", samples::VersionFileBytes(generation2));
+    samples::VersionFields noLanguage;
+    noLanguage.languageBlock = false;
+    Seed("fuzz_version_file", "no-language", samples::VersionFileBytes(noLanguage));
+    samples::VersionFields japanese;
+    japanese.language = 1;
+    Seed("fuzz_version_file", "other-language", samples::VersionFileBytes(japanese));
+    samples::VersionFields huge;
+    huge.overrideCommentLength = true;
+    huge.commentLength = 0x7FFFFFF0;
+    Seed("fuzz_version_file", "huge-comment", samples::VersionFileBytes(huge));
+    samples::VersionFields negative;
+    negative.overrideCommentLength = true;
+    negative.commentLength = -20;
+    Seed("fuzz_version_file", "negative-comment", samples::VersionFileBytes(negative));
+}
+
+void TextSeeds() {
+    const std::string voice = samples::kSampleVoiceList;
+    for (const unsigned char flag : {0, 1}) {
+        const std::string tag = flag ? "-removed" : "";
+        Bytes crlf = {flag};
+        const Bytes body = Text(CrLf(voice));
+        crlf.insert(crlf.end(), body.begin(), body.end());
+        Seed("fuzz_voice_list", "crlf" + tag, crlf);
+        Bytes lf = {flag};
+        lf.insert(lf.end(), voice.begin(), voice.end());
+        Seed("fuzz_voice_list", "lf" + tag, lf);
+    }
+    Seed("fuzz_voice_list", "two-sections", Text("\x01[VOICE]\r\nold\r\n[OTHER]\r\nx\r\n[VOICE] again\r\n1\r\n"));
+    Seed("fuzz_voice_list", "long-header", Text(std::string(1, '\0') + "[VOICE]" + std::string(300, 'v') + "\r\nold\r\n[END]\r\n"));
+    Seed("fuzz_voice_list", "ctrl-z", Text(std::string(1, '\0') + "[GENERAL]\r\n1\r\n[VOICE]\r\nold\x1A[VOICE]\r\n"));
+    Seed("fuzz_voice_list", "no-final-lf", Text("\x01# list\r\n[VOICE]"));
+
+    const std::string modes = samples::kSampleModeFlags;
+    Seed("fuzz_mode_flags", "crlf", Text(CrLf(modes)));
+    Seed("fuzz_mode_flags", "lf", Text(modes));
+    Seed("fuzz_mode_flags", "no-final-lf", Text("0 VOICE\r\n1 BASIC"));
+    Seed("fuzz_mode_flags", "lone-cr", Text("1 USER\r\r\n1 BASIC \r\n\r0 VOICE\n"));
+    Seed("fuzz_mode_flags", "long-line", Text(std::string(254, 'x') + "\r\n1 BASIC\r\n" + std::string(600, 'y') + "1 USER\n"));
+    Seed("fuzz_mode_flags", "ctrl-z", Text("1 BASIC\r\n\x1A" "0 VOICE\r\n"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s DIR\n", argv[0]);
+        return 2;
+    }
+    gRoot = argv[1];
+    ArchiveSeeds();
+    MergeSeeds();
+    VersionSeeds();
+    TextSeeds();
+    std::printf("%d seeds written under %s\n", gWritten, gRoot.c_str());
+    return gWritten > 0 ? 0 : 1;
+}
