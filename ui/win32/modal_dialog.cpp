@@ -2,6 +2,33 @@
 
 namespace tamsiro::win32 {
 
+namespace {
+
+// Over the owner when it is on screen, else in the middle of the monitor's
+// work area; never off that area.
+void CenterOverOwner(HWND hwnd) {
+    RECT window{};
+    ::GetWindowRect(hwnd, &window);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoA(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT area = monitor.rcWork;
+    RECT around = area;
+    const HWND owner = ::GetWindow(hwnd, GW_OWNER);
+    if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) ::GetWindowRect(owner, &around);
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    int x = (around.left + around.right - width) / 2;
+    int y = (around.top + around.bottom - height) / 2;
+    if (x + width > area.right) x = area.right - width;
+    if (y + height > area.bottom) y = area.bottom - height;
+    if (x < area.left) x = area.left;
+    if (y < area.top) y = area.top;
+    ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
 CModalDialog::CModalDialog(int templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
 
 INT_PTR CModalDialog::DoModal() {
@@ -27,6 +54,10 @@ INT_PTR CALLBACK CModalDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam
         self = reinterpret_cast<CModalDialog*>(lParam);
         ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
         self->hwnd_ = hwnd;
+        // Centred, as Windows users expect (the templates say 0, 0), and
+        // before the handler runs: the boxes and the file dialog that the
+        // start shows are placed by this hidden window.
+        CenterOverOwner(hwnd);
         return self->OnInitDialog();
     }
     self = reinterpret_cast<CModalDialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
