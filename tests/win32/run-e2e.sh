@@ -111,8 +111,8 @@ snapshot() {
 
 # drive < script: runs the driver on the script, keeps its transcript.
 drive() {
-  cat >"$dir/script.txt"
-  timeout 300 wine "$DRIVER" "$(winpath "$dir/script.txt")" >"$dir/transcript.txt" 2>"$dir/driver.err"
+  cat >"$dir/$scenario.script"
+  timeout 300 wine "$DRIVER" "$(winpath "$dir/$scenario.script")" >"$dir/$scenario.transcript" 2>"$dir/$scenario.err"
   local status=$?
   if ((status != 0)); then
     # Whatever the driver could not end, this does.
@@ -147,9 +147,9 @@ finish() {
     failed=$((failed + 1))
     failures+=("$scenario")
     say "FAIL  $scenario (${took}s)"
-    sed 's/^/      /' "$dir/transcript.txt"
+    sed 's/^/      /' "$dir/$scenario.transcript"
     # Wine's notes about the Z: drive are noise.
-    grep -v 'FS volume label' "$dir/driver.err" | sed 's/^/      driver: /'
+    grep -v 'FS volume label' "$dir/$scenario.err" | sed 's/^/      driver: /'
     [[ -n $differences ]] && printf '%s\n' "$differences" | sed 's/^/      files: /'
   fi
 }
@@ -199,6 +199,7 @@ expect_voice_config() {
 expect_base_backup() { cp "$expect/stick/$DATA_P/DYNAUDIO.ODA" "$expect/prog/DATA_BASEMIND3.ODA"; }
 
 shots=$WORK/shots
+rm -rf "$shots"
 mkdir -p "$shots"
 
 # ---------------------------------------------------------------- scenarios
@@ -507,14 +508,16 @@ fi
 
 # ---------------------------------------------------------------- pictures
 if ((screenshots)); then
-  if [[ -s $shots/dialog.bmp && -s $shots/about.bmp ]] && command -v convert >/dev/null; then
-    mkdir -p "$REPO/docs/screenshots"
-    convert "$shots/dialog.bmp" "$REPO/docs/screenshots/win32-dialog.png"
-    convert "$shots/about.bmp" "$REPO/docs/screenshots/win32-about.png"
-    say "== screenshots written to docs/screenshots/win32-dialog.png and win32-about.png"
-  else
-    say "== no screenshots (the first-run scenario did not take them, or ImageMagick is missing)"
-  fi
+  mkdir -p "$REPO/docs/screenshots"
+  for picture in dialog about; do
+    if [[ -s $shots/$picture.bmp ]] && command -v convert >/dev/null; then
+      convert "$shots/$picture.bmp" "$REPO/docs/screenshots/win32-$picture.png"
+    else
+      say "== no picture of the $picture (did first-run run? is ImageMagick there?)"
+      continue
+    fi
+    say "== docs/screenshots/win32-$picture.png written"
+  done
 fi
 
 say "== Tamsiro.exe end to end under Wine: $((SECONDS - started))s in all"

@@ -545,7 +545,6 @@ std::string RunStep(Session& session, const std::string& command, const std::str
     if (command == "snap") {
         const HWND front = session.WaitForFront("a window", [](const std::string&) { return true; });
         // Let it finish painting.
-        RedrawWindow(front, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
         Sleep(500);
         SaveBitmap(front, argument);
         return "snap of " + Quoted(WindowText(front)) + " -> " + argument;
