@@ -201,6 +201,9 @@ expect_base_backup() { cp "$expect/stick/$DATA_P/DYNAUDIO.ODA" "$expect/prog/DAT
 shots=$WORK/shots
 rm -rf "$shots"
 mkdir -p "$shots"
+# Pictures for the docs, only when asked for: each waits for the window to
+# be painted.
+snap() { ((screenshots)) && printf 'snap %s' "$(winpath "$shots/$1.bmp")"; }
 
 # ---------------------------------------------------------------- scenarios
 say "== scenarios"
@@ -220,9 +223,9 @@ enabled 1011,1012,1021,1026,1032
 checked none
 click 1011
 click 1026
-snap $(winpath "$shots/dialog.bmp")
+$(snap dialog)
 about 0x0010
-snap $(winpath "$shots/about.bmp")
+$(snap about)
 about-ok
 # The system's own bits in the low nibble don't hide the About command.
 about 0x0013
@@ -511,7 +514,7 @@ if ((screenshots)); then
   mkdir -p "$REPO/docs/screenshots"
   for picture in dialog about; do
     if [[ -s $shots/$picture.bmp ]] && command -v convert >/dev/null; then
-      convert "$shots/$picture.bmp" "$REPO/docs/screenshots/win32-$picture.png"
+      convert "$shots/$picture.bmp" -strip "$REPO/docs/screenshots/win32-$picture.png"
     else
       say "== no picture of the $picture (did first-run run? is ImageMagick there?)"
       continue
