@@ -68,10 +68,10 @@ int CopyInKernel(BinaryFile& source, int targetFd) {
             continue;
         }
         if (moved == 0) {
-            // The end of the source; some kernels report 0 for files they
-            // cannot copy this way, so an unexplained 0 falls back.
-            if (copied == 0 && info.st_size > 0) return 0;
-            return 1;
+            // The end of the source. Some kernels also report 0 for files
+            // they cannot copy this way (and /proc files claim a size of 0),
+            // so a 0 before any byte has moved falls back to the stream.
+            return copied == 0 ? 0 : 1;
         }
         if (errno == EINTR) continue;
         if (copied == 0 && (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP ||

@@ -12,6 +12,7 @@
 // program again, with --install) so that its peak memory is its own.
 #include "app/app_context.h"
 #include "app/user_interface.h"
+#include "archive/archive_merge.h"
 #include "archive/main_install.h"
 #include "archive/oda_archive.h"
 #include "archive/oda_format.h"
@@ -75,6 +76,13 @@ int RunInstall(const std::string& programFolder, const std::string& stickRoot, c
     SilentUi ui;
     tamsiro::AppContext context(ui, programFolder);
     const bool ok = tamsiro::InstallMain(context, setPath);
+    std::printf("%ld\n", PeakRssKiB());
+    return ok ? 0 : 1;
+}
+
+// The merge alone, into `workPath` (for the breakdown).
+int RunMerge(const std::string& basePath, const std::string& setPath, const std::string& workPath) {
+    const bool ok = tamsiro::MergeArchiveFiles(basePath, setPath, workPath) == tamsiro::MergeOutcome::Done;
     std::printf("%ld\n", PeakRssKiB());
     return ok ? 0 : 1;
 }
@@ -284,7 +292,7 @@ struct Row {
     std::string name;
     std::size_t baseEntries = 0, setEntries = 0, replaced = 0;
     std::uint64_t bytes = 0;
-    double copy = 0, anchor = 0, install = 0;
+    double copy = 0, firstCopy = 0, merge = 0, anchor = 0, install = 0;
     long rssKiB = 0;
     std::uint64_t tablesAndIndex = 0;
     bool ok = false;
@@ -329,7 +337,7 @@ Row RunCase(const Case& c, const std::string& root, const std::string& self, int
     }
     row.tablesAndIndex = TablesAndIndexBytes(row.baseEntries, row.setEntries);
 
-    std::vector<double> copies, anchors, installs;
+    std::vector<double> copies, firstCopies, merges, anchors, installs;
     bool ok = true;
     for (int run = 0; run < runs && ok; ++run) {
         // 1. The bare copy: cp twice, into a stick folder where no archive
@@ -337,10 +345,20 @@ Row RunCase(const Case& c, const std::string& root, const std::string& self, int
         fs::remove(target);
         ::sync();
         double t0 = Now();
-        ok = Spawn({"cp", "--reflink=never", basePath, anchorWork}).status == 0 &&
-             Spawn({"cp", "--reflink=never", anchorWork, target}).status == 0;
+        ok = Spawn({"cp", "--reflink=never", basePath, anchorWork}).status == 0;
+        const double t1 = Now();
+        ok = ok && Spawn({"cp", "--reflink=never", anchorWork, target}).status == 0;
         copies.push_back(Now() - t0);
+        firstCopies.push_back(t1 - t0);
         fs::remove(anchorWork);
+
+        // 1b. The merge alone against the first copy: base and set into the
+        //     work archive.
+        ::sync();
+        t0 = Now();
+        ok = ok && Spawn({self, "--merge", basePath, setPath, (program / "TMP.ODA").string()}).status == 0;
+        merges.push_back(Now() - t0);
+        fs::remove(program / "TMP.ODA");
 
         // 2. The anchor: the same copies with the file operations the Part
         //    prescribes around them, done by the system: delete the stick's
@@ -363,12 +381,15 @@ Row RunCase(const Case& c, const std::string& root, const std::string& self, int
         row.rssKiB = std::max(row.rssKiB, rssKiB);
         ok = ok && child.status == 0;
         if (run == 0) ok = ok && Verify(target, basePath, setPath);
-        std::printf("    run %d: cp x2 %.3f s, anchor %.3f s, install %.3f s, peak RSS %.1f MiB%s\n", run + 1,
-                    copies.back(), anchors.back(), installs.back(), rssKiB / 1024.0, ok ? "" : "  FAILED");
+        std::printf("    run %d: cp x2 %.3f s (first cp %.3f s, merge alone %.3f s), anchor %.3f s, install %.3f s, "
+                    "peak RSS %.1f MiB%s\n", run + 1, copies.back(), firstCopies.back(), merges.back(), anchors.back(),
+                    installs.back(), rssKiB / 1024.0, ok ? "" : "  FAILED");
         std::fflush(stdout);
     }
     row.ok = ok;
     row.copy = Median(copies);
+    row.firstCopy = Median(firstCopies);
+    row.merge = Median(merges);
     row.anchor = Median(anchors);
     row.install = Median(installs);
     if (!gKeep) fs::remove_all(dir);
@@ -389,6 +410,7 @@ std::vector<std::string> Split(const std::string& text) {
 
 int main(int argc, char** argv) {
     if (argc == 5 && std::string(argv[1]) == "--install") return RunInstall(argv[2], argv[3], argv[4]);
+    if (argc == 5 && std::string(argv[1]) == "--merge") return RunMerge(argv[2], argv[3], argv[4]);
 
     std::string dir = "build/bench/work";
     std::string cases = "realistic,many,huge";
@@ -413,6 +435,7 @@ int main(int argc, char** argv) {
     std::printf("cp x2:   cp --reflink=never base -> work file, then work file -> stick folder (no archive there yet)\n"
                 "anchor:  rm stick archive; cp --reflink=never base -> work file; cp work file -> stick; rm work file\n"
                 "install: InstallMain: merge into TMP.ODA, delete the stick archive, copy, delete TMP.ODA\n"
+                "merge alone: the merge into TMP.ODA only, against the first cp alone\n"
                 "%d runs of each, interleaved, after sync; medians\n", runs);
     const Filler filler;
     std::vector<Row> rows;
@@ -426,16 +449,22 @@ int main(int argc, char** argv) {
     }
     fs::remove(dir, error);  // only when empty
 
-    std::printf("\n| case | base entries | set entries | replaced | base size | cp x2 | anchor | merge + install "
-                "| ratio to anchor | ratio to cp x2 | peak RSS | of which tables + index |\n");
-    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("\n| case | base entries | set entries | replaced | base size | anchor | merge + install | ratio "
+                "| peak RSS | of which tables + index |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     bool allOk = true;
     for (const Row& r : rows) {
         allOk = allOk && r.ok;
-        std::printf("| %s | %zu | %zu | %zu | %.1f MiB | %.3f s | %.3f s | %.3f s | %.2f | %.2f | %.1f MiB | %.1f MiB |%s\n",
-                    r.name.c_str(), r.baseEntries, r.setEntries, r.replaced, static_cast<double>(r.bytes) / kMiB, r.copy,
-                    r.anchor, r.install, r.anchor > 0 ? r.install / r.anchor : 0.0, r.copy > 0 ? r.install / r.copy : 0.0,
-                    r.rssKiB / 1024.0, static_cast<double>(r.tablesAndIndex) / kMiB, r.ok ? "" : " FAILED");
+        std::printf("| %s | %zu | %zu | %zu | %.1f MiB | %.3f s | %.3f s | %.2f | %.1f MiB | %.1f MiB |%s\n", r.name.c_str(),
+                    r.baseEntries, r.setEntries, r.replaced, static_cast<double>(r.bytes) / kMiB, r.anchor, r.install,
+                    r.anchor > 0 ? r.install / r.anchor : 0.0, r.rssKiB / 1024.0,
+                    static_cast<double>(r.tablesAndIndex) / kMiB, r.ok ? "" : " FAILED");
+    }
+    std::printf("\nBreakdown (medians):\n\n| case | cp x2 | install / cp x2 | first cp (base -> work) | merge alone | merge / first cp |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|\n");
+    for (const Row& r : rows) {
+        std::printf("| %s | %.3f s | %.2f | %.3f s | %.3f s | %.2f |\n", r.name.c_str(), r.copy,
+                    r.copy > 0 ? r.install / r.copy : 0.0, r.firstCopy, r.merge, r.firstCopy > 0 ? r.merge / r.firstCopy : 0.0);
     }
     return allOk ? 0 : 1;
 }

@@ -39,12 +39,14 @@ for target in "${targets[@]}"; do
   if "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len="$(max_len "$target")" \
       -print_final_stats=1 -artifact_prefix="$build/artifacts/$target/" \
       "$build/corpus/$target" "$build/seeds/$target" >"$log" 2>&1; then
+    result=clean
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n1)
     echo "clean, ${runs:-?} inputs, corpus $(ls "$build/corpus/$target" | wc -l)"
   else
     echo "FINDING: see $log and $build/artifacts/$target/"
+    result=finding
     status=1
   fi
-  echo "$(date -u +%FT%TZ) $target ${seconds}s status=$status" >>"$build/fuzz-time.log"
+  echo "$(date -u +%FT%TZ) $target ${seconds}s $result" >>"$build/fuzz-time.log"
 done
 exit $status
