@@ -58,8 +58,11 @@ bool InstallMain(AppContext& context, const std::string& selectedPath) {
     }
 
     context.BeginBusy();
-    const int errors = WriteMergedArchive(base, selected, output);
-    output.Close();  // the result of closing the output is not checked
+    int errors = WriteMergedArchive(base, selected, output);
+    // A work archive whose last writes never reached the disk is truncated:
+    // it must not replace the stick's archive.
+    if (!output.File().Close()) ++errors;
+    output.Close();
     base.Close();
     selected.Close();
 

@@ -524,6 +524,18 @@ TEST_F(MainInstallTest, WorkArchiveThatCannotBeCreated) {
     EXPECT_TRUE(fs::is_directory(WorkPath()));
 }
 
+TEST_F(MainInstallTest, AWorkArchiveThatCannotBeFlushedNeverReachesTheStick) {
+    WriteBase(ArchiveBytes(samples::StickSoundEntries(3, 64)));
+    WriteSet(ArchiveBytes(samples::MainSetEntries(3, 1, 2, 64)));
+    // Small enough to sit in the stream's buffer until the close, which fails.
+    fs::create_symlink("/dev/full", WorkPath());
+    EXPECT_FALSE(Install());
+    EXPECT_EQ(ui_.Messages(), std::vector<std::string>{kWriteMessage});
+    EXPECT_EQ(ReadBytes(stickArchive_), originalStick_);
+    EXPECT_FALSE(fs::exists(BatchPath()));
+    ExpectBusyBalanced();
+}
+
 TEST_F(MainInstallTest, FailedCopyToTheStickWritesTheBatchFile) {
     const Bytes base = ArchiveBytes(samples::StickSoundEntries(10));
     const Bytes selected = ArchiveBytes(samples::MainSetEntries(10, 2, 3));
