@@ -524,10 +524,10 @@ TEST_F(MainInstallTest, WorkArchiveThatCannotBeCreated) {
     EXPECT_TRUE(fs::is_directory(WorkPath()));
 }
 
-TEST_F(MainInstallTest, AWorkArchiveThatCannotBeFlushedNeverReachesTheStick) {
+TEST_F(MainInstallTest, AFullProgramDiskNeverReachesTheStick) {
     WriteBase(ArchiveBytes(samples::StickSoundEntries(3, 64)));
     WriteSet(ArchiveBytes(samples::MainSetEntries(3, 1, 2, 64)));
-    // Small enough to sit in the stream's buffer until the close, which fails.
+    // Every write to the work archive fails, if only when it is flushed.
     fs::create_symlink("/dev/full", WorkPath());
     EXPECT_FALSE(Install());
     EXPECT_EQ(ui_.Messages(), std::vector<std::string>{kWriteMessage});
