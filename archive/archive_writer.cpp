@@ -9,29 +9,11 @@
 namespace tamsiro {
 
 bool WriteArchive(const std::string& path, const std::vector<ArchiveItem>& items) {
-    OdaHeader header;
-    std::copy(kOdaMagic.begin(), kOdaMagic.end(), header.bytes.begin());
-    for (std::size_t i = 4; i < kOdaHeaderSize; ++i) header.bytes[i] = static_cast<unsigned char>(0xA0 + i);
-    header.SetCount(static_cast<std::int32_t>(items.size()));
-
-    std::vector<OdaEntry> table(items.size());
-    std::uint32_t offset = static_cast<std::uint32_t>(kOdaHeaderSize + kOdaEntrySize * items.size());
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        OdaEntry& entry = table[i];
-        std::copy_n(items[i].tag.begin(), std::min<std::size_t>(items[i].tag.size(), 4), entry.bytes.begin());
-        std::copy_n(items[i].name.begin(), std::min(items[i].name.size(), kOdaNameSize - 1), entry.bytes.begin() + 4);
-        entry.SetOffset(static_cast<std::int32_t>(offset));
-        entry.SetSize(static_cast<std::uint32_t>(items[i].data.size()));
-        StoreLe32(entry.bytes.data() + 140, static_cast<std::uint32_t>(0xC0DE0000u + i));
-        offset += static_cast<std::uint32_t>(items[i].data.size());
-    }
-
+    const std::vector<unsigned char> bytes = ArchiveBytes(items);
     BinaryFile file;
     if (!file.Open(path, BinaryFile::Mode::Write)) return false;
-    bool ok = file.WriteExactly(header.bytes.data(), kOdaHeaderSize);
-    for (const OdaEntry& entry : table) ok = ok && file.WriteExactly(entry.bytes.data(), kOdaEntrySize);
-    for (const ArchiveItem& item : items) ok = ok && file.WriteExactly(item.data.data(), item.data.size());
-    return file.Close() && ok;
+    const bool written = file.WriteExactly(bytes.data(), bytes.size());
+    return file.Close() && written;
 }
 
 std::vector<unsigned char> ArchiveBytes(const std::vector<ArchiveItem>& items) {
