@@ -18,6 +18,8 @@ void AppendLe32(std::vector<unsigned char>& out, std::uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<unsigned char>(value >> shift));
 }
 
+}  // namespace
+
 std::string WithCrLf(const std::string& text) {
     std::string out;
     for (char c : text) {
@@ -26,8 +28,6 @@ std::string WithCrLf(const std::string& text) {
     }
     return out;
 }
-
-}  // namespace
 
 std::vector<unsigned char> VersionFileBytes(const VersionFields& f) {
     std::vector<unsigned char> out;

@@ -84,6 +84,9 @@ bool WriteSampleSoundSets(const std::string& folder, const SoundSetRows& rows, i
 // File-name label of row k ("MiniTilda" for the sixth).
 std::string RowFileLabel(int row);
 
+// Text as the stick stores it: every LF preceded by CR.
+std::string WithCrLf(const std::string& text);
+
 bool WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 bool WriteText(const std::string& path, const std::string& text);
 std::vector<unsigned char> ReadBytes(const std::string& path);

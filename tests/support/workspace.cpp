@@ -38,13 +38,6 @@ bool Exists(const std::string& path) {
     return std::filesystem::exists(std::filesystem::symlink_status(path, error));
 }
 
-std::string Crlf(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
+std::string Crlf(const std::string& text) { return samples::WithCrLf(text); }
 
 }  // namespace tamsiro::testing
