@@ -46,6 +46,11 @@ TEST(CopyWholeFile, CopiesLargeAndEmptyFilesExactly) {
     EXPECT_EQ(samples::ReadBytes(folder / "big.copy"), big);
     EXPECT_TRUE(FileExists(folder / "empty.copy"));
     EXPECT_TRUE(samples::ReadBytes(folder / "empty.copy").empty());
+
+    // Files that claim a size of 0 but have content (as /proc's do) are copied whole.
+    ASSERT_TRUE(CopyWholeFile("/proc/self/mounts", folder / "mounts", CopyMode::FailIfExists));
+    EXPECT_EQ(ReadFile(folder / "mounts").empty(), false);
+    EXPECT_EQ(ReadFile(folder / "mounts").substr(0, 20), ReadFile("/proc/self/mounts").substr(0, 20));
 }
 
 TEST(CopyWholeFile, FailuresLeaveNoPartialTarget) {
