@@ -61,13 +61,6 @@ TEST(VersionFile, RejectsAnythingElseAsNotAiboMind) {
     EXPECT_EQ(CheckVersionFile(folder.Str()), VersionVerdict::NotAiboMind);
 }
 
-TEST(VersionFile, MessagesAreTheStickTexts) {
-    EXPECT_EQ(VersionVerdictMessage(VersionVerdict::NotAiboMind), "Not AiboMind");
-    EXPECT_EQ(VersionVerdictMessage(VersionVerdict::NotGeneration3), "Not AiboMind3\nUse other tools for AiboMind1 or 2");
-    EXPECT_EQ(VersionVerdictMessage(VersionVerdict::BadLanguageBlock), "Not AiboMind Eng\nBad language");
-    EXPECT_EQ(VersionVerdictMessage(VersionVerdict::NotEnglish), "Not AiboMind Engish");
-}
-
 TEST(SelectStick, CancelEndsWithoutAMessage) {
     Workspace workspace;
     EXPECT_FALSE(SelectStick(workspace.context));
