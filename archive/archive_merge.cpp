@@ -86,11 +86,11 @@ int WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& outpu
     std::vector<OdaEntry>& table = output.MutableTable();
     const std::size_t count = table.size();
 
-    // Step 6: header, then the table as N blocks (rewritten in step 8).
+    // The header, then the table as N blocks (rewritten at the end).
     if (out.WriteBlocks(output.Header().bytes.data(), kOdaHeaderSize, 1) != 1) ++errors;
     if (out.WriteBlocks(table.data(), kOdaEntrySize, count) != count) ++errors;
 
-    // Step 7: the data, entry by entry, through one fixed buffer. The output
+    // The data, entry by entry, through one fixed buffer. The output
     // position is the position in the file plus what the buffer holds.
     CopyBuffer buffer(out);
     SourceCursor baseCursor{base};
@@ -137,7 +137,7 @@ int WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& outpu
     }
     if (!buffer.Flush()) ++errors;
 
-    // Step 8: the table again, now with the new offsets and sizes.
+    // The table again, now with the new offsets and sizes.
     if (!out.Seek(static_cast<std::int64_t>(kOdaHeaderSize))) {
         ++errors;
     } else if (out.WriteBlocks(table.data(), kOdaEntrySize, count) != count) {

@@ -16,11 +16,11 @@ inline constexpr std::size_t kMergeCopyBufferSize = 256 * 1024;
 // The largest data offset a table entry can hold (the field is signed).
 inline constexpr std::int64_t kMaxOdaOffset = std::numeric_limits<std::int32_t>::max();
 
-// Part 3.2, step 3: the output gets a byte copy of the base's header and
+// The output gets a byte copy of the base's header and
 // table (the base's count, order, tags, names and opaque bytes).
 void PrepareWorkArchive(const OdaArchive& base, OdaArchive& output);
 
-// Part 3.2, steps 6 to 8, on an output created for writing (OdaArchive::
+// The merge itself, on an output created for writing (OdaArchive::
 // Create) after PrepareWorkArchive: writes the header and table, then the
 // data of each entry in table order (from the selected archive when it has
 // an entry with the same tag and name, else from the base's entry at the
@@ -28,7 +28,7 @@ void PrepareWorkArchive(const OdaArchive& base, OdaArchive& output);
 // with the new offsets and sizes. Returns the number of failed operations;
 // the loop always runs over all entries.
 //
-// Besides the Part's failures, these count as errors: a negative source
+// Besides failed file operations, these count as errors: a negative source
 // offset (a failed positioning), source data that runs past the end of its
 // file, and an output offset beyond the signed 32-bit range (that entry's
 // data is then not written). A zero-size entry is valid and comes out
@@ -37,7 +37,7 @@ void PrepareWorkArchive(const OdaArchive& base, OdaArchive& output);
 int WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& output,
                        std::int64_t maxOutputOffset = kMaxOdaOffset);
 
-// Steps 1 to 9 without messages, busy cursor or installation, for tools,
+// The whole merge without messages, busy cursor or installation, for tools,
 // benchmarks and fuzzing: opens both archives, writes the work archive and
 // closes everything.
 enum class MergeOutcome { Done, BaseNotOpened, SelectedNotOpened, WorkNotCreated, Errors };

@@ -9,7 +9,7 @@
 
 namespace tamsiro {
 
-// An audio archive in memory (Part 3.1): the open file, the 64 header bytes
+// An audio archive in memory: the open file, the 64 header bytes
 // and the whole entry table. Entry data is never loaded here; the merge
 // reads it through File() entry by entry.
 //

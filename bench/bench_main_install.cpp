@@ -1,4 +1,4 @@
-// Benchmark of the Main install (Part 3.2): the merge into the work archive
+// Benchmark of the Main install: the merge into the work archive
 // and the copy to the stick, against the physical anchor, the system's own
 // copy of the same bytes (cp --reflink=never of the base to a work file,
 // then of the work file to the stick folder), on the same disk.
@@ -360,8 +360,8 @@ Row RunCase(const Case& c, const std::string& root, const std::string& self, int
         merges.push_back(Now() - t0);
         fs::remove(program / "TMP.ODA");
 
-        // 2. The anchor: the same copies with the file operations the Part
-        //    prescribes around them, done by the system: delete the stick's
+        // 2. The anchor: the same copies with the file operations the install
+        //    does around them, done by the system: delete the stick's
         //    archive, copy the base to the work file, copy the work file to
         //    the stick, delete the work file.
         ::sync();

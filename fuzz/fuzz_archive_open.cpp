@@ -1,4 +1,4 @@
-// Fuzz target: opening an archive (Part 3.1) and looking entries up.
+// Fuzz target: opening an archive and looking entries up.
 // Checks Open against the format's rule and Find against a linear scan.
 #include "archive/oda_archive.h"
 #include "fuzz/fuzz_support.h"

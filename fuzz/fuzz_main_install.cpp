@@ -1,8 +1,8 @@
-// Fuzz target: the whole Main install (Part 3.2) of two arbitrary archives:
+// Fuzz target: the whole Main install of two arbitrary archives:
 // the merge into the work archive and the copy to a stick folder. The first
 // two input bytes say how many of the rest make the base; the remainder is
 // the selected set. Checks messages, busy pointer, the stick's archive and
-// the work archive against the Part's algorithm.
+// the work archive against the merge as first designed.
 #include "app/app_context.h"
 #include "app/file_system.h"
 #include "archive/main_install.h"

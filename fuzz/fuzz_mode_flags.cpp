@@ -1,6 +1,6 @@
-// Fuzz target: the mode-flags rewrite (Part 2.4) on arbitrary text, through
+// Fuzz target: the mode-flags rewrite on arbitrary text, through
 // RewriteModeFlags on a stick folder. Checks the new file, the backup and
-// the absence of messages against the Part; applying it twice gives the
+// the absence of messages against a reference model; applying it twice gives the
 // same file as once.
 #include "app/app_context.h"
 #include "fuzz/fuzz_config_rewrite.h"

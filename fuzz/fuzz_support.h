@@ -1,8 +1,8 @@
 #pragma once
 
 // Shared pieces of the fuzz targets: a front end that only records, a
-// scratch folder per process, and reference models written straight from
-// the Parts, against which each target checks the real code (so a finding
+// scratch folder per process, and plain reference models of the behaviour,
+// against which each target checks the real code (so a finding
 // is a crash, a hang, a leak, undefined behaviour or a wrong result).
 
 #include "app/user_interface.h"
@@ -92,7 +92,7 @@ inline std::uint32_t Le32(const unsigned char* p) {
 }
 
 // ---------------------------------------------------------------------------
-// Part 3.1 and 3.2, as reference models.
+// The archive reader and the merge, as reference models.
 
 // Whether Open succeeds: magic, a count that is not negative, and a table
 // that fits in the file (the reader refuses counts past the file's end).
@@ -106,7 +106,7 @@ inline std::size_t ReferenceCount(const Bytes& archive) { return static_cast<std
 
 inline const unsigned char* ReferenceEntry(const Bytes& archive, std::size_t i) { return archive.data() + 64 + 144 * i; }
 
-// Part 3.1 Find: names as zero-terminated texts within 128 bytes, then tags.
+// Find as a linear scan: names as zero-terminated texts within 128 bytes, then tags.
 inline int ReferenceFind(const Bytes& archive, const unsigned char* key) {
     const std::size_t n = ReferenceCount(archive);
     for (std::size_t i = 0; i < n; ++i) {
@@ -119,7 +119,7 @@ inline int ReferenceFind(const Bytes& archive, const unsigned char* key) {
     return -1;
 }
 
-// Part 3.2 steps 3 to 8 with the mends (zero-size entries are valid, data
+// The merge as first designed, with the fixes (zero-size entries are valid, data
 // past the end of its file and negative offsets are errors). Empty when the
 // build counts an error. Both archives must open.
 inline std::optional<Bytes> ReferenceMerge(const Bytes& base, const Bytes& selected) {
@@ -147,7 +147,7 @@ inline std::optional<Bytes> ReferenceMerge(const Bytes& base, const Bytes& selec
 }
 
 // ---------------------------------------------------------------------------
-// Part 1.1 text mode and Parts 2.3 and 2.4, as reference models.
+// Text mode and the two configuration rewrites, as reference models.
 
 // Text-mode reading: CR LF becomes LF, a lone CR passes, Ctrl-Z ends the
 // input; then pieces of at most 255 characters ending after the first LF.
@@ -182,7 +182,7 @@ inline std::string ReferenceTextWrite(const std::string& text) {
     return out;
 }
 
-// Part 2.3 step 3: the new voice list (before text-mode writing) and the
+// The voice-list rewrite: the new voice list (before text-mode writing) and the
 // number of voice sections.
 inline std::string ReferenceVoiceList(const Bytes& raw, bool maleVoiceRemoved, int& voiceSections) {
     std::string out;
@@ -205,7 +205,7 @@ inline std::string ReferenceVoiceList(const Bytes& raw, bool maleVoiceRemoved, i
     return out;
 }
 
-// Part 2.4 step 3: the new mode file before text-mode writing.
+// The mode-flags rewrite: the new mode file before text-mode writing.
 inline std::string ReferenceModeFlags(const Bytes& raw) {
     std::string out;
     for (const std::string& piece : ReferencePieces(raw)) {

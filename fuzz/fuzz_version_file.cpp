@@ -1,5 +1,5 @@
-// Fuzz target: the stick's version-file check (Part 2.1, step 4), against
-// the Part's steps applied to the bytes.
+// Fuzz target: the stick's version-file check, against its rules applied
+// straight to the bytes.
 #include "fuzz/fuzz_support.h"
 #include "stick/version_file.h"
 

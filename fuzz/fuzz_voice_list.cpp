@@ -1,7 +1,7 @@
-// Fuzz target: the voice-list rewrite (Part 2.3) on arbitrary text, through
+// Fuzz target: the voice-list rewrite on arbitrary text, through
 // RewriteVoiceList on a stick folder. The first input byte chooses whether
 // the male voice was removed; the rest is MCUSLIST.CFG. Checks the new file,
-// the backup and the messages against the Part.
+// the backup and the messages against a reference model.
 #include "app/app_context.h"
 #include "fuzz/fuzz_config_rewrite.h"
 #include "stick/voice_list.h"

@@ -1,4 +1,4 @@
-// Part 3.2: the merge into the work archive and InstallMain, over real
+// The merge into the work archive and InstallMain, over real
 // temporary folders for the program folder and the stick.
 #include "app/app_context.h"
 #include "app/file_system.h"
@@ -40,10 +40,10 @@ constexpr const char* kCopyMessage = "message: Could not copy final audio to mem
 constexpr const char* kBatchMessage = "message: Please run MANUAL.BAT batch file\n(in same folder as Tamsiro)";
 
 // ---------------------------------------------------------------------------
-// The Part's algorithm as written, on bytes in memory: a linear Find
+// The merge as first designed, on bytes in memory: a linear Find
 // (names compared as texts of at most 128 bytes, then the tag), one
-// allocation per entry, data appended in table order. With the mend, a
-// zero-size entry is copied as empty. Empty when the Part would count an
+// allocation per entry, data appended in table order. A zero-size
+// entry is valid and copied as empty. Empty when the merge would count an
 // error. Both inputs must be archives that open.
 std::int32_t CountOf(const Bytes& archive) { return static_cast<std::int32_t>(LoadLe32(archive.data() + 8)); }
 const unsigned char* EntryOf(const Bytes& archive, std::size_t i) { return archive.data() + 64 + 144 * i; }
@@ -141,8 +141,8 @@ protected:
 
     bool Install() { return InstallMain(context_, SetPath()); }
 
-    // A successful install: no message, the stick holds what the Part's
-    // algorithm gives, the work archive is gone, the pointer is back.
+    // A successful install: no message, the stick holds what
+    // ReferenceMerge gives, the work archive is gone, the pointer is back.
     void ExpectInstalled(const Bytes& base, const Bytes& selected) {
         const auto expected = ReferenceMerge(base, selected);
         ASSERT_TRUE(expected.has_value());
@@ -246,8 +246,8 @@ TEST_F(MainInstallTest, OutOfOrderAndGappedBaseComesOutPackedInTableOrder) {
 }
 
 TEST_F(MainInstallTest, ZeroSizeEntriesAreValidAndCopiedAsEmpty) {
-    // Mend: the Part counts a zero-size read as an error; an empty sound is
-    // valid and must not fail the Save.
+    // Reading zero bytes is not an error: an empty sound is valid and must
+    // not fail the Save.
     std::vector<ArchiveItem> baseItems = samples::StickSoundEntries(6);
     baseItems[1].data.clear();  // empty in the base
     const Bytes base = ArchiveBytes(baseItems);

@@ -1,4 +1,4 @@
-// Part 3.1: the archive format and its reader (OdaArchive).
+// The archive format and its reader (OdaArchive).
 #include "archive/archive_writer.h"
 #include "archive/oda_archive.h"
 #include "tests/support/temp_folder.h"
