@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     Require(installed && ui.messages.empty(), "installed without a message");
-    Require(stick == expected, "stick archive equals the Part's algorithm");
+    Require(stick == expected, "stick archive equals the reference merge");
     Require(!work, "work archive deleted");
     return 0;
 }
