@@ -396,51 +396,36 @@ TEST_F(MainInstallTest, OffsetPastTheEndOfTheBaseIsAnErrorAndTheRestIsStillCopie
     EXPECT_EQ(DataOf(work, 4), DataOf(selected, 2));
 }
 
-TEST_F(MainInstallTest, SizePastTheEndOfTheSetIsAnError) {
-    const Bytes base = ArchiveBytes(samples::StickSoundEntries(5));
-    Bytes selected = ArchiveBytes(samples::MainSetEntries(5, 2, 4));
-    PatchLe32(selected, EntryFieldPosition(0, 136), 0xFFFFFFF0u);
-    WriteBase(base);
-    WriteSet(selected);
-    EXPECT_FALSE(Install());
-    ExpectBuildFailed();
-}
-
-TEST_F(MainInstallTest, DataEndingOneBytePastTheFileIsAnError) {
-    Bytes base = ArchiveBytes(samples::StickSoundEntries(3));
-    const std::uint32_t lastSize = LoadLe32(base.data() + EntryFieldPosition(2, 136));
-    PatchLe32(base, EntryFieldPosition(2, 136), lastSize + 1);
-    WriteBase(base);
-    WriteSet(ArchiveBytes({}));
-    EXPECT_FALSE(Install());
-    ExpectBuildFailed();
-}
-
-TEST_F(MainInstallTest, NegativeOffsetIsAFailedPositioning) {
-    Bytes base = ArchiveBytes(samples::StickSoundEntries(3));
-    PatchLe32(base, EntryFieldPosition(0, 132), 0xFFFFFF00u);
-    WriteBase(base);
-    WriteSet(ArchiveBytes({}));
-    EXPECT_FALSE(Install());
-    ExpectBuildFailed();
-}
-
-TEST_F(MainInstallTest, NegativeOffsetOfAnEmptyEntryIsStillAnError) {
-    Bytes base = ArchiveBytes({{"WAVE", "A", {1}}, {"WAVE", "B", {}}});
-    PatchLe32(base, EntryFieldPosition(1, 132), 0x80000000u);
-    WriteBase(base);
-    WriteSet(ArchiveBytes({}));
-    EXPECT_FALSE(Install());
-    ExpectBuildFailed();
-}
-
-TEST_F(MainInstallTest, TruncatedDataInTheBaseIsAnError) {
-    Bytes base = ArchiveBytes(samples::StickSoundEntries(4));
-    base.resize(base.size() - 100);
-    WriteBase(base);
-    WriteSet(ArchiveBytes({}));
-    EXPECT_FALSE(Install());
-    ExpectBuildFailed();
+TEST_F(MainInstallTest, DataOutsideItsFileIsAnError) {
+    auto patched = [](Bytes archive, std::size_t entry, std::size_t field, std::uint32_t value) {
+        PatchLe32(archive, EntryFieldPosition(entry, field), value);
+        return archive;
+    };
+    const Bytes three = ArchiveBytes(samples::StickSoundEntries(3));
+    Bytes truncated = ArchiveBytes(samples::StickSoundEntries(4));
+    truncated.resize(truncated.size() - 100);
+    const struct {
+        const char* what;
+        Bytes base;
+        Bytes selected;
+    } cases[] = {
+        {"size past the end of the set", three, patched(ArchiveBytes(samples::MainSetEntries(3, 2, 4)), 0, 136, 0xFFFFFFF0u)},
+        {"data ending one byte past the file", patched(three, 2, 136, LoadLe32(three.data() + EntryFieldPosition(2, 136)) + 1),
+         ArchiveBytes({})},
+        {"negative offset", patched(three, 0, 132, 0xFFFFFF00u), ArchiveBytes({})},
+        {"negative offset of an empty entry",
+         patched(ArchiveBytes({{"WAVE", "A", {1}}, {"WAVE", "B", {}}}), 1, 132, 0x80000000u), ArchiveBytes({})},
+        {"truncated data", truncated, ArchiveBytes({})},
+    };
+    for (const auto& bad : cases) {
+        SCOPED_TRACE(bad.what);
+        ui_.transcript.clear();
+        ui_.busyAtMessage.clear();
+        WriteBase(bad.base);
+        WriteSet(bad.selected);
+        EXPECT_FALSE(Install());
+        ExpectBuildFailed();
+    }
 }
 
 TEST_F(MainInstallTest, TruncatedBaseTableDoesNotOpen) {
