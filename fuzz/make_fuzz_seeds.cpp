@@ -26,15 +26,6 @@ void Seed(const std::string& target, const std::string& name, const Bytes& bytes
 
 Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
-std::string CrLf(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
-
 std::vector<ArchiveItem> Small(int count, std::size_t bytes, unsigned seed) {
     std::vector<ArchiveItem> items = samples::StickSoundEntries(count, bytes);
     for (ArchiveItem& item : items) item.data = SyntheticTone(item.data.size() % 64 + 1, seed++);
@@ -107,7 +98,7 @@ void TextSeeds() {
     for (const unsigned char flag : {0, 1}) {
         const std::string tag = flag ? "-removed" : "";
         Bytes crlf = {flag};
-        const Bytes body = Text(CrLf(voice));
+        const Bytes body = Text(samples::WithCrLf(voice));
         crlf.insert(crlf.end(), body.begin(), body.end());
         Seed("fuzz_voice_list", "crlf" + tag, crlf);
         Bytes lf = {flag};
@@ -120,7 +111,7 @@ void TextSeeds() {
     Seed("fuzz_voice_list", "no-final-lf", Text("\x01# list\r\n[VOICE]"));
 
     const std::string modes = samples::kSampleModeFlags;
-    Seed("fuzz_mode_flags", "crlf", Text(CrLf(modes)));
+    Seed("fuzz_mode_flags", "crlf", Text(samples::WithCrLf(modes)));
     Seed("fuzz_mode_flags", "lf", Text(modes));
     Seed("fuzz_mode_flags", "no-final-lf", Text("0 VOICE\r\n1 BASIC"));
     Seed("fuzz_mode_flags", "lone-cr", Text("1 USER\r\r\n1 BASIC \r\n\r0 VOICE\n"));
