@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/little_endian.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -24,18 +26,6 @@ inline constexpr std::size_t kOdaEntrySize = 144;
 inline constexpr std::size_t kOdaNameSize = 128;
 inline constexpr std::size_t kOdaCountOffset = 8;
 inline constexpr std::array<char, 4> kOdaMagic = {'O', 'D', 'A', 'R'};
-
-inline std::uint32_t LoadLe32(const unsigned char* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
-inline void StoreLe32(unsigned char* bytes, std::uint32_t value) {
-    bytes[0] = static_cast<unsigned char>(value);
-    bytes[1] = static_cast<unsigned char>(value >> 8);
-    bytes[2] = static_cast<unsigned char>(value >> 16);
-    bytes[3] = static_cast<unsigned char>(value >> 24);
-}
 
 // The 64 header bytes exactly as on disk.
 struct OdaHeader {

@@ -11,16 +11,16 @@ namespace {
 VersionVerdict Reference(const Bytes& b) {
     auto tagAt = [&](std::int64_t at, const char* tag) { return std::memcmp(b.data() + at, tag, 4) == 0; };
     const auto size = static_cast<std::int64_t>(b.size());
-    if (size < 16 || !tagAt(0, "VERS") || Le32(&b[4]) != 1 || !tagAt(8, "COME")) return VersionVerdict::NotAiboMind;
-    const std::int64_t n = static_cast<std::int32_t>(Le32(&b[12]));
+    if (size < 16 || !tagAt(0, "VERS") || LoadLe32(&b[4]) != 1 || !tagAt(8, "COME")) return VersionVerdict::NotAiboMind;
+    const std::int64_t n = static_cast<std::int32_t>(LoadLe32(&b[12]));
     if (n < 0) return VersionVerdict::NotAiboMind;
     const std::int64_t at = 16 + n;
-    if (at + 16 > size || !tagAt(at, "VERS") || Le32(&b[at + 4]) != 8 || Le32(&b[at + 8]) != 0x00700100) {
+    if (at + 16 > size || !tagAt(at, "VERS") || LoadLe32(&b[at + 4]) != 8 || LoadLe32(&b[at + 8]) != 0x00700100) {
         return VersionVerdict::NotAiboMind;
     }
-    if (Le32(&b[at + 12]) != 3) return VersionVerdict::NotGeneration3;
-    if (at + 28 > size || !tagAt(at + 16, "CNCD") || Le32(&b[at + 20]) != 4) return VersionVerdict::BadLanguageBlock;
-    if (Le32(&b[at + 24]) != 3) return VersionVerdict::NotEnglish;
+    if (LoadLe32(&b[at + 12]) != 3) return VersionVerdict::NotGeneration3;
+    if (at + 28 > size || !tagAt(at + 16, "CNCD") || LoadLe32(&b[at + 20]) != 4) return VersionVerdict::BadLanguageBlock;
+    if (LoadLe32(&b[at + 24]) != 3) return VersionVerdict::NotEnglish;
     return VersionVerdict::AiboMind3English;
 }
 

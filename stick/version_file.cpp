@@ -1,6 +1,7 @@
 #include "stick/version_file.h"
 
 #include "app/binary_file.h"
+#include "app/little_endian.h"
 
 #include <array>
 #include <cstdint>
@@ -22,35 +23,30 @@ constexpr std::uint32_t kEnglish = 3;
 
 bool TagIs(const unsigned char* bytes, const char* tag) { return std::memcmp(bytes, tag, 4) == 0; }
 
-std::uint32_t Le32(const unsigned char* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
 }  // namespace
 
 VersionVerdict CheckVersionFile(const std::string& path) {
     BinaryFile file;
     std::array<unsigned char, 16> block{};
     if (!file.Open(path, BinaryFile::Mode::Read) || file.ReadBlocks(block.data(), block.size(), 1) != 1 ||
-        !TagIs(&block[0], "VERS") || Le32(&block[4]) != kFormatVersion || !TagIs(&block[8], "COME")) {
+        !TagIs(&block[0], "VERS") || LoadLe32(&block[4]) != kFormatVersion || !TagIs(&block[8], "COME")) {
         return VersionVerdict::NotAiboMind;
     }
 
-    const auto commentLength = static_cast<std::int32_t>(Le32(&block[12]));
+    const auto commentLength = static_cast<std::int32_t>(LoadLe32(&block[12]));
     if (commentLength < 0) return VersionVerdict::NotAiboMind;
     // A comment length past the end of the file just makes the next read short.
     file.Seek(16 + static_cast<std::int64_t>(commentLength));
     if (file.ReadBlocks(block.data(), block.size(), 1) != 1 || !TagIs(&block[0], "VERS") ||
-        Le32(&block[4]) != kVersionBlockLength || Le32(&block[8]) != kVersionWord) {
+        LoadLe32(&block[4]) != kVersionBlockLength || LoadLe32(&block[8]) != kVersionWord) {
         return VersionVerdict::NotAiboMind;
     }
-    if (Le32(&block[12]) != kGeneration3) return VersionVerdict::NotGeneration3;
+    if (LoadLe32(&block[12]) != kGeneration3) return VersionVerdict::NotGeneration3;
 
-    if (file.ReadBlocks(block.data(), 12, 1) != 1 || !TagIs(&block[0], "CNCD") || Le32(&block[4]) != kLanguageBlockLength) {
+    if (file.ReadBlocks(block.data(), 12, 1) != 1 || !TagIs(&block[0], "CNCD") || LoadLe32(&block[4]) != kLanguageBlockLength) {
         return VersionVerdict::BadLanguageBlock;
     }
-    if (Le32(&block[8]) != kEnglish) return VersionVerdict::NotEnglish;
+    if (LoadLe32(&block[8]) != kEnglish) return VersionVerdict::NotEnglish;
     return VersionVerdict::AiboMind3English;
 }
 

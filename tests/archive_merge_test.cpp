@@ -6,6 +6,7 @@
 #include "archive/archive_writer.h"
 #include "archive/main_install.h"
 #include "archive/oda_archive.h"
+#include "tests/support/reference_merge.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/temp_folder.h"
 #include "tools/sample_workspace.h"
@@ -27,6 +28,7 @@ namespace fs = std::filesystem;
 using samples::ReadBytes;
 using samples::ReadText;
 using samples::WriteBytes;
+using testing::ReferenceMerge;
 using testing::ScriptedUi;
 using testing::TempFolder;
 
@@ -39,50 +41,8 @@ constexpr const char* kWriteMessage = "message: Error writing to temp file\nNot 
 constexpr const char* kCopyMessage = "message: Could not copy final audio to memory stick";
 constexpr const char* kBatchMessage = "message: Please run MANUAL.BAT batch file\n(in same folder as Tamsiro)";
 
-// ---------------------------------------------------------------------------
-// The merge as first designed, on bytes in memory: a linear Find
-// (names compared as texts of at most 128 bytes, then the tag), one
-// allocation per entry, data appended in table order. A zero-size
-// entry is valid and copied as empty. Empty when the merge would count an
-// error. Both inputs must be archives that open.
 std::int32_t CountOf(const Bytes& archive) { return static_cast<std::int32_t>(LoadLe32(archive.data() + 8)); }
-const unsigned char* EntryOf(const Bytes& archive, std::size_t i) { return archive.data() + 64 + 144 * i; }
-
-bool SameKey(const unsigned char* a, const unsigned char* b) {
-    return std::strncmp(reinterpret_cast<const char*>(a + 4), reinterpret_cast<const char*>(b + 4), 128) == 0 &&
-           std::memcmp(a, b, 4) == 0;
-}
-
-std::optional<Bytes> ReferenceMerge(const Bytes& base, const Bytes& selected) {
-    const std::size_t n = static_cast<std::size_t>(CountOf(base));
-    const std::size_t m = static_cast<std::size_t>(CountOf(selected));
-    Bytes out(base.begin(), base.begin() + static_cast<std::ptrdiff_t>(64 + 144 * n));
-    bool failed = false;
-    for (std::size_t i = 0; i < n; ++i) {
-        const Bytes* source = &base;
-        const unsigned char* from = EntryOf(base, i);
-        for (std::size_t j = 0; j < m; ++j) {
-            if (SameKey(EntryOf(selected, j), EntryOf(base, i))) {
-                source = &selected;
-                from = EntryOf(selected, j);
-                break;
-            }
-        }
-        const std::int64_t offset = static_cast<std::int32_t>(LoadLe32(from + 132));
-        const std::uint32_t size = LoadLe32(from + 136);
-        unsigned char* entry = out.data() + 64 + 144 * i;
-        StoreLe32(entry + 136, size);
-        StoreLe32(entry + 132, static_cast<std::uint32_t>(out.size()));
-        if (offset < 0 || offset + size > static_cast<std::int64_t>(source->size())) {
-            failed = true;
-            continue;
-        }
-        std::vector<unsigned char> buffer(source->begin() + offset, source->begin() + offset + size);
-        out.insert(out.end(), buffer.begin(), buffer.end());
-    }
-    if (failed) return std::nullopt;
-    return out;
-}
+const unsigned char* EntryOf(const Bytes& archive, std::size_t i) { return testing::ReferenceEntry(archive, i); }
 
 // An archive whose table is given field by field, over a file of
 // `totalSize` bytes of recognisable filler.

@@ -1,5 +1,6 @@
 #include "ui/win32/tamsiro_app.h"
 
+#include "app/file_system.h"
 #include "app/program_folder.h"
 #include "ui/win32/tamsiro_dlg.h"
 
@@ -8,8 +9,7 @@
 namespace tamsiro::win32 {
 
 std::string ApplicationNameOf(const std::string& executablePath) {
-    const auto nameStart = executablePath.find_last_of("\\/:");
-    std::string name = executablePath.substr(nameStart == std::string::npos ? 0 : nameStart + 1);
+    std::string name = executablePath.substr(FolderOf(executablePath).size());
     const auto dot = name.find_last_of('.');
     if (dot != std::string::npos && dot > 0) name.erase(dot);
     return name;
