@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -9,6 +10,14 @@ enum class DefaultButton { Yes, No };
 
 // Matches the values a Windows dialog ends with (IDOK, IDCANCEL).
 enum class DialogResult { Ok = 1, Cancel = 2 };
+
+// How far a long step (a copy, the merge, a check) has got. `step` is a
+// short text such as "Copying DYNAUDIO.ODA to memory stick".
+struct ProgressReport {
+    std::string step;
+    std::uint64_t done = 0;
+    std::uint64_t total = 0;
+};
 
 // Everything the core asks of a front end. A front end presents; it never
 // decides. All calls are made on the user-interface thread and are modal
@@ -28,9 +37,11 @@ public:
     // core (see BusyCursor), so a front end only switches the pointer.
     virtual void ShowBusyCursor(bool busy) = 0;
 
-    // Open-file chooser for the stick's marker file "memstick.ind".
-    // The chosen file's full host path, or nothing when the user cancelled.
-    virtual std::optional<std::string> PromptForMarker() = 0;
+    // Open-file chooser for the stick's marker file "memstick.ind". It opens
+    // in `suggestedFolder` when one is given (a stick found by itself), else
+    // wherever the platform likes. The chosen file's full host path, or
+    // nothing when the user cancelled.
+    virtual std::optional<std::string> PromptForMarker(const std::string& suggestedFolder) = 0;
 
     // The selection dialog's controls, addressed by their identifiers.
     virtual std::string ControlText(int controlId) = 0;
@@ -40,6 +51,12 @@ public:
     // Ends the modal selection dialog. During the start sequence the dialog
     // then closes without ever being offered to the user.
     virtual void EndDialog(DialogResult result) = 0;
+
+    // Progress of a long step, a few times a second at most (the core
+    // throttles). A front end may show nothing for short steps.
+    virtual void ShowProgress(const ProgressReport& progress) { (void)progress; }
+    // The long step is over; also called before any message box follows it.
+    virtual void EndProgress() {}
 };
 
 }  // namespace tamsiro

@@ -52,7 +52,7 @@ public:
     void ShowMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
     bool Ask(const std::string&, tamsiro::DefaultButton) override { return false; }
     void ShowBusyCursor(bool) override {}
-    std::optional<std::string> PromptForMarker() override { return std::nullopt; }
+    std::optional<std::string> PromptForMarker(const std::string&) override { return std::nullopt; }
     std::string ControlText(int) override { return {}; }
     void DisableControl(int) override {}
     bool IsChecked(int) override { return false; }

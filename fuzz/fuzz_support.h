@@ -41,7 +41,7 @@ public:
         return false;
     }
     void ShowBusyCursor(bool on) override { busy = on; }
-    std::optional<std::string> PromptForMarker() override { return std::nullopt; }
+    std::optional<std::string> PromptForMarker(const std::string&) override { return std::nullopt; }
     std::string ControlText(int) override { return {}; }
     void DisableControl(int) override {}
     bool IsChecked(int) override { return false; }

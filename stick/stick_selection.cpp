@@ -9,7 +9,7 @@ namespace tamsiro {
 
 bool SelectStick(AppContext& context) {
     for (;;) {
-        const auto chosen = context.Ui().PromptForMarker();
+        const auto chosen = context.Ui().PromptForMarker(std::string());
         if (!chosen) return false;
 
         // Only the chosen file's folder counts; the file itself need not be the marker.

@@ -37,7 +37,7 @@ void ScriptedUi::ShowBusyCursor(bool busy) {
     busyShown = busy;
 }
 
-std::optional<std::string> ScriptedUi::PromptForMarker() {
+std::optional<std::string> ScriptedUi::PromptForMarker(const std::string&) {
     transcript.push_back("prompt");
     if (markers.empty()) return std::nullopt;
     auto answer = markers.front();

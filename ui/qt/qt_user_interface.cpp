@@ -49,7 +49,7 @@ void QtUserInterface::ShowBusyCursor(bool busy) {
     }
 }
 
-std::optional<std::string> QtUserInterface::PromptForMarker() {
+std::optional<std::string> QtUserInterface::PromptForMarker(const std::string& /*suggestedFolder*/) {
     QFileDialog chooser(&dialog_, QString::fromLatin1(kChooserTitle));
     chooser.setAcceptMode(QFileDialog::AcceptOpen);
     chooser.setFileMode(QFileDialog::ExistingFile);

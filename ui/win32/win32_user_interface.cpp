@@ -42,7 +42,7 @@ void Win32UserInterface::ShowBusyCursor(bool busy) {
     ::SetCursor(::LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
-std::optional<std::string> Win32UserInterface::PromptForMarker() {
+std::optional<std::string> Win32UserInterface::PromptForMarker(const std::string& /*suggestedFolder*/) {
     std::array<char, MAX_PATH> file{};
     lstrcpynA(file.data(), kMarkerName, static_cast<int>(file.size()));
     const std::string filter = FilterFromBarNotation(kMarkerFilter);

@@ -22,7 +22,7 @@ public:
     void ShowMessage(const std::string& text) override;
     bool Ask(const std::string& text, DefaultButton defaultButton) override;
     void ShowBusyCursor(bool busy) override;
-    std::optional<std::string> PromptForMarker() override;
+    std::optional<std::string> PromptForMarker(const std::string& suggestedFolder) override;
     std::string ControlText(int controlId) override;
     void DisableControl(int controlId) override;
     bool IsChecked(int controlId) override;
