@@ -1,0 +1,24 @@
+/* The texts both front ends show, in one place. Plain macros, because the
+   Windows resource compiler reads this file as well as the C++ sources. */
+#pragma once
+
+#define TAMSIRO_APPLICATION_NAME "Tamsiro"
+
+/* The stick chooser. */
+#define TAMSIRO_CHOOSER_TITLE "Open MEMSTICK.IND file at root of OpenR directory"
+#define TAMSIRO_CHOOSER_FILTER_NAME "Memory Stick Files (*.ind)"
+#define TAMSIRO_CHOOSER_FILTER_BARS TAMSIRO_CHOOSER_FILTER_NAME "||"
+#define TAMSIRO_CHOOSER_FILE "memstick.ind"
+#define TAMSIRO_CHOOSER_EXTENSION "ind"
+
+/* The selection dialog. */
+#define TAMSIRO_DIALOG_CAPTION "AiboMind 3 Customized Sounds"
+#define TAMSIRO_VERSION_TEXT "Test Version .01"
+#define TAMSIRO_ABOUT_ENTRY "&About Tamsiro..."
+
+/* The About box. Its caption names the robot's mind, not the program:
+   "About Dravik" is deliberate. */
+#define TAMSIRO_ABOUT_CAPTION "About Dravik"
+#define TAMSIRO_ABOUT_VERSION "Tamsiro V.02"
+#define TAMSIRO_ABOUT_CREDIT_1 "Custom sound sets for AiboMind 3 sticks"
+#define TAMSIRO_ABOUT_CREDIT_2 "Made by the Tamsiro developers"
