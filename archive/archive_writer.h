@@ -6,9 +6,9 @@
 
 namespace tamsiro {
 
-// Builds well-formed archives: the test fixtures, the demo workspace and
-// the benchmarks use it. The installer itself never creates archives from
-// scratch.
+// Builds well-formed archives, entries packed back to back in table order:
+// the command line packs archives with it, and the fixtures, the demo and the
+// benchmarks make theirs. The installer never creates archives from scratch.
 struct ArchiveItem {
     std::string tag;   // 4 bytes; shorter tags are padded with zeros
     std::string name;  // at most 127 bytes
@@ -17,7 +17,7 @@ struct ArchiveItem {
 
 // Header bytes after the magic and count are filled with a recognisable
 // pattern so that tests can see them carried through a merge.
-bool WriteArchive(const std::string& path, const std::vector<ArchiveItem>& items);
+[[nodiscard]] bool WriteArchive(const std::string& path, const std::vector<ArchiveItem>& items);
 
 // The bytes WriteArchive writes, in memory, for fixtures that then bend
 // single fields (see PatchLe32).
@@ -29,8 +29,5 @@ std::size_t EntryFieldPosition(std::size_t index, std::size_t fieldOffset);
 
 // Overwrites 4 bytes at `position` with a little-endian value.
 void PatchLe32(std::vector<unsigned char>& bytes, std::size_t position, std::uint32_t value);
-
-// Deterministic sample audio: a short 8-bit tone, `size` bytes long.
-std::vector<unsigned char> SyntheticTone(std::size_t size, unsigned seed);
 
 }  // namespace tamsiro

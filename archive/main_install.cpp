@@ -1,96 +1,85 @@
 #include "archive/main_install.h"
 
 #include "app/app_context.h"
+#include "app/binary_file.h"
 #include "app/file_system.h"
-#include "app/stick_path.h"
-#include "app/text_file.h"
+#include "app/text_mode.h"
 #include "archive/archive_merge.h"
 #include "archive/oda_archive.h"
+#include "stick/stick_files.h"
 
 namespace tamsiro {
 
 namespace {
 
-constexpr const char* kBaseArchiveName = "DATA_BASEMIND3.ODA";
-constexpr const char* kWorkArchiveName = "TMP.ODA";
-constexpr const char* kBatchFileName = "MANUAL.BAT";
-constexpr const char* kStickArchive = "OPEN-R\\MW\\DATA\\P\\DYNAUDIO.ODA";
-
 // The fallback after a failed copy: a batch file the user can run to finish
 // the copy by hand. Both paths are quoted so that blanks in them work.
-// Returns false when the file cannot be created.
+// False when the file cannot be created.
 bool WriteManualBatch(AppContext& context, const std::string& workPath, const std::string& target) {
-    TextWriter batch;
-    if (!batch.Create(context.DataFilePath(kBatchFileName))) return false;
-    batch.Write("REM - this batch file copies updated file from PC to memory stick\n");
-    batch.Write("COPY \"" + workPath + "\" \"" + target + "\"\n");
-    batch.Write("PAUSE\n");
-    batch.Close();  // not checked
+    BinaryFile batch;
+    if (!batch.Open(context.DataFilePath(program_files::kManualBatch), BinaryFile::Mode::Write)) return false;
+    const std::string text = EncodeTextMode("REM - this batch file copies updated file from PC to memory stick\n"
+                                            "COPY \"" + workPath + "\" \"" + target + "\"\n"
+                                            "PAUSE\n");
+    (void)batch.WriteExactly(text.data(), text.size());
+    (void)batch.Close();  // not checked
     return true;
 }
 
 }  // namespace
 
-bool InstallMain(AppContext& context, const std::string& selectedPath) {
+bool InstallMain(AppContext& context, const Stick& stick, const std::string& selectedPath) {
     OdaArchive base;
-    if (!base.Open(context.DataFilePath(kBaseArchiveName))) {
-        base.Close();
+    if (!base.Open(context.DataFilePath(program_files::kBaseArchive))) {
         context.ShowMessage("Failed to open base .ODA file\nNot Saved");
         return false;
     }
     OdaArchive selected;
     if (!selected.Open(selectedPath)) {
-        selected.Close();
-        base.Close();
         context.ShowMessage("Failed to open source .ODA file (1)\nNot Saved");
         return false;
     }
 
     OdaArchive output;
     PrepareWorkArchive(base, output);
-    const std::string workPath = context.DataFilePath(kWorkArchiveName);
+    const std::string workPath = context.DataFilePath(program_files::kWorkArchive);
     if (!output.Create(workPath)) {
-        output.Close();
-        selected.Close();
-        base.Close();
         context.ShowMessage("Failed to create TMP.ODA temporary file");
         return false;
     }
 
-    context.BeginBusy();
-    int errors = WriteMergedArchive(base, selected, output);
+    // The messages below appear while the busy pointer is still on.
+    BusyScope busy(context);
+    bool built = WriteMergedArchive(base, selected, output);
     // A work archive whose last writes never reached the disk is truncated:
     // it must not replace the stick's archive.
-    if (!output.File().Close()) ++errors;
+    if (!output.File().Close()) built = false;
     output.Close();
     base.Close();
     selected.Close();
 
-    if (errors > 0) {
+    if (!built) {
         context.ShowMessage("Error writing to temp file\nNot Saved");
-        context.EndBusy();
         return false;
     }
 
     // A target that cannot be resolved is treated like a failed copy.
-    const std::string target = ResolveStickPath(kStickArchive);
+    const std::string target = stick.Path(stick_files::kSoundArchive);
     bool copied = false;
     if (!target.empty()) {
         // Deleted first: a small stick has no room for both archives.
-        DeleteFileAt(target);
+        (void)DeleteFileAt(target);
         copied = CopyWholeFile(workPath, target, CopyMode::Overwrite);
     }
     if (copied) {
-        DeleteFileAt(workPath);
-        context.EndBusy();
+        DiscardFile(workPath);
         return true;
     }
 
     context.ShowMessage("Could not copy final audio to memory stick");
-    if (WriteManualBatch(context, workPath, target.empty() ? std::string(kStickArchive) : target)) {
+    if (WriteManualBatch(context, workPath, target.empty() ? std::string(stick_files::kSoundArchive) : target)) {
         context.ShowMessage("Please run MANUAL.BAT batch file\n(in same folder as Tamsiro)");
     }
-    context.EndBusy();
     return false;
 }
 

@@ -2,12 +2,12 @@
 
 #include "app/app_context.h"
 #include "app/file_system.h"
-#include "app/stick_path.h"
+#include "stick/stick_files.h"
 
 namespace tamsiro {
 
-bool EnsureBaseArchive(AppContext& context) {
-    const std::string basePath = context.DataFilePath("DATA_BASEMIND3.ODA");
+bool EnsureBaseArchive(AppContext& context, const Stick& stick) {
+    const std::string basePath = context.DataFilePath(program_files::kBaseArchive);
     if (FileExists(basePath)) return true;
 
     context.ShowMessage("Warning: backing up DYNAUDIO.ODA from memory stick\nWill take 30 seconds to a minute, please wait");
@@ -15,12 +15,12 @@ bool EnsureBaseArchive(AppContext& context) {
     // Any file at the base path counts as a good backup on every later run,
     // so the copy lands under a temporary name and only a complete one is
     // renamed into place.
-    const std::string partialPath = context.DataFilePath("DATA_BASEMIND3.ODA.partial");
-    const std::string source = ResolveStickPath("OPEN-R\\MW\\DATA\\P\\DYNAUDIO.ODA");
-    bool copied = CopyWholeFile(source, partialPath, CopyMode::Overwrite);
+    const std::string partialPath = context.DataFilePath(program_files::kBaseArchivePartial);
+    const std::string source = stick.Path(stick_files::kSoundArchive);
+    bool copied = CopyWholeFile(source, partialPath, CopyMode::Overwrite, true);
     if (copied && !RenameFile(partialPath, basePath)) copied = false;
     if (!copied) {
-        DeleteFileAt(partialPath);
+        DiscardFile(partialPath);
         context.ShowMessage("Backup of DYNAUDIO.ODA failed");
         return false;
     }
