@@ -14,6 +14,10 @@ namespace tamsiro {
 
 extern const char kPathSeparator;
 
+// Whether the host runs .BAT files (Windows); elsewhere a shell script is
+// what a user can run.
+extern const bool kHostRunsBatchFiles;
+
 enum class CopyMode { FailIfExists, Overwrite };
 
 // True when the path names a file (not a directory) that opens for binary

@@ -20,6 +20,7 @@
 
 namespace tamsiro {
 
+const bool kHostRunsBatchFiles = false;
 const char kPathSeparator = '/';
 
 namespace {

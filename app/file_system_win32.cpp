@@ -9,6 +9,7 @@
 
 namespace tamsiro {
 
+const bool kHostRunsBatchFiles = true;
 const char kPathSeparator = '\\';
 
 namespace {
