@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <string>
 
 namespace tamsiro {
@@ -12,9 +11,6 @@ namespace tamsiro {
 // Every entry's data is copied through one buffer of this size, so the
 // merge's memory does not depend on entry sizes.
 inline constexpr std::size_t kMergeCopyBufferSize = 256 * 1024;
-
-// The largest data offset a table entry can hold (the field is signed).
-inline constexpr std::int64_t kMaxOdaOffset = std::numeric_limits<std::int32_t>::max();
 
 // The output gets a byte copy of the base's header and
 // table (the base's count, order, tags, names and opaque bytes).

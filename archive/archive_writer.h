@@ -1,14 +1,24 @@
 #pragma once
 
+#include "archive/oda_format.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace tamsiro {
 
-// Builds well-formed archives, entries packed back to back in table order:
-// the command line packs archives with it, and the fixtures, the demo and the
-// benchmarks make theirs. The installer never creates archives from scratch.
+// Builds well-formed archives: the test fixtures, the demo workspace and
+// the benchmarks use it, and so does packing a folder back into an archive
+// (archive_folder.h). The installer itself never creates archives from
+// scratch.
+
+// The layout of every archive Tamsiro writes: the data of the entries back
+// to back in table order, starting right after the table (64 + 144 * N).
+// Sets the header's count to the table's size and each entry's offset from
+// the sizes already in the table. False when an offset would not fit the
+// signed 32-bit field (the data would start past 2 GiB).
+[[nodiscard]] bool LayOutBackToBack(OdaHeader& header, std::vector<OdaEntry>& table);
 struct ArchiveItem {
     std::string tag;   // 4 bytes; shorter tags are padded with zeros
     std::string name;  // at most 127 bytes
