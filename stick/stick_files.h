@@ -28,6 +28,8 @@ namespace program_files {
 inline constexpr std::string_view kBaseArchive = "DATA_BASEMIND3.ODA";
 // The base backup while it is being copied.
 inline constexpr std::string_view kBaseArchivePartial = "DATA_BASEMIND3.ODA.partial";
+// A damaged base archive, moved aside when the user replaces it.
+inline constexpr std::string_view kBaseArchiveDamaged = "DATA_BASEMIND3.ODA.damaged";
 // The merged sound archive before it goes to the stick.
 inline constexpr std::string_view kWorkArchive = "TMP.ODA";
 // Written when the merged archive could not be copied to the stick.
