@@ -7,12 +7,14 @@
 
 namespace tamsiro {
 
-BinaryFile::BinaryFile(BinaryFile&& other) noexcept : file_(std::exchange(other.file_, nullptr)) {}
+BinaryFile::BinaryFile(BinaryFile&& other) noexcept
+    : file_(std::exchange(other.file_, nullptr)), path_(std::move(other.path_)) {}
 
 BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
     if (this != &other) {
         (void)Close();
         file_ = std::exchange(other.file_, nullptr);
+        path_ = std::move(other.path_);
     }
     return *this;
 }
@@ -25,6 +27,7 @@ bool BinaryFile::Open(const std::string& path, Mode mode) {
     if (IsFolder(path)) return false;
     if (mode == Mode::Write) BeforeFileChange();
     file_ = std::fopen(path.c_str(), mode == Mode::Read ? "rb" : "wb");
+    path_ = path;
     return file_ != nullptr;
 }
 
@@ -69,7 +72,7 @@ std::int64_t BinaryFile::Size() {
 
 bool BinaryFile::Flush() {
     if (!file_) return false;
-    BeforeFileChange();
+    BeforeFileChange(FileOperation::Flush, path_);
     return std::fflush(file_) == 0 && std::ferror(file_) == 0 && SyncStreamToDevice(file_);
 }
 

@@ -51,6 +51,7 @@ public:
 
 private:
     std::FILE* file_ = nullptr;
+    std::string path_;
 };
 
 // The whole content of a file, or nothing when it does not open or cannot

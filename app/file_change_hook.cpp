@@ -7,6 +7,7 @@ namespace tamsiro {
 namespace {
 
 unsigned long changes = 0;
+FileChangeRecorder* recorder = nullptr;
 
 unsigned long CrashPoint() {
     static const unsigned long point = [] {
@@ -25,6 +26,17 @@ void BeforeFileChange() {
     if (changes == CrashPoint()) std::_Exit(86);
 }
 
+void BeforeFileChange(FileOperation operation, const std::string& path, const std::string& target) {
+    BeforeFileChange();
+    if (recorder) recorder->changes_.push_back({operation, path, target});
+}
+
 unsigned long FileChangesSoFar() { return changes; }
+
+FileChangeRecorder::FileChangeRecorder() { recorder = this; }
+
+FileChangeRecorder::~FileChangeRecorder() {
+    if (recorder == this) recorder = nullptr;
+}
 
 }  // namespace tamsiro

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace tamsiro {
 
 // Called by the file layer just before every operation that changes a file:
@@ -9,7 +12,35 @@ namespace tamsiro {
 // k. The crash-point tests use it to stop a Save at every step.
 void BeforeFileChange();
 
+// The same, for the operations whose order matters to durability; they are
+// also recorded while a FileChangeRecorder is alive.
+enum class FileOperation { Flush, Rename, Replace, Delete };
+void BeforeFileChange(FileOperation operation, const std::string& path, const std::string& target = {});
+
 // Operations counted so far in this process.
 unsigned long FileChangesSoFar();
+
+struct RecordedFileChange {
+    FileOperation operation;
+    std::string path;
+    std::string target;  // renames and replacements
+};
+
+// Records the flushes, renames and deletions made during its life, for
+// tests that check their order (a file is flushed before it is renamed
+// into place).
+class FileChangeRecorder {
+public:
+    FileChangeRecorder();
+    ~FileChangeRecorder();
+    FileChangeRecorder(const FileChangeRecorder&) = delete;
+    FileChangeRecorder& operator=(const FileChangeRecorder&) = delete;
+
+    const std::vector<RecordedFileChange>& Changes() const { return changes_; }
+
+private:
+    friend void BeforeFileChange(FileOperation, const std::string&, const std::string&);
+    std::vector<RecordedFileChange> changes_;
+};
 
 }  // namespace tamsiro

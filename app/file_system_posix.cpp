@@ -144,7 +144,7 @@ bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode
     if (!target.Valid()) return false;
     bool ok = StreamInto(source.Get(), target.Get());
     if (ok && durable) {
-        BeforeFileChange();
+        BeforeFileChange(FileOperation::Flush, to);
         ok = ::fsync(target.Get()) == 0;
     }
     if (!target.Close()) ok = false;
@@ -153,7 +153,7 @@ bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
-    BeforeFileChange();
+    BeforeFileChange(FileOperation::Rename, from, to);
 #if defined(__linux__) && defined(SYS_renameat2)
     constexpr unsigned kRenameNoReplace = 1;
     if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), kRenameNoReplace) == 0) return true;
@@ -166,20 +166,20 @@ bool RenameFile(const std::string& from, const std::string& to) {
 
 bool ReplaceFile(const std::string& from, const std::string& to) {
     if (IsFolder(to) || !AnythingAt(from)) return false;
-    BeforeFileChange();
+    BeforeFileChange(FileOperation::Replace, from, to);
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool DeleteFileAt(const std::string& path) {
     if (IsFolder(path)) return false;
-    BeforeFileChange();
+    BeforeFileChange(FileOperation::Delete, path);
     return ::unlink(path.c_str()) == 0;
 }
 
 bool FlushFolder(const std::string& folder) {
     Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!directory.Valid()) return false;
-    BeforeFileChange();
+    BeforeFileChange(FileOperation::Flush, folder);
     // Some file systems cannot sync a directory; their renames are then as
     // durable as they get.
     return ::fsync(directory.Get()) == 0 || errno == EINVAL || errno == ENOTSUP;

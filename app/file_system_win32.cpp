@@ -59,7 +59,7 @@ bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode
     BeforeFileChange();
     bool ok = ::CopyFileA(from.c_str(), to.c_str(), mode == CopyMode::FailIfExists ? TRUE : FALSE) != 0;
     if (ok && durable) {
-        BeforeFileChange();
+        BeforeFileChange(FileOperation::Flush, to);
         ok = FlushFileAt(to);
     }
     // CopyFile is not trusted to clean up after itself: a failed copy must
@@ -70,17 +70,17 @@ bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
-    BeforeFileChange();
+    BeforeFileChange(FileOperation::Rename, from, to);
     return ::MoveFileA(from.c_str(), to.c_str()) != 0;
 }
 
 bool ReplaceFile(const std::string& from, const std::string& to) {
-    BeforeFileChange();
+    BeforeFileChange(FileOperation::Replace, from, to);
     return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool DeleteFileAt(const std::string& path) {
-    BeforeFileChange();
+    BeforeFileChange(FileOperation::Delete, path);
     return ::DeleteFileA(path.c_str()) != 0;
 }
 
