@@ -38,7 +38,7 @@ std::size_t BinaryFile::ReadBlocks(void* buffer, std::size_t blockSize, std::siz
 
 std::size_t BinaryFile::WriteBlocks(const void* buffer, std::size_t blockSize, std::size_t count) {
     if (!file_ || blockSize == 0 || count == 0) return 0;
-    BeforeFileChange();
+    BeforeFileChange(FileOperation::Write, path_, {}, static_cast<unsigned long long>(blockSize) * count);
     return std::fwrite(buffer, blockSize, count, file_);
 }
 
@@ -50,7 +50,7 @@ bool BinaryFile::ReadExactly(void* buffer, std::size_t size) {
 bool BinaryFile::WriteExactly(const void* buffer, std::size_t size) {
     if (!file_) return false;
     if (size == 0) return true;
-    BeforeFileChange();
+    BeforeFileChange(FileOperation::Write, path_, {}, size);
     return std::fwrite(buffer, 1, size, file_) == size;
 }
 

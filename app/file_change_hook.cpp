@@ -26,9 +26,10 @@ void BeforeFileChange() {
     if (changes == CrashPoint()) std::_Exit(86);
 }
 
-void BeforeFileChange(FileOperation operation, const std::string& path, const std::string& target) {
+void BeforeFileChange(FileOperation operation, const std::string& path, const std::string& target,
+                      unsigned long long bytes) {
     BeforeFileChange();
-    if (recorder) recorder->changes_.push_back({operation, path, target});
+    if (recorder) recorder->changes_.push_back({operation, path, target, bytes});
 }
 
 unsigned long FileChangesSoFar() { return changes; }

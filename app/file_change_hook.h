@@ -14,8 +14,9 @@ void BeforeFileChange();
 
 // The same, for the operations whose order matters to durability; they are
 // also recorded while a FileChangeRecorder is alive.
-enum class FileOperation { Flush, Rename, Replace, Delete };
-void BeforeFileChange(FileOperation operation, const std::string& path, const std::string& target = {});
+enum class FileOperation { Write, Flush, Rename, Replace, Delete };
+void BeforeFileChange(FileOperation operation, const std::string& path, const std::string& target = {},
+                      unsigned long long bytes = 0);
 
 // Operations counted so far in this process.
 unsigned long FileChangesSoFar();
@@ -23,12 +24,13 @@ unsigned long FileChangesSoFar();
 struct RecordedFileChange {
     FileOperation operation;
     std::string path;
-    std::string target;  // renames and replacements
+    std::string target;            // renames and replacements
+    unsigned long long bytes = 0;  // writes
 };
 
-// Records the flushes, renames and deletions made during its life, for
-// tests that check their order (a file is flushed before it is renamed
-// into place).
+// Records the writes, flushes, renames and deletions made during its life,
+// for tests that check their order (a file is flushed before it is renamed
+// into place) and for counting the bytes a Save writes.
 class FileChangeRecorder {
 public:
     FileChangeRecorder();
@@ -39,7 +41,7 @@ public:
     const std::vector<RecordedFileChange>& Changes() const { return changes_; }
 
 private:
-    friend void BeforeFileChange(FileOperation, const std::string&, const std::string&);
+    friend void BeforeFileChange(FileOperation, const std::string&, const std::string&, unsigned long long);
     std::vector<RecordedFileChange> changes_;
 };
 
