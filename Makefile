@@ -3,11 +3,12 @@
 #   make test   install what is missing, build everything, run every test
 SHELL := /bin/bash
 .DEFAULT_GOAL := help
-.PHONY: help deps build test test-core test-asan test-win32 run bench fuzz clean test-qt package
+.PHONY: help deps build test test-core test-asan test-werror test-win32 run bench fuzz clean test-qt package
 
 help:
 	@echo "make run    build and launch Tamsiro on a generated demo workspace"
 	@echo "make test   install what is missing, build, run every test"
+	@echo "make test-werror  build everything with gcc and with clang, warnings as errors"
 	@echo "make package  the portable Tamsiro folder as a .tar.gz (build/release)"
 	@echo "make bench  release benchmarks of the Main install"
 	@echo "make fuzz   run the fuzz targets (FUZZ_SECONDS per target, default 60)"
@@ -22,7 +23,7 @@ build: deps
 test-core: build
 	ctest --preset dev
 
-test: test-core test-asan test-win32
+test: test-core test-asan test-werror test-win32
 
 # The whole test suite built with clang under AddressSanitizer and
 # UndefinedBehaviorSanitizer (preset asan, build/asan).
@@ -30,6 +31,14 @@ test-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
+
+# Warnings as errors, with gcc and with clang, over everything dev builds,
+# tests included (presets werror-gcc and werror-clang): building is the check.
+test-werror: deps
+	cmake --preset werror-gcc
+	cmake --build --preset werror-gcc
+	cmake --preset werror-clang
+	cmake --build --preset werror-clang
 
 # Release benchmark of the Main install against cp (docs/BENCHMARKS.md).
 # Needs about 5 GiB free under BENCH_DIR for a while; removes its files.
