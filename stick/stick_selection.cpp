@@ -2,6 +2,7 @@
 
 #include "app/app_context.h"
 #include "app/file_system.h"
+#include "app/removable_volumes.h"
 #include "app/stick_path.h"
 #include "stick/version_file.h"
 
@@ -9,7 +10,7 @@ namespace tamsiro {
 
 bool SelectStick(AppContext& context) {
     for (;;) {
-        const auto chosen = context.Ui().PromptForMarker(std::string());
+        const auto chosen = context.Ui().PromptForMarker(FindInsertedStick().value_or(std::string()));
         if (!chosen) return false;
 
         // Only the chosen file's folder counts; the file itself need not be the marker.
