@@ -10,6 +10,7 @@ packages=(
   xvfb xauth                                                    # a display for Wine
   fonts-wine libxrender1                                        # Wine's dialog fonts, as on Windows
   clang libclang-rt-14-dev                                      # sanitizers and fuzzing
+  desktop-file-utils appstream file                             # checks of the Linux package
 )
 
 missing=()
