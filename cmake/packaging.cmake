@@ -38,13 +38,13 @@ add_dependencies(tamsiro_packages ${programs})
 # The portable folder or zip.
 install(TARGETS ${programs} RUNTIME DESTINATION . COMPONENT portable)
 if(WIN32)
-  install(FILES ${packaging_dir}/README-windows.txt DESTINATION . RENAME README.txt COMPONENT portable)
+  # CR LF, for every Notepad.
+  configure_file(${packaging_dir}/README-windows.txt ${CMAKE_BINARY_DIR}/packaging/README.txt @ONLY NEWLINE_STYLE WIN32)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/README.txt DESTINATION . COMPONENT portable)
   set(CPACK_GENERATOR ZIP)
-  set(TAMSIRO_PORTABLE_GENERATOR ZIP)
 else()
   install(FILES ${packaging_dir}/README.txt DESTINATION . COMPONENT portable)
   set(CPACK_GENERATOR TGZ)
-  set(TAMSIRO_PORTABLE_GENERATOR TGZ)
 endif()
 
 # The Debian package.
