@@ -1,6 +1,7 @@
 #include "app/removable_volumes.h"
 
 #include "app/file_system.h"
+#include "stick/stick_files.h"
 
 #include <filesystem>
 #include <system_error>
@@ -16,8 +17,8 @@ std::string Join(const std::string& folder, const std::string& name) {
 
 bool HoldsStick(const std::string& root) {
     std::error_code error;
-    const std::string openR = Join(root, MatchNameInFolder(root, "OPEN-R"));
-    return std::filesystem::is_directory(openR, error) && FileExists(Join(root, MatchNameInFolder(root, "memstick.ind")));
+    const std::string openR = Join(root, MatchNameInFolder(root, stick_files::kSoftwareFolder));
+    return std::filesystem::is_directory(openR, error) && FileExists(Join(root, MatchNameInFolder(root, stick_files::kMarker)));
 }
 
 }  // namespace
