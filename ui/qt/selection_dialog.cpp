@@ -129,13 +129,11 @@ void SelectionDialog::FitTo(const QRect& available) {
     const int buttons = std::max(save_->sizeHint().height(), cancel_->sizeHint().height());
     const int chrome = margins.top() + margins.bottom() + layout()->spacing() + buttons;
 
-    // Wide enough for the caption beside a title bar's icon and buttons,
-    // up to the Windows dialog's width (197 units).
+    // Wide enough for the caption beside a title bar's icon and buttons.
     QFont captionFont = font();
     captionFont.setBold(true);
     const int captionWidth = QFontMetrics(captionFont).horizontalAdvance(windowTitle()) + DialogUnitsX(metrics, 64);
-    int width = std::max(content.width() + margins.left() + margins.right(),
-                         std::min(captionWidth, DialogUnitsX(metrics, 197)));
+    int width = std::max(content.width() + margins.left() + margins.right(), captionWidth);
     int height = content.height() + chrome;
 
     // The frame is not known before the window is shown; leave room for a
