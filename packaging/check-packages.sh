@@ -8,7 +8,8 @@
 #    --force-depends: that root holds no Qt, the host's libraries serve),
 #    and what it installed runs: tamsiro-cli --version when the package
 #    holds it, else tamsiro's libraries all resolve;
-#  - the portable .tar.gz holds tamsiro and README.txt in one folder.
+#  - the portable .tar.gz holds tamsiro, README.txt (and tamsiro-cli when
+#    the .deb does) in one folder.
 #   packaging/check-packages.sh <build folder>
 set -euo pipefail
 build=${1:?usage: $0 <build folder>}
@@ -77,7 +78,9 @@ fi
 
 folder=$(basename "$tgz" .tar.gz)
 listing=$(tar tzf "$tgz" | sort | tr '\n' ' ')
-for member in "$folder/tamsiro" "$folder/README.txt"; do
+members=("$folder/tamsiro" "$folder/README.txt")
+[[ -x $usr/bin/tamsiro-cli ]] && members+=("$folder/tamsiro-cli")
+for member in "${members[@]}"; do
   if [[ " $listing" == *" $member "* ]]; then pass "$(basename "$tgz") holds $member"; else fail "$(basename "$tgz") lacks $member: $listing"; fi
 done
 
