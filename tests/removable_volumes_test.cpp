@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -82,4 +82,4 @@ TEST(FindStickRoot, TheOneStickAmongTheRoots) {
 }
 
 }  // namespace
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

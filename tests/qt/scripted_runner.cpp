@@ -10,7 +10,7 @@
 
 #include <algorithm>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 
 QStringList ScriptedRunner::Messages() const {
     QStringList out;
@@ -86,4 +86,4 @@ bool ScriptedRunner::OpenDocument(const QUrl& url) {
     return desktopOpensDocuments;
 }
 
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

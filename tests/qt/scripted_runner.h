@@ -11,7 +11,7 @@
 
 class QWidget;
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 
 // Answers the program's modal windows in a person's place and writes down
 // what each one showed, in order:
@@ -58,4 +58,4 @@ public:
     bool OpenDocument(const QUrl& url) override;
 };
 
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test
