@@ -12,37 +12,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// What a fake mount point holds.
-enum class Volume { Stick, UpperCaseStick, LowerCaseStick, OpenROnly, MarkerOnly, OpenRIsAFile, Empty };
+// What a fake mount point holds: folders and (empty) files at its root.
+struct Volume {
+    std::vector<std::string> folders;
+    std::vector<std::string> files;
+};
+const Volume kStick{{"OPEN-R/MW"}, {"memstick.ind"}};
+const Volume kUpperCaseStick{{"OPEN-R"}, {"MEMSTICK.IND"}};
+const Volume kLowerCaseStick{{"open-r"}, {"Memstick.Ind"}};
+const Volume kOpenROnly{{"OPEN-R"}, {}};
+const Volume kMarkerOnly{{}, {"memstick.ind"}};
+const Volume kOpenRIsAFile{{}, {"OPEN-R", "memstick.ind"}};
+const Volume kEmpty{};
 
-void MakeVolume(const std::string& root, Volume kind) {
+void MakeVolume(const std::string& root, const Volume& volume) {
     fs::create_directories(root);
-    switch (kind) {
-        case Volume::Stick:
-            fs::create_directories(root + "/OPEN-R/MW");
-            samples::WriteText(root + "/memstick.ind", "");
-            break;
-        case Volume::UpperCaseStick:
-            fs::create_directories(root + "/OPEN-R");
-            samples::WriteText(root + "/MEMSTICK.IND", "");
-            break;
-        case Volume::LowerCaseStick:
-            fs::create_directories(root + "/open-r");
-            samples::WriteText(root + "/Memstick.Ind", "");
-            break;
-        case Volume::OpenROnly:
-            fs::create_directories(root + "/OPEN-R");
-            break;
-        case Volume::MarkerOnly:
-            samples::WriteText(root + "/memstick.ind", "");
-            break;
-        case Volume::OpenRIsAFile:
-            samples::WriteText(root + "/OPEN-R", "");
-            samples::WriteText(root + "/memstick.ind", "");
-            break;
-        case Volume::Empty:
-            break;
-    }
+    for (const std::string& folder : volume.folders) fs::create_directories(root + "/" + folder);
+    for (const std::string& file : volume.files) samples::WriteText(root + "/" + file, "");
 }
 
 TEST(FindStickRoot, TheOneStickAmongTheRoots) {
@@ -53,13 +39,13 @@ TEST(FindStickRoot, TheOneStickAmongTheRoots) {
     };
     const std::vector<Case> cases = {
         {"no roots", {}, -1},
-        {"one stick", {Volume::Stick}, 0},
-        {"a stick after other media", {Volume::Empty, Volume::OpenROnly, Volume::MarkerOnly, Volume::Stick}, 3},
-        {"no stick", {Volume::Empty, Volume::OpenROnly, Volume::MarkerOnly}, -1},
-        {"two sticks", {Volume::Stick, Volume::Empty, Volume::UpperCaseStick}, -1},
-        {"upper-case names", {Volume::UpperCaseStick}, 0},
-        {"lower-case names", {Volume::Empty, Volume::LowerCaseStick}, 1},
-        {"OPEN-R is a file", {Volume::OpenRIsAFile}, -1},
+        {"one stick", {kStick}, 0},
+        {"a stick after other media", {kEmpty, kOpenROnly, kMarkerOnly, kStick}, 3},
+        {"no stick", {kEmpty, kOpenROnly, kMarkerOnly}, -1},
+        {"two sticks", {kStick, kEmpty, kUpperCaseStick}, -1},
+        {"upper-case names", {kUpperCaseStick}, 0},
+        {"lower-case names", {kEmpty, kLowerCaseStick}, 1},
+        {"OPEN-R is a file", {kOpenRIsAFile}, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
