@@ -9,6 +9,8 @@ namespace tamsiro {
 // On the stick, relative to its root, as the stick's software names them.
 namespace stick_files {
 inline constexpr std::string_view kMarker = "memstick.ind";
+// The folder at the root that holds the robot's software.
+inline constexpr std::string_view kSoftwareFolder = "OPEN-R";
 inline constexpr std::string_view kVersion = "OPEN-R\\APP\\VERSION";
 inline constexpr std::string_view kSoundArchive = "OPEN-R\\MW\\DATA\\P\\DYNAUDIO.ODA";
 inline constexpr std::string_view kGame1 = "OPEN-R\\MW\\DATA\\P\\AD013001.ODA";

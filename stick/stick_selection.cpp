@@ -2,6 +2,7 @@
 
 #include "app/app_context.h"
 #include "app/file_system.h"
+#include "app/removable_volumes.h"
 #include "stick/stick_files.h"
 #include "stick/version_file.h"
 
@@ -9,7 +10,7 @@ namespace tamsiro {
 
 std::optional<Stick> SelectStick(AppContext& context) {
     for (;;) {
-        const auto chosen = context.Ui().PromptForMarker(std::string());
+        const auto chosen = context.Ui().PromptForMarker(FindInsertedStick().value_or(std::string()));
         if (!chosen) return std::nullopt;
 
         // Only the chosen file's folder counts; the file itself need not be the marker.

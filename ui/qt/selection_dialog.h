@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 
 #include <functional>
 #include <map>
@@ -9,14 +10,12 @@
 class QAbstractButton;
 class QAction;
 class QPushButton;
+class QScrollArea;
 
 namespace tamsiro::qt {
 
 class ModalRunner;
 
-inline constexpr const char* kDialogCaption = "AiboMind 3 Customized Sounds";
-inline constexpr const char* kVersionText = "Test Version .01";
-inline constexpr const char* kAboutEntry = "&About Tamsiro...";
 inline constexpr int kSaveId = 1003;
 inline constexpr int kCancelId = 2;
 
@@ -27,6 +26,8 @@ public:
     explicit SelectionDialog(ModalRunner& runner, QWidget* parent = nullptr);
 
     void SetSaveHandler(std::function<void()> handler) { onSave_ = std::move(handler); }
+    // Where F1 looks for the usage text, in order.
+    void SetHelpFiles(QStringList paths) { helpFiles_ = std::move(paths); }
 
     // The radio buttons by their catalogue identifiers, and Save (1003)
     // and Cancel (2); nullptr for any other identifier.
@@ -34,8 +35,16 @@ public:
     QPushButton* SaveButton() const { return save_; }
     QPushButton* CancelButton() const { return cancel_; }
     QAction* AboutAction() const { return about_; }
+    QScrollArea* GroupsArea() const { return groupsArea_; }
 
     void ShowAbout();
+    // F1: the usage text in the desktop's viewer, or where to find it.
+    void ShowHelp();
+
+    // Fixes the dialog's size to its contents, or to what fits in
+    // `available` (a screen's free area, title bar included), in which case
+    // the groups scroll and the buttons stay in view.
+    void FitTo(const QRect& available);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -43,7 +52,9 @@ protected:
 private:
     ModalRunner& runner_;
     std::function<void()> onSave_;
+    QStringList helpFiles_;
     std::map<int, QAbstractButton*> controls_;
+    QScrollArea* groupsArea_ = nullptr;
     QPushButton* save_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QAction* about_ = nullptr;
