@@ -11,7 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cstdio>
+#include <iomanip>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -57,12 +57,18 @@ int List(UserInterface& ui, const OdaOptions& options) {
         std::cout << entries.dump(2) << '\n';
         return kExitSuccess;
     }
+    // Columns as wide as their widest text (tags with odd bytes are wider).
+    int tagWidth = 4;
     int nameWidth = 4;
-    for (const OdaEntry& entry : archive.Table()) nameWidth = std::max(nameWidth, static_cast<int>(NameText(entry).size()));
+    for (const OdaEntry& entry : archive.Table()) {
+        tagWidth = std::max(tagWidth, static_cast<int>(TagText(entry).size()));
+        nameWidth = std::max(nameWidth, static_cast<int>(NameText(entry).size()));
+    }
     for (std::size_t i = 0; i < archive.TableSize(); ++i) {
         const OdaEntry& entry = archive.Entry(i);
-        std::printf("%5zu  %s  %-*s %10u %11d\n", i, TagText(entry).c_str(), nameWidth, NameText(entry).c_str(),
-                    entry.Size(), entry.Offset());
+        std::cout << std::setw(5) << i << "  " << std::left << std::setw(tagWidth) << TagText(entry) << "  "
+                  << std::setw(nameWidth) << NameText(entry) << std::right << std::setw(11) << entry.Size()
+                  << std::setw(12) << entry.Offset() << '\n';
     }
     return kExitSuccess;
 }
