@@ -376,7 +376,7 @@ FolderResult PackArchive(const std::string& folder, const std::string& archivePa
         return result;
     }
     if (auto problem = WritePacked(folder, plan, out, result, progress)) {
-        out.Close();
+        (void)out.Close();
         std::error_code ignored;
         fs::remove(archivePath, ignored);
         result.problem = *problem;

@@ -3,7 +3,6 @@
 #include "app/binary_file.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace tamsiro {
 
@@ -55,15 +54,6 @@ std::size_t EntryFieldPosition(std::size_t index, std::size_t fieldOffset) {
 
 void PatchLe32(std::vector<unsigned char>& bytes, std::size_t position, std::uint32_t value) {
     if (position + 4 <= bytes.size()) StoreLe32(bytes.data() + position, value);
-}
-
-std::vector<unsigned char> SyntheticTone(std::size_t size, unsigned seed) {
-    std::vector<unsigned char> samples(size);
-    const double step = 0.05 + 0.01 * (seed % 17);
-    for (std::size_t i = 0; i < size; ++i) {
-        samples[i] = static_cast<unsigned char>(128 + 100 * std::sin(step * static_cast<double>(i)));
-    }
-    return samples;
 }
 
 }  // namespace tamsiro

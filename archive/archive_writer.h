@@ -27,7 +27,7 @@ struct ArchiveItem {
 
 // Header bytes after the magic and count are filled with a recognisable
 // pattern so that tests can see them carried through a merge.
-bool WriteArchive(const std::string& path, const std::vector<ArchiveItem>& items);
+[[nodiscard]] bool WriteArchive(const std::string& path, const std::vector<ArchiveItem>& items);
 
 // The bytes WriteArchive writes, in memory, for fixtures that then bend
 // single fields (see PatchLe32).
@@ -39,8 +39,5 @@ std::size_t EntryFieldPosition(std::size_t index, std::size_t fieldOffset);
 
 // Overwrites 4 bytes at `position` with a little-endian value.
 void PatchLe32(std::vector<unsigned char>& bytes, std::size_t position, std::uint32_t value);
-
-// Deterministic sample audio: a short 8-bit tone, `size` bytes long.
-std::vector<unsigned char> SyntheticTone(std::size_t size, unsigned seed);
 
 }  // namespace tamsiro

@@ -31,6 +31,9 @@ struct VersionFields {
 
 std::vector<unsigned char> VersionFileBytes(const VersionFields& fields);
 
+// Deterministic sample audio: a short 8-bit tone, `size` bytes long.
+std::vector<unsigned char> SyntheticTone(std::size_t size, unsigned seed);
+
 // The stick's sound archive: `count` entries with tags and names in the
 // stick's style (tag "WAVE", names like "SND0007.WAV"), short tones.
 std::vector<ArchiveItem> StickSoundEntries(int count, std::size_t bytesPerEntry = 1024);
