@@ -21,6 +21,7 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
 using Json = nlohmann::json;
 using samples::ReadBytes;
+using samples::SyntheticTone;
 using samples::WriteBytes;
 using testing::CliRun;
 using testing::TempFolder;
