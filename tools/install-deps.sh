@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config libgtest-dev    # core and its tests
+  libcli11-dev nlohmann-json3-dev                               # tamsiro-cli, extracted-folder manifests
   qt6-base-dev qt6-base-dev-tools libgl-dev                     # Qt front end
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64        # Tamsiro.exe and its tests
   xvfb xauth                                                    # a display for Wine
