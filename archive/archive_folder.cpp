@@ -1,6 +1,7 @@
 #include "archive/archive_folder.h"
 
 #include "app/binary_file.h"
+#include "app/file_system.h"
 #include "archive/archive_check.h"
 #include "archive/archive_writer.h"
 #include "archive/oda_archive.h"
@@ -126,10 +127,6 @@ private:
     const CopyProgress& progress_;
 };
 
-std::string PathIn(const std::string& folder, const std::string& fileName) {
-    return (fs::path(folder) / fileName).string();
-}
-
 // --- the manifest ----------------------------------------------------------
 
 Json ManifestOf(const OdaArchive& archive, const std::vector<std::string>& fileNames) {
@@ -188,7 +185,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string& t
 // Reads and checks the manifest, and takes each entry's size from its file.
 std::optional<std::string> PlanPack(const std::string& folder, PackPlan& plan) {
     std::string text;
-    if (auto problem = ReadWholeFile(PathIn(folder, kManifestFileName), text)) return ManifestProblem(*problem);
+    if (auto problem = ReadWholeFile(JoinPath(folder, kManifestFileName), text)) return ManifestProblem(*problem);
     const Json manifest = Json::parse(text, nullptr, false);
     if (manifest.is_discarded() || !manifest.is_object()) return ManifestProblem("not valid JSON");
     const auto format = manifest.find("format");
@@ -251,7 +248,7 @@ std::optional<std::string> WritePacked(const std::string& folder, const PackPlan
     DataCopier copier(result.dataBytes, progress);
     for (std::size_t i = 0; i < plan.table.size(); ++i) {
         BinaryFile from;
-        if (!from.Open(PathIn(folder, plan.files[i]), BinaryFile::Mode::Read)) return plan.files[i] + " cannot be opened";
+        if (!from.Open(JoinPath(folder, plan.files[i]), BinaryFile::Mode::Read)) return plan.files[i] + " cannot be opened";
         // The size was taken before writing began; a file that has shrunk
         // since comes up short here.
         if (!copier.Copy(from, out, plan.table[i].Size())) return "cannot copy " + plan.files[i] + " into the archive";
@@ -342,13 +339,13 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
     for (std::size_t i = 0; i < archive.TableSize(); ++i) {
         const OdaEntry& entry = archive.Entry(i);
         BinaryFile out;
-        if (!out.Open(PathIn(folder, fileNames[i]), BinaryFile::Mode::Write)) {
-            result.problem = "cannot create " + PathIn(folder, fileNames[i]);
+        if (!out.Open(JoinPath(folder, fileNames[i]), BinaryFile::Mode::Write)) {
+            result.problem = "cannot create " + JoinPath(folder, fileNames[i]);
             return result;
         }
         const bool copied = archive.File().Seek(entry.Offset()) && copier.Copy(archive.File(), out, entry.Size());
         if (!out.Close() || !copied) {
-            result.problem = "entry " + std::to_string(i) + ": cannot copy its data to " + PathIn(folder, fileNames[i]);
+            result.problem = "entry " + std::to_string(i) + ": cannot copy its data to " + JoinPath(folder, fileNames[i]);
             return result;
         }
         ++result.entries;
@@ -356,9 +353,9 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
 
     const std::string manifest = ManifestOf(archive, fileNames).dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
     BinaryFile out;
-    if (!out.Open(PathIn(folder, kManifestFileName), BinaryFile::Mode::Write) ||
+    if (!out.Open(JoinPath(folder, kManifestFileName), BinaryFile::Mode::Write) ||
         !out.WriteExactly(manifest.data(), manifest.size()) || !out.Close()) {
-        result.problem = "cannot write " + PathIn(folder, kManifestFileName);
+        result.problem = "cannot write " + JoinPath(folder, kManifestFileName);
     }
     return result;
 }
@@ -370,15 +367,19 @@ FolderResult PackArchive(const std::string& folder, const std::string& archivePa
         result.problem = *problem;
         return result;
     }
+    // Written beside the target and put in its place only when whole, so a
+    // failed pack leaves an archive already there as it was.
+    const std::string partPath = archivePath + ".part";
     BinaryFile out;
-    if (!out.Open(archivePath, BinaryFile::Mode::Write)) {
-        result.problem = "cannot create the archive";
+    if (!out.Open(partPath, BinaryFile::Mode::Write)) {
+        result.problem = "cannot create " + partPath;
         return result;
     }
-    if (auto problem = WritePacked(folder, plan, out, result, progress)) {
+    auto problem = WritePacked(folder, plan, out, result, progress);
+    if (!problem && !ReplaceFile(partPath, archivePath)) problem = "cannot put the archive in the place of " + archivePath;
+    if (problem) {
         (void)out.Close();
-        std::error_code ignored;
-        fs::remove(archivePath, ignored);
+        DiscardFile(partPath);
         result.problem = *problem;
     }
     return result;

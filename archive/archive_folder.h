@@ -42,8 +42,9 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
 // in its order, each entry's size taken from its file, and the data back to
 // back from 64 + 144 * N (see LayOutBackToBack). For an archive laid out
 // that way, Pack(Extract(A)) is byte for byte A. The manifest's file names
-// must be plain names in the folder (IsSafeFileName). On failure the
-// half-written archive is removed.
+// must be plain names in the folder (IsSafeFileName). The archive is
+// written beside its place (FILE.part) and replaces a file there only when
+// complete; on failure nothing is left behind.
 FolderResult PackArchive(const std::string& folder, const std::string& archivePath,
                          const CopyProgress& progress = {});
 
