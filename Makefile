@@ -39,6 +39,8 @@ bench: deps
 	cmake --preset bench
 	cmake --build --preset bench --target tamsiro_bench
 	build/bench/bench/tamsiro_bench --dir $(BENCH_DIR) $(BENCH_ARGS)
+	cmake --build --preset bench --target tamsiro_bench_save
+	build/bench/bench/tamsiro_bench_save --dir $(BENCH_DIR)
 
 # Each libFuzzer target for FUZZ_SECONDS (preset fuzz, build/fuzz); the
 # corpora grow in build/fuzz/corpus, findings land in build/fuzz/artifacts.
