@@ -2,6 +2,7 @@
 
 #include "app/binary_file.h"
 #include "app/file_system.h"
+#include "app/progress.h"
 #include "archive/archive_check.h"
 #include "archive/archive_writer.h"
 #include "archive/oda_archive.h"
@@ -10,12 +11,12 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <set>
+#include <utility>
 #include <system_error>
 #include <vector>
 
@@ -101,11 +102,11 @@ std::optional<std::vector<unsigned char>> BytesOfHex(std::string_view hex, std::
 
 // --- copying -------------------------------------------------------------
 
-// Copies entry data through one buffer and reports each step.
+// Copies entry data through one buffer, reporting to a progress meter
+// when there is one.
 class DataCopier {
 public:
-    DataCopier(std::uint64_t total, const CopyProgress& progress)
-        : buffer_(std::make_unique<unsigned char[]>(kCopyBufferSize)), total_(total), progress_(progress) {}
+    explicit DataCopier(ProgressMeter* meter) : buffer_(std::make_unique<unsigned char[]>(kCopyBufferSize)), meter_(meter) {}
 
     // Copies `size` bytes from the source's current position. False when
     // the source ran short or a write failed.
@@ -114,18 +115,21 @@ public:
             const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(size, kCopyBufferSize));
             if (!from.ReadExactly(buffer_.get(), chunk) || !to.WriteExactly(buffer_.get(), chunk)) return false;
             size -= chunk;
-            done_ += chunk;
-            if (progress_) progress_(done_, total_);
+            if (meter_) meter_->Advance(chunk);
         }
         return true;
     }
 
 private:
     std::unique_ptr<unsigned char[]> buffer_;
-    std::uint64_t done_ = 0;
-    std::uint64_t total_;
-    const CopyProgress& progress_;
+    ProgressMeter* meter_;
 };
+
+// A meter for `total` bytes when there is a user interface to show it.
+std::optional<ProgressMeter> MeterFor(UserInterface* ui, std::string step, std::uint64_t total) {
+    if (!ui) return std::nullopt;
+    return std::optional<ProgressMeter>(std::in_place, *ui, std::move(step), total);
+}
 
 // --- the manifest ----------------------------------------------------------
 
@@ -239,13 +243,14 @@ std::optional<std::string> PlanPack(const std::string& folder, PackPlan& plan) {
 }
 
 std::optional<std::string> WritePacked(const std::string& folder, const PackPlan& plan, BinaryFile& out,
-                                       FolderResult& result, const CopyProgress& progress) {
+                                       FolderResult& result, UserInterface* progress) {
     if (!out.WriteExactly(plan.header.bytes.data(), kOdaHeaderSize) ||
         out.WriteBlocks(plan.table.data(), kOdaEntrySize, plan.table.size()) != plan.table.size()) {
         return "cannot write the header and the table";
     }
     for (const OdaEntry& entry : plan.table) result.dataBytes += entry.Size();
-    DataCopier copier(result.dataBytes, progress);
+    auto meter = MeterFor(progress, "Packing", result.dataBytes);
+    DataCopier copier(meter ? &*meter : nullptr);
     for (std::size_t i = 0; i < plan.table.size(); ++i) {
         BinaryFile from;
         if (!from.Open(JoinPath(folder, plan.files[i]), BinaryFile::Mode::Read)) return plan.files[i] + " cannot be opened";
@@ -317,7 +322,7 @@ bool IsSafeFileName(std::string_view fileName) {
     return !IsDeviceName(fileName) && LowerAscii(fileName) != LowerAscii(kManifestFileName);
 }
 
-FolderResult ExtractArchive(const std::string& archivePath, const std::string& folder, const CopyProgress& progress) {
+FolderResult ExtractArchive(const std::string& archivePath, const std::string& folder, UserInterface* progress) {
     FolderResult result;
     if (auto problem = CheckArchiveFile(archivePath)) {
         result.problem = *problem;
@@ -335,7 +340,8 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
     const std::vector<std::string> fileNames = FileNamesFor(archive);
     for (const OdaEntry& entry : archive.Table()) result.dataBytes += entry.Size();
 
-    DataCopier copier(result.dataBytes, progress);
+    auto meter = MeterFor(progress, "Extracting", result.dataBytes);
+    DataCopier copier(meter ? &*meter : nullptr);
     for (std::size_t i = 0; i < archive.TableSize(); ++i) {
         const OdaEntry& entry = archive.Entry(i);
         BinaryFile out;
@@ -360,7 +366,7 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
     return result;
 }
 
-FolderResult PackArchive(const std::string& folder, const std::string& archivePath, const CopyProgress& progress) {
+FolderResult PackArchive(const std::string& folder, const std::string& archivePath, UserInterface* progress) {
     FolderResult result;
     PackPlan plan;
     if (auto problem = PlanPack(folder, plan)) {

@@ -83,14 +83,8 @@ int Check(UserInterface& ui, const OdaOptions& options) {
     return kExitSuccess;
 }
 
-// Wires a long copy's progress to the user interface.
-CopyProgress ProgressTo(UserInterface& ui, const char* step) {
-    return [&ui, step](std::uint64_t done, std::uint64_t total) { ui.ShowProgress({step, done, total}); };
-}
-
 int Extract(UserInterface& ui, const OdaOptions& options) {
-    const FolderResult result = ExtractArchive(options.file, options.to, ProgressTo(ui, "Extracting"));
-    ui.EndProgress();
+    const FolderResult result = ExtractArchive(options.file, options.to, &ui);
     if (!result.Ok()) return Fail(ui, options.file + ": " + result.problem);
     std::cout << "Extracted " << result.entries << " entries (" << SizeText(result.dataBytes) << ") to " << options.to
               << '\n';
@@ -98,8 +92,7 @@ int Extract(UserInterface& ui, const OdaOptions& options) {
 }
 
 int Pack(UserInterface& ui, const OdaOptions& options) {
-    const FolderResult result = PackArchive(options.file, options.to, ProgressTo(ui, "Packing"));
-    ui.EndProgress();
+    const FolderResult result = PackArchive(options.file, options.to, &ui);
     if (!result.Ok()) return Fail(ui, options.file + ": " + result.problem);
     std::cout << "Packed " << result.entries << " entries (" << SizeText(result.dataBytes) << ") into " << options.to
               << '\n';
