@@ -115,7 +115,7 @@ bool InstallWorkArchive(AppContext& context, const Stick& stick, ArchivePlacemen
         DiscardFile(workPath);
         return true;
     }
-    const std::vector<StickFile> files{{workPath, target, "Copying DYNAUDIO.ODA to memory stick",
+    const std::vector<StickFile> files{{workPath, target, CopyingStep(stick_files::kSoundArchive),
                                         "Could not copy final audio to memory stick"}};
     bool copied = false;
     if (!target.empty()) {

@@ -8,6 +8,8 @@
 #include "app/file_change_hook.h"
 #include "install/save_command.h"
 #include "stick/stick.h"
+#include "stick/stick_files.h"
+#include "ui/sound_catalogue.h"
 #include "tools/sample_workspace.h"
 
 #include <algorithm>
@@ -97,14 +99,16 @@ bool MakeWorkspace(const fs::path& dir) {
     StickOptions stick;
     stick.soundEntries = kStickEntries;
     bool ok = WriteSampleStick((dir / "stick-template").string(), stick);
-    ok = ok && WriteArchive((dir / "stick-template/OPEN-R/MW/DATA/P/DYNAUDIO.ODA").string(), StickSoundEntries(kStickEntries, 8000));
-    const std::string program = (dir / "program").string();
-    ok = ok && WriteArchive(program + "/DATA_M3_Tilda.ODA", MainSetEntries(kStickEntries, 3, 1, 8000));
-    ok = ok && WriteArchive(program + "/DATA_G3A_Tilda.ODA", {{"WAVE", "GAME1.WAV", SyntheticTone(1 << 20, 5)}});
-    ok = ok && WriteArchive(program + "/DATA_G3B_Tilda.ODA", {{"WAVE", "GAME8.WAV", SyntheticTone(1 << 20, 6)}});
-    ok = ok && WriteArchive(program + "/DATA_V3_MiniTilda.ODA", {{"WAVE", "VOICE.WAV", SyntheticTone(3 << 20, 7)}});
+    const std::string stickArchive = Stick((dir / "stick-template").string()).Path(stick_files::kSoundArchive);
+    ok = ok && WriteArchive(stickArchive, StickSoundEntries(kStickEntries, 8000));
+    const fs::path program = dir / "program";
+    auto set = [&](const char* prefix, const char* label) { return (program / DataFileName(prefix, label)).string(); };
+    ok = ok && WriteArchive(set("M3", "Tilda"), MainSetEntries(kStickEntries, 3, 1, 8000));
+    ok = ok && WriteArchive(set("G3A", "Tilda"), {{"WAVE", "GAME1.WAV", SyntheticTone(1 << 20, 5)}});
+    ok = ok && WriteArchive(set("G3B", "Tilda"), {{"WAVE", "GAME8.WAV", SyntheticTone(1 << 20, 6)}});
+    ok = ok && WriteArchive(set("V3", "MiniTilda"), {{"WAVE", "VOICE.WAV", SyntheticTone(3 << 20, 7)}});
     std::error_code error;
-    fs::copy_file(dir / "stick-template/OPEN-R/MW/DATA/P/DYNAUDIO.ODA", dir / "program/DATA_BASEMIND3.ODA", error);
+    fs::copy_file(stickArchive, program / std::string(program_files::kBaseArchive), error);
     return ok && !error;
 }
 
@@ -140,20 +144,21 @@ int main(int argc, char** argv) {
     // The files a Save leaves, made once, for the anchor to copy.
     FreshStick(root, "reference");
     if (Run({self, "--save", program, (root / "reference").string()}) != 0) return 1;
-    const fs::path made = root / "reference/OPEN-R/MW/DATA/P";
-    fs::copy_file(made / "DYNAUDIO.ODA", root / "program/MERGED.ODA", fs::copy_options::overwrite_existing);
+    const Stick reference((root / "reference").string());
+    const std::string merged = program + "/MERGED.ODA";
+    fs::copy_file(reference.Path(stick_files::kSoundArchive), merged, fs::copy_options::overwrite_existing);
 
     std::vector<double> anchor, save;
     std::string secondBytes;
     for (int run = 0; run < runs; ++run) {
         FreshStick(root, "anchor");
-        const fs::path target = root / "anchor/OPEN-R/MW/DATA/P";
+        const Stick target((root / "anchor").string());
         Run({"sync"});
         double start = Now();
-        Run({"cp", "--reflink=never", program + "/MERGED.ODA", (target / "DYNAUDIO.ODA").string()});
-        Run({"cp", "--reflink=never", program + "/DATA_G3A_Tilda.ODA", (target / "AD013001.ODA").string()});
-        Run({"cp", "--reflink=never", program + "/DATA_G3B_Tilda.ODA", (target / "AD013008.ODA").string()});
-        Run({"cp", "--reflink=never", program + "/DATA_V3_MiniTilda.ODA", (target / "CUSVOICE.ODA").string()});
+        Run({"cp", "--reflink=never", merged, target.Path(stick_files::kSoundArchive)});
+        Run({"cp", "--reflink=never", program + "/" + DataFileName("G3A", "Tilda"), target.Path(stick_files::kGame1)});
+        Run({"cp", "--reflink=never", program + "/" + DataFileName("G3B", "Tilda"), target.Path(stick_files::kGame8)});
+        Run({"cp", "--reflink=never", program + "/" + DataFileName("V3", "MiniTilda"), target.Path(stick_files::kCustomVoice)});
         Run({"sync"});
         anchor.push_back(Now() - start);
 
@@ -168,7 +173,7 @@ int main(int argc, char** argv) {
     std::printf("| case | anchor (cp x4 + sync) | full Save | ratio | sound bytes written by a second Save |\n");
     std::printf("|---|---:|---:|---:|---:|\n");
     std::printf("| save to a stick folder (%.1f MiB archive) | %.3f s | %.3f s | %.2f | %s |\n",
-                static_cast<double>(fs::file_size(made / "DYNAUDIO.ODA")) / (1 << 20), a, s, s / a,
+                static_cast<double>(fs::file_size(merged)) / (1 << 20), a, s, s / a,
                 secondBytes.empty() ? "?" : secondBytes.substr(0, secondBytes.find('\n')).c_str());
     std::error_code error;
     fs::remove_all(root, error);

@@ -25,15 +25,11 @@ struct StickCopy {
     const char* prefix;
     std::string_view destination;
     const char* failure;
-    const char* step;
 };
 
-constexpr StickCopy kGame1{"G3A", stick_files::kGame1, "Could not copy game#1 audio to memory stick",
-                           "Copying AD013001.ODA to memory stick"};
-constexpr StickCopy kGame8{"G3B", stick_files::kGame8, "Could not copy game#8 audio to memory stick",
-                           "Copying AD013008.ODA to memory stick"};
-constexpr StickCopy kVoice{"V3", stick_files::kCustomVoice, "Could not copy user voice audio to memory stick",
-                           "Copying CUSVOICE.ODA to memory stick"};
+constexpr StickCopy kGame1{"G3A", stick_files::kGame1, "Could not copy game#1 audio to memory stick"};
+constexpr StickCopy kGame8{"G3B", stick_files::kGame8, "Could not copy game#8 audio to memory stick"};
+constexpr StickCopy kVoice{"V3", stick_files::kCustomVoice, "Could not copy user voice audio to memory stick"};
 
 std::uint64_t SizeOrZero(const std::string& path) { return FileSizeAt(path).value_or(0); }
 
@@ -43,8 +39,8 @@ std::vector<StickFile> FilesToWrite(AppContext& context, const Stick& stick, con
                                     std::initializer_list<StickCopy> copies) {
     std::vector<StickFile> files;
     for (const StickCopy& copy : copies) {
-        StickFile file{context.DataFilePath(DataFileName(copy.prefix, label)), stick.Path(copy.destination), copy.step,
-                       copy.failure};
+        StickFile file{context.DataFilePath(DataFileName(copy.prefix, label)), stick.Path(copy.destination),
+                       CopyingStep(copy.destination), copy.failure};
         if (!file.target.empty() && SameContent(file.source, file.target)) continue;
         files.push_back(std::move(file));
     }

@@ -88,6 +88,10 @@ bool CopyVerified(UserInterface& ui, const std::string& source, const std::strin
     return false;
 }
 
+std::string CopyingStep(std::string_view stickPath) {
+    return "Copying " + std::string(stickPath.substr(stickPath.rfind('\\') + 1)) + " to memory stick";
+}
+
 std::string BesidePath(const std::string& target) {
     const std::size_t nameStart = FolderOf(target).size();
     const std::size_t dot = target.rfind('.');

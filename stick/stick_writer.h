@@ -27,6 +27,9 @@ class UserInterface;
 // DYNAUDIO.NEW for DYNAUDIO.ODA).
 std::string BesidePath(const std::string& target);
 
+// "Copying DYNAUDIO.ODA to memory stick" for a stick path.
+std::string CopyingStep(std::string_view stickPath);
+
 // One file to put on the stick: `source` is a host path (program folder),
 // `target` the host path on the stick.
 struct StickFile {

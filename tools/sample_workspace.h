@@ -63,7 +63,7 @@ struct StickOptions {
     int soundEntries = 40;
     bool withMarker = true;
     bool withVersion = true;
-    VersionFields version;
+    VersionFields version{};  // {}: designated initialisers may leave it out
     bool withSoundArchive = true;
     bool withVoiceList = true;
     bool withModeFlags = true;
@@ -78,9 +78,9 @@ bool WriteSampleStick(const std::string& root, const StickOptions& options = {})
 // Writes DATA_{prefix}_{label}.ODA files into `folder` for the given row
 // indexes (0 to 5) of each category.
 struct SoundSetRows {
-    std::vector<int> main;
-    std::vector<int> voice;
-    std::vector<int> games;
+    std::vector<int> main{};  // {}: designated initialisers may leave any row out
+    std::vector<int> voice{};
+    std::vector<int> games{};
 };
 bool WriteSampleSoundSets(const std::string& folder, const SoundSetRows& rows, int stickEntryCount = 40);
 
