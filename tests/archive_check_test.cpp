@@ -47,7 +47,7 @@ TEST(ArchiveCheckTest, EdgesAgreeInMemoryAndOnDisk) {
         {"fault in a later slice of the table", ArchiveBytes(many), [](Bytes& b) { SetEntry(b, 550, 0x80000000u, 1); },
          "entry 550: the data offset is negative (-2147483648)"},
     };
-    testing::TempFolder folder;
+    test::TempFolder folder;
     for (const auto& c : cases) {
         Bytes bytes = c.bytes;
         c.change(bytes);

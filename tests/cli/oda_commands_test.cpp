@@ -23,8 +23,8 @@ using Json = nlohmann::json;
 using samples::ReadBytes;
 using samples::SyntheticTone;
 using samples::WriteBytes;
-using testing::CliRun;
-using testing::TempFolder;
+using test::CliRun;
+using test::TempFolder;
 
 Bytes SoundArchive(int count = 20) { return ArchiveBytes(samples::StickSoundEntries(count, 300)); }
 
@@ -71,7 +71,7 @@ std::set<std::string> NamesIn(const fs::path& folder) {
 
 class OdaCommandsTest : public ::testing::Test {
 protected:
-    CliRun Run(const std::vector<std::string>& args) { return testing::RunCli(args, scratch_.Str()); }
+    CliRun Run(const std::vector<std::string>& args) { return test::RunCli(args, scratch_.Str()); }
 
     TempFolder folder_;   // archives and extracted folders
     TempFolder scratch_;  // the program's captured output

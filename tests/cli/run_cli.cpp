@@ -6,7 +6,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 
 CliRun RunCli(const std::vector<std::string>& args, const std::string& scratchFolder) {
     const std::string outPath = scratchFolder + "/cli.stdout";
@@ -35,4 +35,4 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& scratchFo
     return run;
 }
 
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 
 // One run of the built tamsiro-cli: its exit code and what it printed.
 struct CliRun {
@@ -16,4 +16,4 @@ struct CliRun {
 // caught in files under `scratchFolder`.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& scratchFolder);
 
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test
