@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -54,13 +55,8 @@ Bytes OddArchive() {
 }
 
 bool IsWindowsDeviceName(const std::string& fileName) {
-    std::string stem = fileName.substr(0, fileName.find('.'));
-    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-    std::transform(stem.begin(), stem.end(), stem.begin(), [](unsigned char c) { return std::toupper(c); });
-    static const std::set<std::string> devices = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4",
-                                                  "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
-                                                  "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
-    return devices.count(stem) > 0;
+    static const std::regex device("(con|prn|aux|nul|com[1-9]|lpt[1-9]) *(\\..*)?", std::regex::icase);
+    return std::regex_match(fileName, device);
 }
 
 std::set<std::string> NamesIn(const fs::path& folder) {
