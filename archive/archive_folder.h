@@ -50,7 +50,7 @@ FolderResult PackArchive(const std::string& folder, const std::string& archivePa
 // A file name for an entry that stays inside its folder on every host:
 // printable ASCII stays as it is except < > : " / \ | ? * % ~, which become
 // %XX like every other byte (a NUL byte, a control byte, anything past
-// ASCII); a trailing dot or space becomes %2E or %20 (so "." and ".." never
+// ASCII); a trailing dot or space becomes %2e or %20 (so "." and ".." never
 // come out); a Windows device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with
 // or without an extension, any case) gets a leading "_"; an empty name
 // becomes "_"; long names are cut to 150 characters.
