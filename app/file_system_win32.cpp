@@ -4,6 +4,9 @@
 #include "app/file_change_hook.h"
 
 #include <windows.h>
+// <windows.h> maps ReplaceFile to the Win32 ReplaceFileA; ours is another
+// function, and the other files never see that macro.
+#undef ReplaceFile
 
 #include <array>
 

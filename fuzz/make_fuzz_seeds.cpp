@@ -42,6 +42,15 @@ void ArchiveSeeds() {
     Bytes negative = ArchiveBytes(Small(2, 10, 3));
     PatchLe32(negative, 8, 0xFFFFFFFFu);
     Seed("fuzz_archive_open", "negative-count", negative);
+
+    Seed("fuzz_archive_folder", "three", ArchiveBytes(Small(3, 10, 1)));
+    Seed("fuzz_archive_folder", "odd-names", ArchiveBytes({{"WAVE", "..", {1}}, {"WAVE", "CON.WAV", {2}},
+                                                           {"WAVE", "manifest.json", {3}}, {"WAVE", "a/b\\c:", {}},
+                                                           {"WAVE", "DUP", {4}}, {"WAVE", "dup", {5}}}));
+    Bytes gapped = ArchiveBytes(Small(2, 10, 4));
+    PatchLe32(gapped, EntryFieldPosition(0, 132), static_cast<std::uint32_t>(gapped.size() - 1));
+    PatchLe32(gapped, EntryFieldPosition(0, 136), 1);
+    Seed("fuzz_archive_folder", "not-back-to-back", gapped);
 }
 
 Bytes Pair(const Bytes& base, const Bytes& set) {
