@@ -28,7 +28,7 @@ Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 std::vector<ArchiveItem> Small(int count, std::size_t bytes, unsigned seed) {
     std::vector<ArchiveItem> items = samples::StickSoundEntries(count, bytes);
-    for (ArchiveItem& item : items) item.data = SyntheticTone(item.data.size() % 64 + 1, seed++);
+    for (ArchiveItem& item : items) item.data = samples::SyntheticTone(item.data.size() % 64 + 1, seed++);
     return items;
 }
 
