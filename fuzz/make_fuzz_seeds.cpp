@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -78,28 +79,17 @@ void MergeSeeds() {
 }
 
 void VersionSeeds() {
-    samples::VersionFields good;
-    Seed("fuzz_version_file", "good", samples::VersionFileBytes(good));
-    samples::VersionFields empty;
-    empty.comment.clear();
-    Seed("fuzz_version_file", "no-comment", samples::VersionFileBytes(empty));
-    samples::VersionFields generation2;
-    generation2.generation = 2;
-    Seed("fuzz_version_file", "generation-2", samples::VersionFileBytes(generation2));
-    samples::VersionFields noLanguage;
-    noLanguage.languageBlock = false;
-    Seed("fuzz_version_file", "no-language", samples::VersionFileBytes(noLanguage));
-    samples::VersionFields japanese;
-    japanese.language = 1;
-    Seed("fuzz_version_file", "other-language", samples::VersionFileBytes(japanese));
-    samples::VersionFields huge;
-    huge.overrideCommentLength = true;
-    huge.commentLength = 0x7FFFFFF0;
-    Seed("fuzz_version_file", "huge-comment", samples::VersionFileBytes(huge));
-    samples::VersionFields negative;
-    negative.overrideCommentLength = true;
-    negative.commentLength = -20;
-    Seed("fuzz_version_file", "negative-comment", samples::VersionFileBytes(negative));
+    using samples::VersionFields;
+    const std::pair<const char*, VersionFields> seeds[] = {
+        {"good", {}},
+        {"no-comment", {.comment = ""}},
+        {"generation-2", {.generation = 2}},
+        {"no-language", {.languageBlock = false}},
+        {"other-language", {.language = 1}},
+        {"huge-comment", {.overrideCommentLength = true, .commentLength = 0x7FFFFFF0}},
+        {"negative-comment", {.overrideCommentLength = true, .commentLength = -20}},
+    };
+    for (const auto& [name, fields] : seeds) Seed("fuzz_version_file", name, samples::VersionFileBytes(fields));
 }
 
 void TextSeeds() {
