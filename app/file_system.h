@@ -48,6 +48,14 @@ enum class CopyMode { FailIfExists, Overwrite };
 // Deletes a file if it is there, for clean-up whose result changes nothing.
 void DiscardFile(const std::string& path);
 
+// Creates one folder whose parent exists; true when a folder is there at
+// return (made now or before).
+[[nodiscard]] bool MakeFolder(const std::string& path);
+
+// Creates a folder and every missing folder above it, each new one made
+// durable in its parent.
+[[nodiscard]] bool MakeFolders(const std::string& path);
+
 // Makes the renames and deletions in `folder` durable where the host allows
 // it (POSIX: fsync of the directory). True where there is nothing to do.
 [[nodiscard]] bool FlushFolder(const std::string& folder);

@@ -84,6 +84,12 @@ bool DeleteFileAt(const std::string& path) {
     return ::DeleteFileA(path.c_str()) != 0;
 }
 
+bool MakeFolder(const std::string& path) {
+    if (IsFolder(path)) return true;
+    BeforeFileChange();
+    return ::CreateDirectoryA(path.c_str(), nullptr) != 0 || (::GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(path));
+}
+
 bool FlushFolder(const std::string&) {
     // MoveFileEx with MOVEFILE_WRITE_THROUGH has already flushed the rename.
     return true;
