@@ -19,4 +19,9 @@ class Stick;
 // declined, nothing fitted, or a file could not be restored.
 [[nodiscard]] bool RestoreStockSounds(AppContext& context, const Stick& stick);
 
+// Puts the base archive DATA_BASEMIND3.ODA back on the stick as
+// DYNAUDIO.ODA, the same safe way (beside the old one when there is room,
+// else in its place). Every failure is shown before false is returned.
+[[nodiscard]] bool RepairSoundArchive(AppContext& context, const Stick& stick);
+
 }  // namespace tamsiro
