@@ -2,6 +2,7 @@
 
 #include "app/program_folder.h"
 #include "app/start_sequence.h"
+#include "install/restore_command.h"
 #include "install/save_command.h"
 
 #include <QCoreApplication>
@@ -13,6 +14,10 @@ namespace tamsiro::qt {
 TamsiroSession::TamsiroSession(std::string programFolder, ModalRunner& runner)
     : dialog_(runner), ui_(dialog_, runner), context_(ui_, std::move(programFolder)) {
     dialog_.SetSaveHandler([this] { OnSave(context_); });
+    // After a restore the dialog stays open, as after a failed Save.
+    dialog_.SetRestoreHandler([this] {
+        if (const Stick* stick = context_.ChosenStick()) (void)RestoreStockSounds(context_, *stick);
+    });
 }
 
 bool TamsiroSession::Start() { return RunStartSequence(context_) && !ui_.DialogEnded(); }
