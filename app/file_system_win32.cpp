@@ -4,6 +4,9 @@
 #include "app/file_change_hook.h"
 
 #include <windows.h>
+// windows.h names its own ReplaceFile as a macro for ReplaceFileA, which
+// would rename ours here and leave the core's calls without a definition.
+#undef ReplaceFile
 
 #include <array>
 
@@ -65,7 +68,10 @@ bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode
     // CopyFile is not trusted to clean up after itself: a failed copy must
     // not leave a fragment under the target's name. A target that was there
     // before a FailIfExists refusal is not ours to delete.
-    if (!ok && !(mode == CopyMode::FailIfExists && targetExisted)) ::DeleteFileA(to.c_str());
+    if (!ok && !(mode == CopyMode::FailIfExists && targetExisted)) {
+        BeforeFileChange(FileOperation::Delete, to);
+        ::DeleteFileA(to.c_str());
+    }
     return ok;
 }
 
