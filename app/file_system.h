@@ -80,6 +80,11 @@ struct VolumeSpace {
 // ("C:\Sounds\" of "C:\Sounds\Tamsiro.exe"); empty when it has none.
 std::string FolderOf(const std::string& filePath);
 
+// The file name of the existing file at `path` as its folder spells it
+// ("AD003000.ODA" for ".../ad003000.oda" on a stick that has it so), or the
+// name in `path` when there is no such file.
+std::string NameOnDisk(const std::string& path);
+
 // `folder` and `name` joined with one separator.
 std::string JoinPath(const std::string& folder, std::string_view name);
 

@@ -231,4 +231,9 @@ std::string MatchNameInFolder(const std::string& folder, std::string_view name) 
     return std::string(name);
 }
 
+std::string NameOnDisk(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    return MatchNameInFolder(folder, std::string_view(path).substr(folder.size()));
+}
+
 }  // namespace tamsiro

@@ -136,4 +136,12 @@ std::string MatchNameInFolder(const std::string&, std::string_view name) {
     return std::string(name);
 }
 
+std::string NameOnDisk(const std::string& path) {
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = ::FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return path.substr(FolderOf(path).size());
+    ::FindClose(search);
+    return found.cFileName;
+}
+
 }  // namespace tamsiro

@@ -79,7 +79,7 @@ RestoreStep StepFor(const AppContext& context, const Stick& stick, const StockSt
         case StockRecord::Kept: {
             const std::string kept = store.KeptPath(stickPath);
             // A file that is gone comes back under the name it had.
-            const std::string target = FileExists(current) ? current : JoinPath(stick.FolderOf(stickPath), FileNameOf(kept));
+            const std::string target = FileExists(current) ? current : JoinPath(stick.FolderOf(stickPath), NameOnDisk(kept));
             if (!SameContent(kept, target)) step.writes.push_back(WriteOf(kept, target));
             break;
         }

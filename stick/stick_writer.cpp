@@ -98,10 +98,7 @@ std::string WithExtension(const std::string& target, std::string_view extension)
 }
 
 // The temporary name as it is on disk, whatever its case.
-std::string ExistingName(const std::string& path) {
-    const std::string folder = FolderOf(path);
-    return folder + MatchNameInFolder(folder, path.substr(folder.size()));
-}
+std::string ExistingName(const std::string& path) { return FolderOf(path) + NameOnDisk(path); }
 
 void ShowFailure(AppContext& context, const StickFile& file) {
     if (!file.failure.empty()) context.ShowMessage(file.failure);

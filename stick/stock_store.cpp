@@ -19,8 +19,6 @@ std::string_view FileNameOf(std::string_view stickPath) {
     return slash == std::string_view::npos ? stickPath : stickPath.substr(slash + 1);
 }
 
-std::string HostFileNameOf(const std::string& path) { return path.substr(FolderOf(path).size()); }
-
 bool IsArchiveName(std::string_view name) {
     constexpr std::string_view kExtension = ".ODA";
     if (name.size() < kExtension.size()) return false;
@@ -78,7 +76,7 @@ KeepResult KeepOne(AppContext& context, const Stick& stick, const StockStore& st
         return KeepResult::Kept;
     }
     // The copy keeps the name as the stick spells it.
-    const std::string name = HostFileNameOf(source);
+    const std::string name = NameOnDisk(source);
     const std::string kept = JoinPath(folder, name);
     const std::string partial = kept + std::string(program_files::kStockPartialSuffix);
     if (!CopyVerified(context.Ui(), source, partial, "Keeping the stock " + name)) return KeepResult::Failed;
