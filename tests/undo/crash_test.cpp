@@ -16,6 +16,7 @@
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <iterator>
