@@ -4,12 +4,15 @@
 #include "app/file_system.h"
 #include "archive/main_install.h"
 #include "install/space_plan.h"
+#include "stick/interrupted_work.h"
 #include "stick/mode_flags.h"
 #include "stick/stick_files.h"
 #include "stick/stick_writer.h"
+#include "stick/stock_store.h"
 #include "stick/voice_list.h"
 #include "ui/sound_catalogue.h"
 
+#include <algorithm>
 #include <string>
 
 namespace tamsiro {
@@ -95,11 +98,6 @@ std::vector<PlanStep> StepsOf(const AppContext& context, const Stick& stick, con
     return steps;
 }
 
-std::string NotEnoughSpace(std::uint64_t missingBytes) {
-    return "Not enough space on memory stick - nothing was changed\n" + std::to_string((missingBytes + 1023) / 1024) +
-           " KB more space is needed";
-}
-
 enum class PlanVerdict { Fits, FitsWithoutTheMaleVoice, DoesNotFit };
 
 // Works out what to write and how, before anything on the stick changes.
@@ -127,6 +125,28 @@ PlanVerdict MakePlan(AppContext& context, const Stick& stick, const SaveSelectio
         }
     }
     return PlanVerdict::DoesNotFit;
+}
+
+// The stick files with a stock version to keep that this Save will change
+// or may delete. The sound archive's stock version is the base archive.
+std::vector<std::string_view> StockFilesTouched(const Stick& stick, const SaveSelection& selection, const SavePlan& plan) {
+    std::vector<std::string_view> touched;
+    auto addIfWritten = [&](const std::vector<StickFile>& files, std::string_view stickPath) {
+        const std::string target = stick.Path(stickPath);
+        if (std::any_of(files.begin(), files.end(), [&](const StickFile& file) { return file.target == target; })) {
+            touched.push_back(stickPath);
+        }
+    };
+    addIfWritten(plan.games, stick_files::kGame1);
+    addIfWritten(plan.games, stick_files::kGame8);
+    addIfWritten(plan.voice, stick_files::kCustomVoice);
+    if (selection.voice) {
+        // The rotation replaces each .CFG and deletes its old .BAK.
+        touched.insert(touched.end(), {stick_files::kVoiceList, stick_files::kVoiceListBackup, stick_files::kModeFlags,
+                                       stick_files::kModeFlagsBackup});
+        if (selection.voiceOffersMaleVoiceRemoval) touched.push_back(stick_files::kMaleVoice);
+    }
+    return touched;
 }
 
 bool WriteStep(AppContext& context, const std::vector<StickFile>& files, bool beside) {
@@ -180,6 +200,9 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
         return false;
     }
 
+    // Whatever an interrupted run left behind is put in order first.
+    TidyAfterInterruption(context, stick);
+
     // The new sound archive is built first: its size is part of the plan.
     // The busy pointer runs from there until the new archive is on the stick.
     std::optional<BusyScope> busy;
@@ -198,7 +221,13 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
     }
     if (verdict == PlanVerdict::DoesNotFit || (verdict == PlanVerdict::FitsWithoutTheMaleVoice && !plan.maleVoiceGoesFirst)) {
         busy.reset();
-        context.ShowMessage(NotEnoughSpace(plan.space.missingBytes));
+        context.ShowMessage(NotEnoughSpaceMessage(plan.space.missingBytes));
+        DiscardFile(WorkArchivePath(context));
+        return false;
+    }
+    // The stock version of every stick file this Save changes is kept first.
+    if (!KeepStockFiles(context, stick, StockFilesTouched(stick, selection, plan))) {
+        busy.reset();
         DiscardFile(WorkArchivePath(context));
         return false;
     }

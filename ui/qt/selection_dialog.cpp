@@ -116,6 +116,11 @@ SelectionDialog::SelectionDialog(ModalRunner& runner, QWidget* parent) : QDialog
     about_->setMenuRole(QAction::AboutRole);
     connect(about_, &QAction::triggered, this, &SelectionDialog::ShowAbout);
     addAction(about_);
+    restore_ = new QAction(QString::fromLatin1(kRestoreEntry), this);
+    connect(restore_, &QAction::triggered, this, [this] {
+        if (onRestore_) onRestore_();
+    });
+    addAction(restore_);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
     if (const QScreen* shown = screen()) FitTo(shown->availableGeometry());

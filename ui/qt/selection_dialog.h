@@ -16,6 +16,8 @@ namespace tamsiro::qt {
 
 class ModalRunner;
 
+// Beside About in the context menu.
+inline constexpr const char* kRestoreEntry = "Restore stock sounds...";
 inline constexpr int kSaveId = 1003;
 inline constexpr int kCancelId = 2;
 
@@ -28,6 +30,7 @@ public:
     void SetSaveHandler(std::function<void()> handler) { onSave_ = std::move(handler); }
     // Where F1 looks for the usage text, in order.
     void SetHelpFiles(QStringList paths) { helpFiles_ = std::move(paths); }
+    void SetRestoreHandler(std::function<void()> handler) { onRestore_ = std::move(handler); }
 
     // The radio buttons by their catalogue identifiers, and Save (1003)
     // and Cancel (2); nullptr for any other identifier.
@@ -36,6 +39,7 @@ public:
     QPushButton* CancelButton() const { return cancel_; }
     QAction* AboutAction() const { return about_; }
     QScrollArea* GroupsArea() const { return groupsArea_; }
+    QAction* RestoreAction() const { return restore_; }
 
     void ShowAbout();
     // F1: the usage text in the desktop's viewer, or where to find it.
@@ -53,11 +57,13 @@ private:
     ModalRunner& runner_;
     std::function<void()> onSave_;
     QStringList helpFiles_;
+    std::function<void()> onRestore_;
     std::map<int, QAbstractButton*> controls_;
     QScrollArea* groupsArea_ = nullptr;
     QPushButton* save_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QAction* about_ = nullptr;
+    QAction* restore_ = nullptr;
 };
 
 }  // namespace tamsiro::qt

@@ -2,6 +2,7 @@
 
 #include "app/program_folder.h"
 #include "app/start_sequence.h"
+#include "install/restore_command.h"
 #include "install/save_command.h"
 
 #include "ui/ui_texts.h"
@@ -21,6 +22,10 @@ TamsiroSession::TamsiroSession(std::string programFolder, ModalRunner& runner)
     // the Linux package puts it with the system's documentation.
     dialog_.SetHelpFiles({QDir(QFile::decodeName(context_.ProgramFolder().c_str())).filePath(QStringLiteral("README.txt")),
                           QStringLiteral(TAMSIRO_INSTALLED_README)});
+    // After a restore the dialog stays open, as after a failed Save.
+    dialog_.SetRestoreHandler([this] {
+        if (const Stick* stick = context_.ChosenStick()) (void)RestoreStockSounds(context_, *stick);
+    });
 }
 
 bool TamsiroSession::Start() { return RunStartSequence(context_) && !ui_.DialogEnded(); }

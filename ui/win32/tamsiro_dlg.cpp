@@ -1,6 +1,7 @@
 #include "ui/win32/tamsiro_dlg.h"
 
 #include "app/start_sequence.h"
+#include "install/restore_command.h"
 #include "install/save_command.h"
 #include "ui/win32/about_dlg.h"
 #include "ui/win32/res/resource.h"
@@ -22,7 +23,7 @@ CTamsiroDlg::CTamsiroDlg(std::string applicationName, std::string programFolder)
 
 BOOL CTamsiroDlg::OnInitDialog() {
     ui_.AttachDialog(Handle());
-    AddAboutToSystemMenu();
+    AddSystemMenuEntries();
     ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
 
@@ -32,13 +33,16 @@ BOOL CTamsiroDlg::OnInitDialog() {
     return TRUE;
 }
 
-void CTamsiroDlg::AddAboutToSystemMenu() {
+void CTamsiroDlg::AddSystemMenuEntries() {
     const HMENU systemMenu = ::GetSystemMenu(Handle(), FALSE);
     if (!systemMenu) return;
     std::array<char, 128> text{};
     if (::LoadStringA(::GetModuleHandleA(nullptr), IDS_ABOUTBOX, text.data(), static_cast<int>(text.size())) <= 0) return;
     ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, text.data());
+    if (::LoadStringA(::GetModuleHandleA(nullptr), IDS_RESTORE, text.data(), static_cast<int>(text.size())) > 0) {
+        ::AppendMenuA(systemMenu, MF_STRING, IDM_RESTORE, text.data());
+    }
 }
 
 void CTamsiroDlg::OnCommand(int id, int notifyCode) {
@@ -55,6 +59,12 @@ bool CTamsiroDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result
         if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
             CAboutDlg about(Handle());
             about.DoModal();
+            result = TRUE;
+            return true;
+        }
+        if ((wParam & 0xFFF0) == IDM_RESTORE) {
+            // The dialog stays open afterwards: the user may Save again or leave.
+            if (const Stick* stick = context_.ChosenStick()) (void)RestoreStockSounds(context_, *stick);
             result = TRUE;
             return true;
         }

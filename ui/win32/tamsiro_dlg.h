@@ -20,7 +20,7 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
 private:
-    void AddAboutToSystemMenu();
+    void AddSystemMenuEntries();
     void PaintMinimized();
 
     Win32UserInterface ui_;

@@ -4,10 +4,12 @@
 #define IDD_ABOUTBOX 100
 #define IDS_ABOUTBOX 101
 #define IDD_MAIN 102
+#define IDS_RESTORE 103
 #define IDR_MAINFRAME 128
 
 // System-menu command: the low four bits are the system's own.
 #define IDM_ABOUTBOX 0x0010
+#define IDM_RESTORE 0x0020
 
 #define IDC_SAVE 1003
 
