@@ -24,7 +24,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace tamsiro::testing;
+using namespace tamsiro::test;
 
 constexpr int kSoundEntries = 200;  // a sound archive of about 240 KB
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 
 namespace fs = std::filesystem;
 
@@ -59,4 +59,4 @@ void ReplaceContents(const fs::path& from, const fs::path& to) {
     fs::copy(from, to, fs::copy_options::recursive);
 }
 
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 
 // A stock stick for the undo tests: the sample stick (with a sound archive
 // of `soundEntries` entries), the stock male voice and a stock pair of
@@ -35,4 +35,4 @@ std::vector<std::string> Differences(const Tree& actual, const Tree& expected);
 // a copy of `from`.
 void ReplaceContents(const std::filesystem::path& from, const std::filesystem::path& to);
 
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

@@ -17,7 +17,7 @@
 
 #include <functional>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -253,4 +253,4 @@ TEST(UndoStockFiles, NoRoomInTheProgramFolderStopsTheSaveBeforeAnyChange) {
 }
 
 }  // namespace
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test
