@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tamsiro {
 
@@ -92,5 +93,9 @@ std::string JoinPath(const std::string& folder, std::string_view name);
 // written, else the first entry equal to it without regard to ASCII case,
 // else `name` unchanged (for files about to be created).
 std::string MatchNameInFolder(const std::string& folder, std::string_view name);
+
+// The names of the files (not folders) in `folder`, in no particular order;
+// empty when it cannot be read.
+std::vector<std::string> FileNamesIn(const std::string& folder);
 
 }  // namespace tamsiro

@@ -231,6 +231,16 @@ std::string MatchNameInFolder(const std::string& folder, std::string_view name) 
     return std::string(name);
 }
 
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder.empty() ? std::string("/") : folder, error);
+    for (const auto end = std::filesystem::directory_iterator(); !error && entries != end; entries.increment(error)) {
+        if (entries->is_regular_file(error)) names.push_back(entries->path().filename().string());
+    }
+    return names;
+}
+
 std::string NameOnDisk(const std::string& path) {
     const std::string folder = FolderOf(path);
     return MatchNameInFolder(folder, std::string_view(path).substr(folder.size()));

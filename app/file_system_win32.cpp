@@ -136,6 +136,18 @@ std::string MatchNameInFolder(const std::string&, std::string_view name) {
     return std::string(name);
 }
 
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = ::FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.push_back(found.cFileName);
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
 std::string NameOnDisk(const std::string& path) {
     WIN32_FIND_DATAA found{};
     const HANDLE search = ::FindFirstFileA(path.c_str(), &found);

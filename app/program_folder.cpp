@@ -10,4 +10,6 @@ std::string ProgramFolderOf(const std::string& executablePath) {
     return folder;
 }
 
+std::string DefaultProgramFolder() { return DefaultProgramFolderFor(RunningExecutablePath()); }
+
 }  // namespace tamsiro

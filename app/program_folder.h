@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tamsiro {
 
@@ -13,5 +14,23 @@ std::string RunningExecutablePath();
 // Drive and directory of the executable without a trailing separator:
 // "C:\Sounds" for "C:\Sounds\Tamsiro.exe", and just "C:" at a drive root.
 std::string ProgramFolderOf(const std::string& executablePath);
+
+// The folder in the user's home that holds the data files when the
+// executable's own folder is not the user's to fill.
+inline constexpr std::string_view kHomeProgramFolderName = "Tamsiro";
+
+// The program folder a front end uses unless told otherwise, for the
+// executable at `executablePath`: the executable's own folder. On POSIX
+// hosts a folder the user cannot write to (the Linux package installs into
+// /usr/bin for everyone) gives way to $HOME/Tamsiro, made when missing.
+// Empty when there is none (no executable path, no home to fall back to):
+// the front end must then refuse to start.
+std::string DefaultProgramFolderFor(const std::string& executablePath);
+
+// The same for the running executable.
+std::string DefaultProgramFolder();
+
+// What a front end says when it refuses to start without a program folder.
+inline constexpr std::string_view kNoProgramFolderMessage = "Can't find a folder for Tamsiro's files";
 
 }  // namespace tamsiro

@@ -16,4 +16,10 @@ std::string RunningExecutablePath() {
     return std::string(buffer.data(), length);
 }
 
+// The executable's folder is the program folder on Windows, as it always
+// has been: the program and its data files are kept together.
+std::string DefaultProgramFolderFor(const std::string& executablePath) {
+    return executablePath.empty() ? std::string() : ProgramFolderOf(executablePath);
+}
+
 }  // namespace tamsiro

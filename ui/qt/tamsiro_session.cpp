@@ -9,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 
 #include <utility>
 
@@ -34,26 +33,11 @@ void TamsiroSession::Run() {
     if (Start()) dialog_.exec();
 }
 
-namespace {
-
-std::string ExecutableFolder() {
-    const std::string executable = RunningExecutablePath();
-    if (!executable.empty()) return ProgramFolderOf(executable);
-    // Hosts that won't name the executable still let Qt find its folder.
-    return HostFileName(QCoreApplication::applicationDirPath());
-}
-
-}  // namespace
-
 std::string ProgramFolder() {
-    const std::string folder = ExecutableFolder();
-    if (QFileInfo(QFile::decodeName(folder.c_str())).isWritable()) return folder;
-    // Installed for everyone (the Linux package puts tamsiro in /usr/bin),
-    // the executable's folder is not the user's to fill: the sound sets and
-    // the base archive then live in ~/Tamsiro.
-    const QString own = QDir::home().filePath(QStringLiteral(TAMSIRO_APPLICATION_NAME));
-    QDir().mkpath(own);
-    return HostFileName(own);
+    const std::string folder = DefaultProgramFolder();
+    if (!folder.empty()) return folder;
+    // Hosts that won't name the executable still let Qt find it.
+    return DefaultProgramFolderFor(HostFileName(QCoreApplication::applicationFilePath()));
 }
 
 }  // namespace tamsiro::qt

@@ -34,8 +34,9 @@ private:
     AppContext context_;
 };
 
-// The folder where the data files live: the running executable's own, or
-// ~/Tamsiro when the program is installed where the user cannot write.
+// The folder where the data files live (see DefaultProgramFolder: the
+// running executable's own, or ~/Tamsiro when the program is installed
+// where the user cannot write). Empty when there is none.
 std::string ProgramFolder();
 
 }  // namespace tamsiro::qt
