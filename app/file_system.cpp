@@ -2,6 +2,8 @@
 
 #include "app/binary_file.h"
 
+#include <algorithm>
+
 namespace tamsiro {
 
 bool FileExists(const std::string& path) {
@@ -28,6 +30,11 @@ std::string JoinPath(const std::string& folder, std::string_view name) {
     if (joined.empty() || joined.back() != kPathSeparator) joined += kPathSeparator;
     joined += name;
     return joined;
+}
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 }  // namespace tamsiro

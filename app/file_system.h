@@ -94,8 +94,12 @@ std::string JoinPath(const std::string& folder, std::string_view name);
 // else `name` unchanged (for files about to be created).
 std::string MatchNameInFolder(const std::string& folder, std::string_view name);
 
-// The names of the files (not folders) in `folder`, in no particular order;
-// empty when it cannot be read.
+// Whether two names are equal without regard to ASCII case, as stick and
+// data-file names are matched.
+[[nodiscard]] bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+// The names of the files (not folders) in `folder` (empty: the root), in no
+// particular order; empty when it cannot be read.
 std::vector<std::string> FileNamesIn(const std::string& folder);
 
 }  // namespace tamsiro

@@ -25,13 +25,6 @@ const char kPathSeparator = '/';
 
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
-
 bool AnythingAt(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0;

@@ -9,8 +9,23 @@
 namespace tamsiro {
 
 namespace {
+
 constexpr std::size_t kMaxControlText = 63;
+
+// The label in a file name DATA_{prefix}_{label}.ODA, or nothing for a file
+// of another kind.
+std::optional<std::string> LabelInDataFileName(std::string_view fileName, std::string_view prefix) {
+    const std::string head = DataFileName(prefix, "");
+    const std::string_view extension = program_files::kDataFileExtension;
+    const std::size_t headLength = head.size() - extension.size();  // "DATA_{prefix}_"
+    if (fileName.size() <= head.size() || !EqualIgnoringAsciiCase(fileName.substr(0, headLength), head.substr(0, headLength)) ||
+        !EqualIgnoringAsciiCase(fileName.substr(fileName.size() - extension.size()), extension)) {
+        return std::nullopt;
+    }
+    return std::string(fileName.substr(headLength, fileName.size() - head.size()));
 }
+
+}  // namespace
 
 std::string FileLabelOf(std::string_view rowText) { return std::string(rowText.substr(0, rowText.find(' '))); }
 
@@ -40,26 +55,46 @@ int SelectionOf(AppContext& context, int firstId, int lastId) {
 
 int ScanAvailability(AppContext& context) {
     int available = 0;
-    auto offer = [&](int id, bool present) {
-        if (present) {
-            ++available;
-        } else {
-            context.Ui().DisableControl(id);
-        }
-    };
     for (int row = 0; row < kRowsPerCategory; ++row) {
-        const int mainId = kMainFirstId + row;
-        offer(mainId, FileExists(DataFileFor(context, mainId, kMainCategory.prefix)));
-
-        const int voiceId = kVoiceFirstId + row;
-        offer(voiceId, FileExists(DataFileFor(context, voiceId, kVoiceCategory.prefix)));
-
-        const int gamesId = kGamesFirstId + row;
-        const std::string first = DataFileFor(context, gamesId, kGamesCategory.prefix);
-        const std::string second = DataFileFor(context, gamesId, kGamesCategory.secondPrefix);
-        offer(gamesId, FileExists(first) && FileExists(second));
+        for (const SoundCategory& category : {kMainCategory, kVoiceCategory, kGamesCategory}) {
+            const int id = category.firstId + row;
+            if (SetFilesPresent(context, category, ControlFileLabel(context, id))) {
+                ++available;
+            } else {
+                context.Ui().DisableControl(id);
+            }
+        }
     }
     return available;
+}
+
+bool SetFilesPresent(const AppContext& context, const SoundCategory& category, std::string_view label) {
+    if (!FileExists(context.DataFilePath(DataFileName(category.prefix, label)))) return false;
+    return category.secondPrefix == nullptr || FileExists(context.DataFilePath(DataFileName(category.secondPrefix, label)));
+}
+
+std::vector<std::string> AvailableSets(const AppContext& context, const SoundCategory& category) {
+    std::vector<std::string> sets;
+    for (const char* row : kRowLabels) {
+        const std::string label = FileLabelOf(row);
+        if (SetFilesPresent(context, category, label)) sets.push_back(label);
+    }
+    std::vector<std::string> others;
+    for (const std::string& fileName : FileNamesIn(context.ProgramFolder())) {
+        std::optional<std::string> label = LabelInDataFileName(fileName, category.prefix);
+        if (!label || FindSetLabel(sets, *label) || FindSetLabel(others, *label)) continue;
+        if (SetFilesPresent(context, category, *label)) others.push_back(std::move(*label));
+    }
+    std::sort(others.begin(), others.end());
+    sets.insert(sets.end(), others.begin(), others.end());
+    return sets;
+}
+
+std::optional<std::string> FindSetLabel(const std::vector<std::string>& available, std::string_view label) {
+    const auto found = std::find_if(available.begin(), available.end(),
+                                    [&](const std::string& set) { return EqualIgnoringAsciiCase(set, label); });
+    if (found == available.end()) return std::nullopt;
+    return *found;
 }
 
 }  // namespace tamsiro

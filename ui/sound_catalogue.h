@@ -1,8 +1,10 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tamsiro {
 
@@ -60,5 +62,19 @@ int SelectionOf(AppContext& context, int firstId, int lastId);
 // Disables every choice whose data files are missing; returns how many
 // choices are available (0 to 18).
 int ScanAvailability(AppContext& context);
+
+// Whether the data files of the set with file label `label` are in the
+// program folder: DATA_{prefix}_{label}.ODA, and for Games its
+// DATA_{secondPrefix}_{label}.ODA as well.
+bool SetFilesPresent(const AppContext& context, const SoundCategory& category, std::string_view label);
+
+// The sets of a category whose files are in the program folder, by file
+// label: the six rows' labels first, in row order, then every other set
+// found there, sorted. A set author can so install a new set under its
+// own name. Names are matched without regard to case.
+std::vector<std::string> AvailableSets(const AppContext& context, const SoundCategory& category);
+
+// The entry of `available` that `label` names without regard to case.
+std::optional<std::string> FindSetLabel(const std::vector<std::string>& available, std::string_view label);
 
 }  // namespace tamsiro
