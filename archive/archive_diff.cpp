@@ -8,6 +8,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace tamsiro {
@@ -49,6 +50,29 @@ private:
     std::unique_ptr<unsigned char[]> right_;
 };
 
+// Pairs entries of two archives by tag and name: the k-th entry with a
+// given tag and name in one archive with the k-th in the other.
+class EntryMatcher {
+public:
+    explicit EntryMatcher(const OdaArchive& archive) {
+        for (std::size_t i = archive.TableSize(); i-- > 0;) unmatched_[KeyOf(archive.Entry(i))].push_back(i);
+    }
+
+    // The position of the earliest entry left with the tag and name of
+    // `entry`, which is then taken; nothing when none is left.
+    std::optional<std::size_t> Take(const OdaEntry& entry) {
+        auto it = unmatched_.find(KeyOf(entry));
+        if (it == unmatched_.end() || it->second.empty()) return std::nullopt;
+        const std::size_t position = it->second.back();
+        it->second.pop_back();
+        return position;
+    }
+
+private:
+    // Positions by key, the earliest last.
+    std::map<std::string, std::vector<std::size_t>> unmatched_;
+};
+
 EntryDifference DifferenceOf(EntryChange change, const OdaEntry& entry) {
     return {change, std::string(TagBytes(entry)), std::string(entry.Name())};
 }
@@ -70,21 +94,17 @@ ArchiveDiff DiffArchiveFiles(const std::string& firstPath, const std::string& se
         }
     }
 
-    // Positions of the second archive's entries by key, in table order;
-    // each match takes the earliest one left.
-    std::map<std::string, std::vector<std::size_t>> unmatched;
-    for (std::size_t i = second.TableSize(); i-- > 0;) unmatched[KeyOf(second.Entry(i))].push_back(i);
+    EntryMatcher unmatched(second);
     std::vector<bool> matched(second.TableSize(), false);
     DataComparer comparer(first, second);
 
     for (const OdaEntry& entry : first.Table()) {
-        auto it = unmatched.find(KeyOf(entry));
-        if (it == unmatched.end() || it->second.empty()) {
+        const std::optional<std::size_t> match = unmatched.Take(entry);
+        if (!match) {
             diff.differences.push_back(DifferenceOf(EntryChange::Removed, entry));
             continue;
         }
-        const std::size_t j = it->second.back();
-        it->second.pop_back();
+        const std::size_t j = *match;
         matched[j] = true;
         if (comparer.Same(entry, second.Entry(j))) {
             ++diff.unchanged;
@@ -96,6 +116,42 @@ ArchiveDiff DiffArchiveFiles(const std::string& firstPath, const std::string& se
         if (!matched[j]) diff.differences.push_back(DifferenceOf(EntryChange::Added, second.Entry(j)));
     }
     return diff;
+}
+
+std::optional<std::size_t> FindMergedSet(const std::string& basePath, const std::vector<std::string>& setPaths,
+                                         const std::string& mergedPath) {
+    OdaArchive base;
+    OdaArchive merged;
+    for (auto [path, archive] : {std::pair{&basePath, &base}, std::pair{&mergedPath, &merged}}) {
+        if (CheckArchiveFile(*path) || !archive->Open(*path)) return std::nullopt;
+    }
+    if (merged.TableSize() != base.TableSize()) return std::nullopt;
+
+    // The merged archive's data is read once against the base; each set
+    // then costs only its own entries.
+    std::vector<bool> sameAsBase(merged.TableSize(), false);
+    {
+        EntryMatcher unmatched(base);
+        DataComparer comparer(base, merged);
+        for (std::size_t i = 0; i < merged.TableSize(); ++i) {
+            const std::optional<std::size_t> inBase = unmatched.Take(merged.Entry(i));
+            if (!inBase) return std::nullopt;
+            sameAsBase[i] = comparer.Same(base.Entry(*inBase), merged.Entry(i));
+        }
+    }
+    for (std::size_t candidate = 0; candidate < setPaths.size(); ++candidate) {
+        OdaArchive set;
+        if (CheckArchiveFile(setPaths[candidate]) || !set.Open(setPaths[candidate])) continue;
+        DataComparer comparer(set, merged);
+        bool holds = true;
+        for (std::size_t i = 0; holds && i < merged.TableSize(); ++i) {
+            // The merge takes the set's first entry of a tag and name.
+            const int inSet = set.Find(merged.Entry(i));
+            holds = inSet >= 0 ? comparer.Same(set.Entry(static_cast<std::size_t>(inSet)), merged.Entry(i)) : sameAsBase[i];
+        }
+        if (holds) return candidate;
+    }
+    return std::nullopt;
 }
 
 }  // namespace tamsiro

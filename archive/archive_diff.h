@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,15 @@ struct [[nodiscard]] ArchiveDiff {
 
 // Both archives must pass CheckArchive; a problem names the archive it is in.
 ArchiveDiff DiffArchiveFiles(const std::string& firstPath, const std::string& secondPath);
+
+// The first of the sets at `setPaths` whose merge into the base at
+// `basePath` the archive at `mergedPath` holds: the base's entries, matched
+// by tag and name, each with the data of the set's entry of that tag and
+// name where the set has one and the base's data otherwise (order, header
+// and opaque bytes aside). Set entries the base lacks are not looked for:
+// the merge leaves them out too. Nothing when no set fits, or the base or
+// the merged archive fails CheckArchive (a set that fails it never fits).
+[[nodiscard]] std::optional<std::size_t> FindMergedSet(const std::string& basePath, const std::vector<std::string>& setPaths,
+                                                       const std::string& mergedPath);
 
 }  // namespace tamsiro
