@@ -7,15 +7,19 @@
 
 namespace tamsiro {
 
-bool RunStartSequence(AppContext& context) {
+bool PrepareStick(AppContext& context) {
     std::optional<Stick> stick = SelectStick(context);
-    if (!stick) {
-        context.Ui().EndDialog(DialogResult::Cancel);
-        return false;
-    }
+    if (!stick) return false;
     context.UseStick(std::move(*stick));
     if (!EnsureBaseArchive(context, *context.ChosenStick())) {
         context.ShowMessage("Can't continue without base archive");
+        return false;
+    }
+    return true;
+}
+
+bool RunStartSequence(AppContext& context) {
+    if (!PrepareStick(context)) {
         context.Ui().EndDialog(DialogResult::Cancel);
         return false;
     }

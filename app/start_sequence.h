@@ -10,4 +10,9 @@ class AppContext;
 // the cancel result (after that step's messages) and false is returned.
 [[nodiscard]] bool RunStartSequence(AppContext& context);
 
+// Its first two steps, which the command line runs too: choose and check
+// the stick (which the context then holds), then secure the base archive.
+// False after that step's messages.
+[[nodiscard]] bool PrepareStick(AppContext& context);
+
 }  // namespace tamsiro

@@ -19,8 +19,6 @@ namespace tamsiro {
 
 namespace {
 
-constexpr const char* kMaleVoiceQuestion = "Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)";
-
 // Room a rewritten configuration file may need beyond the old one's size.
 constexpr std::uint64_t kConfigGrowth = 512;
 
@@ -190,13 +188,21 @@ SaveSelection ReadDialogSelection(AppContext& context) {
     return selection;
 }
 
+SaveSelection SelectionOfLabels(std::optional<std::string> main, std::optional<std::string> games,
+                                std::optional<std::string> voice) {
+    const std::string miniVoice = FileLabelOf(kRowLabels[kMiniVoiceId - kVoiceCategory.firstId]);
+    SaveSelection selection{std::move(main), std::move(games), std::move(voice)};
+    selection.voiceOffersMaleVoiceRemoval = selection.voice && EqualIgnoringAsciiCase(*selection.voice, miniVoice);
+    return selection;
+}
+
 bool Save(AppContext& context, const Stick& stick, const SaveSelection& selection) {
     const int chosen = int{selection.main.has_value()} + int{selection.games.has_value()} + int{selection.voice.has_value()};
     if (chosen == 0) {
         context.ShowMessage("Please select something");
         return false;
     }
-    if (chosen < 3 && !context.Ask("You didn't select all three parts\nShould I install fewer parts?", DefaultButton::No)) {
+    if (chosen < 3 && !context.Ask(kFewerPartsQuestion, DefaultButton::No)) {
         return false;
     }
 

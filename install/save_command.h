@@ -21,6 +21,17 @@ struct SaveSelection {
 // The selection the dialog's controls show.
 SaveSelection ReadDialogSelection(AppContext& context);
 
+// A selection by file labels, as the command line names them. The
+// male-voice question comes with the sixth voice row's set only
+// ("MiniTilda"), as in the dialog.
+SaveSelection SelectionOfLabels(std::optional<std::string> main, std::optional<std::string> games,
+                                std::optional<std::string> voice);
+
+// The questions a Save may ask.
+inline constexpr const char* kFewerPartsQuestion = "You didn't select all three parts\nShould I install fewer parts?";
+inline constexpr const char* kMaleVoiceQuestion =
+    "Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)";
+
 // Installs the chosen Main, Games and Talkative Voice sets in that order
 // and rewrites the stick's configuration for a voice. Asks first when not
 // all three groups are chosen; stops at the first failure. After a complete
