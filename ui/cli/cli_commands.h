@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/user_interface.h"
+#include "ui/cli/cli_user_interface.h"
 
 #include <CLI/CLI.hpp>
 
@@ -16,10 +16,12 @@ inline constexpr int kExitUsage = 2;    // the command line itself was wrong
 // What main runs once the whole command line has parsed: the chosen
 // command with its options filled in. Commands report through the user
 // interface (stderr) and print results to stdout.
-using CommandAction = std::function<int(UserInterface& ui)>;
+using CommandAction = std::function<int(CliUserInterface& ui)>;
 
 // Each group of commands lives in a file of its own and adds its
 // subcommands here; the chosen one sets `chosen` when it is parsed.
 void AddOdaCommands(CLI::App& app, CommandAction& chosen);
+// status, install and restore: a stick and the program folder.
+void AddStickCommands(CLI::App& app, CommandAction& chosen);
 
 }  // namespace tamsiro::cli

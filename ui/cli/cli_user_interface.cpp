@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdio>
 #include <iostream>
+#include <utility>
 
 namespace tamsiro::cli {
 
@@ -51,9 +52,22 @@ void CliUserInterface::ShowMessage(const std::string& text) {
     streams_.err << text << '\n' << std::flush;
 }
 
+void CliUserInterface::AnswerWith(const std::string& question, bool answer, std::string reason) {
+    presetAnswers_[question] = {answer, std::move(reason)};
+}
+
+std::optional<std::string> CliUserInterface::PromptForMarker(const std::string&) {
+    return std::exchange(marker_, std::nullopt);
+}
+
 bool CliUserInterface::Ask(const std::string& text, DefaultButton defaultButton) {
     ClearBar();
     const bool byDefault = defaultButton == DefaultButton::Yes;
+    if (const auto preset = presetAnswers_.find(text); preset != presetAnswers_.end()) {
+        streams_.err << text << " -> " << AnswerText(preset->second.answer) << " (" << preset->second.reason << ")\n"
+                     << std::flush;
+        return preset->second.answer;
+    }
     if (answerYes_) {
         streams_.err << text << " -> Yes (--yes)\n" << std::flush;
         return true;

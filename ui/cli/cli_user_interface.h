@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <iosfwd>
+#include <map>
+#include <optional>
 #include <string>
 
 namespace tamsiro::cli {
@@ -11,13 +13,17 @@ namespace tamsiro::cli {
 // The core's view of the command line. Messages, questions and progress go
 // to stderr, so stdout carries only a command's results.
 //
-// A question is asked on the terminal with its default shown ([Y/n] or
-// [y/N]; an empty answer takes it). With --yes every question is answered
-// Yes; without a terminal the default is taken. Either way the question and
-// its answer are printed, so a log shows what was decided.
+// A question the command has answered already (from its own options, see
+// AnswerWith) takes that answer. Any other is asked on the terminal with
+// its default shown ([Y/n] or [y/N]; an empty answer takes it). With --yes
+// every question is answered Yes; without a terminal the default is taken.
+// Either way the question and its answer are printed, so a log shows what
+// was decided.
 //
-// The stick is given with --stick rather than chosen, and there is no
-// selection dialog, so those methods answer nothing.
+// The stick is given with --stick rather than chosen: the chooser is
+// answered once with its marker file (see OfferMarker) and cancelled after
+// that, so a stick that is refused ends the command. There is no selection
+// dialog, so its methods answer nothing.
 class CliUserInterface : public UserInterface {
 public:
     struct Streams {
@@ -34,7 +40,7 @@ public:
     void ShowMessage(const std::string& text) override;
     bool Ask(const std::string& text, DefaultButton defaultButton) override;
     void ShowBusyCursor(bool) override {}
-    std::optional<std::string> PromptForMarker(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> PromptForMarker(const std::string& suggestedFolder) override;
     std::string ControlText(int) override { return {}; }
     void DisableControl(int) override {}
     bool IsChecked(int) override { return false; }
@@ -46,11 +52,24 @@ public:
     void ShowProgress(const ProgressReport& progress) override;
     void EndProgress() override;
 
+    // Answers the question with exactly this text, every time it is asked,
+    // saying `reason` (such as "--remove-male-voice") when it does.
+    void AnswerWith(const std::string& question, bool answer, std::string reason);
+    // The next file chooser is answered with `markerPath`.
+    void OfferMarker(std::string markerPath) { marker_ = std::move(markerPath); }
+
 private:
+    struct PresetAnswer {
+        bool answer;
+        std::string reason;
+    };
+
     void ClearBar();
 
     Streams streams_;
     bool answerYes_;
+    std::map<std::string, PresetAnswer> presetAnswers_;
+    std::optional<std::string> marker_;
     bool progressActive_ = false;
     std::size_t barWidth_ = 0;  // characters on the line now; 0: no bar shown
     std::chrono::steady_clock::time_point lastDraw_{};

@@ -7,7 +7,8 @@
 int main(int argc, char** argv) {
     using namespace tamsiro::cli;
 
-    CLI::App app("Tamsiro on the command line: look into and rebuild .ODA sound archives.", "tamsiro-cli");
+    CLI::App app("Tamsiro on the command line: install sound sets on a memory stick, look into and rebuild .ODA sound archives.",
+                 "tamsiro-cli");
     app.set_version_flag("--version", "tamsiro-cli " TAMSIRO_VERSION);
     bool answerYes = false;
     app.add_flag("-y,--yes", answerYes, "Answer Yes to every question");
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
 
     CommandAction chosen;
     AddOdaCommands(app, chosen);
+    AddStickCommands(app, chosen);
 
     try {
         app.parse(argc, argv);

@@ -127,7 +127,7 @@ CLI::App* AddCommand(CLI::App& group, const char* name, const char* description,
                      const std::shared_ptr<OdaOptions>& options, int (*run)(UserInterface&, const OdaOptions&)) {
     CLI::App* command = group.add_subcommand(name, description);
     command->callback([&chosen, options, run] {
-        chosen = [options, run](UserInterface& ui) { return run(ui, *options); };
+        chosen = [options, run](CliUserInterface& ui) { return run(ui, *options); };
     });
     return command;
 }

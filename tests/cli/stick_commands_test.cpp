@@ -1,0 +1,235 @@
+// tamsiro-cli status, install and restore, run as a program on generated
+// program folders and sticks.
+#include "tests/cli/run_cli.h"
+#include "tests/support/temp_folder.h"
+#include "tools/sample_workspace.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tamsiro {
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+using Snapshot = std::map<std::string, std::vector<unsigned char>>;
+using test::CliRun;
+
+// Every file below `root` with its bytes.
+Snapshot SnapshotOf(const fs::path& root) {
+    Snapshot files;
+    for (const auto& item : fs::recursive_directory_iterator(root)) {
+        if (item.is_regular_file()) files[fs::relative(item.path(), root).string()] = samples::ReadBytes(item.path().string());
+    }
+    return files;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// A program folder with sets for some rows and a stock sample stick.
+class StickCommandsTest : public ::testing::Test {
+protected:
+    StickCommandsTest() {
+        fs::create_directories(program_);
+        EXPECT_TRUE(samples::WriteSampleSoundSets(program_, {.main = {0, 1, 5}, .voice = {0, 3, 5}, .games = {1, 2}}));
+        EXPECT_TRUE(samples::WriteSampleStick(stick_));
+    }
+
+    CliRun Run(std::vector<std::string> args, bool withFolders = true) {
+        if (withFolders) args.insert(args.begin() + 1, {"--stick", stick_, "--program-folder", program_});
+        return test::RunCli(args, scratch_.Str());
+    }
+
+    Json Status() {
+        const CliRun run = Run({"status", "--json"});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        return Json::parse(run.out, nullptr, false);
+    }
+
+    test::TempFolder root_;
+    test::TempFolder scratch_;
+    std::string program_ = root_ / "Tamsiro";
+    std::string stick_ = root_ / "stick";
+};
+
+TEST_F(StickCommandsTest, InstallShowsOnStatusAndRestoreGivesBackTheStockStick) {
+    // The sixth voice may remove the male voice, so its stock copy is kept too.
+    const Json voiceStockFiles = {"OPEN-R\\MW\\DATA\\E\\ad003000.oda", "OPEN-R\\MW\\DATA\\P\\MCUSLIST.CFG",
+                                  "OPEN-R\\MW\\DATA\\P\\MCUS.CFG"};
+    const struct {
+        const char* what;
+        std::vector<std::string> options;
+        Json stick;                // what status says of the stick afterwards
+        const char* answerPrinted; // a question's answer stderr must show; "" for none
+        Json stockFiles = Json::array();  // kept before the stick changed
+    } cases[] = {
+        {"main only", {"--main", "jumpynoor"},
+         {{"archive", "main:JumpyNoor"}, {"voice", "none"}, {"games", "missing"}, {"male_voice", true}},
+         "Should I install fewer parts? -> Yes (only some groups named)"},
+        {"games only", {"--games", "SqueakyIda"},
+         {{"archive", "stock"}, {"voice", "none"}, {"games", "SqueakyIda"}, {"male_voice", true}}, ""},
+        {"MiniTilda, male voice removed", {"--voice", "MiniTilda", "--remove-male-voice"},
+         {{"archive", "stock"}, {"voice", "MiniTilda"}, {"games", "missing"}, {"male_voice", false}},
+         "(answer Yes to fit on 32MB stick) -> Yes (--remove-male-voice)", voiceStockFiles},
+        {"MiniTilda, male voice kept", {"--voice", "MiniTilda", "--keep-male-voice"},
+         {{"archive", "stock"}, {"voice", "MiniTilda"}, {"games", "missing"}, {"male_voice", true}},
+         "(answer Yes to fit on 32MB stick) -> No (--keep-male-voice)", voiceStockFiles},
+        {"MiniTilda, default answer", {"--voice", "MiniTilda"},
+         {{"archive", "stock"}, {"voice", "MiniTilda"}, {"games", "missing"}, {"male_voice", false}},
+         "(answer Yes to fit on 32MB stick) -> Yes (default, no terminal)", voiceStockFiles},
+        {"all three", {"--main", "Tilda", "--voice", "Barnaby", "--games", "JumpyNoor"},
+         {{"archive", "main:Tilda"}, {"voice", "Barnaby"}, {"games", "JumpyNoor"}, {"male_voice", true}}, "",
+         {voiceStockFiles[1], voiceStockFiles[2]}},
+        {"an author's own set", {"--main", "myset"},
+         {{"archive", "main:MySet"}, {"voice", "none"}, {"games", "missing"}, {"male_voice", true}}, ""},
+    };
+    const Snapshot stockStick = SnapshotOf(stick_);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.options[1] == "myset") {
+            // A new set, packed from a row's set with one sound changed.
+            const std::string sounds = root_ / "sounds";
+            ASSERT_EQ(Run({"oda", "extract", program_ + "/DATA_M3_Tilda.ODA", "--to", sounds}, false).exitCode, 0);
+            ASSERT_TRUE(samples::WriteBytes(sounds + "/SND0003.WAV", samples::SyntheticTone(700, 9)));
+            ASSERT_EQ(Run({"oda", "pack", sounds, "--to", program_ + "/DATA_M3_MySet.ODA"}, false).exitCode, 0);
+        }
+        const Snapshot workspace = SnapshotOf(root_.Path());
+        const Json before = Status();
+        EXPECT_TRUE(SnapshotOf(root_.Path()) == workspace) << "status changes nothing";
+        EXPECT_EQ(before["stick"]["check"], "ok");
+        EXPECT_EQ(before["stick"]["archive"], "unknown") << "no base to compare with yet";
+        EXPECT_EQ(before["program_folder"]["base"], "missing");
+
+        const CliRun install = Run([&] {
+            std::vector<std::string> args = {"install"};
+            args.insert(args.end(), c.options.begin(), c.options.end());
+            return args;
+        }());
+        EXPECT_EQ(install.exitCode, 0) << install.err;
+        EXPECT_TRUE(Contains(install.err, "Backup of DYNAUDIO.ODA complete\n")) << install.err;
+        EXPECT_TRUE(install.err.ends_with("New audio saved\n")) << install.err;
+        if (*c.answerPrinted) {
+            EXPECT_TRUE(Contains(install.err, c.answerPrinted)) << install.err;
+        }
+
+        const Json after = Status();
+        Json stick = after["stick"];
+        stick.erase("free_bytes");
+        stick.erase("check");
+        EXPECT_EQ(stick, c.stick);
+        EXPECT_EQ(after["program_folder"]["base"], "ok");
+        EXPECT_EQ(after["program_folder"]["stock_files"], c.stockFiles);
+        const Json mainSets = c.options[1] == "myset" ? Json{"Tilda", "JumpyNoor", "MiniTilda", "MySet"}
+                                                      : Json{"Tilda", "JumpyNoor", "MiniTilda"};
+        EXPECT_EQ(after["program_folder"]["sets"], (Json{{"main", mainSets},
+                                                         {"voice", {"Tilda", "Barnaby", "MiniTilda"}},
+                                                         {"games", {"JumpyNoor", "SqueakyIda"}}}));
+
+        const CliRun restore = Run({"restore", "--yes"});
+        EXPECT_EQ(restore.exitCode, 0) << restore.err;
+        EXPECT_TRUE(SnapshotOf(stick_) == stockStick) << "the stick is stock again";
+        EXPECT_EQ(Status()["stick"]["archive"], "stock");
+
+        // The next case starts from a first run again.
+        fs::remove(program_ + "/DATA_BASEMIND3.ODA");
+        fs::remove_all(program_ + "/DATA_BASEMIND3.FILES");
+    }
+}
+
+TEST_F(StickCommandsTest, StatusTellsChangedAndDamagedFilesFromSets) {
+    const std::string folder = stick_ + "/OPEN-R/MW/DATA/P/";
+    const std::string archive = folder + "DYNAUDIO.ODA";
+    fs::copy_file(archive, program_ + "/DATA_BASEMIND3.ODA");
+    const std::string sounds = root_ / "sounds";
+    const std::vector<unsigned char> junk = {9, 9, 9};
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        Json expected;  // archive, voice, games
+    } cases[] = {
+        {"stock", [] {}, {"stock", "none", "missing"}},
+        {"Tilda installed", [&] { ASSERT_EQ(Run({"install", "--main", "Tilda"}).exitCode, 0); }, {"main:Tilda", "none", "missing"}},
+        {"and a sound outside the set changed",  // SND0001 is in no set
+         [&] {
+             ASSERT_EQ(Run({"oda", "extract", archive, "--to", sounds}, false).exitCode, 0);
+             ASSERT_TRUE(samples::WriteBytes(sounds + "/SND0001.WAV", junk));
+             ASSERT_EQ(Run({"oda", "pack", sounds, "--to", archive}, false).exitCode, 0);
+         },
+         {"modified", "none", "missing"}},
+        {"strange voice and games",
+         [&] {
+             for (const char* name : {"CUSVOICE.ODA", "AD013001.ODA", "AD013008.ODA"}) samples::WriteBytes(folder + name, junk);
+         },
+         {"modified", "unknown", "unknown"}},
+        {"a set's voice, half the games", [&] {
+             fs::copy_file(program_ + "/DATA_V3_Barnaby.ODA", folder + "CUSVOICE.ODA", fs::copy_options::overwrite_existing);
+             fs::remove(folder + "AD013008.ODA");
+         },
+         {"modified", "Barnaby", "missing"}},
+        {"archive cut short", [&] { fs::resize_file(archive, 1000); }, {"damaged", "Barnaby", "missing"}},
+        {"archive gone", [&] { fs::remove(archive); }, {"missing", "Barnaby", "missing"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.change();
+        const Json stick = Status()["stick"];
+        EXPECT_EQ((Json{stick["archive"], stick["voice"], stick["games"]}), c.expected);
+    }
+}
+
+TEST_F(StickCommandsTest, UsageErrorsAndRefusedSticksChangeNothing) {
+    ASSERT_TRUE(samples::WriteSampleStick(root_ / "english", {.version = {.language = 1}}));
+    ASSERT_TRUE(samples::WriteSampleStick(root_ / "unmarked", {.withMarker = false}));
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string message;  // the start of stderr
+    } cases[] = {
+        {{"install", "--main", "Nope"}, 2,
+         "--main Nope: no such Main set in " + program_ + "; available: Tilda, JumpyNoor, MiniTilda\n"},
+        {{"install", "--games", "Tilda"}, 2, "--games Tilda: no such Games set in " + program_ + "; available: JumpyNoor, SqueakyIda\n"},
+        {{"install"}, 2, "Name a set with --main, --voice or --games\n"},
+        {{"install", "--voice", "MiniTilda", "--remove-male-voice", "--keep-male-voice"}, 2, "--remove-male-voice excludes --keep-male-voice"},
+        {{"install", "--voice", "Tilda", "--remove-male-voice"}, 2, "--remove-male-voice and --keep-male-voice go with --voice MiniTilda only\n"},
+        {{"restore"}, 1,
+         "Warning: backing up DYNAUDIO.ODA from memory stick\nWill take 30 seconds to a minute, please wait\nBackup of "
+         "DYNAUDIO.ODA complete\nPut the stock sounds back on the memory stick?\n(your custom sounds will be removed from "
+         "it) -> No (default, no terminal)\n"},
+    };
+    const Snapshot stickBefore = SnapshotOf(stick_);
+    for (const auto& c : cases) {
+        const CliRun run = Run(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << ::testing::PrintToString(c.args);
+        EXPECT_EQ(run.err.substr(0, c.message.size()), c.message);
+        EXPECT_TRUE(SnapshotOf(stick_) == stickBefore) << ::testing::PrintToString(c.args);
+    }
+    const CliRun noStick = Run({"install", "--main", "Tilda"}, false);
+    EXPECT_EQ(noStick.exitCode, 2);
+    EXPECT_EQ(noStick.err.substr(0, 20), "--stick is required\n");
+
+    const struct {
+        const char* stick;
+        const char* check;
+        const char* message;
+    } refused[] = {{"english", "not-english", "Not AiboMind Engish\n"},  // the dialog's message, typo and all
+                   {"unmarked", "no-marker", "/unmarked: no memstick.ind here\n"}};
+    for (const auto& r : refused) {
+        const std::string folder = root_ / r.stick;
+        const Snapshot before = SnapshotOf(folder);
+        const CliRun status = test::RunCli({"status", "--json", "--stick", folder, "--program-folder", program_}, scratch_.Str());
+        EXPECT_EQ(Json::parse(status.out, nullptr, false)["stick"]["check"], r.check);
+        const CliRun install = test::RunCli({"install", "--stick", folder, "--program-folder", program_, "--main", "Tilda"}, scratch_.Str());
+        EXPECT_EQ(install.exitCode, 1) << r.stick;
+        EXPECT_TRUE(Contains(install.err, r.message)) << install.err;
+        EXPECT_TRUE(SnapshotOf(folder) == before) << r.stick;
+    }
+}
+
+}  // namespace
+}  // namespace tamsiro

@@ -1,0 +1,227 @@
+// tamsiro-cli status, install and restore: what the dialog does to a stick,
+// from the command line. The stick check, the base backup, the Save and
+// the restore are the core's, with the dialog's messages and questions;
+// these commands name the stick and the sets instead of choosing them.
+#include "app/app_context.h"
+#include "app/file_system.h"
+#include "app/program_folder.h"
+#include "app/start_sequence.h"
+#include "install/restore_command.h"
+#include "install/save_command.h"
+#include "install/stick_status.h"
+#include "stick/stick_files.h"
+#include "ui/cli/cli_commands.h"
+#include "ui/sound_catalogue.h"
+
+#include <nlohmann/json.hpp>
+
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tamsiro::cli {
+
+namespace {
+
+struct StickOptions {
+    std::string stick;
+    std::string programFolder;  // empty: the default
+    bool json = false;
+    std::optional<std::string> main;
+    std::optional<std::string> voice;
+    std::optional<std::string> games;
+    bool removeMaleVoice = false;
+    bool keepMaleVoice = false;
+};
+
+// The group a --main, --voice or --games option picks from.
+struct SetOption {
+    const char* flag;
+    const char* groupName;
+    const SoundCategory& category;
+};
+
+const SetOption kMainOption{"--main", "Main", kMainCategory};
+const SetOption kVoiceOption{"--voice", "Talkative Voice", kVoiceCategory};
+const SetOption kGamesOption{"--games", "Games", kGamesCategory};
+
+std::string Joined(const std::vector<std::string>& items, const char* separator) {
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : separator) + item;
+    return text;
+}
+
+// The folder given with --program-folder, else the one the dialog would
+// use; nothing, after saying why, when there is none.
+std::optional<std::string> ProgramFolder(UserInterface& ui, const StickOptions& options) {
+    if (!options.programFolder.empty()) {
+        if (IsFolder(options.programFolder)) return options.programFolder;
+        ui.ShowMessage(options.programFolder + ": no such folder");
+        return std::nullopt;
+    }
+    std::string folder = DefaultProgramFolder();
+    if (folder.empty()) {
+        ui.ShowMessage(std::string(kNoProgramFolderMessage) + "\nName one with --program-folder");
+        return std::nullopt;
+    }
+    return folder;
+}
+
+// The label of the set an option names, as the program folder spells it.
+// False, after saying which sets there are, for a set that is not there.
+bool ResolveSet(UserInterface& ui, const AppContext& context, const SetOption& option,
+                const std::optional<std::string>& named, std::optional<std::string>& label) {
+    if (!named) return true;
+    const std::vector<std::string> available = AvailableSets(context, option.category);
+    label = FindSetLabel(available, *named);
+    if (label) return true;
+    ui.ShowMessage(std::string(option.flag) + " " + *named + ": no such " + option.groupName + " set in " +
+                   context.ProgramFolder() + "; available: " + (available.empty() ? "none" : Joined(available, ", ")));
+    return false;
+}
+
+// The stick check, its repair offer and the base backup, as at the
+// dialog's start; false after their messages.
+bool OpenStick(CliUserInterface& ui, AppContext& context, const std::string& stickFolder) {
+    // The chooser never shows a folder without the marker; here it is named.
+    if (!FileExists(Stick(stickFolder).Path(stick_files::kMarker))) {
+        ui.ShowMessage(stickFolder + ": no memstick.ind here\n--stick names the memory stick's root folder");
+        return false;
+    }
+    ui.OfferMarker(JoinPath(stickFolder, stick_files::kMarker));
+    return PrepareStick(context);
+}
+
+int Install(CliUserInterface& ui, const StickOptions& options) {
+    const auto folder = ProgramFolder(ui, options);
+    if (!folder) return kExitFailure;
+    AppContext context(ui, *folder);
+
+    std::optional<std::string> main;
+    std::optional<std::string> voice;
+    std::optional<std::string> games;
+    if (!ResolveSet(ui, context, kMainOption, options.main, main) ||
+        !ResolveSet(ui, context, kVoiceOption, options.voice, voice) ||
+        !ResolveSet(ui, context, kGamesOption, options.games, games)) {
+        return kExitUsage;
+    }
+    const int named = int{main.has_value()} + int{voice.has_value()} + int{games.has_value()};
+    if (named == 0) {
+        ui.ShowMessage("Name a set with --main, --voice or --games");
+        return kExitUsage;
+    }
+    const SaveSelection selection = SelectionOfLabels(main, games, voice);
+    if ((options.removeMaleVoice || options.keepMaleVoice) && !selection.voiceOffersMaleVoiceRemoval) {
+        ui.ShowMessage("--remove-male-voice and --keep-male-voice go with --voice " +
+                       FileLabelOf(kRowLabels[kMiniVoiceId - kVoiceCategory.firstId]) + " only");
+        return kExitUsage;
+    }
+    // Naming only some groups is the answer to "fewer parts?".
+    if (named < 3) ui.AnswerWith(kFewerPartsQuestion, true, "only some groups named");
+    if (options.removeMaleVoice) ui.AnswerWith(kMaleVoiceQuestion, true, "--remove-male-voice");
+    if (options.keepMaleVoice) ui.AnswerWith(kMaleVoiceQuestion, false, "--keep-male-voice");
+
+    if (!OpenStick(ui, context, options.stick)) return kExitFailure;
+    return Save(context, *context.ChosenStick(), selection) ? kExitSuccess : kExitFailure;
+}
+
+int Restore(CliUserInterface& ui, const StickOptions& options) {
+    const auto folder = ProgramFolder(ui, options);
+    if (!folder) return kExitFailure;
+    AppContext context(ui, *folder);
+    if (!OpenStick(ui, context, options.stick)) return kExitFailure;
+    return RestoreStockSounds(context, *context.ChosenStick()) ? kExitSuccess : kExitFailure;
+}
+
+void PrintStatus(const StickStatus& status, const std::string& programFolder) {
+    auto list = [](const std::vector<std::string>& items) { return items.empty() ? std::string("(none)") : Joined(items, ", "); };
+    std::cout << "stick.check: " << status.check << '\n'
+              << "stick.archive: " << status.archive << '\n'
+              << "stick.voice: " << status.voice << '\n'
+              << "stick.games: " << status.games << '\n'
+              << "stick.male_voice: " << (status.maleVoice ? "yes" : "no") << '\n'
+              << "stick.free_bytes: " << (status.freeBytes ? std::to_string(*status.freeBytes) : "unknown") << '\n'
+              << "program_folder.path: " << programFolder << '\n'
+              << "program_folder.base: " << status.base << '\n'
+              << "program_folder.stock_files: " << list(status.stockFiles) << '\n'
+              << "program_folder.sets.main: " << list(status.mainSets) << '\n'
+              << "program_folder.sets.voice: " << list(status.voiceSets) << '\n'
+              << "program_folder.sets.games: " << list(status.gamesSets) << '\n';
+}
+
+void PrintStatusJson(const StickStatus& status, const std::string& programFolder) {
+    using Json = nlohmann::ordered_json;
+    const Json stick = {{"check", status.check},
+                        {"archive", status.archive},
+                        {"voice", status.voice},
+                        {"games", status.games},
+                        {"male_voice", status.maleVoice},
+                        {"free_bytes", status.freeBytes ? Json(*status.freeBytes) : Json(nullptr)}};
+    const Json sets = {{"main", status.mainSets}, {"voice", status.voiceSets}, {"games", status.gamesSets}};
+    const Json folder = {{"path", programFolder}, {"base", status.base}, {"stock_files", status.stockFiles}, {"sets", sets}};
+    std::cout << Json{{"stick", stick}, {"program_folder", folder}}.dump(2) << '\n';
+}
+
+int Status(CliUserInterface& ui, const StickOptions& options) {
+    const auto folder = ProgramFolder(ui, options);
+    if (!folder) return kExitFailure;
+    const AppContext context(ui, *folder);
+    const StickStatus status = ReadStickStatus(context, Stick(options.stick));
+    if (options.json) {
+        PrintStatusJson(status, *folder);
+    } else {
+        PrintStatus(status, *folder);
+    }
+    return kExitSuccess;
+}
+
+// Adds one command with the options every stick command has.
+CLI::App* AddCommand(CLI::App& app, const char* name, const char* description, CommandAction& chosen,
+                     const std::shared_ptr<StickOptions>& options, int (*run)(CliUserInterface&, const StickOptions&)) {
+    CLI::App* command = app.add_subcommand(name, description);
+    command->add_option("--stick", options->stick, "The memory stick's root folder (holding memstick.ind and OPEN-R)")
+        ->required()
+        ->type_name("DIR");
+    command->add_option("--program-folder", options->programFolder,
+                        "The folder with the sound sets and the backup (default: the program's own, as for the dialog)")
+        ->type_name("DIR");
+    command->callback([&chosen, options, run] {
+        chosen = [options, run](CliUserInterface& ui) { return run(ui, *options); };
+    });
+    return command;
+}
+
+// A --main, --voice or --games option, which sets its value only when given.
+void AddSetOption(CLI::App& command, const SetOption& option, std::optional<std::string>& value) {
+    command.add_option_function<std::string>(option.flag, [&value](const std::string& label) { value = label; },
+                                             std::string("The ") + option.groupName +
+                                                 " set: a row's label (Tilda, ..., MiniTilda) or any set's name")
+        ->type_name("LABEL");
+}
+
+}  // namespace
+
+void AddStickCommands(CLI::App& app, CommandAction& chosen) {
+    const auto options = std::make_shared<StickOptions>();
+
+    CLI::App* status = AddCommand(app, "status", "Say what the stick and the program folder hold (changes nothing)",
+                                  chosen, options, Status);
+    status->add_flag("--json", options->json, "Print one JSON object instead");
+
+    CLI::App* install = AddCommand(app, "install", "Install sound sets on the stick, as the dialog's Save does", chosen,
+                                   options, Install);
+    AddSetOption(*install, kMainOption, options->main);
+    AddSetOption(*install, kVoiceOption, options->voice);
+    AddSetOption(*install, kGamesOption, options->games);
+    CLI::Option* remove = install->add_flag("--remove-male-voice", options->removeMaleVoice,
+                                            "Answer Yes to removing the stock male voice (--voice MiniTilda)");
+    CLI::Option* keep = install->add_flag("--keep-male-voice", options->keepMaleVoice,
+                                          "Answer No to removing the stock male voice (--voice MiniTilda)");
+    remove->excludes(keep);
+
+    AddCommand(app, "restore", "Put the stock sounds back on the stick (Restore stock sounds)", chosen, options, Restore);
+}
+
+}  // namespace tamsiro::cli
