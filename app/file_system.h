@@ -86,6 +86,11 @@ std::string FolderOf(const std::string& filePath);
 // name in `path` when there is no such file.
 std::string NameOnDisk(const std::string& path);
 
+// The full path of a path given relative to the current directory (an
+// empty one stays empty). Paths from the command line are made full before
+// use: on Windows, choosing the stick changes the current directory.
+std::string AbsolutePath(const std::string& path);
+
 // `folder` and `name` joined with one separator.
 std::string JoinPath(const std::string& folder, std::string_view name);
 

@@ -224,6 +224,13 @@ std::string MatchNameInFolder(const std::string& folder, std::string_view name) 
     return std::string(name);
 }
 
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty()) return path;
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
+}
+
 std::vector<std::string> FileNamesIn(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code error;

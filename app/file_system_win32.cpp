@@ -136,6 +136,20 @@ std::string MatchNameInFolder(const std::string&, std::string_view name) {
     return std::string(name);
 }
 
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty()) return path;
+    std::string full(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0) return path;
+        if (length < full.size()) {
+            full.resize(length);
+            return full;
+        }
+        full.assign(length, '\0');  // the size it needs, terminator included
+    }
+}
+
 std::vector<std::string> FileNamesIn(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found{};

@@ -57,7 +57,7 @@ std::string Joined(const std::vector<std::string>& items, const char* separator)
 // use; nothing, after saying why, when there is none.
 std::optional<std::string> ProgramFolder(UserInterface& ui, const StickOptions& options) {
     if (!options.programFolder.empty()) {
-        if (IsFolder(options.programFolder)) return options.programFolder;
+        if (IsFolder(options.programFolder)) return AbsolutePath(options.programFolder);
         ui.ShowMessage(options.programFolder + ": no such folder");
         return std::nullopt;
     }
@@ -90,7 +90,7 @@ bool OpenStick(CliUserInterface& ui, AppContext& context, const std::string& sti
         ui.ShowMessage(stickFolder + ": no memstick.ind here\n--stick names the memory stick's root folder");
         return false;
     }
-    ui.OfferMarker(JoinPath(stickFolder, stick_files::kMarker));
+    ui.OfferMarker(JoinPath(AbsolutePath(stickFolder), stick_files::kMarker));
     return PrepareStick(context);
 }
 
