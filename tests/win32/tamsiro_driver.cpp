@@ -29,6 +29,8 @@
 // Prints one line a step; exit code 0 when every step held, 1 otherwise.
 // On a failure the program under test is terminated.
 
+#include "ui/ui_texts.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -42,9 +44,9 @@
 
 namespace {
 
-constexpr const char* kMainTitle = "AiboMind 3 Customized Sounds";
-constexpr const char* kChooserTitle = "Open MEMSTICK.IND file at root of OpenR directory";
-constexpr const char* kAboutTitle = "About Dravik";
+constexpr const char* kMainTitle = TAMSIRO_DIALOG_CAPTION;
+constexpr const char* kChooserTitle = TAMSIRO_CHOOSER_TITLE;
+constexpr const char* kAboutTitle = TAMSIRO_ABOUT_CAPTION;
 constexpr int kSaveId = 1003;
 constexpr int kChoiceIds[] = {1011, 1012, 1013, 1014, 1015, 1016, 1021, 1022, 1023,
                               1024, 1025, 1026, 1031, 1032, 1033, 1034, 1035, 1036};
@@ -406,9 +408,9 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         if (!name) name = GetDlgItem(chooser, kFileNameEdit);
         if (!name) throw Failure{"the chooser has no file-name box"};
         const std::string initial = WindowText(name);
-        if (initial != "memstick.ind") throw Failure{"the chooser offers " + Quoted(initial) + ", not \"memstick.ind\""};
+        if (initial != TAMSIRO_CHOOSER_FILE) throw Failure{"the chooser offers " + Quoted(initial) + ", not " + Quoted(TAMSIRO_CHOOSER_FILE)};
         const std::string filter = WindowText(GetDlgItem(chooser, kFileTypeCombo));
-        if (filter != "Memory Stick Files (*.ind)") throw Failure{"the chooser's file type is " + Quoted(filter)};
+        if (filter != TAMSIRO_CHOOSER_FILTER_NAME) throw Failure{"the chooser's file type is " + Quoted(filter)};
         const HWND readOnly = GetDlgItem(chooser, kReadOnlyCheck);
         if (readOnly && IsWindowVisible(readOnly)) throw Failure{"the chooser shows its read-only check box"};
         if (command == "chooser-cancel") {
@@ -522,15 +524,25 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         const HWND dialog = session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
         PostMessageA(dialog, WM_SYSCOMMAND, static_cast<WPARAM>(std::stoul(argument, nullptr, 0)), 0);
         const HWND about = session.WaitForFront("the About box", [](const std::string& t) { return t == kAboutTitle; });
-        bool version = false, ok = false, icon = false;
-        session.WaitUntil("the About box's controls", [&] {
-            for (const Child& child : ChildrenOf(about)) {
-                version = version || child.text == "Tamsiro V.02";
-                icon = icon || (IsStaticClass(child.className) && (child.style & SS_TYPEMASK) == SS_ICON);
-                ok = ok || (child.id == IDOK && child.text == "OK" && (child.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
-            }
-            return version && ok && icon;
-        });
+        // Its texts, top to bottom.
+        const std::vector<std::string> expectedTexts{TAMSIRO_ABOUT_VERSION, TAMSIRO_ABOUT_CREDIT_1, TAMSIRO_ABOUT_CREDIT_2};
+        std::vector<std::string> texts;
+        bool ok = false, icon = false;
+        try {
+            session.WaitUntil("the About box's texts and OK button", [&] {
+                texts.clear();
+                for (const Child& child : ChildrenOf(about)) {
+                    if (IsStaticClass(child.className) && (child.style & SS_TYPEMASK) != SS_ICON) texts.push_back(child.text);
+                    icon = icon || (IsStaticClass(child.className) && (child.style & SS_TYPEMASK) == SS_ICON);
+                    ok = ok || (child.id == IDOK && child.text == "OK" && (child.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
+                }
+                return texts == expectedTexts && ok && icon;
+            });
+        } catch (Failure& failure) {
+            failure.what += "; its texts:";
+            for (const std::string& text : texts) failure.what += " " + Quoted(text);
+            throw;
+        }
         const LONG style = GetWindowLongA(about, GWL_STYLE);
         const LONG frame = WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
         if ((style & frame) != frame) throw Failure{"the About box lacks its caption, system menu or modal frame"};

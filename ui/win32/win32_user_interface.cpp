@@ -1,5 +1,7 @@
 #include "ui/win32/win32_user_interface.h"
 
+#include "ui/ui_texts.h"
+
 #include <commdlg.h>
 
 #include <array>
@@ -9,10 +11,6 @@ namespace tamsiro::win32 {
 
 namespace {
 
-constexpr const char* kChooserTitle = "Open MEMSTICK.IND file at root of OpenR directory";
-constexpr const char* kMarkerName = "memstick.ind";
-constexpr const char* kMarkerExtension = "ind";
-constexpr const char* kMarkerFilter = "Memory Stick Files (*.ind)||";
 // Labels are short; longer texts are cut as the core expects.
 constexpr int kControlTextBytes = 64;
 
@@ -44,8 +42,8 @@ void Win32UserInterface::ShowBusyCursor(bool busy) {
 
 std::optional<std::string> Win32UserInterface::PromptForMarker(const std::string& /*suggestedFolder*/) {
     std::array<char, MAX_PATH> file{};
-    lstrcpynA(file.data(), kMarkerName, static_cast<int>(file.size()));
-    const std::string filter = FilterFromBarNotation(kMarkerFilter);
+    lstrcpynA(file.data(), TAMSIRO_CHOOSER_FILE, static_cast<int>(file.size()));
+    const std::string filter = FilterFromBarNotation(TAMSIRO_CHOOSER_FILTER_BARS);
 
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
@@ -53,8 +51,8 @@ std::optional<std::string> Win32UserInterface::PromptForMarker(const std::string
     ofn.lpstrFilter = filter.c_str();
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrTitle = kChooserTitle;
-    ofn.lpstrDefExt = kMarkerExtension;
+    ofn.lpstrTitle = TAMSIRO_CHOOSER_TITLE;
+    ofn.lpstrDefExt = TAMSIRO_CHOOSER_EXTENSION;
     ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
     if (!::GetOpenFileNameA(&ofn)) return std::nullopt;
     return std::string(file.data());
