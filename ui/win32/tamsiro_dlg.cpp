@@ -2,6 +2,7 @@
 
 #include "app/start_sequence.h"
 #include "install/save_command.h"
+#include "ui/sound_catalogue.h"
 #include "ui/win32/about_dlg.h"
 #include "ui/win32/res/resource.h"
 
@@ -9,6 +10,13 @@
 #include <utility>
 
 namespace tamsiro::win32 {
+
+// The dialog template numbers its choices as the core's catalogue does;
+// the resource compiler can't check that, so this file does.
+static_assert(IDC_MAIN_1 == kMainFirstId && IDC_MAIN_6 == kMainFirstId + kRowsPerCategory - 1);
+static_assert(IDC_VOICE_1 == kVoiceFirstId && IDC_VOICE_6 == kVoiceFirstId + kRowsPerCategory - 1);
+static_assert(IDC_GAMES_1 == kGamesFirstId && IDC_GAMES_6 == kGamesFirstId + kRowsPerCategory - 1);
+static_assert(IDC_VOICE_6 == kMiniVoiceId);
 
 CTamsiroDlg::CTamsiroDlg(std::string applicationName, std::string programFolder)
     : CModalDialog(IDD_MAIN, nullptr),

@@ -12,7 +12,7 @@
 #define IDC_SAVE 1003
 
 // The choices: three groups of six, in the order the core's catalogue
-// numbers them.
+// numbers them (ui/sound_catalogue.h; tamsiro_dlg.cpp checks that they agree).
 #define IDC_MAIN_1 1011
 #define IDC_MAIN_2 1012
 #define IDC_MAIN_3 1013
