@@ -509,6 +509,49 @@ PAUSE
   finish $status
 fi
 
+if wanted utf8-folder; then
+  # A folder name outside every ANSI code page but UTF-8: the program finds
+  # its data files there and keeps its backup there.
+  new_scenario utf8-folder
+  home=$prog/Звуки
+  mkdir "$home" && mv "$prog/Tamsiro.exe" "$home/"
+  fixture stick "$stick"
+  fixture sets "$home" main=0
+  snapshot
+  drive <<EOF
+start $(winpath "$home")\\Tamsiro.exe
+chooser $S\\memstick.ind
+message $BACKUP_WARNING
+message $BACKUP_DONE
+dialog
+enabled 1011
+cancel
+exit
+EOF
+  status=$?
+  cp "$expect/stick/$DATA_P/DYNAUDIO.ODA" "$expect/prog/Звуки/DATA_BASEMIND3.ODA"
+  finish $status
+fi
+
+if wanted path-too-long; then
+  # Past MAX_PATH the program can't read its own path whole: it says so and
+  # ends before it asks for the stick, writing nothing anywhere.
+  new_scenario path-too-long
+  deep=$prog/$(printf 'a%.0s' {1..120})/$(printf 'b%.0s' {1..120})
+  mkdir -p "$deep" && mv "$prog/Tamsiro.exe" "$deep/"
+  fixture stick "$stick"
+  fixture sets "$deep" main=0
+  snapshot
+  # Wine's CreateProcess stops at MAX_PATH; its loader does not.
+  wine "$deep/Tamsiro.exe" >/dev/null 2>&1 &
+  drive <<EOF
+attach Tamsiro.exe
+message Tamsiro cannot tell which folder it runs from\n(its path is too long or unreadable)
+exit
+EOF
+  finish $?
+fi
+
 # ---------------------------------------------------------------- pictures
 if ((screenshots)); then
   mkdir -p "$REPO/docs/screenshots"

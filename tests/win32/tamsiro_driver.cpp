@@ -7,6 +7,7 @@
 // for a line feed; paths are taken as written.
 //
 //   start <exe>                  launch the program (its folder is the cwd)
+//   attach <exe-name>            take over the program, started by the runner
 //   chooser <path>               the stick chooser: type the path, press Open
 //   chooser-cancel               the stick chooser: press Cancel
 //   message <text>               an OK box with this text: press OK
@@ -32,6 +33,8 @@
 #include "ui/ui_texts.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -101,6 +104,13 @@ std::string Unescape(const std::string& text) {
     return out;
 }
 
+std::wstring Wide(const std::string& utf8) {
+    std::wstring wide(utf8.size(), L'\0');
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return wide;
+}
+
 class Session {
 public:
     ~Session() { Kill(); }
@@ -110,13 +120,37 @@ public:
         const std::string folder = slash == std::string::npos ? "." : exe.substr(0, slash);
         const std::string name = exe.substr(slash == std::string::npos ? 0 : slash + 1);
         applicationName_ = name.substr(0, name.find_last_of('.'));
-        STARTUPINFOA startup{};
+        // Paths as the script has them, in UTF-8: the program's folder may
+        // lie outside this console's code page.
+        STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        std::string commandLine = "\"" + exe + "\"";
-        if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &process_))
+        std::wstring commandLine = L"\"" + Wide(exe) + L"\"";
+        if (!CreateProcessW(Wide(exe).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, Wide(folder).c_str(), &startup, &process_))
             throw Failure{"cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")"};
         CloseHandle(process_.hThread);
         started_ = true;
+    }
+
+    // Takes over a program started by someone else (a path too long for
+    // CreateProcess, say): the first process with this file name.
+    void Attach(const std::string& exeName) {
+        applicationName_ = exeName.substr(0, exeName.find_last_of('.'));
+        const DWORD start = GetTickCount();
+        while (!started_) {
+            const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+            PROCESSENTRY32 entry{};
+            entry.dwSize = sizeof entry;
+            for (BOOL more = Process32First(snapshot, &entry); more && !started_; more = Process32Next(snapshot, &entry)) {
+                if (_stricmp(entry.szExeFile, exeName.c_str()) != 0) continue;
+                process_.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+                process_.dwProcessId = entry.th32ProcessID;
+                started_ = process_.hProcess != nullptr;
+            }
+            CloseHandle(snapshot);
+            if (started_) return;
+            if (GetTickCount() - start > g_timeoutMs) throw Failure{"no process " + exeName + " to attach to"};
+            Sleep(50);
+        }
     }
 
     bool Running() const { return started_ && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
@@ -401,6 +435,10 @@ std::string RunStep(Session& session, const std::string& command, const std::str
     if (command == "start") {
         session.Start(argument);
         return "started " + argument;
+    }
+    if (command == "attach") {
+        session.Attach(argument);
+        return "attached to " + argument;
     }
     if (command == "chooser" || command == "chooser-cancel") {
         const HWND chooser = session.WaitForFront("the stick chooser", [](const std::string& t) { return t == kChooserTitle; });
