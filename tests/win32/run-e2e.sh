@@ -168,7 +168,11 @@ BACKUP_DONE='Backup of DYNAUDIO.ODA complete'
 NO_AUDIO='No M3 Audio installed - please download some\nDATA_*.ODA files must be in same folder as program'
 FEWER_PARTS="You didn't select all three parts\nShould I install fewer parts?"
 MALE_VOICE='Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)'
+HELP_MISSING="Help: see README.txt beside the program, or the README at the project's home."
 DATA_P=OPEN-R/MW/DATA/P
+# Whether a long install must show the progress window: "optional" checks
+# one only if it appears, until the core reports progress on its copies.
+PROGRESS_WINDOW=${TAMSIRO_E2E_PROGRESS:-optional}
 
 # What a voice install leaves in the stick's voice list and mode flags;
 # the previous files become the .BAK files.
@@ -506,6 +510,58 @@ COPY \"$P\\TMP.ODA\" \"$S\\OPEN-R\\MW\\DATA\\P\\DYNAUDIO.ODA\"
 PAUSE
 " >"$expect/prog/MANUAL.BAT"
   rm "$expect/stick/$DATA_P/DYNAUDIO.ODA" && mkdir "$expect/stick/$DATA_P/DYNAUDIO.ODA"
+  finish $status
+fi
+
+if wanted help; then
+  # F1 opens README.txt beside the program; without one it says where help is.
+  new_scenario help
+  fixture stick "$stick"
+  fixture sets "$prog" voice=1
+  cp "$stick/$DATA_P/DYNAUDIO.ODA" "$prog/DATA_BASEMIND3.ODA"
+  printf 'How to use Tamsiro\r\n' >"$prog/README.txt"
+  # Every Windows opens .txt files; a fresh Wine prefix may not know how.
+  wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1
+  snapshot
+  drive <<EOF
+start $P\\Tamsiro.exe
+chooser $S\\memstick.ind
+dialog
+help
+opened README.txt - Notepad
+delete $P\\README.txt
+help
+message $HELP_MISSING
+dialog
+cancel
+exit
+EOF
+  status=$?
+  rm "$expect/prog/README.txt"
+  finish $status
+fi
+
+if wanted progress-window; then
+  # A Main set of some 40 MB: merging it and copying it to the stick takes
+  # long enough for the progress window.
+  new_scenario progress-window
+  fixture stick "$stick"
+  fixture sets "$prog" main=3 main-bytes=3000000
+  cp "$stick/$DATA_P/DYNAUDIO.ODA" "$prog/DATA_BASEMIND3.ODA"
+  snapshot
+  drive <<EOF
+start $P\\Tamsiro.exe
+chooser $S\\memstick.ind
+dialog
+click 1014
+save
+ask yes default no $FEWER_PARTS
+message New audio saved
+progress $PROGRESS_WINDOW
+exit
+EOF
+  status=$?
+  fixture merge "$expect/prog/DATA_BASEMIND3.ODA" "$prog/DATA_M3_Barnaby.ODA" "$expect/stick/$DATA_P/DYNAUDIO.ODA"
   finish $status
 fi
 

@@ -20,6 +20,14 @@
 //   save | cancel                press Save or Cancel
 //   enter                        press Enter where the focus is
 //   ok-command                   the OK command, as the dialog manager sends it
+//   help                         press F1 in the selection dialog
+//   opened <title>               another program opened a window with
+//                                this title: close it
+//   progress <required|optional> a progress window came up while the
+//                                program worked (optional: if one did, it
+//                                behaved); any progress window seen must be
+//                                owned by the dialog, have a bar and never
+//                                share the screen with a message box
 //   about <command>              choose About from the system menu
 //   about-ok                     close the About box
 //   snap <file.bmp>              picture of the window in front
@@ -202,10 +210,20 @@ public:
         return out.empty() ? "\n    no window" : out;
     }
 
+    // What the progress window showed so far. Every wait looks for it, so
+    // it is seen whatever step the driver is at while the program works.
+    struct ProgressSightings {
+        bool seen = false;
+        bool ownerDisabled = false;  // at least once while it was up
+        std::set<std::string> steps;
+    };
+    const ProgressSightings& Progress() const { return progress_; }
+
     // Polls until `ready` holds; fails on timeout or when the program ends.
     void WaitUntil(const std::string& what, const std::function<bool()>& ready) const {
         const DWORD start = GetTickCount();
         for (;;) {
+            LookForProgress();
             if (ready()) return;
             if (!Running()) throw Failure{"program ended while waiting for " + what};
             if (GetTickCount() - start > g_timeoutMs) throw Failure{"timed out waiting for " + what + "; on screen:" + Screen()};
@@ -244,9 +262,32 @@ public:
     }
 
 private:
+    // The progress window is owned by the selection dialog, has a bar and
+    // is never up together with a message box (boxes carry the program's
+    // name as caption).
+    void LookForProgress() const {
+        const std::vector<HWND> windows = Dialogs();
+        for (HWND window : windows) {
+            if (WindowText(window) != TAMSIRO_PROGRESS_CAPTION) continue;
+            progress_.seen = true;
+            if (!FindWindowExA(window, nullptr, "msctls_progress32", nullptr)) throw Failure{"the progress window has no progress bar"};
+            const HWND owner = GetWindow(window, GW_OWNER);
+            if (!owner || WindowText(owner) != kMainTitle) throw Failure{"the progress window is not owned by the selection dialog"};
+            if (!IsWindowEnabled(owner)) progress_.ownerDisabled = true;
+            const HWND step = FindWindowExA(window, nullptr, "Static", nullptr);
+            if (step) progress_.steps.insert(WindowText(step));
+            for (HWND other : windows) {
+                // Seen again after the box: both were up at once.
+                if (WindowText(other) == applicationName_ && IsWindowVisible(other) && IsWindowVisible(window))
+                    throw Failure{"a message box showed while the progress window was open; on screen:" + Screen()};
+            }
+        }
+    }
+
     PROCESS_INFORMATION process_{};
     bool started_ = false;
     std::string applicationName_;
+    mutable ProgressSightings progress_;
 };
 
 struct Child {
@@ -480,7 +521,9 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         }
         text = Unescape(text);
         const HWND box = session.WaitForFront("a message box " + Quoted(text),
-                                              [](const std::string& t) { return t != kMainTitle && t != kChooserTitle && t != kAboutTitle; });
+                                              [](const std::string& t) {
+            return t != kMainTitle && t != kChooserTitle && t != kAboutTitle && t != TAMSIRO_PROGRESS_CAPTION;
+        });
         Box read;
         // The box fills in its controls as it is created.
         session.WaitUntil("the message box's text and buttons", [&] {
@@ -522,6 +565,44 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         PostMessageA(thread.hwndFocus, WM_KEYDOWN, VK_RETURN, 0x001C0001);
         PostMessageA(thread.hwndFocus, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001u));
         return target;
+    }
+    if (command == "help") {
+        // F1 becomes WM_HELP only as real keyboard input, which goes to the
+        // window in the foreground.
+        const HWND dialog = session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
+        SetForegroundWindow(dialog);
+        session.WaitUntil("the selection dialog in the foreground", [&] { return GetForegroundWindow() == dialog; });
+        INPUT keys[2]{};
+        for (INPUT& key : keys) {
+            key.type = INPUT_KEYBOARD;
+            key.ki.wVk = VK_F1;
+        }
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        if (SendInput(2, keys, sizeof(INPUT)) != 2) throw Failure{"cannot type F1"};
+        return "pressed F1";
+    }
+    if (command == "opened") {
+        // Another program's window, such as the text editor F1 starts.
+        HWND window = nullptr;
+        session.WaitUntil("a window " + Quoted(argument), [&] {
+            window = FindWindowA(nullptr, argument.c_str());
+            return window && IsWindowVisible(window);
+        });
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        session.WaitGone(window, Quoted(argument));
+        return "window " + Quoted(argument) + " opened and closed";
+    }
+    if (command == "progress") {
+        if (argument != "required" && argument != "optional") throw Failure{"script: progress <required|optional>"};
+        const auto& progress = session.Progress();
+        if (!progress.seen) {
+            if (argument == "required") throw Failure{"no progress window appeared"};
+            return "no progress window (not required yet)";
+        }
+        if (!progress.ownerDisabled) throw Failure{"the selection dialog took input while the progress window was up"};
+        std::string steps;
+        for (const std::string& step : progress.steps) steps += " " + Quoted(step);
+        return "progress window shown, steps:" + steps;
     }
     if (command == "enabled" || command == "checked") {
         const HWND dialog = session.MainDialog();

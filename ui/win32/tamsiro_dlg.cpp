@@ -1,10 +1,14 @@
 #include "ui/win32/tamsiro_dlg.h"
 
+#include "app/file_system.h"
 #include "app/start_sequence.h"
 #include "install/save_command.h"
 #include "ui/sound_catalogue.h"
+#include "ui/ui_texts.h"
 #include "ui/win32/about_dlg.h"
 #include "ui/win32/res/resource.h"
+
+#include <shellapi.h>
 
 #include <array>
 #include <utility>
@@ -49,7 +53,19 @@ void CTamsiroDlg::AddAboutToSystemMenu() {
     ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, text.data());
 }
 
+void CTamsiroDlg::ShowHelp() {
+    // The usage text that ships beside the program, in whatever opens text.
+    const std::string readme = context_.DataFilePath("README.txt");
+    if (FileExists(readme)) {
+        const auto opened = reinterpret_cast<INT_PTR>(
+            ::ShellExecuteA(Handle(), "open", readme.c_str(), nullptr, context_.ProgramFolder().c_str(), SW_SHOWNORMAL));
+        if (opened > 32) return;
+    }
+    ui_.ShowMessage(TAMSIRO_HELP_MISSING);
+}
+
 void CTamsiroDlg::OnCommand(int id, int notifyCode) {
+    if (ui_.InsideStep()) return;
     if (id == IDC_SAVE) {
         if (notifyCode == BN_CLICKED) OnSave(context_);
         return;
@@ -59,14 +75,23 @@ void CTamsiroDlg::OnCommand(int id, int notifyCode) {
 
 bool CTamsiroDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
     switch (message) {
+    case WM_SETCURSOR:
+        if (!ui_.Busy()) return false;
+        AnswerSetCursorWithWait(Handle());
+        result = TRUE;
+        return true;
+    case WM_HELP:
+        if (!ui_.InsideStep()) ShowHelp();
+        result = TRUE;
+        return true;
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+        if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return false;
+        if (!ui_.InsideStep()) {
             CAboutDlg about(Handle());
             about.DoModal();
-            result = TRUE;
-            return true;
         }
-        return false;
+        result = TRUE;
+        return true;
     case WM_PAINT:
         if (!::IsIconic(Handle())) return false;
         PaintMinimized();

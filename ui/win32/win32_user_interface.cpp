@@ -1,10 +1,14 @@
 #include "ui/win32/win32_user_interface.h"
 
 #include "ui/ui_texts.h"
+#include "ui/win32/modal_dialog.h"
+#include "ui/win32/res/resource.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <array>
+#include <cstdint>
 #include <utility>
 
 namespace tamsiro::win32 {
@@ -14,7 +18,37 @@ namespace {
 // Labels are short; longer texts are cut as the core expects.
 constexpr int kControlTextBytes = 64;
 
+// Steps shorter than this pass without a window.
+constexpr ULONGLONG kProgressDelayMs = 500;
+constexpr int kProgressRange = 1000;
+
+int ProgressPosition(std::uint64_t done, std::uint64_t total) {
+    if (total == 0) return 0;
+    if (done >= total) return kProgressRange;
+    return static_cast<int>(static_cast<double>(done) / static_cast<double>(total) * kProgressRange);
+}
+
+bool IsUserInput(UINT message) {
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+           (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
+}
+
+// The progress window only shows; it has nothing to close or cancel.
+INT_PTR CALLBACK ProgressWindowProc(HWND hwnd, UINT message, WPARAM, LPARAM) {
+    if (message == WM_INITDIALOG) return FALSE;
+    if (message == WM_SETCURSOR) {
+        AnswerSetCursorWithWait(hwnd);
+        return TRUE;
+    }
+    return FALSE;
+}
+
 }  // namespace
+
+void AnswerSetCursorWithWait(HWND dialog) {
+    ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    ::SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+}
 
 std::string FilterFromBarNotation(const std::string& barNotation) {
     std::string filter = barNotation;
@@ -27,20 +61,26 @@ std::string FilterFromBarNotation(const std::string& barNotation) {
 
 Win32UserInterface::Win32UserInterface(std::string applicationName) : applicationName_(std::move(applicationName)) {}
 
+Win32UserInterface::~Win32UserInterface() { CloseProgressWindow(); }
+
 void Win32UserInterface::ShowMessage(const std::string& text) {
+    CloseProgressWindow();
     ::MessageBoxA(dialog_, text.c_str(), applicationName_.c_str(), MB_ICONWARNING | MB_OK);
 }
 
 bool Win32UserInterface::Ask(const std::string& text, DefaultButton defaultButton) {
+    CloseProgressWindow();
     const UINT defaultFlag = defaultButton == DefaultButton::No ? MB_DEFBUTTON2 : MB_DEFBUTTON1;
     return ::MessageBoxA(dialog_, text.c_str(), applicationName_.c_str(), MB_ICONWARNING | MB_YESNO | defaultFlag) == IDYES;
 }
 
 void Win32UserInterface::ShowBusyCursor(bool busy) {
+    busy_ = busy;
     ::SetCursor(::LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
 std::optional<std::string> Win32UserInterface::PromptForMarker(const std::string& /*suggestedFolder*/) {
+    CloseProgressWindow();
     std::array<char, MAX_PATH> file{};
     lstrcpynA(file.data(), TAMSIRO_CHOOSER_FILE, static_cast<int>(file.size()));
     const std::string filter = FilterFromBarNotation(TAMSIRO_CHOOSER_FILTER_BARS);
@@ -75,7 +115,63 @@ bool Win32UserInterface::IsChecked(int controlId) {
 }
 
 void Win32UserInterface::EndDialog(DialogResult result) {
+    CloseProgressWindow();
     if (dialog_) ::EndDialog(dialog_, static_cast<INT_PTR>(result));
+}
+
+void Win32UserInterface::ShowProgress(const ProgressReport& progress) {
+    const ULONGLONG now = ::GetTickCount64();
+    if (!stepStarted_) stepStarted_ = now;
+    if (!progressWindow_ && now - *stepStarted_ >= kProgressDelayMs) OpenProgressWindow();
+    if (progressWindow_) {
+        if (progress.step != shownStep_) {
+            ::SetDlgItemTextA(progressWindow_, IDC_PROGRESS_STEP, progress.step.c_str());
+            shownStep_ = progress.step;
+        }
+        ::SendDlgItemMessageA(progressWindow_, IDC_PROGRESS_BAR, PBM_SETPOS, ProgressPosition(progress.done, progress.total), 0);
+    }
+    PumpMessages();
+}
+
+void Win32UserInterface::EndProgress() { CloseProgressWindow(); }
+
+void Win32UserInterface::OpenProgressWindow() {
+    if (!dialog_) return;
+    progressWindow_ = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), dialog_, &ProgressWindowProc, 0);
+    if (!progressWindow_) return;
+    ::SendDlgItemMessageA(progressWindow_, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, kProgressRange);
+    CenterOverOwner(progressWindow_);
+    // Shown before the dialog is disabled, so that the activation passes to
+    // it and not to another program.
+    ::ShowWindow(progressWindow_, SW_SHOW);
+    ::EnableWindow(dialog_, FALSE);
+}
+
+void Win32UserInterface::CloseProgressWindow() {
+    stepStarted_.reset();
+    shownStep_.clear();
+    if (!progressWindow_) return;
+    // Enabled before the window goes, so that the activation returns to it.
+    ::EnableWindow(dialog_, TRUE);
+    ::DestroyWindow(progressWindow_);
+    progressWindow_ = nullptr;
+}
+
+void Win32UserInterface::PumpMessages() {
+    pumping_ = true;
+    MSG message{};
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // Left for the dialog's own loop.
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        const bool forProgressWindow = progressWindow_ && (message.hwnd == progressWindow_ || ::IsChild(progressWindow_, message.hwnd));
+        if (IsUserInput(message.message) && !forProgressWindow) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+    pumping_ = false;
 }
 
 }  // namespace tamsiro::win32

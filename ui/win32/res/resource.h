@@ -4,12 +4,15 @@
 #define IDD_ABOUTBOX 100
 #define IDS_ABOUTBOX 101
 #define IDD_MAIN 102
+#define IDD_PROGRESS 103
 #define IDR_MAINFRAME 128
 
 // System-menu command: the low four bits are the system's own.
 #define IDM_ABOUTBOX 0x0010
 
 #define IDC_SAVE 1003
+#define IDC_PROGRESS_STEP 1004
+#define IDC_PROGRESS_BAR 1005
 
 // The choices: three groups of six, in the order the core's catalogue
 // numbers them (ui/sound_catalogue.h; tamsiro_dlg.cpp checks that they agree).
