@@ -3,11 +3,18 @@
 #   make test   install what is missing, build everything, run every test
 SHELL := /bin/bash
 .DEFAULT_GOAL := help
-.PHONY: help deps build test test-core test-asan test-win32 run bench fuzz clean test-qt package
+.PHONY: help deps build test test-core test-asan test-werror test-win32 run bench fuzz clean test-qt package
+
+# What the host can run. Every host runs the core and Qt suites (test-core);
+# these need Linux: Debian's gcc and clang with their sanitizer runtime,
+# MinGW-w64 and Wine. `make test HOST_OS=Darwin` shows on Linux what a Mac does.
+HOST_OS ?= $(shell uname -s)
+LINUX_ONLY_TESTS := test-asan test-werror test-win32
 
 help:
 	@echo "make run    build and launch Tamsiro on a generated demo workspace"
 	@echo "make test   install what is missing, build, run every test"
+	@echo "make test-werror  build everything with gcc and with clang, warnings as errors"
 	@echo "make package  the portable Tamsiro folder as a .tar.gz (build/release)"
 	@echo "make bench  release benchmarks of the Main install"
 	@echo "make fuzz   run the fuzz targets (FUZZ_SECONDS per target, default 60)"
@@ -22,7 +29,12 @@ build: deps
 test-core: build
 	ctest --preset dev
 
-test: test-core test-asan test-win32
+ifeq ($(HOST_OS),Linux)
+test: test-core $(LINUX_ONLY_TESTS)
+else
+test: test-core
+	@echo "make test ran the core and Qt suites; skipped on $(HOST_OS), as they need Linux: $(LINUX_ONLY_TESTS)"
+endif
 
 # The whole test suite built with clang under AddressSanitizer and
 # UndefinedBehaviorSanitizer (preset asan, build/asan).
@@ -30,6 +42,14 @@ test-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
+
+# Warnings as errors, with gcc and with clang, over everything dev builds,
+# tests included (presets werror-gcc and werror-clang): building is the check.
+test-werror: deps
+	cmake --preset werror-gcc
+	cmake --build --preset werror-gcc
+	cmake --preset werror-clang
+	cmake --build --preset werror-clang
 
 # Release benchmark of the Main install against cp (docs/BENCHMARKS.md).
 # Needs about 5 GiB free under BENCH_DIR for a while; removes its files.
@@ -39,6 +59,8 @@ bench: deps
 	cmake --preset bench
 	cmake --build --preset bench --target tamsiro_bench
 	build/bench/bench/tamsiro_bench --dir $(BENCH_DIR) $(BENCH_ARGS)
+	cmake --build --preset bench --target tamsiro_bench_save
+	build/bench/bench/tamsiro_bench_save --dir $(BENCH_DIR)
 
 # Each libFuzzer target for FUZZ_SECONDS (preset fuzz, build/fuzz); the
 # corpora grow in build/fuzz/corpus, findings land in build/fuzz/artifacts.
@@ -68,7 +90,7 @@ run: deps
 	cp build/release/ui/qt/tamsiro demo/Tamsiro/
 	@cd demo/stick && if [[ "$(RUN_XVFB)" == 1 ]]; then \
 	  exec xvfb-run -a -s "-screen 0 1280x1024x24" ../Tamsiro/tamsiro; \
-	elif [[ -z "$$DISPLAY$$WAYLAND_DISPLAY" && "$$(uname -s)" != Darwin ]]; then \
+	elif [[ -z "$$DISPLAY$$WAYLAND_DISPLAY" && "$(HOST_OS)" != Darwin ]]; then \
 	  echo "No display: DISPLAY and WAYLAND_DISPLAY are not set, so Tamsiro cannot open its window."; \
 	  echo "The demo is ready; from a desktop session run:  cd demo/stick && ../Tamsiro/tamsiro"; \
 	  exit 1; \

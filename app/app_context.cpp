@@ -11,7 +11,18 @@ AppContext::AppContext(UserInterface& ui, std::string programFolder)
 
 std::string AppContext::DataFilePath(std::string_view fileName) const {
     // At a root the folder is "C:" or empty, and the separator still goes in.
-    return programFolder_ + kPathSeparator + MatchNameInFolder(programFolder_.empty() ? std::string(1, kPathSeparator) : programFolder_, fileName);
+    const std::string folder = programFolder_.empty() ? std::string(1, kPathSeparator) : programFolder_;
+    return JoinPath(programFolder_, MatchNameInFolder(folder, fileName));
+}
+
+void AppContext::ShowMessage(const std::string& text) {
+    ui_.EndProgress();
+    ui_.ShowMessage(text);
+}
+
+bool AppContext::Ask(const std::string& text, DefaultButton defaultButton) {
+    ui_.EndProgress();
+    return ui_.Ask(text, defaultButton);
 }
 
 }  // namespace tamsiro

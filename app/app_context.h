@@ -2,16 +2,18 @@
 
 #include "app/busy_cursor.h"
 #include "app/user_interface.h"
+#include "stick/stick.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace tamsiro {
 
-// What every operation of the installer shares while the dialog runs: the
-// front end, the busy pointer's count and the program folder (the folder
-// of the executable, where the data files, the base archive, the work
-// archive and the batch file live).
+// What every operation of the installer shares while a front end runs: the
+// front end, the busy pointer's count, the program folder (the folder of
+// the executable, where the data files, the base archive, the work archive
+// and the batch file live) and the stick once one has been chosen.
 class AppContext {
 public:
     AppContext(UserInterface& ui, std::string programFolder);
@@ -23,8 +25,12 @@ public:
     // without regard to case.
     std::string DataFilePath(std::string_view fileName) const;
 
-    void ShowMessage(const std::string& text) { ui_.ShowMessage(text); }
-    bool Ask(const std::string& text, DefaultButton defaultButton) { return ui_.Ask(text, defaultButton); }
+    // The stick the start sequence accepted. Nothing before that.
+    void UseStick(Stick stick) { stick_ = std::move(stick); }
+    const Stick* ChosenStick() const { return stick_ ? &*stick_ : nullptr; }
+
+    void ShowMessage(const std::string& text);
+    [[nodiscard]] bool Ask(const std::string& text, DefaultButton defaultButton);
     void BeginBusy() { busy_.Begin(); }
     void EndBusy() { busy_.End(); }
     int BusyDepth() const { return busy_.Depth(); }
@@ -33,6 +39,26 @@ private:
     UserInterface& ui_;
     BusyCursor busy_;
     std::string programFolder_;
+    std::optional<Stick> stick_;
+};
+
+// The busy pointer for the life of a scope: on at construction, off at the
+// end of the scope or at End(), whichever comes first.
+class BusyScope {
+public:
+    explicit BusyScope(AppContext& context) : context_(context) { context_.BeginBusy(); }
+    ~BusyScope() { End(); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+    void End() {
+        if (active_) context_.EndBusy();
+        active_ = false;
+    }
+
+private:
+    AppContext& context_;
+    bool active_ = true;
 };
 
 }  // namespace tamsiro

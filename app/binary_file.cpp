@@ -1,53 +1,33 @@
 #include "app/binary_file.h"
 
-#include <sys/stat.h>
+#include "app/file_change_hook.h"
+#include "app/file_system.h"
 
 #include <utility>
 
 namespace tamsiro {
 
-namespace {
-
-bool IsDirectory(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFDIR;
-}
-
-int SeekTo(std::FILE* file, std::int64_t offset, int origin) {
-#ifdef _WIN32
-    return _fseeki64(file, offset, origin);
-#else
-    return fseeko(file, static_cast<off_t>(offset), origin);
-#endif
-}
-
-std::int64_t Position(std::FILE* file) {
-#ifdef _WIN32
-    return _ftelli64(file);
-#else
-    return static_cast<std::int64_t>(ftello(file));
-#endif
-}
-
-}  // namespace
-
-BinaryFile::BinaryFile(BinaryFile&& other) noexcept : file_(std::exchange(other.file_, nullptr)) {}
+BinaryFile::BinaryFile(BinaryFile&& other) noexcept
+    : file_(std::exchange(other.file_, nullptr)), path_(std::move(other.path_)) {}
 
 BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
     if (this != &other) {
-        Close();
+        (void)Close();
         file_ = std::exchange(other.file_, nullptr);
+        path_ = std::move(other.path_);
     }
     return *this;
 }
 
-BinaryFile::~BinaryFile() { Close(); }
+BinaryFile::~BinaryFile() { (void)Close(); }
 
 bool BinaryFile::Open(const std::string& path, Mode mode) {
-    Close();
+    (void)Close();
     // fopen would happily "open" a directory for reading on POSIX.
-    if (IsDirectory(path)) return false;
+    if (IsFolder(path)) return false;
+    if (mode == Mode::Write) BeforeFileChange();
     file_ = std::fopen(path.c_str(), mode == Mode::Read ? "rb" : "wb");
+    path_ = path;
     return file_ != nullptr;
 }
 
@@ -58,6 +38,7 @@ std::size_t BinaryFile::ReadBlocks(void* buffer, std::size_t blockSize, std::siz
 
 std::size_t BinaryFile::WriteBlocks(const void* buffer, std::size_t blockSize, std::size_t count) {
     if (!file_ || blockSize == 0 || count == 0) return 0;
+    BeforeFileChange(FileOperation::Write, path_, {}, static_cast<unsigned long long>(blockSize) * count);
     return std::fwrite(buffer, blockSize, count, file_);
 }
 
@@ -68,23 +49,31 @@ bool BinaryFile::ReadExactly(void* buffer, std::size_t size) {
 
 bool BinaryFile::WriteExactly(const void* buffer, std::size_t size) {
     if (!file_) return false;
-    return size == 0 || std::fwrite(buffer, 1, size, file_) == size;
+    if (size == 0) return true;
+    BeforeFileChange(FileOperation::Write, path_, {}, size);
+    return std::fwrite(buffer, 1, size, file_) == size;
 }
 
 bool BinaryFile::Seek(std::int64_t offsetFromStart) {
     if (!file_ || offsetFromStart < 0) return false;
-    return SeekTo(file_, offsetFromStart, SEEK_SET) == 0;
+    return SeekStream(file_, offsetFromStart, SEEK_SET) == 0;
 }
 
-std::int64_t BinaryFile::Tell() { return file_ ? Position(file_) : -1; }
+std::int64_t BinaryFile::Tell() { return file_ ? StreamPosition(file_) : -1; }
 
 std::int64_t BinaryFile::Size() {
     if (!file_) return -1;
-    const std::int64_t here = Position(file_);
-    if (here < 0 || SeekTo(file_, 0, SEEK_END) != 0) return -1;
-    const std::int64_t size = Position(file_);
-    if (SeekTo(file_, here, SEEK_SET) != 0) return -1;
+    const std::int64_t here = StreamPosition(file_);
+    if (here < 0 || SeekStream(file_, 0, SEEK_END) != 0) return -1;
+    const std::int64_t size = StreamPosition(file_);
+    if (SeekStream(file_, here, SEEK_SET) != 0) return -1;
     return size;
+}
+
+bool BinaryFile::Flush() {
+    if (!file_) return false;
+    BeforeFileChange(FileOperation::Flush, path_);
+    return std::fflush(file_) == 0 && std::ferror(file_) == 0 && SyncStreamToDevice(file_);
 }
 
 bool BinaryFile::Close() {
@@ -93,6 +82,16 @@ bool BinaryFile::Close() {
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
     return closed && !hadError;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t limit) {
+    BinaryFile file;
+    if (!file.Open(path, BinaryFile::Mode::Read)) return std::nullopt;
+    const std::int64_t size = file.Size();
+    if (size < 0 || static_cast<std::uint64_t>(size) > limit) return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (!file.ReadExactly(bytes.data(), bytes.size())) return std::nullopt;
+    return bytes;
 }
 
 }  // namespace tamsiro

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace tamsiro {
@@ -21,7 +22,7 @@ public:
     ~BinaryFile();
 
     // "rb" or "wb". A directory never opens.
-    bool Open(const std::string& path, Mode mode);
+    [[nodiscard]] bool Open(const std::string& path, Mode mode);
     bool IsOpen() const { return file_ != nullptr; }
 
     // Whole blocks transferred, as fread/fwrite count them: a request whose
@@ -31,21 +32,35 @@ public:
 
     // Byte-exact variants for streaming: true when all bytes moved (also
     // for zero bytes).
-    bool ReadExactly(void* buffer, std::size_t size);
-    bool WriteExactly(const void* buffer, std::size_t size);
+    [[nodiscard]] bool ReadExactly(void* buffer, std::size_t size);
+    [[nodiscard]] bool WriteExactly(const void* buffer, std::size_t size);
 
-    bool Seek(std::int64_t offsetFromStart);
+    [[nodiscard]] bool Seek(std::int64_t offsetFromStart);
     std::int64_t Tell();
     // Size of the file in bytes, or -1. Keeps the current position.
     std::int64_t Size();
 
+    // Sends everything written so far to the device (fflush, then fsync or
+    // its host equivalent). False when that failed.
+    [[nodiscard]] bool Flush();
+
     // False when any write failed or the final flush failed.
-    bool Close();
+    [[nodiscard]] bool Close();
 
     std::FILE* Handle() { return file_; }
 
 private:
     std::FILE* file_ = nullptr;
+    std::string path_;
 };
+
+// The whole content of a file, or nothing when it does not open or cannot
+// be read. Files larger than `limit` bytes are refused.
+[[nodiscard]] std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t limit = 64u << 20);
+
+// Host pieces of the stream above (binary_file_posix.cpp, _win32.cpp).
+int SeekStream(std::FILE* file, std::int64_t offset, int origin);
+std::int64_t StreamPosition(std::FILE* file);
+bool SyncStreamToDevice(std::FILE* file);
 
 }  // namespace tamsiro

@@ -1,45 +1,79 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace tamsiro {
 
 // Host file operations with the behaviour the installer relies on on every
-// host (the Windows semantics of CopyFile, MoveFile and DeleteFile).
-// Paths are host paths; stick paths are mapped first (see stick_path.h).
+// host (the Windows semantics of CopyFile, MoveFile and DeleteFile). Paths
+// are host paths; stick paths are mapped first (see stick/stick.h). The
+// bodies live in file_system_posix.cpp and file_system_win32.cpp.
 
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-#else
-inline constexpr char kPathSeparator = '/';
-#endif
+extern const char kPathSeparator;
+
+// Whether the host runs .BAT files (Windows); elsewhere a shell script is
+// what a user can run.
+extern const bool kHostRunsBatchFiles;
 
 enum class CopyMode { FailIfExists, Overwrite };
 
 // True when the path names a file (not a directory) that opens for binary
 // reading.
-bool FileExists(const std::string& path);
+[[nodiscard]] bool FileExists(const std::string& path);
+
+[[nodiscard]] bool IsFolder(const std::string& path);
+
+// Size in bytes of the file at `path`, or nothing.
+[[nodiscard]] std::optional<std::uint64_t> FileSizeAt(const std::string& path);
 
 // Copies a whole file. FailIfExists refuses any existing target. A failed
 // copy removes what it had written, so no partial target is left behind.
-bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode);
+// With `durable`, the copy is on the device (flushed) before it reports
+// success.
+[[nodiscard]] bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode, bool durable = false);
 
 // Renames a file; fails when anything already exists at the target.
-bool RenameFile(const std::string& from, const std::string& to);
+[[nodiscard]] bool RenameFile(const std::string& from, const std::string& to);
+
+// Puts `from` in the place of `to` in one step, replacing a file there:
+// readers see the old file or the new one, never neither.
+[[nodiscard]] bool ReplaceFile(const std::string& from, const std::string& to);
 
 // Deletes a file; never removes a directory.
-bool DeleteFileAt(const std::string& path);
+[[nodiscard]] bool DeleteFileAt(const std::string& path);
 
-bool ChangeCurrentDirectory(const std::string& path);
-std::string CurrentDirectory();
+// Deletes a file if it is there, for clean-up whose result changes nothing.
+void DiscardFile(const std::string& path);
 
-// Resolves a relative path against the current directory.
-std::string FullPathOf(const std::string& path);
+// Makes the renames and deletions in `folder` durable where the host allows
+// it (POSIX: fsync of the directory). True where there is nothing to do.
+[[nodiscard]] bool FlushFolder(const std::string& folder);
+
+// Asks the host to forget its cached copy of the file, so that the next
+// read comes from the device. Best effort.
+void DropCachedData(const std::string& path);
+
+// Free space and allocation unit of the volume holding `folder`.
+struct VolumeSpace {
+    std::uint64_t freeBytes = 0;
+    std::uint64_t allocationUnit = 1;
+};
+[[nodiscard]] std::optional<VolumeSpace> SpaceOf(const std::string& folder);
+
+// Checks that `folder` can be used as the stick's root. On Windows it also
+// becomes the current directory, as the program has always done; nothing
+// reads the current directory back.
+[[nodiscard]] bool EnterFolder(const std::string& folder);
 
 // Drive and directory of a file path, keeping the trailing separator
 // ("C:\Sounds\" of "C:\Sounds\Tamsiro.exe"); empty when it has none.
 std::string FolderOf(const std::string& filePath);
+
+// `folder` and `name` joined with one separator.
+std::string JoinPath(const std::string& folder, std::string_view name);
 
 // The name in `folder` that `name` denotes: itself when it exists as
 // written, else the first entry equal to it without regard to ASCII case,

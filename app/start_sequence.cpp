@@ -8,11 +8,13 @@
 namespace tamsiro {
 
 bool RunStartSequence(AppContext& context) {
-    if (!SelectStick(context)) {
+    std::optional<Stick> stick = SelectStick(context);
+    if (!stick) {
         context.Ui().EndDialog(DialogResult::Cancel);
         return false;
     }
-    if (!EnsureBaseArchive(context)) {
+    context.UseStick(std::move(*stick));
+    if (!EnsureBaseArchive(context, *context.ChosenStick())) {
         context.ShowMessage("Can't continue without base archive");
         context.Ui().EndDialog(DialogResult::Cancel);
         return false;

@@ -8,6 +8,6 @@ class AppContext;
 // archive, then disable the choices whose data files are missing. Runs
 // before the dialog takes input. When a step fails the dialog is ended with
 // the cancel result (after that step's messages) and false is returned.
-bool RunStartSequence(AppContext& context);
+[[nodiscard]] bool RunStartSequence(AppContext& context);
 
 }  // namespace tamsiro

@@ -79,7 +79,7 @@ void PrepareWorkArchive(const OdaArchive& base, OdaArchive& output) {
     output.MutableTable() = base.Table();
 }
 
-int WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& output, std::int64_t maxOutputOffset) {
+bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& output, std::int64_t maxOutputOffset) {
     maxOutputOffset = std::min(maxOutputOffset, kMaxOdaOffset);
     int errors = 0;
     BinaryFile& out = output.File();
@@ -143,12 +143,11 @@ int WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& outpu
     } else if (out.WriteBlocks(table.data(), kOdaEntrySize, count) != count) {
         ++errors;
     }
-    return errors;
+    return errors == 0;
 }
 
 MergeOutcome MergeArchiveFiles(const std::string& basePath, const std::string& selectedPath,
-                               const std::string& workPath, int* errorCount) {
-    if (errorCount) *errorCount = 0;
+                               const std::string& workPath) {
     OdaArchive base;
     if (!base.Open(basePath)) return MergeOutcome::BaseNotOpened;
     OdaArchive selected;
@@ -156,12 +155,10 @@ MergeOutcome MergeArchiveFiles(const std::string& basePath, const std::string& s
     OdaArchive output;
     PrepareWorkArchive(base, output);
     if (!output.Create(workPath)) return MergeOutcome::WorkNotCreated;
-    const int errors = WriteMergedArchive(base, selected, output);
-    output.Close();
-    base.Close();
-    selected.Close();
-    if (errorCount) *errorCount = errors;
-    return errors > 0 ? MergeOutcome::Errors : MergeOutcome::Done;
+    const bool merged = WriteMergedArchive(base, selected, output);
+    // A work archive whose last writes never reached the disk is truncated.
+    const bool closed = output.File().Close();
+    return merged && closed ? MergeOutcome::Done : MergeOutcome::Errors;
 }
 
 }  // namespace tamsiro

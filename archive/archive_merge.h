@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <string>
 
 namespace tamsiro {
@@ -12,9 +11,6 @@ namespace tamsiro {
 // Every entry's data is copied through one buffer of this size, so the
 // merge's memory does not depend on entry sizes.
 inline constexpr std::size_t kMergeCopyBufferSize = 256 * 1024;
-
-// The largest data offset a table entry can hold (the field is signed).
-inline constexpr std::int64_t kMaxOdaOffset = std::numeric_limits<std::int32_t>::max();
 
 // The output gets a byte copy of the base's header and
 // table (the base's count, order, tags, names and opaque bytes).
@@ -25,8 +21,8 @@ void PrepareWorkArchive(const OdaArchive& base, OdaArchive& output);
 // data of each entry in table order (from the selected archive when it has
 // an entry with the same tag and name, else from the base's entry at the
 // same position), packed from 64 + 144 * N, and finally the table again
-// with the new offsets and sizes. Returns the number of failed operations;
-// the loop always runs over all entries.
+// with the new offsets and sizes. False when any operation failed; the loop
+// always runs over all entries, whatever has failed.
 //
 // Besides failed file operations, these count as errors: a negative source
 // offset (a failed positioning), source data that runs past the end of its
@@ -34,14 +30,14 @@ void PrepareWorkArchive(const OdaArchive& base, OdaArchive& output);
 // data is then not written). A zero-size entry is valid and comes out
 // empty. Nothing closes the archives here. `maxOutputOffset` lowers the
 // offset limit for tests, which cannot write 2 GiB each time.
-int WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& output,
+[[nodiscard]] bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& output,
                        std::int64_t maxOutputOffset = kMaxOdaOffset);
 
 // The whole merge without messages, busy cursor or installation, for tools,
 // benchmarks and fuzzing: opens both archives, writes the work archive and
 // closes everything.
 enum class MergeOutcome { Done, BaseNotOpened, SelectedNotOpened, WorkNotCreated, Errors };
-MergeOutcome MergeArchiveFiles(const std::string& basePath, const std::string& selectedPath,
-                               const std::string& workPath, int* errorCount = nullptr);
+[[nodiscard]] MergeOutcome MergeArchiveFiles(const std::string& basePath, const std::string& selectedPath,
+                                             const std::string& workPath);
 
 }  // namespace tamsiro

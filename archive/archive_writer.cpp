@@ -1,10 +1,8 @@
 #include "archive/archive_writer.h"
 
 #include "app/binary_file.h"
-#include "archive/oda_format.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace tamsiro {
 
@@ -16,24 +14,36 @@ bool WriteArchive(const std::string& path, const std::vector<ArchiveItem>& items
     return file.Close() && written;
 }
 
+bool LayOutBackToBack(OdaHeader& header, std::vector<OdaEntry>& table) {
+    if (table.size() > static_cast<std::size_t>(kMaxOdaOffset)) return false;
+    header.SetCount(static_cast<std::int32_t>(table.size()));
+    std::int64_t offset = static_cast<std::int64_t>(kOdaHeaderSize + kOdaEntrySize * table.size());
+    for (OdaEntry& entry : table) {
+        if (offset > kMaxOdaOffset) return false;
+        entry.SetOffset(static_cast<std::int32_t>(offset));
+        offset += entry.Size();
+    }
+    return true;
+}
+
 std::vector<unsigned char> ArchiveBytes(const std::vector<ArchiveItem>& items) {
     OdaHeader header;
     std::copy(kOdaMagic.begin(), kOdaMagic.end(), header.bytes.begin());
     for (std::size_t i = 4; i < kOdaHeaderSize; ++i) header.bytes[i] = static_cast<unsigned char>(0xA0 + i);
-    header.SetCount(static_cast<std::int32_t>(items.size()));
 
-    std::vector<unsigned char> out(header.bytes.begin(), header.bytes.end());
-    std::uint32_t offset = static_cast<std::uint32_t>(kOdaHeaderSize + kOdaEntrySize * items.size());
+    std::vector<OdaEntry> table(items.size());
     for (std::size_t i = 0; i < items.size(); ++i) {
-        OdaEntry entry;
+        OdaEntry& entry = table[i];
         std::copy_n(items[i].tag.begin(), std::min<std::size_t>(items[i].tag.size(), 4), entry.bytes.begin());
         std::copy_n(items[i].name.begin(), std::min(items[i].name.size(), kOdaNameSize - 1), entry.bytes.begin() + 4);
-        entry.SetOffset(static_cast<std::int32_t>(offset));
         entry.SetSize(static_cast<std::uint32_t>(items[i].data.size()));
         StoreLe32(entry.bytes.data() + 140, static_cast<std::uint32_t>(0xC0DE0000u + i));
-        offset += static_cast<std::uint32_t>(items[i].data.size());
-        out.insert(out.end(), entry.bytes.begin(), entry.bytes.end());
     }
+    // Fixtures stay far below 2 GiB, so the layout always fits.
+    (void)LayOutBackToBack(header, table);
+
+    std::vector<unsigned char> out(header.bytes.begin(), header.bytes.end());
+    for (const OdaEntry& entry : table) out.insert(out.end(), entry.bytes.begin(), entry.bytes.end());
     for (const ArchiveItem& item : items) out.insert(out.end(), item.data.begin(), item.data.end());
     return out;
 }
@@ -44,15 +54,6 @@ std::size_t EntryFieldPosition(std::size_t index, std::size_t fieldOffset) {
 
 void PatchLe32(std::vector<unsigned char>& bytes, std::size_t position, std::uint32_t value) {
     if (position + 4 <= bytes.size()) StoreLe32(bytes.data() + position, value);
-}
-
-std::vector<unsigned char> SyntheticTone(std::size_t size, unsigned seed) {
-    std::vector<unsigned char> samples(size);
-    const double step = 0.05 + 0.01 * (seed % 17);
-    for (std::size_t i = 0; i < size; ++i) {
-        samples[i] = static_cast<unsigned char>(128 + 100 * std::sin(step * static_cast<double>(i)));
-    }
-    return samples;
 }
 
 }  // namespace tamsiro

@@ -51,13 +51,13 @@ bool OdaArchive::Open(const std::string& path) {
 }
 
 bool OdaArchive::Create(const std::string& path) {
-    file_.Close();
+    (void)file_.Close();
     fileSize_ = -1;
     return file_.Open(path, BinaryFile::Mode::Write);
 }
 
 void OdaArchive::Close() {
-    file_.Close();
+    (void)file_.Close();
     std::vector<OdaEntry>().swap(table_);
     std::vector<std::uint32_t>().swap(slots_);
     indexValid_ = false;

@@ -29,11 +29,11 @@ public:
     // negative, or the table would run past the end of the file (checked
     // before anything is allocated), or the table is short. On false the
     // object may be partly filled; Close() (or the destructor) cleans up.
-    bool Open(const std::string& path);
+    [[nodiscard]] bool Open(const std::string& path);
 
     // Creates the file for binary writing ("wb"), keeping the header and
     // table the caller has filled in. The merge builds its output this way.
-    bool Create(const std::string& path);
+    [[nodiscard]] bool Create(const std::string& path);
 
     void Close();
     bool IsOpen() const { return file_.IsOpen(); }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string_view>
 
 namespace tamsiro {
@@ -26,6 +27,9 @@ inline constexpr std::size_t kOdaEntrySize = 144;
 inline constexpr std::size_t kOdaNameSize = 128;
 inline constexpr std::size_t kOdaCountOffset = 8;
 inline constexpr std::array<char, 4> kOdaMagic = {'O', 'D', 'A', 'R'};
+
+// The largest data offset a table entry can hold (the field is signed).
+inline constexpr std::int64_t kMaxOdaOffset = std::numeric_limits<std::int32_t>::max();
 
 // The 64 header bytes exactly as on disk.
 struct OdaHeader {

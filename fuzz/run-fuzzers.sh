@@ -18,7 +18,8 @@ seconds=${2:-60}
 shift 2 2>/dev/null || shift $#
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(fuzz_archive_open fuzz_main_install fuzz_version_file fuzz_voice_list fuzz_mode_flags)
+  # Every target: fuzz/CMakeLists.txt lists them, the build writes the list.
+  mapfile -t targets <"$build/fuzz/targets.txt" || exit 1
 fi
 
 max_len() {

@@ -2,9 +2,11 @@
 
 #include "app/app_context.h"
 #include "app/file_system.h"
-#include "app/stick_path.h"
 #include "archive/main_install.h"
+#include "install/space_plan.h"
 #include "stick/mode_flags.h"
+#include "stick/stick_files.h"
+#include "stick/stick_writer.h"
 #include "stick/voice_list.h"
 #include "ui/sound_catalogue.h"
 
@@ -14,82 +16,210 @@ namespace tamsiro {
 
 namespace {
 
+constexpr const char* kMaleVoiceQuestion = "Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)";
+
+// Room a rewritten configuration file may need beyond the old one's size.
+constexpr std::uint64_t kConfigGrowth = 512;
+
 struct StickCopy {
     const char* prefix;
-    const char* destination;
+    std::string_view destination;
     const char* failure;
 };
 
-constexpr StickCopy kGame1{"G3A", "OPEN-R\\MW\\DATA\\P\\AD013001.ODA", "Could not copy game#1 audio to memory stick"};
-constexpr StickCopy kGame8{"G3B", "OPEN-R\\MW\\DATA\\P\\AD013008.ODA", "Could not copy game#8 audio to memory stick"};
-constexpr StickCopy kVoice{"V3", "OPEN-R\\MW\\DATA\\P\\CUSVOICE.ODA", "Could not copy user voice audio to memory stick"};
-constexpr const char* kMaleVoice = "OPEN-R\\MW\\DATA\\E\\ad003000.oda";
+constexpr StickCopy kGame1{"G3A", stick_files::kGame1, "Could not copy game#1 audio to memory stick"};
+constexpr StickCopy kGame8{"G3B", stick_files::kGame8, "Could not copy game#8 audio to memory stick"};
+constexpr StickCopy kVoice{"V3", stick_files::kCustomVoice, "Could not copy user voice audio to memory stick"};
 
-// The old file goes first: small sticks have no room for both.
-bool CopyToStick(AppContext& context, int selection, const StickCopy& copy) {
-    const std::string source = DataFileFor(context, selection, copy.prefix);
-    const std::string destination = ResolveStickPath(copy.destination);
-    DeleteFileAt(destination);
-    if (destination.empty() || !CopyWholeFile(source, destination, CopyMode::Overwrite)) {
-        context.ShowMessage(copy.failure);
-        return false;
+std::uint64_t SizeOrZero(const std::string& path) { return FileSizeAt(path).value_or(0); }
+
+// The files of one step that differ from what the stick holds; a stick
+// file that is already identical is left alone.
+std::vector<StickFile> FilesToWrite(AppContext& context, const Stick& stick, const std::string& label,
+                                    std::initializer_list<StickCopy> copies) {
+    std::vector<StickFile> files;
+    for (const StickCopy& copy : copies) {
+        StickFile file{context.DataFilePath(DataFileName(copy.prefix, label)), stick.Path(copy.destination),
+                       CopyingStep(copy.destination), copy.failure};
+        if (!file.target.empty() && SameContent(file.source, file.target)) continue;
+        files.push_back(std::move(file));
     }
-    return true;
+    return files;
 }
 
-bool InstallGames(AppContext& context, int games) {
-    context.BeginBusy();
-    const bool ok = CopyToStick(context, games, kGame1) && CopyToStick(context, games, kGame8);
-    context.EndBusy();
-    return ok;
+PlanStep StepFor(const std::vector<StickFile>& files) {
+    PlanStep step;
+    for (const StickFile& file : files) step.files.push_back({SizeOrZero(file.source), SizeOrZero(file.target), false});
+    return step;
 }
 
-bool InstallVoice(AppContext& context, int voice) {
-    context.BeginBusy();
-    const bool copied = CopyToStick(context, voice, kVoice);
-    context.EndBusy();
-    if (!copied) return false;
+PlanStep ConfigStep(const Stick& stick, std::string_view stem) {
+    const std::string name(stem);
+    PlanStep step;
+    step.besideOnly = true;
+    step.files.push_back({SizeOrZero(stick.Path(name + ".CFG")) + kConfigGrowth, SizeOrZero(stick.Path(name + ".BAK")), false});
+    return step;
+}
 
-    bool maleVoiceRemoved = false;
-    if (voice == kMiniVoiceId &&
-        context.Ask("Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)", DefaultButton::Yes)) {
-        DeleteFileAt(ResolveStickPath(kMaleVoice));
-        maleVoiceRemoved = true;
+// Everything a Save will write, worked out before the stick is touched.
+struct SavePlan {
+    bool mainChanges = false;
+    std::vector<StickFile> games;
+    std::vector<StickFile> voice;
+    // Indexes into the space plan's steps.
+    enum Step { kMain, kGames, kVoice, kVoiceList, kModeFlags, kStepCount };
+    SpacePlan space;
+    // The male voice goes before the voice copy, because only then does the
+    // plan fit; the question was asked up front.
+    bool maleVoiceGoesFirst = false;
+};
+
+std::vector<PlanStep> StepsOf(const AppContext& context, const Stick& stick, const SaveSelection& selection,
+                              const SavePlan& plan, bool maleVoiceFirst) {
+    std::vector<PlanStep> steps(SavePlan::kStepCount);
+    if (plan.mainChanges) {
+        steps[SavePlan::kMain].files.push_back(
+            {SizeOrZero(WorkArchivePath(context)), SizeOrZero(stick.Path(stick_files::kSoundArchive)), false});
     }
+    steps[SavePlan::kGames] = StepFor(plan.games);
+    steps[SavePlan::kVoice] = StepFor(plan.voice);
+    if (maleVoiceFirst) {
+        steps[SavePlan::kVoice].files.insert(steps[SavePlan::kVoice].files.begin(),
+                                             {0, SizeOrZero(stick.Path(stick_files::kMaleVoice)), true});
+    }
+    if (selection.voice) {
+        steps[SavePlan::kVoiceList] = ConfigStep(stick, stick_files::kVoiceListStem);
+        steps[SavePlan::kModeFlags] = ConfigStep(stick, stick_files::kModeFlagsStem);
+    }
+    return steps;
+}
 
+std::string NotEnoughSpace(std::uint64_t missingBytes) {
+    return "Not enough space on memory stick - nothing was changed\n" + std::to_string((missingBytes + 1023) / 1024) +
+           " KB more space is needed";
+}
+
+// Works out the plan; false (after telling the user) when it cannot fit.
+bool MakePlan(AppContext& context, const Stick& stick, const SaveSelection& selection, SavePlan& plan) {
+    {
+        const BusyScope busy(context);
+        plan.mainChanges = selection.main && !SameContent(WorkArchivePath(context), stick.Path(stick_files::kSoundArchive));
+        if (selection.games) plan.games = FilesToWrite(context, stick, *selection.games, {kGame1, kGame8});
+        if (selection.voice) plan.voice = FilesToWrite(context, stick, *selection.voice, {kVoice});
+    }
+    const auto space = SpaceOf(stick.FolderOf(stick_files::kSoundArchive));
+    if (!space) {
+        // A host that cannot say: write beside, as a roomy stick would.
+        plan.space.beside.assign(SavePlan::kStepCount, true);
+        return true;
+    }
+    plan.space = PlanSpace(StepsOf(context, stick, selection, plan, false), space->freeBytes, space->allocationUnit);
+    if (plan.space.Fits()) return true;
+
+    const bool maleVoiceThere = FileExists(stick.Path(stick_files::kMaleVoice));
+    if (selection.voiceOffersMaleVoiceRemoval && maleVoiceThere) {
+        const SpacePlan withoutMaleVoice =
+            PlanSpace(StepsOf(context, stick, selection, plan, true), space->freeBytes, space->allocationUnit);
+        if (withoutMaleVoice.Fits()) {
+            if (context.Ask(kMaleVoiceQuestion, DefaultButton::Yes)) {
+                plan.space = withoutMaleVoice;
+                plan.maleVoiceGoesFirst = true;
+                return true;
+            }
+        }
+    }
+    context.ShowMessage(NotEnoughSpace(plan.space.missingBytes));
+    return false;
+}
+
+bool WriteStep(AppContext& context, const std::vector<StickFile>& files, bool beside) {
+    if (files.empty()) return true;
+    const BusyScope busy(context);
+    return beside ? WriteBesideThenReplace(context, files) : DeleteThenCopy(context, files);
+}
+
+void RewriteConfiguration(AppContext& context, const Stick& stick, bool maleVoiceRemoved, bool deleteMaleVoiceAfter) {
     // A configuration that could not be rewritten is a warning, not a failure:
     // the sounds are on the stick already.
-    context.BeginBusy();
-    if (!RewriteVoiceList(context, maleVoiceRemoved) || !RewriteModeFlags(context)) {
-        context.EndBusy();
+    BusyScope busy(context);
+    const bool voiceListRewritten = RewriteVoiceList(context, stick, maleVoiceRemoved);
+    // The male voice goes only once the voice list no longer names it.
+    if (voiceListRewritten && deleteMaleVoiceAfter) {
+        (void)DeleteFileAt(stick.Path(stick_files::kMaleVoice));
+        (void)FlushFolder(stick.FolderOf(stick_files::kMaleVoice));
+    }
+    if (!voiceListRewritten || !RewriteModeFlags(context, stick)) {
+        // The warning is the Save's own verdict, not part of the work: it is
+        // shown with the normal pointer, unlike the rewrite's error before it.
+        busy.End();
         context.ShowMessage("Warning: CFG files not updated fully");
     }
-    context.EndBusy();
-    return true;
 }
 
 }  // namespace
 
-void OnSave(AppContext& context) {
-    const int main = SelectionOf(context, kMainCategory.firstId, kMainCategory.LastId());
-    const int games = SelectionOf(context, kGamesCategory.firstId, kGamesCategory.LastId());
-    const int voice = SelectionOf(context, kVoiceCategory.firstId, kVoiceCategory.LastId());
+SaveSelection ReadDialogSelection(AppContext& context) {
+    SaveSelection selection;
+    auto labelOf = [&](const SoundCategory& category) -> std::optional<std::string> {
+        const int id = SelectionOf(context, category.firstId, category.LastId());
+        if (id == 0) return std::nullopt;
+        return ControlFileLabel(context, id);
+    };
+    selection.main = labelOf(kMainCategory);
+    selection.games = labelOf(kGamesCategory);
+    selection.voice = labelOf(kVoiceCategory);
+    // The question belongs to the sixth row, whatever its label says.
+    selection.voiceOffersMaleVoiceRemoval = SelectionOf(context, kVoiceCategory.firstId, kVoiceCategory.LastId()) == kMiniVoiceId;
+    return selection;
+}
 
-    if (main == 0 && games == 0 && voice == 0) {
+bool Save(AppContext& context, const Stick& stick, const SaveSelection& selection) {
+    const int chosen = int{selection.main.has_value()} + int{selection.games.has_value()} + int{selection.voice.has_value()};
+    if (chosen == 0) {
         context.ShowMessage("Please select something");
-        return;
+        return false;
     }
-    if ((main == 0 || games == 0 || voice == 0) &&
-        !context.Ask("You didn't select all three parts\nShould I install fewer parts?", DefaultButton::No)) {
-        return;
+    if (chosen < 3 && !context.Ask("You didn't select all three parts\nShould I install fewer parts?", DefaultButton::No)) {
+        return false;
     }
 
-    if (main != 0 && !InstallMain(context, DataFileFor(context, main, kMainCategory.prefix))) return;
-    if (games != 0 && !InstallGames(context, games)) return;
-    if (voice != 0 && !InstallVoice(context, voice)) return;
+    // The new sound archive is built first: its size is part of the plan.
+    if (selection.main &&
+        !BuildWorkArchive(context, context.DataFilePath(DataFileName(kMainCategory.prefix, *selection.main)))) {
+        return false;
+    }
+    SavePlan plan;
+    if (!MakePlan(context, stick, selection, plan)) {
+        DiscardFile(WorkArchivePath(context));
+        return false;
+    }
+
+    if (selection.main) {
+        const auto placement = plan.space.beside[SavePlan::kMain] ? ArchivePlacement::Beside : ArchivePlacement::DeleteFirst;
+        if (!InstallWorkArchive(context, stick, placement)) return false;
+    }
+    if (!WriteStep(context, plan.games, plan.space.beside[SavePlan::kGames])) return false;
+    if (!selection.voice) {
+        context.ShowMessage("New audio saved");
+        return true;
+    }
+
+    if (plan.maleVoiceGoesFirst) (void)DeleteFileAt(stick.Path(stick_files::kMaleVoice));
+    if (!WriteStep(context, plan.voice, plan.space.beside[SavePlan::kVoice])) return false;
+    bool maleVoiceRemoved = plan.maleVoiceGoesFirst;
+    if (selection.voiceOffersMaleVoiceRemoval && !plan.maleVoiceGoesFirst) {
+        maleVoiceRemoved = context.Ask(kMaleVoiceQuestion, DefaultButton::Yes);
+    }
+    RewriteConfiguration(context, stick, maleVoiceRemoved, maleVoiceRemoved && !plan.maleVoiceGoesFirst);
 
     context.ShowMessage("New audio saved");
-    context.Ui().EndDialog(DialogResult::Ok);
+    return true;
+}
+
+void OnSave(AppContext& context) {
+    const Stick* stick = context.ChosenStick();
+    if (stick == nullptr) return;
+    if (Save(context, *stick, ReadDialogSelection(context))) context.Ui().EndDialog(DialogResult::Ok);
 }
 
 }  // namespace tamsiro

@@ -1,13 +1,35 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 namespace tamsiro {
 
 class AppContext;
+class Stick;
 
-// The Save button: installs the chosen Main, Games and Talkative Voice sets
-// in that order and rewrites the stick's configuration for a voice. Stops
-// at the first failure with the dialog left open; after a complete run it
-// says "New audio saved" and ends the dialog with the OK result.
+// What to install: the file label of each group's set ("Tilda" installs
+// DATA_M3_Tilda.ODA and so on), or nothing for a group left out.
+struct SaveSelection {
+    std::optional<std::string> main;
+    std::optional<std::string> games;
+    std::optional<std::string> voice;
+    // The 32 MB voice set offers to delete the stock male voice.
+    bool voiceOffersMaleVoiceRemoval = false;
+};
+
+// The selection the dialog's controls show.
+SaveSelection ReadDialogSelection(AppContext& context);
+
+// Installs the chosen Main, Games and Talkative Voice sets in that order
+// and rewrites the stick's configuration for a voice. Asks first when not
+// all three groups are chosen; stops at the first failure. After a complete
+// run it says "New audio saved" and returns true.
+[[nodiscard]] bool Save(AppContext& context, const Stick& stick, const SaveSelection& selection);
+
+// The Save button: Save with the dialog's selection on the chosen stick;
+// a complete run ends the dialog with the OK result, anything else leaves
+// it open.
 void OnSave(AppContext& context);
 
 }  // namespace tamsiro

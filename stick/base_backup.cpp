@@ -2,28 +2,59 @@
 
 #include "app/app_context.h"
 #include "app/file_system.h"
-#include "app/stick_path.h"
+#include "archive/archive_check.h"
+#include "stick/stick_files.h"
+#include "stick/stick_writer.h"
 
 namespace tamsiro {
 
-bool EnsureBaseArchive(AppContext& context) {
-    const std::string basePath = context.DataFilePath("DATA_BASEMIND3.ODA");
-    if (FileExists(basePath)) return true;
+namespace {
+
+// A damaged base would poison every later Main install: the user may move
+// it aside and take a fresh backup, or stop.
+bool SetAsideDamagedBase(AppContext& context, const std::string& basePath) {
+    if (!context.Ask("DATA_BASEMIND3.ODA is damaged\nReplace it with a new backup from this memory stick?", DefaultButton::No)) {
+        return false;
+    }
+    const std::string damagedPath = context.DataFilePath(program_files::kBaseArchiveDamaged);
+    (void)DeleteFileAt(damagedPath);
+    if (!RenameFile(basePath, damagedPath)) {
+        context.ShowMessage("Backup of DYNAUDIO.ODA failed");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool EnsureBaseArchive(AppContext& context, const Stick& stick) {
+    const std::string basePath = context.DataFilePath(program_files::kBaseArchive);
+    if (FileExists(basePath)) {
+        if (!CheckArchiveFile(basePath)) return true;
+        if (!SetAsideDamagedBase(context, basePath)) return false;
+    }
+
+    // A damaged archive never becomes the base.
+    const std::string source = stick.Path(stick_files::kSoundArchive);
+    if (CheckArchiveFile(source)) {
+        context.ShowMessage("DYNAUDIO.ODA on the memory stick is damaged\nBackup not made");
+        return false;
+    }
 
     context.ShowMessage("Warning: backing up DYNAUDIO.ODA from memory stick\nWill take 30 seconds to a minute, please wait");
 
     // Any file at the base path counts as a good backup on every later run,
-    // so the copy lands under a temporary name and only a complete one is
-    // renamed into place.
-    const std::string partialPath = context.DataFilePath("DATA_BASEMIND3.ODA.partial");
-    const std::string source = ResolveStickPath("OPEN-R\\MW\\DATA\\P\\DYNAUDIO.ODA");
-    bool copied = CopyWholeFile(source, partialPath, CopyMode::Overwrite);
+    // so the copy lands under a temporary name, is read back and compared,
+    // and only then renamed into place.
+    const std::string partialPath = context.DataFilePath(program_files::kBaseArchivePartial);
+    bool copied = CopyVerified(context.Ui(), source, partialPath, "Backing up DYNAUDIO.ODA from memory stick");
     if (copied && !RenameFile(partialPath, basePath)) copied = false;
     if (!copied) {
-        DeleteFileAt(partialPath);
+        DiscardFile(partialPath);
         context.ShowMessage("Backup of DYNAUDIO.ODA failed");
         return false;
     }
+    (void)FlushFolder(context.ProgramFolder());
     context.ShowMessage("Backup of DYNAUDIO.ODA complete");
     return true;
 }

@@ -1,37 +1,49 @@
 #include "stick/config_rewrite.h"
 
 #include "app/app_context.h"
-#include "app/stick_path.h"
-#include "app/text_file.h"
+#include "app/binary_file.h"
+#include "app/text_mode.h"
 #include "stick/config_rotation.h"
 
 namespace tamsiro {
 
-bool RewriteStickConfig(AppContext& context, const std::string& stem, const ConfigRewriteMessages& messages,
-                        const std::function<bool(TextReader&, TextWriter&)>& transform) {
-    TextReader input;
-    if (!input.Open(ResolveStickPath(stem + ".CFG"))) {
-        context.ShowMessage(messages.missingInput);
+namespace {
+
+std::string Named(std::string_view stem, std::string_view extension) {
+    std::string name(stem);
+    name += extension;
+    return name;
+}
+
+}  // namespace
+
+bool RewriteStickConfig(AppContext& context, const Stick& stick, std::string_view stem,
+                        const ConfigRewriteMessages& messages, const ConfigTransform& transform) {
+    const std::optional<std::string> input = ReadWholeFile(stick.Path(Named(stem, ".CFG")));
+    if (!input) {
+        context.ShowMessage(std::string(messages.missingInput));
         return false;
     }
-    TextWriter output;
-    if (!output.Create(ResolveStickPath(stem + ".TMP"))) {
-        input.Close();
-        context.ShowMessage(messages.cannotCreate);
+    BinaryFile output;
+    if (!output.Open(stick.Path(Named(stem, ".TMP")), BinaryFile::Mode::Write)) {
+        context.ShowMessage(std::string(messages.cannotCreate));
         return false;
     }
-    const bool wellFormed = transform(input, output);
-    input.Close();
-    if (!output.Close()) {
-        context.ShowMessage(messages.writeFailed);
+    const TransformedConfig transformed = transform(DecodeTextMode(*input));
+    const std::string raw = EncodeTextMode(transformed.text);
+    // The new file reaches the device before it can take the old one's place.
+    bool written = output.WriteExactly(raw.data(), raw.size());
+    written = output.Flush() && written;
+    if (!output.Close() || !written) {
+        context.ShowMessage(std::string(messages.writeFailed));
         return false;
     }
-    if (!wellFormed) {
-        context.ShowMessage(messages.badFormat);
+    if (!transformed.problem.empty()) {
+        context.ShowMessage(std::string(transformed.problem));
         return false;
     }
-    if (!RotateStickConfig(stem)) {
-        context.ShowMessage(messages.renameFailed);
+    if (!RotateStickConfig(stick, stem)) {
+        context.ShowMessage(std::string(messages.renameFailed));
         return false;
     }
     return true;

@@ -1,22 +1,29 @@
 #include "stick/config_rotation.h"
 
 #include "app/file_system.h"
-#include "app/stick_path.h"
+#include "stick/stick.h"
 
 namespace tamsiro {
 
 bool RotateConfigFiles(const std::string& tmpPath, const std::string& cfgPath, const std::string& bakPath) {
-    DeleteFileAt(bakPath);
+    (void)DeleteFileAt(bakPath);
     if (!RenameFile(cfgPath, bakPath)) return false;
     if (RenameFile(tmpPath, cfgPath)) return true;
-    RenameFile(bakPath, cfgPath);
+    (void)RenameFile(bakPath, cfgPath);
     return false;
 }
 
-bool RotateStickConfig(const std::string& stickPathWithoutExtension) {
-    return RotateConfigFiles(ResolveStickPath(stickPathWithoutExtension + ".TMP"),
-                             ResolveStickPath(stickPathWithoutExtension + ".CFG"),
-                             ResolveStickPath(stickPathWithoutExtension + ".BAK"));
+bool RotateStickConfig(const Stick& stick, std::string_view stem) {
+    auto path = [&](std::string_view extension) {
+        std::string name(stem);
+        name += extension;
+        return stick.Path(name);
+    };
+    const bool rotated = RotateConfigFiles(path(".TMP"), path(".CFG"), path(".BAK"));
+    // The renames are done either way; a folder the host cannot sync is as
+    // durable as it gets.
+    (void)FlushFolder(stick.FolderOf(std::string(stem) + ".CFG"));
+    return rotated;
 }
 
 }  // namespace tamsiro

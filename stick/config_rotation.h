@@ -1,17 +1,20 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tamsiro {
+
+class Stick;
 
 // Swaps a freshly written X.TMP in for X.CFG, keeping the previous X.CFG as
 // X.BAK (host paths). An old X.BAK is deleted first. If X.TMP cannot take
 // X.CFG's place, X.BAK is renamed back so the stick keeps its configuration.
 // True when the new file is in place.
-bool RotateConfigFiles(const std::string& tmpPath, const std::string& cfgPath, const std::string& bakPath);
+[[nodiscard]] bool RotateConfigFiles(const std::string& tmpPath, const std::string& cfgPath, const std::string& bakPath);
 
-// The same for a stick configuration file given by its stick path without
-// extension, e.g. "OPEN-R\MW\DATA\P\MCUS".
-bool RotateStickConfig(const std::string& stickPathWithoutExtension);
+// The same for a stick configuration file given by its stem, e.g.
+// "OPEN-R\MW\DATA\P\MCUS"; the folder is flushed afterwards.
+[[nodiscard]] bool RotateStickConfig(const Stick& stick, std::string_view stem);
 
 }  // namespace tamsiro

@@ -1,16 +1,15 @@
 #include "stick/mode_flags.h"
 
-#include "app/text_file.h"
+#include "app/text_mode.h"
 #include "stick/config_rewrite.h"
+#include "stick/stick_files.h"
 
 #include <array>
-#include <string>
-#include <string_view>
 #include <utility>
 
 namespace tamsiro {
 
-void CopyWithVoiceMode(TextReader& input, TextWriter& output) {
+std::string WithVoiceMode(std::string_view decoded) {
     // Whole lines only: a flag line without its line feed, or with a
     // trailing blank, is left alone.
     static constexpr std::array<std::pair<std::string_view, std::string_view>, 3> kSwitches = {{
@@ -18,27 +17,27 @@ void CopyWithVoiceMode(TextReader& input, TextWriter& output) {
         {"0 VOICE\n", "1 VOICE\n"},
         {"1 USER\n", "0 USER\n"},
     }};
-    std::string piece;
-    while (input.ReadPiece(piece)) {
+    std::string out;
+    out.reserve(decoded.size());
+    for (const std::string_view piece : LinePieces(decoded)) {
         std::string_view written = piece;
         for (const auto& [from, to] : kSwitches) {
             if (piece == from) written = to;
         }
-        output.Write(written);
+        out += written;
     }
+    return out;
 }
 
-bool RewriteModeFlags(AppContext& context) {
+bool RewriteModeFlags(AppContext& context, const Stick& stick) {
     static constexpr ConfigRewriteMessages kMessages{
         "Error: Missing MCUS.CFG file",
         "Error: Can't create new MCUS.CFG file",
         "Error: Failed to write new MCUS.CFG file",
-        nullptr,
         "Error: Failed to rename files (MCUS.*)",
     };
-    return RewriteStickConfig(context, "OPEN-R\\MW\\DATA\\P\\MCUS", kMessages, [](TextReader& input, TextWriter& output) {
-        CopyWithVoiceMode(input, output);
-        return true;
+    return RewriteStickConfig(context, stick, stick_files::kModeFlagsStem, kMessages, [](std::string_view decoded) {
+        return TransformedConfig{WithVoiceMode(decoded), {}};
     });
 }
 

@@ -1,17 +1,20 @@
 #pragma once
 
+#include <string>
+#include <string_view>
+
 namespace tamsiro {
 
 class AppContext;
-class TextReader;
-class TextWriter;
+class Stick;
 
-// Copies the mode file with the custom voice switched on: "1 BASIC" and
-// "1 USER" become 0, "0 VOICE" becomes 1; every other line is unchanged.
-void CopyWithVoiceMode(TextReader& input, TextWriter& output);
+// The mode file with the custom voice switched on, over decoded text:
+// "1 BASIC" and "1 USER" become 0, "0 VOICE" becomes 1; every other line is
+// unchanged.
+std::string WithVoiceMode(std::string_view decoded);
 
-// Rewrites the stick's OPEN-R\MW\DATA\P\MCUS.CFG so the robot uses the
-// custom voice; the previous file is kept as MCUS.BAK.
-bool RewriteModeFlags(AppContext& context);
+// Rewrites the stick's MCUS.CFG so the robot uses the custom voice; the
+// previous file is kept as MCUS.BAK.
+[[nodiscard]] bool RewriteModeFlags(AppContext& context, const Stick& stick);
 
 }  // namespace tamsiro

@@ -2,31 +2,32 @@
 
 #include "app/app_context.h"
 #include "app/file_system.h"
-#include "app/stick_path.h"
+#include "stick/stick_files.h"
 #include "stick/version_file.h"
 
 namespace tamsiro {
 
-bool SelectStick(AppContext& context) {
+std::optional<Stick> SelectStick(AppContext& context) {
     for (;;) {
         const auto chosen = context.Ui().PromptForMarker(std::string());
-        if (!chosen) return false;
+        if (!chosen) return std::nullopt;
 
         // Only the chosen file's folder counts; the file itself need not be the marker.
         const std::string folder = FolderOf(*chosen);
-        if (folder.empty() || !ChangeCurrentDirectory(folder)) continue;
-        if (!FileExists(ResolveStickPath("memstick.ind"))) continue;
+        if (folder.empty() || !EnterFolder(folder)) continue;
+        const Stick stick(folder);
+        if (!FileExists(stick.Path(stick_files::kMarker))) continue;
 
-        const VersionVerdict verdict = CheckVersionFile(ResolveStickPath("OPEN-R\\APP\\VERSION"));
+        const VersionVerdict verdict = CheckVersionFile(stick.Path(stick_files::kVersion));
         if (verdict != VersionVerdict::AiboMind3English) {
             context.ShowMessage(VersionVerdictMessage(verdict));
             continue;
         }
-        if (!FileExists(ResolveStickPath("OPEN-R\\MW\\DATA\\P\\DYNAUDIO.ODA"))) {
+        if (!FileExists(stick.Path(stick_files::kSoundArchive))) {
             context.ShowMessage("Bad AiboMind3 stick\nMissing DYNAUDIO.ODA");
             continue;
         }
-        return true;
+        return stick;
     }
 }
 

@@ -3,7 +3,6 @@
 #include "app/binary_file.h"
 #include "app/little_endian.h"
 
-#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -21,33 +20,55 @@ constexpr std::uint32_t kGeneration3 = 3;
 constexpr std::uint32_t kLanguageBlockLength = 4;
 constexpr std::uint32_t kEnglish = 3;
 
+// A bounds-checked view of the file: every read says whether the bytes
+// were there.
+class ByteReader {
+public:
+    explicit ByteReader(std::string_view bytes) : bytes_(bytes) {}
+
+    // The `size` bytes at `offset`, or nullptr when they run past the end.
+    const unsigned char* At(std::int64_t offset, std::size_t size) const {
+        if (offset < 0 || static_cast<std::uint64_t>(offset) + size > bytes_.size()) return nullptr;
+        return reinterpret_cast<const unsigned char*>(bytes_.data()) + offset;
+    }
+
+private:
+    std::string_view bytes_;
+};
+
 bool TagIs(const unsigned char* bytes, const char* tag) { return std::memcmp(bytes, tag, 4) == 0; }
 
 }  // namespace
 
-VersionVerdict CheckVersionFile(const std::string& path) {
-    BinaryFile file;
-    std::array<unsigned char, 16> block{};
-    if (!file.Open(path, BinaryFile::Mode::Read) || file.ReadBlocks(block.data(), block.size(), 1) != 1 ||
-        !TagIs(&block[0], "VERS") || LoadLe32(&block[4]) != kFormatVersion || !TagIs(&block[8], "COME")) {
+VersionVerdict CheckVersionBytes(std::string_view bytes) {
+    const ByteReader reader(bytes);
+    const unsigned char* head = reader.At(0, 16);
+    if (!head || !TagIs(&head[0], "VERS") || LoadLe32(&head[4]) != kFormatVersion || !TagIs(&head[8], "COME")) {
         return VersionVerdict::NotAiboMind;
     }
 
-    const auto commentLength = static_cast<std::int32_t>(LoadLe32(&block[12]));
+    const auto commentLength = static_cast<std::int32_t>(LoadLe32(&head[12]));
     if (commentLength < 0) return VersionVerdict::NotAiboMind;
-    // A comment length past the end of the file just makes the next read short.
-    file.Seek(16 + static_cast<std::int64_t>(commentLength));
-    if (file.ReadBlocks(block.data(), block.size(), 1) != 1 || !TagIs(&block[0], "VERS") ||
-        LoadLe32(&block[4]) != kVersionBlockLength || LoadLe32(&block[8]) != kVersionWord) {
+    // A comment length past the end of the file makes the next read short.
+    const std::int64_t versionAt = 16 + static_cast<std::int64_t>(commentLength);
+    const unsigned char* version = reader.At(versionAt, 16);
+    if (!version || !TagIs(&version[0], "VERS") || LoadLe32(&version[4]) != kVersionBlockLength ||
+        LoadLe32(&version[8]) != kVersionWord) {
         return VersionVerdict::NotAiboMind;
     }
-    if (LoadLe32(&block[12]) != kGeneration3) return VersionVerdict::NotGeneration3;
+    if (LoadLe32(&version[12]) != kGeneration3) return VersionVerdict::NotGeneration3;
 
-    if (file.ReadBlocks(block.data(), 12, 1) != 1 || !TagIs(&block[0], "CNCD") || LoadLe32(&block[4]) != kLanguageBlockLength) {
+    const unsigned char* language = reader.At(versionAt + 16, 12);
+    if (!language || !TagIs(&language[0], "CNCD") || LoadLe32(&language[4]) != kLanguageBlockLength) {
         return VersionVerdict::BadLanguageBlock;
     }
-    if (LoadLe32(&block[8]) != kEnglish) return VersionVerdict::NotEnglish;
+    if (LoadLe32(&language[8]) != kEnglish) return VersionVerdict::NotEnglish;
     return VersionVerdict::AiboMind3English;
+}
+
+VersionVerdict CheckVersionFile(const std::string& path) {
+    const std::optional<std::string> bytes = ReadWholeFile(path);
+    return bytes ? CheckVersionBytes(*bytes) : VersionVerdict::NotAiboMind;
 }
 
 std::string VersionVerdictMessage(VersionVerdict verdict) {
@@ -56,6 +77,7 @@ std::string VersionVerdictMessage(VersionVerdict verdict) {
         case VersionVerdict::NotAiboMind: return "Not AiboMind";
         case VersionVerdict::NotGeneration3: return "Not AiboMind3\nUse other tools for AiboMind1 or 2";
         case VersionVerdict::BadLanguageBlock: return "Not AiboMind Eng\nBad language";
+        // "Engish" is how the stick check has always worded it.
         case VersionVerdict::NotEnglish: return "Not AiboMind Engish";
     }
     return "Not AiboMind";

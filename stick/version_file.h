@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tamsiro {
 
@@ -14,8 +15,12 @@ enum class VersionVerdict {
     NotEnglish,
 };
 
-// Reads the tagged blocks of the version file at `path` (a host path).
-VersionVerdict CheckVersionFile(const std::string& path);
+// Reads the tagged blocks of a version file's bytes.
+[[nodiscard]] VersionVerdict CheckVersionBytes(std::string_view bytes);
+
+// The same for the file at a host path; a file that cannot be read is
+// "not AiboMind".
+[[nodiscard]] VersionVerdict CheckVersionFile(const std::string& path);
 
 // The message shown for a rejected stick; empty for an accepted one.
 std::string VersionVerdictMessage(VersionVerdict verdict);

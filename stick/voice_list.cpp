@@ -1,51 +1,48 @@
 #include "stick/voice_list.h"
 
-#include "app/text_file.h"
+#include "app/text_mode.h"
 #include "stick/config_rewrite.h"
-
-#include <string>
-#include <string_view>
+#include "stick/stick_files.h"
 
 namespace tamsiro {
 
-int CopyWithCustomVoice(TextReader& input, TextWriter& output, bool maleVoiceRemoved) {
+VoiceListText WithCustomVoice(std::string_view decoded, bool maleVoiceRemoved) {
     constexpr std::string_view kVoiceHeader = "[VOICE]";
-    int voiceSections = 0;
+    VoiceListText out;
     bool skipping = false;
-    std::string piece;
     // Lines longer than the reader's pieces are handled piece by piece, as
     // the stick's own tools do.
-    while (input.ReadPiece(piece)) {
+    for (const std::string_view piece : LinePieces(decoded)) {
         if (piece.front() != '[') {
-            if (!skipping) output.Write(piece);
+            if (!skipping) out.text += piece;
             continue;
         }
-        output.Write(piece);
+        out.text += piece;
         skipping = false;
-        if (std::string_view(piece).substr(0, kVoiceHeader.size()) == kVoiceHeader) {
-            output.Write("1\n");
-            output.Write("1 1 /MS/OPEN-R/MW/DATA/P/CUSVOICE.ODA\n");
-            output.Write("#1 1 /MS/OPEN-R/MW/DATA/E/AD003000.ODA\n");
-            if (maleVoiceRemoved) output.Write("# -- AD003000.ODA file deleted to free up space\n");
-            ++voiceSections;
+        if (piece.substr(0, kVoiceHeader.size()) == kVoiceHeader) {
+            out.text += "1\n";
+            out.text += "1 1 /MS/OPEN-R/MW/DATA/P/CUSVOICE.ODA\n";
+            out.text += "#1 1 /MS/OPEN-R/MW/DATA/E/AD003000.ODA\n";
+            if (maleVoiceRemoved) out.text += "# -- AD003000.ODA file deleted to free up space\n";
+            ++out.voiceSections;
             skipping = true;
         }
     }
-    return voiceSections;
+    return out;
 }
 
-bool RewriteVoiceList(AppContext& context, bool maleVoiceRemoved) {
+bool RewriteVoiceList(AppContext& context, const Stick& stick, bool maleVoiceRemoved) {
     static constexpr ConfigRewriteMessages kMessages{
         "Error: Missing MCUSLIST.CFG file",
         "Error: Can't create new MCUSLIST.CFG file",
         "Error: Failed to write new MCUSLIST.CFG file",
-        "Error: bad MCUSLIST.CFG format",
         "Error: Failed to rename files (MCUSLIST.*)",
     };
-    return RewriteStickConfig(context, "OPEN-R\\MW\\DATA\\P\\MCUSLIST", kMessages,
-                              [maleVoiceRemoved](TextReader& input, TextWriter& output) {
-                                  return CopyWithCustomVoice(input, output, maleVoiceRemoved) == 1;
-                              });
+    return RewriteStickConfig(context, stick, stick_files::kVoiceListStem, kMessages, [maleVoiceRemoved](std::string_view decoded) {
+        VoiceListText voiceList = WithCustomVoice(decoded, maleVoiceRemoved);
+        const std::string_view problem = voiceList.voiceSections == 1 ? std::string_view() : "Error: bad MCUSLIST.CFG format";
+        return TransformedConfig{std::move(voiceList.text), problem};
+    });
 }
 
 }  // namespace tamsiro

@@ -17,8 +17,8 @@ namespace tamsiro {
 namespace {
 
 using samples::ReadBytes;
+using samples::SyntheticTone;
 using samples::WriteBytes;
-using testing::TempFolder;
 
 using Bytes = std::vector<unsigned char>;
 
@@ -35,16 +35,7 @@ void PatchName(Bytes& bytes, std::size_t index, const Bytes& field) {
     std::copy(field.begin(), field.end(), bytes.begin() + static_cast<std::ptrdiff_t>(EntryFieldPosition(index, 4)));
 }
 
-class ArchiveReaderTest : public ::testing::Test {
-protected:
-    std::string Write(const Bytes& bytes, const std::string& name = "A.ODA") {
-        const std::string path = folder_ / name;
-        EXPECT_TRUE(WriteBytes(path, bytes));
-        return path;
-    }
-
-    TempFolder folder_;
-};
+using ArchiveReaderTest = test::FolderTest;
 
 TEST_F(ArchiveReaderTest, OpensAWellFormedArchiveAndLoadsHeaderAndTable) {
     const std::vector<ArchiveItem> items = {
@@ -196,9 +187,9 @@ TEST_F(ArchiveReaderTest, DataIsNotCheckedByTheReader) {
 
 TEST_F(ArchiveReaderTest, MissingFileOrDirectoryDoesNotOpen) {
     OdaArchive archive;
-    EXPECT_FALSE(archive.Open(folder_ / "NONE.ODA"));
-    std::filesystem::create_directory(folder_.Path() / "DIR.ODA");
-    EXPECT_FALSE(archive.Open(folder_ / "DIR.ODA"));
+    EXPECT_FALSE(archive.Open(folder / "NONE.ODA"));
+    std::filesystem::create_directory(folder.Path() / "DIR.ODA");
+    EXPECT_FALSE(archive.Open(folder / "DIR.ODA"));
 }
 
 TEST_F(ArchiveReaderTest, ShortHeaderDoesNotOpen) {
@@ -323,16 +314,23 @@ TEST_F(ArchiveReaderTest, ManyEntriesAreAllFoundAtTheirFirstPosition) {
     EXPECT_EQ(archive.Find(Key("WAVE", "S-1")), -1);
 }
 
-TEST_F(ArchiveReaderTest, CreateWritesWithTheCallersHeaderAndTable) {
+TEST_F(ArchiveReaderTest, CreateKeepsTheHeaderAndTableForTheWriter) {
+    const std::string path = Write(ArchiveBytes({{"WAVE", "X", {1}}, {"WAVE", "Y", {2}}}));
     OdaArchive archive;
-    archive.MutableHeader().SetCount(0);
-    ASSERT_TRUE(archive.Create(folder_ / "OUT.ODA"));
+    ASSERT_TRUE(archive.Open(path));
+    const OdaHeader header = archive.Header();
+    const OdaEntry second = archive.Entry(1);
+    // Over the file it was read from: that file starts again empty.
+    ASSERT_TRUE(archive.Create(path));
     EXPECT_TRUE(archive.IsOpen());
-    EXPECT_TRUE(archive.File().WriteExactly("ODAR", 4));
-    archive.Close();
-    EXPECT_EQ(ReadBytes(folder_ / "OUT.ODA"), (Bytes{'O', 'D', 'A', 'R'}));
-    std::filesystem::create_directory(folder_.Path() / "DIR.ODA");
-    EXPECT_FALSE(archive.Create(folder_ / "DIR.ODA"));
+    EXPECT_EQ(archive.Header().bytes, header.bytes);
+    ASSERT_EQ(archive.TableSize(), 2u);
+    EXPECT_EQ(archive.Entry(1).bytes, second.bytes);
+    EXPECT_EQ(archive.Find(Key("WAVE", "Y")), 1);
+    EXPECT_TRUE(ReadBytes(path).empty());
+
+    std::filesystem::create_directory(folder.Path() / "DIR.ODA");
+    EXPECT_FALSE(archive.Create(folder / "DIR.ODA"));
 }
 
 }  // namespace

@@ -5,65 +5,57 @@
 
 #include <filesystem>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 namespace {
 
 namespace fs = std::filesystem;
 using Messages = std::vector<std::string>;
+using BaseBackup = WorkspaceTest;
 
 const std::string kBackingUp =
     "message: Warning: backing up DYNAUDIO.ODA from memory stick\nWill take 30 seconds to a minute, please wait";
 
-TEST(BaseBackup, FirstRunCopiesTheStickArchiveThenNeverAgain) {
-    Workspace workspace;
-    workspace.EnterStick();
-    ASSERT_TRUE(EnsureBaseArchive(workspace.context));
+TEST_F(BaseBackup, FirstRunCopiesTheStickArchiveThenNeverAgain) {
+    ASSERT_TRUE(EnsureBaseArchive(workspace.context, workspace.stick));
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kBackingUp, "message: Backup of DYNAUDIO.ODA complete"}));
-    EXPECT_EQ(ReadFile(workspace.Program("DATA_BASEMIND3.ODA")), ReadFile(workspace.Stick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA")));
-    EXPECT_EQ(fs::directory_entry(workspace.programFolder).exists(), true);
+    EXPECT_EQ(ReadFile(workspace.Program("DATA_BASEMIND3.ODA")), ReadFile(workspace.OnStick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA")));
     EXPECT_EQ(std::distance(fs::directory_iterator(workspace.programFolder), fs::directory_iterator()), 1);
 
     // Later runs reuse it, even when the stick's archive has changed.
-    samples::WriteText(workspace.Stick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA"), "other");
+    ASSERT_TRUE(samples::WriteText(workspace.OnStick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA"), "other"));
     workspace.ui.transcript.clear();
-    ASSERT_TRUE(EnsureBaseArchive(workspace.context));
+    ASSERT_TRUE(EnsureBaseArchive(workspace.context, workspace.stick));
     EXPECT_TRUE(workspace.ui.transcript.empty());
     EXPECT_NE(ReadFile(workspace.Program("DATA_BASEMIND3.ODA")), "other");
 }
 
-TEST(BaseBackup, AnyExistingFileCountsEvenAnEmptyOne) {
-    Workspace workspace;
-    workspace.EnterStick();
-    samples::WriteText(workspace.Program("data_basemind3.oda"), "");
-    EXPECT_TRUE(EnsureBaseArchive(workspace.context));
+TEST_F(BaseBackup, AnyExistingFileCountsEvenAnEmptyOne) {
+    ASSERT_TRUE(samples::WriteText(workspace.Program("data_basemind3.oda"), ""));
+    EXPECT_TRUE(EnsureBaseArchive(workspace.context, workspace.stick));
     EXPECT_TRUE(workspace.ui.transcript.empty());
 }
 
-TEST(BaseBackup, AFailedCopyLeavesNoBaseArchiveBehind) {
-    Workspace workspace;
-    workspace.EnterStick();
+TEST_F(BaseBackup, AFailedCopyLeavesNoBaseArchiveBehind) {
     // The disk fills up during the copy.
     fs::create_symlink("/dev/full", workspace.Program("DATA_BASEMIND3.ODA.partial"));
-    EXPECT_FALSE(EnsureBaseArchive(workspace.context));
+    EXPECT_FALSE(EnsureBaseArchive(workspace.context, workspace.stick));
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kBackingUp, "message: Backup of DYNAUDIO.ODA failed"}));
     EXPECT_FALSE(Exists(workspace.Program("DATA_BASEMIND3.ODA")));
     EXPECT_FALSE(Exists(workspace.Program("DATA_BASEMIND3.ODA.partial")));
 
     // The next run tries again and succeeds.
     workspace.ui.transcript.clear();
-    EXPECT_TRUE(EnsureBaseArchive(workspace.context));
+    EXPECT_TRUE(EnsureBaseArchive(workspace.context, workspace.stick));
     EXPECT_EQ(workspace.ui.Messages().back(), "message: Backup of DYNAUDIO.ODA complete");
 }
 
-TEST(BaseBackup, AFolderInTheWayFailsTheBackup) {
-    Workspace workspace;
-    workspace.EnterStick();
+TEST_F(BaseBackup, AFolderInTheWayFailsTheBackup) {
     fs::create_directory(workspace.Program("DATA_BASEMIND3.ODA"));
-    EXPECT_FALSE(EnsureBaseArchive(workspace.context));
+    EXPECT_FALSE(EnsureBaseArchive(workspace.context, workspace.stick));
     EXPECT_EQ(workspace.ui.Messages().back(), "message: Backup of DYNAUDIO.ODA failed");
     EXPECT_FALSE(Exists(workspace.Program("DATA_BASEMIND3.ODA.partial")));
     EXPECT_TRUE(fs::is_empty(workspace.Program("DATA_BASEMIND3.ODA")));
 }
 
 }  // namespace
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -19,23 +19,19 @@ const std::string kVoiceBody =
     "#1 1 /MS/OPEN-R/MW/DATA/E/AD003000.ODA\n";
 const std::string kDeletionNote = "# -- AD003000.ODA file deleted to free up space\n";
 
-class ConfigRewrite : public ::testing::Test {
+class ConfigRewrite : public WorkspaceTest {
 protected:
-    void SetUp() override { workspace.EnterStick(); }
-
     std::string VoiceList(const std::string& stored, bool maleVoiceRemoved = false) {
         samples::WriteText(Cfg("MCUSLIST.CFG"), stored);
-        EXPECT_TRUE(RewriteVoiceList(workspace.context, maleVoiceRemoved)) << stored;
+        EXPECT_TRUE(RewriteVoiceList(workspace.context, workspace.stick, maleVoiceRemoved)) << stored;
         return ReadFile(Cfg("MCUSLIST.CFG"));
     }
     std::string ModeFlags(const std::string& stored) {
         samples::WriteText(Cfg("MCUS.CFG"), stored);
-        EXPECT_TRUE(RewriteModeFlags(workspace.context)) << stored;
+        EXPECT_TRUE(RewriteModeFlags(workspace.context, workspace.stick)) << stored;
         return ReadFile(Cfg("MCUS.CFG"));
     }
-    std::string Cfg(const std::string& name) const { return workspace.Stick("OPEN-R/MW/DATA/P/" + name); }
-
-    Workspace workspace;
+    std::string Cfg(const std::string& name) const { return workspace.OnStick("OPEN-R/MW/DATA/P/" + name); }
 };
 
 TEST_F(ConfigRewrite, VoiceListNamesTheCustomVoice) {
@@ -77,7 +73,7 @@ TEST_F(ConfigRewrite, AVoiceListWithoutExactlyOneVoiceSectionIsLeftAlone) {
     for (const std::string stored : {"[GENERAL]\n1\n", "[VOICE]\n1\n[VOICE]\n2\n", ""}) {
         workspace.ui.transcript.clear();
         samples::WriteText(Cfg("MCUSLIST.CFG"), stored);
-        EXPECT_FALSE(RewriteVoiceList(workspace.context, false));
+        EXPECT_FALSE(RewriteVoiceList(workspace.context, workspace.stick, false));
         EXPECT_EQ(workspace.ui.Messages(), Messages{"message: Error: bad MCUSLIST.CFG format"});
         EXPECT_EQ(ReadFile(Cfg("MCUSLIST.CFG")), stored);
         EXPECT_TRUE(Exists(Cfg("MCUSLIST.TMP")));
@@ -104,21 +100,21 @@ TEST_F(ConfigRewrite, FailuresKeepTheStickConfigurationUsable) {
 
     // Output cannot be created.
     fs::create_directory(Cfg("MCUS.TMP"));
-    EXPECT_FALSE(RewriteModeFlags(workspace.context));
+    EXPECT_FALSE(RewriteModeFlags(workspace.context, workspace.stick));
     fs::remove(Cfg("MCUS.TMP"));
 
     // The disk fills up: the failure shows when the output is closed.
     fs::create_symlink("/dev/full", Cfg("MCUS.TMP"));
-    EXPECT_FALSE(RewriteModeFlags(workspace.context));
+    EXPECT_FALSE(RewriteModeFlags(workspace.context, workspace.stick));
     fs::remove(Cfg("MCUS.TMP"));
 
     // A folder where the backup goes cannot be deleted or renamed over.
     fs::create_directories(Cfg("MCUS.BAK/keep"));
-    EXPECT_FALSE(RewriteModeFlags(workspace.context));
+    EXPECT_FALSE(RewriteModeFlags(workspace.context, workspace.stick));
     EXPECT_EQ(ReadFile(Cfg("MCUS.TMP")), Crlf("# modes\n0 BASIC\n1 VOICE\n0 USER\n1 DANCE\n"));
 
     fs::remove(Cfg("MCUS.CFG"));
-    EXPECT_FALSE(RewriteModeFlags(workspace.context));
+    EXPECT_FALSE(RewriteModeFlags(workspace.context, workspace.stick));
 
     EXPECT_EQ(workspace.ui.Messages(),
               (Messages{"message: Error: Can't create new MCUS.CFG file", "message: Error: Failed to write new MCUS.CFG file",
@@ -129,9 +125,9 @@ TEST_F(ConfigRewrite, FailuresKeepTheStickConfigurationUsable) {
     workspace.ui.transcript.clear();
     fs::create_directories(Cfg("MCUSLIST.BAK/keep"));
     const std::string voices = ReadFile(Cfg("MCUSLIST.CFG"));
-    EXPECT_FALSE(RewriteVoiceList(workspace.context, false));
+    EXPECT_FALSE(RewriteVoiceList(workspace.context, workspace.stick, false));
     fs::remove(Cfg("MCUSLIST.CFG"));
-    EXPECT_FALSE(RewriteVoiceList(workspace.context, false));
+    EXPECT_FALSE(RewriteVoiceList(workspace.context, workspace.stick, false));
     EXPECT_EQ(workspace.ui.Messages(),
               (Messages{"message: Error: Failed to rename files (MCUSLIST.*)", "message: Error: Missing MCUSLIST.CFG file"}));
 }
@@ -154,11 +150,11 @@ TEST_F(ConfigRewrite, ARotationThatCannotFinishPutsTheOldFileBack) {
 TEST_F(ConfigRewrite, StickFilesAreFoundWithoutRegardToCase) {
     fs::rename(Cfg("MCUS.CFG"), Cfg("mcus.cfg"));
     samples::WriteText(Cfg("mcus.bak"), "old backup");
-    EXPECT_TRUE(RewriteModeFlags(workspace.context));
+    EXPECT_TRUE(RewriteModeFlags(workspace.context, workspace.stick));
     EXPECT_EQ(ReadFile(Cfg("mcus.cfg")), Crlf("# modes\n0 BASIC\n1 VOICE\n0 USER\n1 DANCE\n"));
     EXPECT_FALSE(Exists(Cfg("MCUS.CFG")));
     EXPECT_EQ(ReadFile(Cfg("mcus.bak")), Crlf(samples::kSampleModeFlags));
 }
 
 }  // namespace
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

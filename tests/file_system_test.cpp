@@ -1,20 +1,20 @@
+#include "app/binary_file.h"
 #include "app/busy_cursor.h"
 #include "app/file_system.h"
 #include "app/program_folder.h"
-#include "app/stick_path.h"
 #include "tests/support/workspace.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 namespace {
 
 namespace fs = std::filesystem;
+using FileSystem = FolderTest;
 
-TEST(FileExists, OnlyReadableFilesCount) {
-    TempFolder folder;
+TEST_F(FileSystem, FileExistsOnlyForReadableFiles) {
     samples::WriteText(folder / "file", "x");
     fs::create_directory(folder / "dir");
     EXPECT_TRUE(FileExists(folder / "file"));
@@ -23,8 +23,7 @@ TEST(FileExists, OnlyReadableFilesCount) {
     EXPECT_TRUE(FileExists(folder / "file"));  // probing left nothing open or changed
 }
 
-TEST(CopyWholeFile, FailIfExistsKeepsTheExistingTarget) {
-    TempFolder folder;
+TEST_F(FileSystem, CopyFailIfExistsKeepsTheExistingTarget) {
     samples::WriteText(folder / "from", "new");
     samples::WriteText(folder / "to", "old");
     EXPECT_FALSE(CopyWholeFile(folder / "from", folder / "to", CopyMode::FailIfExists));
@@ -35,8 +34,7 @@ TEST(CopyWholeFile, FailIfExistsKeepsTheExistingTarget) {
     EXPECT_EQ(ReadFile(folder / "fresh"), "new");
 }
 
-TEST(CopyWholeFile, CopiesLargeAndEmptyFilesExactly) {
-    TempFolder folder;
+TEST_F(FileSystem, CopyTakesLargeAndEmptyFilesExactly) {
     std::vector<unsigned char> big(3 * 1024 * 1024 + 17);
     for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<unsigned char>(i * 31 + 7);
     samples::WriteBytes(folder / "big", big);
@@ -53,8 +51,7 @@ TEST(CopyWholeFile, CopiesLargeAndEmptyFilesExactly) {
     EXPECT_EQ(ReadFile(folder / "mounts").substr(0, 20), ReadFile("/proc/self/mounts").substr(0, 20));
 }
 
-TEST(CopyWholeFile, FailuresLeaveNoPartialTarget) {
-    TempFolder folder;
+TEST_F(FileSystem, FailedCopiesLeaveNoPartialTarget) {
     samples::WriteText(folder / "from", std::string(100000, 'a'));
     fs::create_directory(folder / "dir");
     EXPECT_FALSE(CopyWholeFile(folder / "from", folder / "dir", CopyMode::Overwrite));
@@ -68,8 +65,21 @@ TEST(CopyWholeFile, FailuresLeaveNoPartialTarget) {
     EXPECT_FALSE(Exists(folder / "full"));
 }
 
-TEST(RenameFile, RefusesAnExistingTarget) {
-    TempFolder folder;
+TEST_F(FileSystem, AWriteThatNeverReachesTheDiskFailsItsFlushAndClose) {
+    fs::create_symlink("/dev/full", folder / "full");
+    for (const bool flushFirst : {true, false}) {
+        BinaryFile file;
+        ASSERT_TRUE(file.Open(folder / "full", BinaryFile::Mode::Write));
+        EXPECT_TRUE(file.WriteExactly("1 VOICE\n", 8));  // still in the stream's buffer
+        if (flushFirst) EXPECT_FALSE(file.Flush());
+        EXPECT_FALSE(file.Close());
+    }
+    fs::create_directory(folder / "dir");
+    BinaryFile file;
+    EXPECT_FALSE(file.Open(folder / "dir", BinaryFile::Mode::Write));
+}
+
+TEST_F(FileSystem, RenameRefusesAnExistingTarget) {
     samples::WriteText(folder / "a", "a");
     samples::WriteText(folder / "b", "b");
     EXPECT_FALSE(RenameFile(folder / "a", folder / "b"));
@@ -82,8 +92,7 @@ TEST(RenameFile, RefusesAnExistingTarget) {
     EXPECT_FALSE(RenameFile(folder / "a", folder / "e"));
 }
 
-TEST(DeleteFileAt, NeverRemovesADirectory) {
-    TempFolder folder;
+TEST_F(FileSystem, DeleteNeverRemovesADirectory) {
     fs::create_directory(folder / "empty-dir");
     samples::WriteText(folder / "file", "x");
     EXPECT_FALSE(DeleteFileAt(folder / "empty-dir"));
@@ -92,26 +101,15 @@ TEST(DeleteFileAt, NeverRemovesADirectory) {
     EXPECT_FALSE(DeleteFileAt(folder / "file"));
 }
 
-TEST(StickPath, FindsEveryComponentWithoutRegardToCase) {
-    Workspace workspace({.upperCaseNames = true});
-    fs::rename(workspace.Stick("OPEN-R/MW/DATA"), workspace.Stick("OPEN-R/MW/data"));
-    workspace.EnterStick();
-    EXPECT_EQ(ResolveStickPath("OPEN-R\\MW\\DATA\\E\\ad003000.oda"), workspace.Stick("OPEN-R/MW/data/E/AD003000.ODA"));
-    EXPECT_EQ(ResolveStickPath("memstick.ind"), workspace.Stick("MEMSTICK.IND"));
-    // New files keep their literal names, in the folder that exists.
-    EXPECT_EQ(ResolveStickPath("OPEN-R\\MW\\DATA\\P\\MCUSLIST.TMP"), workspace.Stick("OPEN-R/MW/data/P/MCUSLIST.TMP"));
-    EXPECT_EQ(ResolveStickPath("OPEN-R\\NEW\\X.BAK"), workspace.Stick("OPEN-R/NEW/X.BAK"));
-}
+using ProgramFolder = WorkspaceTest;
 
-TEST(ProgramFolder, DataFilesLiveBesideTheExecutable) {
+TEST_F(ProgramFolder, DataFilesLiveBesideTheExecutable) {
     EXPECT_EQ(ProgramFolderOf("/opt/tamsiro/tamsiro"), "/opt/tamsiro");
     EXPECT_EQ(ProgramFolderOf("/tamsiro"), "");
-    ScriptedUi ui;
-    EXPECT_EQ(AppContext(ui, "").DataFilePath("DATA_BASEMIND3.ODA"), "/DATA_BASEMIND3.ODA");
+    EXPECT_EQ(AppContext(workspace.ui, "").DataFilePath("DATA_BASEMIND3.ODA"), "/DATA_BASEMIND3.ODA");
     EXPECT_FALSE(RunningExecutablePath().empty());
 
-    Workspace workspace;
-    samples::WriteText(workspace.Program("data_m3_tilda.oda"), "x");
+    ASSERT_TRUE(samples::WriteText(workspace.Program("data_m3_tilda.oda"), "x"));
     EXPECT_EQ(workspace.context.DataFilePath("DATA_M3_Tilda.ODA"), workspace.Program("data_m3_tilda.oda"));
     EXPECT_EQ(workspace.context.DataFilePath("TMP.ODA"), workspace.Program("TMP.ODA"));
 }
@@ -133,4 +131,4 @@ TEST(BusyCursor, ExtraEndsOnlyRestoreTheNormalPointer) {
 }
 
 }  // namespace
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

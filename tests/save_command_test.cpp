@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -17,20 +17,21 @@ const std::string kFewerParts = "ask(no): You didn't select all three parts\nSho
 
 // A stick that has passed the start checks, with a base archive and every
 // sound set in the program folder.
-class SaveCommand : public ::testing::Test {
+class SaveCommand : public WorkspaceTest {
 protected:
-    SaveCommand() {
-        workspace.AddSoundSets({.main = {0, 1, 2, 3, 4, 5}, .voice = {0, 1, 2, 3, 4, 5}, .games = {0, 1, 2, 3, 4, 5}});
-        workspace.CopyBaseFromStick();
-        workspace.EnterStick();
+    SaveCommand() : WorkspaceTest({.sets = {.main = {0, 1, 2, 3, 4, 5}, .voice = {0, 1, 2, 3, 4, 5}, .games = {0, 1, 2, 3, 4, 5}}}) {}
+
+    void SetUp() override {
+        ASSERT_TRUE(workspace.CopyBaseFromStick());
+        workspace.context.UseStick(workspace.stick);
         stickArchive = ReadFile(P("DYNAUDIO.ODA"));
         voiceList = ReadFile(P("MCUSLIST.CFG"));
         modeFlags = ReadFile(P("MCUS.CFG"));
         maleVoice = ReadFile(E("ad003000.oda"));
     }
 
-    std::string P(const std::string& name) const { return workspace.Stick("OPEN-R/MW/DATA/P/" + name); }
-    std::string E(const std::string& name) const { return workspace.Stick("OPEN-R/MW/DATA/E/" + name); }
+    std::string P(const std::string& name) const { return workspace.OnStick("OPEN-R/MW/DATA/P/" + name); }
+    std::string E(const std::string& name) const { return workspace.OnStick("OPEN-R/MW/DATA/E/" + name); }
     std::string Data(const std::string& name) const { return ReadFile(workspace.Program(name)); }
 
     void ExpectConfigurationUntouched() const {
@@ -44,7 +45,6 @@ protected:
         EXPECT_FALSE(workspace.ui.busyShown);
     }
 
-    Workspace workspace;
     std::string stickArchive, voiceList, modeFlags, maleVoice;
 };
 
@@ -198,4 +198,4 @@ TEST_F(SaveCommand, ADataFileRemovedAfterTheScanFailsItsStep) {
 }
 
 }  // namespace
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

@@ -5,11 +5,12 @@
 
 #include <filesystem>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 namespace {
 
-TEST(DataFileFor, DerivesTheFileNameFromTheControlsLabel) {
-    Workspace workspace;
+using SoundCatalogue = WorkspaceTest;
+
+TEST_F(SoundCatalogue, DataFileForDerivesTheFileNameFromTheControlsLabel) {
     EXPECT_EQ(DataFileFor(workspace.context, 1016, "M3"), workspace.Program("DATA_M3_MiniTilda.ODA"));
     EXPECT_EQ(DataFileFor(workspace.context, 1035, "G3B"), workspace.Program("DATA_G3B_Zorbit.ODA"));
     // Only a blank cuts the label, and only the first 63 characters are read.
@@ -21,8 +22,7 @@ TEST(DataFileFor, DerivesTheFileNameFromTheControlsLabel) {
     EXPECT_EQ(DataFileFor(workspace.context, 1014, "V3"), workspace.Program("DATA_V3_.ODA"));
 }
 
-TEST(SelectionOf, ReturnsTheFirstCheckedButtonOfTheGroup) {
-    Workspace workspace;
+TEST_F(SoundCatalogue, SelectionOfReturnsTheFirstCheckedButtonOfTheGroup) {
     EXPECT_EQ(SelectionOf(workspace.context, 1011, 1016), 0);
     workspace.ui.Check(1025);
     workspace.ui.Check(1023);
@@ -32,9 +32,8 @@ TEST(SelectionOf, ReturnsTheFirstCheckedButtonOfTheGroup) {
     EXPECT_EQ(SelectionOf(workspace.context, 1011, 1016), 0);
 }
 
-TEST(ScanAvailability, DisablesEveryChoiceWhoseFilesAreMissing) {
-    Workspace workspace;
-    workspace.AddSoundSets({.main = {0, 2}, .voice = {5}, .games = {1}});
+TEST_F(SoundCatalogue, ScanAvailabilityDisablesEveryChoiceWhoseFilesAreMissing) {
+    ASSERT_TRUE(workspace.AddSoundSets({.main = {0, 2}, .voice = {5}, .games = {1}}));
     // A Games choice needs both of its files.
     samples::WriteText(workspace.Program("DATA_G3A_Tilda.ODA"), "x");
     samples::WriteText(workspace.Program("DATA_G3B_Zorbit.ODA"), "x");
@@ -52,17 +51,16 @@ TEST(ScanAvailability, DisablesEveryChoiceWhoseFilesAreMissing) {
     EXPECT_EQ(workspace.ui.disabled, expectedDisabled);
 }
 
-TEST(ScanAvailability, CountsASingleChoiceInAnyCategory) {
-    Workspace workspace;
+TEST_F(SoundCatalogue, ScanAvailabilityCountsASingleChoiceInAnyCategory) {
     EXPECT_EQ(ScanAvailability(workspace.context), 0);
     EXPECT_EQ(workspace.ui.disabled.size(), 18u);
 
-    Workspace onlyMiniVoice;
-    onlyMiniVoice.AddSoundSets({.voice = {5}});
-    EXPECT_EQ(ScanAvailability(onlyMiniVoice.context), 1);
-    EXPECT_EQ(onlyMiniVoice.ui.disabled.count(1026), 0u);
-    EXPECT_EQ(onlyMiniVoice.ui.disabled.size(), 17u);
+    ASSERT_TRUE(workspace.AddSoundSets({.voice = {5}}));
+    workspace.ui.disabled.clear();
+    EXPECT_EQ(ScanAvailability(workspace.context), 1);
+    EXPECT_EQ(workspace.ui.disabled.count(1026), 0u);
+    EXPECT_EQ(workspace.ui.disabled.size(), 17u);
 }
 
 }  // namespace
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

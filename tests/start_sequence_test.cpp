@@ -3,22 +3,21 @@
 
 #include <gtest/gtest.h>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 namespace {
 
 using Messages = std::vector<std::string>;
+using StartSequence = WorkspaceTest;
 
-TEST(StartSequence, CancellingTheChooserEndsQuietly) {
-    Workspace workspace;
-    workspace.AddSoundSets({.main = {0}});
+TEST_F(StartSequence, CancellingTheChooserEndsQuietly) {
+    ASSERT_TRUE(workspace.AddSoundSets({.main = {0}}));
     EXPECT_FALSE(RunStartSequence(workspace.context));
     EXPECT_EQ(workspace.ui.transcript, Messages{"prompt"});
     EXPECT_EQ(workspace.ui.endedWith, DialogResult::Cancel);
     EXPECT_FALSE(Exists(workspace.Program("DATA_BASEMIND3.ODA")));
 }
 
-TEST(StartSequence, WithoutDataFilesTheBackupIsStillMadeBeforeGivingUp) {
-    Workspace workspace;
+TEST_F(StartSequence, WithoutDataFilesTheBackupIsStillMadeBeforeGivingUp) {
     workspace.QueueStickMarker();
     EXPECT_FALSE(RunStartSequence(workspace.context));
     EXPECT_EQ(workspace.ui.Messages(),
@@ -29,9 +28,8 @@ TEST(StartSequence, WithoutDataFilesTheBackupIsStillMadeBeforeGivingUp) {
     EXPECT_TRUE(Exists(workspace.Program("DATA_BASEMIND3.ODA")));
 }
 
-TEST(StartSequence, AFailedBackupEndsTheDialog) {
-    Workspace workspace;
-    workspace.AddSoundSets({.main = {0}});
+TEST_F(StartSequence, AFailedBackupEndsTheDialog) {
+    ASSERT_TRUE(workspace.AddSoundSets({.main = {0}}));
     workspace.QueueStickMarker();
     std::filesystem::create_symlink("/dev/full", workspace.Program("DATA_BASEMIND3.ODA.partial"));
     EXPECT_FALSE(RunStartSequence(workspace.context));
@@ -42,10 +40,9 @@ TEST(StartSequence, AFailedBackupEndsTheDialog) {
     EXPECT_EQ(workspace.ui.endedWith, DialogResult::Cancel);
 }
 
-TEST(StartSequence, AGoodStartOffersTheAvailableChoices) {
-    Workspace workspace;
-    workspace.AddSoundSets({.main = {0, 1}, .voice = {5}, .games = {1}});
-    workspace.CopyBaseFromStick();
+TEST_F(StartSequence, AGoodStartOffersTheAvailableChoices) {
+    ASSERT_TRUE(workspace.AddSoundSets({.main = {0, 1}, .voice = {5}, .games = {1}}));
+    ASSERT_TRUE(workspace.CopyBaseFromStick());
     workspace.QueueStickMarker();
     EXPECT_TRUE(RunStartSequence(workspace.context));
     EXPECT_EQ(workspace.ui.transcript, Messages{"prompt"});
@@ -56,4 +53,4 @@ TEST(StartSequence, AGoodStartOffersTheAvailableChoices) {
 }
 
 }  // namespace
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

@@ -1,35 +1,69 @@
 #!/usr/bin/env bash
-# Installs, from Debian's packages, whatever the build and the tests need and
-# the machine lacks. Safe to run again: it installs nothing that is there.
+# Installs whatever the build and the tests need and the machine lacks.
+#
+# With apt-get (Debian, Ubuntu) it installs Debian's packages, and is safe to
+# run again: it installs nothing that is there. Elsewhere (macOS) it only
+# says what to install and exits 0, so that make goes on with what the
+# machine has.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config libgtest-dev    # core and its tests
+  libcli11-dev nlohmann-json3-dev                               # command-line front end
   qt6-base-dev qt6-base-dev-tools libgl-dev                     # Qt front end
+  dpkg-dev file desktop-file-utils appstream                    # the .deb and its checks
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64        # Tamsiro.exe and its tests
   xvfb xauth                                                    # a display for Wine
   fonts-wine libxrender1                                        # Wine's dialog fonts, as on Windows
-  clang libclang-rt-14-dev                                      # sanitizers and fuzzing
+  clang                                                         # sanitizers and fuzzing (runtime below)
 )
 
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$package")
+# The same on macOS: the Xcode command-line tools bring the compiler; the
+# Windows and Linux-only checks do not run there.
+brew_formulae=(qt cmake ninja googletest cli11 nlohmann-json)
+
+if ! command -v apt-get >/dev/null || ! command -v dpkg-query >/dev/null; then
+  if command -v brew >/dev/null; then
+    missing=()
+    for formula in "${brew_formulae[@]}"; do
+      brew list --versions "$formula" >/dev/null 2>&1 || missing+=("$formula")
+    done
+    if ((${#missing[@]})); then
+      echo "Missing Homebrew packages; install them with:  brew install ${missing[*]}" >&2
+    fi
+  else
+    echo "No apt-get here: install a C++20 compiler, CMake 3.21+, Ninja, GoogleTest, Qt 6," \
+      "CLI11 and nlohmann/json with your system's package manager" \
+      "(on macOS: brew install ${brew_formulae[*]})." >&2
   fi
-done
-
-if ((${#missing[@]} == 0)); then
+  echo "Going on with what this machine has." >&2
   exit 0
-fi
-
-if ! command -v apt-get >/dev/null; then
-  echo "Missing packages: ${missing[*]} (install them with your system's package manager)" >&2
-  exit 1
 fi
 
 sudo=()
 if [[ $(id -u) -ne 0 ]]; then sudo=(sudo); fi
-echo "Installing: ${missing[*]}"
-"${sudo[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+updated=0
+
+# apt_install PACKAGE...: installs those that are not installed yet.
+apt_install() {
+  local missing=() package
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$package")
+    fi
+  done
+  ((${#missing[@]})) || return 0
+  echo "Installing: ${missing[*]}"
+  if ((!updated)); then
+    "${sudo[@]}" apt-get update -qq
+    updated=1
+  fi
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+apt_install "${packages[@]}"
+
+# The sanitizer and libFuzzer runtime is made for one clang version: the one
+# installed (14 on Debian 12).
+clang_version=$(clang -dumpversion)
+apt_install "libclang-rt-${clang_version%%.*}-dev"

@@ -1,7 +1,9 @@
 #include "tools/sample_workspace.h"
 
+#include "stick/stick_files.h"
 #include "ui/sound_catalogue.h"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,6 +29,15 @@ std::string WithCrLf(const std::string& text) {
         out += c;
     }
     return out;
+}
+
+std::vector<unsigned char> SyntheticTone(std::size_t size, unsigned seed) {
+    std::vector<unsigned char> samples(size);
+    const double step = 0.05 + 0.01 * (seed % 17);
+    for (std::size_t i = 0; i < size; ++i) {
+        samples[i] = static_cast<unsigned char>(128 + 100 * std::sin(step * static_cast<double>(i)));
+    }
+    return samples;
 }
 
 std::vector<unsigned char> VersionFileBytes(const VersionFields& f) {
@@ -90,43 +101,57 @@ std::string ReadText(const std::string& path) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-bool WriteSampleStick(const std::string& root, const StickOptions& options) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::path base(root);
-    fs::create_directories(base / "OPEN-R" / "APP", error);
-    fs::create_directories(base / "OPEN-R" / "MW" / "DATA" / "P", error);
-    fs::create_directories(base / "OPEN-R" / "MW" / "DATA" / "E", error);
-    if (error) return false;
-    const fs::path data = base / "OPEN-R" / "MW" / "DATA";
-    bool ok = true;
-    if (options.withMarker) ok &= WriteText((base / (options.upperCaseNames ? "MEMSTICK.IND" : "memstick.ind")).string(), "");
-    if (options.withVersion) ok &= WriteBytes((base / "OPEN-R" / "APP" / "VERSION").string(), VersionFileBytes(options.version));
-    if (options.withSoundArchive) ok &= WriteArchive((data / "P" / "DYNAUDIO.ODA").string(), StickSoundEntries(options.soundEntries));
-    if (options.withVoiceList) ok &= WriteText((data / "P" / "MCUSLIST.CFG").string(), WithCrLf(kSampleVoiceList));
-    if (options.withModeFlags) ok &= WriteText((data / "P" / "MCUS.CFG").string(), WithCrLf(kSampleModeFlags));
-    if (options.withMaleVoice) {
-        ok &= WriteArchive((data / "E" / (options.upperCaseNames ? "AD003000.ODA" : "ad003000.oda")).string(),
-                           {{"WAVE", "MALE.WAV", SyntheticTone(2048, 3)}});
+namespace {
+
+// A stick path as a host path below `root`, made with its folders.
+std::string PlaceOnStick(const std::string& root, std::string_view stickPath, bool upperCase) {
+    std::string relative(stickPath);
+    for (char& c : relative) {
+        if (c == '\\') c = '/';
+        if (upperCase && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
+    const std::filesystem::path path = std::filesystem::path(root) / relative;
+    std::error_code error;
+    std::filesystem::create_directories(path.parent_path(), error);
+    return path.string();
+}
+
+}  // namespace
+
+bool WriteSampleStick(const std::string& root, const StickOptions& options) {
+    namespace files = stick_files;
+    const bool upper = options.upperCaseNames;
+    auto place = [&](std::string_view stickPath) { return PlaceOnStick(root, stickPath, upper); };
+    auto placeStem = [&](std::string_view stem, const char* extension) {
+        return PlaceOnStick(root, std::string(stem) + extension, upper);
+    };
+    bool ok = true;
+    // The stick's folders are there even when a test leaves their files out.
+    (void)place(files::kSoundArchive);
+    (void)place(files::kMaleVoice);
+    if (options.withMarker) ok &= WriteText(place(files::kMarker), "");
+    if (options.withVersion) ok &= WriteBytes(place(files::kVersion), VersionFileBytes(options.version));
+    if (options.withSoundArchive) ok &= WriteArchive(place(files::kSoundArchive), StickSoundEntries(options.soundEntries));
+    if (options.withVoiceList) ok &= WriteText(placeStem(files::kVoiceListStem, ".CFG"), WithCrLf(kSampleVoiceList));
+    if (options.withModeFlags) ok &= WriteText(placeStem(files::kModeFlagsStem, ".CFG"), WithCrLf(kSampleModeFlags));
+    if (options.withMaleVoice) ok &= WriteArchive(place(files::kMaleVoice), {{"WAVE", "MALE.WAV", SyntheticTone(2048, 3)}});
     return ok;
 }
 
 std::string RowFileLabel(int row) {
-    const std::string label = kRowLabels.at(static_cast<std::size_t>(row));
-    return label.substr(0, label.find(' '));
+    return FileLabelOf(kRowLabels.at(static_cast<std::size_t>(row)));
 }
 
 bool WriteSampleSoundSets(const std::string& folder, const SoundSetRows& rows, int stickEntryCount) {
     auto path = [&](const char* prefix, int row) {
-        return folder + "/DATA_" + prefix + "_" + RowFileLabel(row) + ".ODA";
+        return folder + "/" + DataFileName(prefix, RowFileLabel(row));
     };
     bool ok = true;
-    for (int row : rows.main) ok &= WriteArchive(path("M3", row), MainSetEntries(stickEntryCount, 3, static_cast<unsigned>(row)));
-    for (int row : rows.voice) ok &= WriteArchive(path("V3", row), {{"WAVE", "VOICE.WAV", SyntheticTone(3000 + 100 * static_cast<std::size_t>(row), 40u + static_cast<unsigned>(row))}});
+    for (int row : rows.main) ok &= WriteArchive(path(kMainCategory.prefix, row), MainSetEntries(stickEntryCount, 3, static_cast<unsigned>(row)));
+    for (int row : rows.voice) ok &= WriteArchive(path(kVoiceCategory.prefix, row), {{"WAVE", "VOICE.WAV", SyntheticTone(3000 + 100 * static_cast<std::size_t>(row), 40u + static_cast<unsigned>(row))}});
     for (int row : rows.games) {
-        ok &= WriteArchive(path("G3A", row), {{"WAVE", "GAME1.WAV", SyntheticTone(1500 + 10 * static_cast<std::size_t>(row), 60u + static_cast<unsigned>(row))}});
-        ok &= WriteArchive(path("G3B", row), {{"WAVE", "GAME8.WAV", SyntheticTone(1700 + 10 * static_cast<std::size_t>(row), 80u + static_cast<unsigned>(row))}});
+        ok &= WriteArchive(path(kGamesCategory.prefix, row), {{"WAVE", "GAME1.WAV", SyntheticTone(1500 + 10 * static_cast<std::size_t>(row), 60u + static_cast<unsigned>(row))}});
+        ok &= WriteArchive(path(kGamesCategory.secondPrefix, row), {{"WAVE", "GAME8.WAV", SyntheticTone(1700 + 10 * static_cast<std::size_t>(row), 80u + static_cast<unsigned>(row))}});
     }
     return ok;
 }

@@ -31,6 +31,9 @@ struct VersionFields {
 
 std::vector<unsigned char> VersionFileBytes(const VersionFields& fields);
 
+// Deterministic sample audio: a short 8-bit tone, `size` bytes long.
+std::vector<unsigned char> SyntheticTone(std::size_t size, unsigned seed);
+
 // The stick's sound archive: `count` entries with tags and names in the
 // stick's style (tag "WAVE", names like "SND0007.WAV"), short tones.
 std::vector<ArchiveItem> StickSoundEntries(int count, std::size_t bytesPerEntry = 1024);
@@ -60,7 +63,7 @@ struct StickOptions {
     int soundEntries = 40;
     bool withMarker = true;
     bool withVersion = true;
-    VersionFields version;
+    VersionFields version{};  // {}: designated initialisers may leave it out
     bool withSoundArchive = true;
     bool withVoiceList = true;
     bool withModeFlags = true;
@@ -75,9 +78,9 @@ bool WriteSampleStick(const std::string& root, const StickOptions& options = {})
 // Writes DATA_{prefix}_{label}.ODA files into `folder` for the given row
 // indexes (0 to 5) of each category.
 struct SoundSetRows {
-    std::vector<int> main;
-    std::vector<int> voice;
-    std::vector<int> games;
+    std::vector<int> main{};  // {}: designated initialisers may leave any row out
+    std::vector<int> voice{};
+    std::vector<int> games{};
 };
 bool WriteSampleSoundSets(const std::string& folder, const SoundSetRows& rows, int stickEntryCount = 40);
 

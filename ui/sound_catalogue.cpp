@@ -2,6 +2,7 @@
 
 #include "app/app_context.h"
 #include "app/file_system.h"
+#include "stick/stick_files.h"
 
 #include <algorithm>
 
@@ -11,14 +12,23 @@ namespace {
 constexpr std::size_t kMaxControlText = 63;
 }
 
-std::string DataFileFor(AppContext& context, int controlId, std::string_view prefix) {
-    std::string label = context.Ui().ControlText(controlId);
-    if (label.size() > kMaxControlText) label.resize(kMaxControlText);
+std::string FileLabelOf(std::string_view rowText) { return std::string(rowText.substr(0, rowText.find(' '))); }
+
+std::string DataFileName(std::string_view prefix, std::string_view label) {
+    std::string fileName(program_files::kDataFilePrefix);
+    fileName.append(prefix).append("_").append(label).append(program_files::kDataFileExtension);
+    return fileName;
+}
+
+std::string ControlFileLabel(AppContext& context, int controlId) {
+    std::string text = context.Ui().ControlText(controlId);
+    if (text.size() > kMaxControlText) text.resize(kMaxControlText);
     // Only a blank cuts the label: "MiniTilda (fits in 32MB)" is "MiniTilda".
-    label.resize(std::min(label.size(), label.find(' ')));
-    std::string fileName = "DATA_";
-    fileName.append(prefix).append("_").append(label).append(".ODA");
-    return context.DataFilePath(fileName);
+    return FileLabelOf(text);
+}
+
+std::string DataFileFor(AppContext& context, int controlId, std::string_view prefix) {
+    return context.DataFilePath(DataFileName(prefix, ControlFileLabel(context, controlId)));
 }
 
 int SelectionOf(AppContext& context, int firstId, int lastId) {

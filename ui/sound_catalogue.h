@@ -39,10 +39,20 @@ inline constexpr SoundCategory kGamesCategory{"Games (Demo, Simon)", kGamesFirst
 // Top to bottom, as the dialog shows them.
 inline constexpr std::array<SoundCategory, 3> kCategoriesInDialogOrder = {kMainCategory, kVoiceCategory, kGamesCategory};
 
+// The label a row's text stands for in file names: the text up to its
+// first blank ("MiniTilda" for "MiniTilda (fits in 32MB)").
+std::string FileLabelOf(std::string_view rowText);
+
+// "DATA_{prefix}_{label}.ODA".
+std::string DataFileName(std::string_view prefix, std::string_view label);
+
 // Full path of DATA_{prefix}_{label}.ODA in the program folder, the label
 // being the control's current text (at most 63 characters) cut at its
 // first blank.
 std::string DataFileFor(AppContext& context, int controlId, std::string_view prefix);
+
+// The file label of a control's current text (see DataFileFor).
+std::string ControlFileLabel(AppContext& context, int controlId);
 
 // Identifier of the first checked button from firstId to lastId, or 0.
 int SelectionOf(AppContext& context, int firstId, int lastId);

@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 
 QStringList ScriptedRunner::Messages() const {
     QStringList out;
@@ -73,4 +73,4 @@ void ScriptedRunner::RunAboutBox(QDialog& about) {
     }
 }
 
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

@@ -10,7 +10,7 @@
 
 class QWidget;
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 
 // Answers the program's modal windows in a person's place and writes down
 // what each one showed, in order:
@@ -50,4 +50,4 @@ public:
     void RunAboutBox(QDialog& about) override;
 };
 
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

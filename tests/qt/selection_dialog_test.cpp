@@ -3,8 +3,7 @@
 // that answers the chooser and the message boxes as a person would.
 
 #include "tests/qt/scripted_runner.h"
-#include "tests/support/temp_folder.h"
-#include "tools/sample_workspace.h"
+#include "tests/support/workspace.h"
 #include "ui/qt/qt_user_interface.h"
 #include "ui/qt/selection_dialog.h"
 #include "ui/qt/tamsiro_session.h"
@@ -45,21 +44,22 @@ bool Contains(const Bytes& haystack, const Bytes& needle) {
     return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
 }
 
-// A program folder and a stick side by side, and a session on them.
+// A workspace and a session on its program folder.
 // Members are destroyed in reverse: the session before the folders.
 struct Bench {
-    explicit Bench(const tamsiro::samples::SoundSetRows& rows, const tamsiro::samples::StickOptions& stick = {})
-        : program(root / "Tamsiro"), stickFolder(root / "stick") {
-        std::filesystem::create_directories(program);
-        tamsiro::samples::WriteSampleStick(stickFolder, stick);
-        tamsiro::samples::WriteSampleSoundSets(program, rows);
+    explicit Bench(const tamsiro::samples::SoundSetRows& rows) : workspace({.sets = rows}) {
         originalArchive = ReadBytes(Stick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA"));
-        session = std::make_unique<tamsiro::qt::TamsiroSession>(program, runner);
+        session = std::make_unique<tamsiro::qt::TamsiroSession>(workspace.programFolder, runner);
         runner.dialog = &Dialog();
     }
 
-    std::string Stick(const std::string& relative) const { return stickFolder + "/" + relative; }
-    std::string Program(const std::string& name) const { return program + "/" + name; }
+    // False, with the reason, when the folders or sample files could not be made.
+    bool Ready() const {
+        if (!workspace.Problem().empty()) qWarning("workspace not made: %s", workspace.Problem().c_str());
+        return workspace.Problem().empty();
+    }
+    std::string Stick(const std::string& relative) const { return workspace.OnStick(relative); }
+    std::string Program(const std::string& name) const { return workspace.Program(name); }
     tamsiro::qt::SelectionDialog& Dialog() { return session->Dialog(); }
     QAbstractButton* Control(int id) { return Dialog().Control(id); }
 
@@ -68,6 +68,7 @@ struct Bench {
     // The start sequence with the stick chosen, then the dialog on screen as
     // the user gets it.
     bool Open() {
+        if (!Ready()) return false;
         AnswerChooserWithStick();
         if (!session->Start()) return false;
         Dialog().show();
@@ -104,11 +105,9 @@ struct Bench {
                ReadText(Stick("OPEN-R/MW/DATA/P/MCUS.CFG")).find("1 BASIC") != std::string::npos;
     }
 
-    tamsiro::testing::TempFolder root;
-    std::string program;
-    std::string stickFolder;
+    tamsiro::test::Workspace workspace;
     Bytes originalArchive;
-    tamsiro::testing::ScriptedRunner runner;
+    tamsiro::test::ScriptedRunner runner;
     std::unique_ptr<tamsiro::qt::TamsiroSession> session;
 };
 
@@ -152,9 +151,10 @@ void SelectionDialogTest::cleanup() {
 
 void SelectionDialogTest::chooserComesFirstAndAsksAgainAfterAWrongStick() {
     Bench bench(SomeOfEach());
+    QVERIFY(bench.Ready());
     tamsiro::samples::StickOptions olderStick;
     olderStick.version.generation = 2;
-    const std::string older = bench.root / "older";
+    const std::string older = bench.workspace.root / "older";
     QVERIFY(tamsiro::samples::WriteSampleStick(older, olderStick));
     bench.runner.markers.push_back(QString::fromStdString(older + "/memstick.ind"));
 
@@ -180,6 +180,7 @@ void SelectionDialogTest::chooserComesFirstAndAsksAgainAfterAWrongStick() {
 
 void SelectionDialogTest::cancelledChooserEndsWithoutMessageOrWindow() {
     Bench bench(SomeOfEach());
+    QVERIFY(bench.Ready());
     QVERIFY(!bench.session->Start());
     QCOMPARE(bench.runner.transcript, QStringList{QStringLiteral("prompt")});
     QVERIFY(bench.session->Ui().DialogEnded());
@@ -190,6 +191,7 @@ void SelectionDialogTest::cancelledChooserEndsWithoutMessageOrWindow() {
 
 void SelectionDialogTest::noSoundSetsEndsBeforeTheDialog() {
     Bench bench({});
+    QVERIFY(bench.Ready());
     bench.AnswerChooserWithStick();
     QVERIFY(!bench.session->Start());
     // The backup is still made, then the program gives up.

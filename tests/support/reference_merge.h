@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 
 using Bytes = std::vector<unsigned char>;
 
@@ -68,4 +68,4 @@ inline std::optional<Bytes> ReferenceMerge(const Bytes& base, const Bytes& selec
     return out;
 }
 
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

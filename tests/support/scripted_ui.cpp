@@ -2,7 +2,7 @@
 
 #include "ui/sound_catalogue.h"
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 
 ScriptedUi::ScriptedUi() {
     for (const SoundCategory& category : kCategoriesInDialogOrder) {
@@ -59,4 +59,4 @@ bool ScriptedUi::IsChecked(int controlId) { return checked.count(controlId) != 0
 
 void ScriptedUi::EndDialog(DialogResult result) { endedWith = result; }
 
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

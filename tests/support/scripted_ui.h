@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 
 // A front end driven by a script: it records every message and question in
 // order and answers from queues. When a queue runs dry it cancels (No, or
@@ -47,4 +47,4 @@ public:
     void EndDialog(DialogResult result) override;
 };
 
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

@@ -1,5 +1,7 @@
 #include "tests/support/temp_folder.h"
 
+#include "tools/sample_workspace.h"
+
 #include <cstdlib>
 #include <string>
 #include <system_error>
@@ -7,30 +9,40 @@
 
 #include <unistd.h>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder() : TempFolder([] {
     std::error_code error;
-    previousCurrent_ = std::filesystem::current_path(error);
-    std::string pattern = (std::filesystem::temp_directory_path(error) / "tamsiro-test-XXXXXX").string();
+    return std::filesystem::temp_directory_path(error);
+}()) {}
+
+TempFolder::TempFolder(const std::filesystem::path& parent) {
+    // Never a relative folder in the current directory.
+    if (parent.empty()) return;
+    std::string pattern = (parent / "tamsiro-test-XXXXXX").string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (::mkdtemp(buffer.data()) != nullptr) path_ = buffer.data();
 }
 
 TempFolder::~TempFolder() {
+    if (path_.empty()) return;
     std::error_code error;
-    if (!previousCurrent_.empty()) std::filesystem::current_path(previousCurrent_, error);
-    // Tests may leave read-only folders behind; make them writable first.
-    for (auto it = std::filesystem::recursive_directory_iterator(path_, error);
-         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-        std::error_code ignored;
-        if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ignored);
-        }
-    }
-    if (!path_.empty()) std::filesystem::remove_all(path_, error);
+    std::filesystem::remove_all(path_, error);
 }
 
-}  // namespace tamsiro::testing
+namespace {
+// A fatal failure ends only the function it is in: called from a fixture's
+// constructor, it keeps the test body from running.
+void RequireMade(const TempFolder& folder) { ASSERT_FALSE(folder.Path().empty()) << "no temporary folder"; }
+}  // namespace
+
+FolderTest::FolderTest() { RequireMade(folder); }
+
+std::string FolderTest::Write(const std::vector<unsigned char>& bytes, const std::string& name) const {
+    const std::string path = folder / name;
+    EXPECT_TRUE(samples::WriteBytes(path, bytes)) << path;
+    return path;
+}
+
+}  // namespace tamsiro::test

@@ -1,16 +1,20 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
+#include <vector>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 
-// A fresh folder under the system's temporary directory, removed with all
-// its contents when the object goes. Also puts the current directory back
-// where it was, since choosing a stick changes it.
+// A fresh folder under the system's temporary directory (or `parent`),
+// removed with all its contents when the object goes. Path() is empty when
+// it could not be made.
 class TempFolder {
 public:
     TempFolder();
+    explicit TempFolder(const std::filesystem::path& parent);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -21,7 +25,17 @@ public:
 
 private:
     std::filesystem::path path_;
-    std::filesystem::path previousCurrent_;
 };
 
-}  // namespace tamsiro::testing
+// A temporary folder for each test; one that could not be made fails the
+// test before its body runs.
+class FolderTest : public ::testing::Test {
+protected:
+    FolderTest();
+    // Writes a file into the folder and returns its path.
+    std::string Write(const std::vector<unsigned char>& bytes, const std::string& name = "A.ODA") const;
+
+    TempFolder folder;
+};
+
+}  // namespace tamsiro::test

@@ -1,35 +1,57 @@
 #include "tests/support/workspace.h"
 
+#include "stick/stick_files.h"
+
 #include <filesystem>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 
 namespace {
-std::string MakeFolder(const TempFolder& root, const std::string& name) {
+
+std::string MadeFolder(const TempFolder& root, const std::string& name, std::string& problem) {
+    if (root.Path().empty()) {
+        problem = "no temporary folder";
+        return {};
+    }
     std::error_code error;
-    std::filesystem::create_directories(root.Path() / name, error);
-    return (root.Path() / name).string();
+    const std::filesystem::path path = root.Path() / name;
+    if (!std::filesystem::create_directories(path, error)) problem += "could not make " + path.string() + "; ";
+    return path.string();
 }
+
+// As for FolderTest: a fatal failure here keeps the test body from running.
+void RequireMade(const Workspace& workspace) {
+    ASSERT_TRUE(workspace.Problem().empty()) << "workspace not made: " << workspace.Problem();
+}
+
 }  // namespace
 
-Workspace::Workspace(const samples::StickOptions& stick)
-    : programFolder(MakeFolder(root, "Tamsiro")), stickFolder(MakeFolder(root, "stick")), context(ui, programFolder) {
-    samples::WriteSampleStick(stickFolder, stick);
+Workspace::Workspace(const WorkspaceLayout& layout)
+    : programFolder(MadeFolder(root, layout.programName, problem_)),
+      stickFolder(MadeFolder(root, layout.stickName, problem_)),
+      stick(stickFolder),
+      context(ui, programFolder) {
+    if (!problem_.empty()) return;
+    if (!samples::WriteSampleStick(stickFolder, layout.stick)) problem_ += "could not write the sample stick; ";
+    if (!AddSoundSets(layout.sets)) problem_ += "could not write the sound sets; ";
 }
 
-void Workspace::EnterStick() const {
+std::string Workspace::Program(std::string_view name) const { return programFolder + "/" + std::string(name); }
+
+std::string Workspace::OnStick(std::string_view relative) const { return stickFolder + "/" + std::string(relative); }
+
+void Workspace::QueueStickMarker() { ui.markers.push_back(OnStick(stick_files::kMarker)); }
+
+bool Workspace::CopyBaseFromStick() const {
     std::error_code error;
-    std::filesystem::current_path(stickFolder, error);
+    return std::filesystem::copy_file(OnStick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA"), Program(program_files::kBaseArchive), error);
 }
 
-void Workspace::QueueStickMarker() { ui.markers.push_back(Stick("memstick.ind")); }
-
-void Workspace::CopyBaseFromStick() const {
-    std::error_code error;
-    std::filesystem::copy_file(Stick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA"), Program("DATA_BASEMIND3.ODA"), error);
+bool Workspace::AddSoundSets(const samples::SoundSetRows& rows) const {
+    return samples::WriteSampleSoundSets(programFolder, rows);
 }
 
-void Workspace::AddSoundSets(const samples::SoundSetRows& rows) const { samples::WriteSampleSoundSets(programFolder, rows); }
+WorkspaceTest::WorkspaceTest(const WorkspaceLayout& layout) : workspace(layout) { RequireMade(workspace); }
 
 std::string ReadFile(const std::string& path) { return samples::ReadText(path); }
 
@@ -40,4 +62,4 @@ bool Exists(const std::string& path) {
 
 std::string Crlf(const std::string& text) { return samples::WithCrLf(text); }
 
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

@@ -1,37 +1,62 @@
 #pragma once
 
 #include "app/app_context.h"
+#include "stick/stick.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/temp_folder.h"
 #include "tools/sample_workspace.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
+#include <string_view>
 
-namespace tamsiro::testing {
+namespace tamsiro::test {
 
-// A program folder and a stick side by side in a temporary folder, with a
-// scripted front end. Stick paths in the tests are written host-style
-// ("OPEN-R/MW/DATA/P/MCUS.CFG") relative to the stick.
+// What a workspace starts with.
+struct WorkspaceLayout {
+    samples::StickOptions stick;
+    samples::SoundSetRows sets;  // sound sets in the program folder
+    std::string programName = "Tamsiro";
+    std::string stickName = "stick";
+};
+
+// A program folder and a sample stick side by side in a temporary folder,
+// with a scripted front end and a context on that program folder. Files on
+// the stick are named host-style below its root ("OPEN-R/MW/DATA/P/MCUS.CFG").
 class Workspace {
+    // First, so that it is there while the folders below are made.
+    std::string problem_;
+
 public:
-    explicit Workspace(const samples::StickOptions& stick = {});
+    explicit Workspace(const WorkspaceLayout& layout = {});
 
-    std::string Program(const std::string& name) const { return programFolder + "/" + name; }
-    std::string Stick(const std::string& relative) const { return stickFolder + "/" + relative; }
+    // Empty when every folder and sample file was made, else what was not.
+    const std::string& Problem() const { return problem_; }
 
-    // Puts the stick where the start sequence leaves it: the current directory.
-    void EnterStick() const;
+    std::string Program(std::string_view name) const;
+    std::string OnStick(std::string_view relative) const;
+
     // Answers the next chooser with the stick's marker file.
     void QueueStickMarker();
     // A base archive as the first run would have made it.
-    void CopyBaseFromStick() const;
-    void AddSoundSets(const samples::SoundSetRows& rows) const;
+    [[nodiscard]] bool CopyBaseFromStick() const;
+    [[nodiscard]] bool AddSoundSets(const samples::SoundSetRows& rows) const;
 
     TempFolder root;
     std::string programFolder;
     std::string stickFolder;
+    Stick stick;
     ScriptedUi ui;
     AppContext context;
+};
+
+// A workspace for each test; one that could not be made fails the test
+// before its body runs.
+class WorkspaceTest : public ::testing::Test {
+protected:
+    explicit WorkspaceTest(const WorkspaceLayout& layout = {});
+    Workspace workspace;
 };
 
 std::string ReadFile(const std::string& path);
@@ -39,4 +64,4 @@ bool Exists(const std::string& path);
 // "a\nb\n" with CR LF line ends, as the files are stored.
 std::string Crlf(const std::string& text);
 
-}  // namespace tamsiro::testing
+}  // namespace tamsiro::test

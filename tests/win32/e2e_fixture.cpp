@@ -20,18 +20,18 @@
 
 namespace {
 
-using tamsiro::testing::Bytes;
+using tamsiro::test::Bytes;
 using tamsiro::samples::ReadBytes;
 using tamsiro::samples::WriteBytes;
 
 int Merge(const std::string& basePath, const std::string& setPath, const std::string& outPath) {
     const Bytes base = ReadBytes(basePath);
     const Bytes set = ReadBytes(setPath);
-    if (!tamsiro::testing::ReferenceOpens(base) || !tamsiro::testing::ReferenceOpens(set)) {
+    if (!tamsiro::test::ReferenceOpens(base) || !tamsiro::test::ReferenceOpens(set)) {
         std::fprintf(stderr, "merge: unreadable archive\n");
         return 1;
     }
-    const auto merged = tamsiro::testing::ReferenceMerge(base, set);
+    const auto merged = tamsiro::test::ReferenceMerge(base, set);
     if (!merged) {
         std::fprintf(stderr, "merge: data outside its archive\n");
         return 1;

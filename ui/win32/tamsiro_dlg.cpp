@@ -40,7 +40,7 @@ BOOL CTamsiroDlg::OnInitDialog() {
 
     // On failure the sequence has already ended the dialog; it then closes
     // without being shown for input.
-    RunStartSequence(context_);
+    (void)RunStartSequence(context_);
     return TRUE;
 }
 

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/binary_file.h"
+
+#include <optional>
+#include <span>
+#include <string>
+
+namespace tamsiro {
+
+// Whether an archive is sound as a whole: the magic "ODAR", a count that is
+// not negative, a table that lies inside the file, and every entry's data
+// inside the file (an offset that is not negative, offset + size within the
+// file's size). Only the header and the table are read, never the data, so
+// the check costs the same for a small archive as for a big one.
+//
+// Each returns the first problem found, as a sentence that says what is
+// wrong and where ("entry 17: data ends past the end of the file (...)";
+// entries count from 0), or nothing when the archive is sound.
+
+// Over an open file (BinaryFile::Mode::Read). Moves the file's position.
+[[nodiscard]] std::optional<std::string> CheckArchive(BinaryFile& file);
+
+// Opens the file itself; a file that does not open is a problem too.
+[[nodiscard]] std::optional<std::string> CheckArchiveFile(const std::string& path);
+
+// Over an archive held in memory.
+[[nodiscard]] std::optional<std::string> CheckArchiveBytes(std::span<const unsigned char> bytes);
+
+}  // namespace tamsiro

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tamsiro {
+
+// A memory stick, known by the host folder of its root (the folder holding
+// memstick.ind and OPEN-R). Stick paths are written as the stick's software
+// knows them, relative to the root with backslashes, for example
+// "OPEN-R\MW\DATA\P\DYNAUDIO.ODA" (see stick_files.h).
+class Stick {
+public:
+    explicit Stick(std::string root) : root_(std::move(root)) {}
+
+    const std::string& Root() const { return root_; }
+
+    // The full host path of a stick path, or empty when it cannot be formed
+    // (too long for the host). Each component that exists is found without
+    // regard to case, so a stick copied to a case-sensitive folder keeps
+    // working; a component that does not exist yet keeps its literal name.
+    std::string Path(std::string_view stickPath) const;
+
+    // The host folder that holds the file at a stick path.
+    std::string FolderOf(std::string_view stickPath) const;
+
+private:
+    std::string root_;
+};
+
+}  // namespace tamsiro

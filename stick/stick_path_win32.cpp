@@ -1,0 +1,22 @@
+// Stick paths on Windows, whose file systems ignore case already.
+#include "stick/stick.h"
+
+#include "app/file_system.h"
+
+#include <windows.h>
+
+#include <array>
+
+namespace tamsiro {
+
+std::string Stick::Path(std::string_view stickPath) const {
+    if (root_.empty()) return {};
+    const std::string joined = JoinPath(root_, stickPath);
+    std::array<char, MAX_PATH> buffer{};
+    const DWORD length = ::GetFullPathNameA(joined.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    // Paths that do not fit the program's 260-byte buffers are refused.
+    if (length == 0 || length >= buffer.size()) return {};
+    return std::string(buffer.data(), length);
+}
+
+}  // namespace tamsiro

@@ -1,0 +1,119 @@
+#include "ui/cli/cli_user_interface.h"
+
+#include "ui/cli/terminal.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <iostream>
+
+namespace tamsiro::cli {
+
+namespace {
+
+constexpr auto kRedrawInterval = std::chrono::milliseconds(200);
+constexpr std::size_t kBarCells = 30;
+
+std::string Lowered(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+const char* AnswerText(bool yes) { return yes ? "Yes" : "No"; }
+
+}  // namespace
+
+std::string SizeText(std::uint64_t bytes) {
+    if (bytes < 1024) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+    static constexpr const char* kUnits[] = {"KiB", "MiB", "GiB", "TiB"};
+    double value = static_cast<double>(bytes) / 1024;
+    std::size_t unit = 0;
+    while (value >= 1024 && unit + 1 < std::size(kUnits)) {
+        value /= 1024;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
+    return text;
+}
+
+CliUserInterface::CliUserInterface(Streams streams, bool answerYes) : streams_(streams), answerYes_(answerYes) {}
+
+CliUserInterface CliUserInterface::ForConsole(bool answerYes) {
+    return CliUserInterface({std::cin, std::cerr, IsTerminal(stdin), IsTerminal(stderr)}, answerYes);
+}
+
+void CliUserInterface::ShowMessage(const std::string& text) {
+    ClearBar();
+    streams_.err << text << '\n' << std::flush;
+}
+
+bool CliUserInterface::Ask(const std::string& text, DefaultButton defaultButton) {
+    ClearBar();
+    const bool byDefault = defaultButton == DefaultButton::Yes;
+    if (answerYes_) {
+        streams_.err << text << " -> Yes (--yes)\n" << std::flush;
+        return true;
+    }
+    if (!streams_.inIsTerminal) {
+        streams_.err << text << " -> " << AnswerText(byDefault) << " (default, no terminal)\n" << std::flush;
+        return byDefault;
+    }
+    for (;;) {
+        streams_.err << text << (byDefault ? " [Y/n] " : " [y/N] ") << std::flush;
+        std::string line;
+        if (!std::getline(streams_.in, line)) {
+            // The input ended (Ctrl-D, Ctrl-Z): as good as no answer.
+            streams_.err << "\n-> " << AnswerText(byDefault) << " (default)\n" << std::flush;
+            return byDefault;
+        }
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::string answer = Lowered(line);
+        if (answer.empty()) return byDefault;
+        if (answer == "y" || answer == "yes") return true;
+        if (answer == "n" || answer == "no") return false;
+        streams_.err << "Please answer y or n.\n";
+    }
+}
+
+void CliUserInterface::ShowProgress(const ProgressReport& progress) {
+    if (!streams_.errIsTerminal) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (!progressActive_) {
+        // The first report starts the clock; short steps end before a draw.
+        progressActive_ = true;
+        lastDraw_ = now;
+        return;
+    }
+    const bool finished = progress.total > 0 && progress.done >= progress.total;
+    const bool shown = barWidth_ > 0;
+    if (now - lastDraw_ < kRedrawInterval && !(finished && shown)) return;
+    lastDraw_ = now;
+
+    const double fraction =
+        progress.total == 0 ? 1.0 : std::min(1.0, static_cast<double>(progress.done) / static_cast<double>(progress.total));
+    const auto filled = static_cast<std::size_t>(fraction * kBarCells);
+    std::string line = progress.step + " [" + std::string(filled, '#') + std::string(kBarCells - filled, '.') + "] ";
+    char percent[8];
+    std::snprintf(percent, sizeof percent, "%3d%%", static_cast<int>(fraction * 100));
+    line += percent;
+    line += "  " + SizeText(progress.done) + " of " + SizeText(progress.total);
+    // Pad over whatever a longer previous line left behind.
+    const std::size_t width = line.size();
+    if (width < barWidth_) line.append(barWidth_ - width, ' ');
+    streams_.err << '\r' << line << std::flush;
+    barWidth_ = std::max(barWidth_, width);
+}
+
+void CliUserInterface::EndProgress() {
+    ClearBar();
+    progressActive_ = false;
+}
+
+void CliUserInterface::ClearBar() {
+    if (barWidth_ == 0) return;
+    streams_.err << '\r' << std::string(barWidth_, ' ') << '\r' << std::flush;
+    barWidth_ = 0;
+}
+
+}  // namespace tamsiro::cli

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/user_interface.h"
+
+#include <chrono>
+#include <iosfwd>
+#include <string>
+
+namespace tamsiro::cli {
+
+// The core's view of the command line. Messages, questions and progress go
+// to stderr, so stdout carries only a command's results.
+//
+// A question is asked on the terminal with its default shown ([Y/n] or
+// [y/N]; an empty answer takes it). With --yes every question is answered
+// Yes; without a terminal the default is taken. Either way the question and
+// its answer are printed, so a log shows what was decided.
+//
+// The stick is given with --stick rather than chosen, and there is no
+// selection dialog, so those methods answer nothing.
+class CliUserInterface : public UserInterface {
+public:
+    struct Streams {
+        std::istream& in;
+        std::ostream& err;
+        bool inIsTerminal;
+        bool errIsTerminal;
+    };
+
+    CliUserInterface(Streams streams, bool answerYes);
+    // Over std::cin and std::cerr, looking at whether they are terminals.
+    static CliUserInterface ForConsole(bool answerYes);
+
+    void ShowMessage(const std::string& text) override;
+    bool Ask(const std::string& text, DefaultButton defaultButton) override;
+    void ShowBusyCursor(bool) override {}
+    std::optional<std::string> PromptForMarker(const std::string&) override { return std::nullopt; }
+    std::string ControlText(int) override { return {}; }
+    void DisableControl(int) override {}
+    bool IsChecked(int) override { return false; }
+    void EndDialog(DialogResult) override {}
+
+    // A one-line bar redrawn in place, on a terminal only, and at most a
+    // few times a second. A step that is over within the first interval
+    // never shows one.
+    void ShowProgress(const ProgressReport& progress) override;
+    void EndProgress() override;
+
+private:
+    void ClearBar();
+
+    Streams streams_;
+    bool answerYes_;
+    bool progressActive_ = false;
+    std::size_t barWidth_ = 0;  // characters on the line now; 0: no bar shown
+    std::chrono::steady_clock::time_point lastDraw_{};
+};
+
+// "12.3 MiB", "900 bytes": sizes for people.
+std::string SizeText(std::uint64_t bytes);
+
+}  // namespace tamsiro::cli

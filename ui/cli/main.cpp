@@ -1,0 +1,35 @@
+// tamsiro-cli: Tamsiro's command line.
+#include "ui/cli/cli_commands.h"
+#include "ui/cli/cli_user_interface.h"
+
+#include <CLI/CLI.hpp>
+
+int main(int argc, char** argv) {
+    using namespace tamsiro::cli;
+
+    CLI::App app("Tamsiro on the command line: look into and rebuild .ODA sound archives.", "tamsiro-cli");
+    app.set_version_flag("--version", "tamsiro-cli " TAMSIRO_VERSION);
+    bool answerYes = false;
+    app.add_flag("-y,--yes", answerYes, "Answer Yes to every question");
+    app.require_subcommand(1);
+    // Subcommands made after this pass options they do not know (such as
+    // --yes) up to the program, so they may come anywhere on the line.
+    app.fallthrough();
+
+    CommandAction chosen;
+    AddOdaCommands(app, chosen);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        // --help and --version end here too, successfully.
+        return app.exit(error) == 0 ? kExitSuccess : kExitUsage;
+    }
+    if (!chosen) {
+        // A group named without one of its commands.
+        std::cerr << app.help();
+        return kExitUsage;
+    }
+    CliUserInterface ui = CliUserInterface::ForConsole(answerYes);
+    return chosen(ui);
+}

@@ -1,0 +1,166 @@
+// tamsiro-cli oda ...: look into and rebuild .ODA archives. The work is
+// done by the core (archive/); these commands parse, call and print.
+#include "archive/archive_check.h"
+#include "archive/archive_diff.h"
+#include "archive/archive_folder.h"
+#include "archive/oda_archive.h"
+#include "archive/oda_text.h"
+#include "ui/cli/cli_commands.h"
+#include "ui/cli/cli_user_interface.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+
+namespace tamsiro::cli {
+
+namespace {
+
+struct OdaOptions {
+    std::string file;
+    std::string other;
+    std::string to;
+    bool json = false;
+};
+
+int Fail(UserInterface& ui, const std::string& text) {
+    ui.ShowMessage(text);
+    return kExitFailure;
+}
+
+// Opens an archive for reading its table; a refusal is explained by the
+// check, which says what is wrong.
+bool OpenForListing(UserInterface& ui, const std::string& path, OdaArchive& archive) {
+    if (archive.Open(path)) return true;
+    const auto problem = CheckArchiveFile(path);
+    ui.ShowMessage(path + ": " + problem.value_or("cannot open the archive"));
+    return false;
+}
+
+int List(UserInterface& ui, const OdaOptions& options) {
+    OdaArchive archive;
+    if (!OpenForListing(ui, options.file, archive)) return kExitFailure;
+    if (options.json) {
+        nlohmann::ordered_json entries = nlohmann::ordered_json::array();
+        for (std::size_t i = 0; i < archive.TableSize(); ++i) {
+            const OdaEntry& entry = archive.Entry(i);
+            entries.push_back({{"index", i},
+                               {"tag", TagText(entry)},
+                               {"name", NameText(entry)},
+                               {"size", entry.Size()},
+                               {"offset", entry.Offset()}});
+        }
+        std::cout << entries.dump(2) << '\n';
+        return kExitSuccess;
+    }
+    int nameWidth = 4;
+    for (const OdaEntry& entry : archive.Table()) nameWidth = std::max(nameWidth, static_cast<int>(NameText(entry).size()));
+    for (std::size_t i = 0; i < archive.TableSize(); ++i) {
+        const OdaEntry& entry = archive.Entry(i);
+        std::printf("%5zu  %s  %-*s %10u %11d\n", i, TagText(entry).c_str(), nameWidth, NameText(entry).c_str(),
+                    entry.Size(), entry.Offset());
+    }
+    return kExitSuccess;
+}
+
+int Check(UserInterface& ui, const OdaOptions& options) {
+    if (const auto problem = CheckArchiveFile(options.file)) return Fail(ui, options.file + ": " + *problem);
+    OdaArchive archive;
+    if (!archive.Open(options.file)) return Fail(ui, options.file + ": cannot open the archive");
+    std::uint64_t data = 0;
+    for (const OdaEntry& entry : archive.Table()) data += entry.Size();
+    std::cout << options.file << ": ok, " << archive.TableSize() << " entries, " << SizeText(data) << " of data\n";
+    return kExitSuccess;
+}
+
+// Wires a long copy's progress to the user interface.
+CopyProgress ProgressTo(UserInterface& ui, const char* step) {
+    return [&ui, step](std::uint64_t done, std::uint64_t total) { ui.ShowProgress({step, done, total}); };
+}
+
+int Extract(UserInterface& ui, const OdaOptions& options) {
+    const FolderResult result = ExtractArchive(options.file, options.to, ProgressTo(ui, "Extracting"));
+    ui.EndProgress();
+    if (!result.Ok()) return Fail(ui, options.file + ": " + result.problem);
+    std::cout << "Extracted " << result.entries << " entries (" << SizeText(result.dataBytes) << ") to " << options.to
+              << '\n';
+    return kExitSuccess;
+}
+
+int Pack(UserInterface& ui, const OdaOptions& options) {
+    const FolderResult result = PackArchive(options.file, options.to, ProgressTo(ui, "Packing"));
+    ui.EndProgress();
+    if (!result.Ok()) return Fail(ui, options.file + ": " + result.problem);
+    std::cout << "Packed " << result.entries << " entries (" << SizeText(result.dataBytes) << ") into " << options.to
+              << '\n';
+    return kExitSuccess;
+}
+
+const char* ChangeText(EntryChange change) {
+    switch (change) {
+        case EntryChange::Added: return "added  ";
+        case EntryChange::Removed: return "removed";
+        case EntryChange::Changed: return "changed";
+    }
+    return "";
+}
+
+int Diff(UserInterface& ui, const OdaOptions& options) {
+    const ArchiveDiff diff = DiffArchiveFiles(options.file, options.other);
+    if (!diff.Ok()) return Fail(ui, diff.problem);
+    std::size_t counts[3] = {0, 0, 0};
+    for (const EntryDifference& difference : diff.differences) {
+        ++counts[static_cast<int>(difference.change)];
+        std::cout << ChangeText(difference.change) << "  " << PrintableBytes(difference.tag) << "  "
+                  << PrintableBytes(difference.name) << '\n';
+    }
+    std::cout << counts[0] << " added, " << counts[1] << " removed, " << counts[2] << " changed, " << diff.unchanged
+              << " unchanged\n";
+    return diff.differences.empty() ? kExitSuccess : kExitFailure;
+}
+
+// Adds one `oda` command whose action runs `run` over the parsed options.
+CLI::App* AddCommand(CLI::App& group, const char* name, const char* description, CommandAction& chosen,
+                     const std::shared_ptr<OdaOptions>& options, int (*run)(UserInterface&, const OdaOptions&)) {
+    CLI::App* command = group.add_subcommand(name, description);
+    command->callback([&chosen, options, run] {
+        chosen = [options, run](UserInterface& ui) { return run(ui, *options); };
+    });
+    return command;
+}
+
+}  // namespace
+
+void AddOdaCommands(CLI::App& app, CommandAction& chosen) {
+    CLI::App* oda = app.add_subcommand("oda", "Look into and rebuild .ODA sound archives");
+    oda->require_subcommand(1);
+    const auto options = std::make_shared<OdaOptions>();
+
+    CLI::App* list = AddCommand(*oda, "list", "List the entries: index, tag, name, size, offset", chosen, options, List);
+    list->add_option("FILE", options->file, "The archive")->required();
+    list->add_flag("--json", options->json, "Print a JSON list of objects instead");
+
+    CLI::App* check = AddCommand(*oda, "check", "Check that the archive is whole (exit 1 with the first problem)",
+                                 chosen, options, Check);
+    check->add_option("FILE", options->file, "The archive")->required();
+
+    CLI::App* extract = AddCommand(*oda, "extract", "Write each entry to a file in DIR, with a manifest.json",
+                                   chosen, options, Extract);
+    extract->add_option("FILE", options->file, "The archive")->required();
+    extract->add_option("--to", options->to, "The folder (missing or empty)")->required()->type_name("DIR");
+
+    CLI::App* pack = AddCommand(*oda, "pack", "Build an archive from a folder that extract wrote", chosen, options, Pack);
+    pack->add_option("DIR", options->file, "The folder")->required();
+    pack->add_option("--to", options->to, "The archive to write")->required()->type_name("FILE");
+
+    CLI::App* diff = AddCommand(*oda, "diff", "List the entries added, removed or changed from A to B (exit 1 if any)",
+                                chosen, options, Diff);
+    diff->add_option("A", options->file, "The first archive")->required();
+    diff->add_option("B", options->other, "The second archive")->required();
+}
+
+}  // namespace tamsiro::cli
