@@ -23,11 +23,13 @@
 //   help                         press F1 in the selection dialog
 //   opened <title>               another program opened a window with
 //                                this title: close it
-//   progress <required|optional> a progress window came up while the
+//   progress <required|optional|none>
+//                                a progress window came up while the
 //                                program worked (optional: if one did, it
-//                                behaved); any progress window seen must be
-//                                owned by the dialog, have a bar and never
-//                                share the screen with a message box
+//                                behaved; none: it did not); any progress
+//                                window seen must be owned by the dialog,
+//                                have a bar and never share the screen
+//                                with a message box
 //   about <command>              choose About from the system menu
 //   about-ok                     close the About box
 //   snap <file.bmp>              picture of the window in front
@@ -210,13 +212,9 @@ public:
         return out.empty() ? "\n    no window" : out;
     }
 
-    // What the progress window showed so far. Every wait looks for it, so
+    // Whether a progress window came up so far. Every wait looks for it, so
     // it is seen whatever step the driver is at while the program works.
-    struct ProgressSightings {
-        bool seen = false;
-        bool ownerDisabled = false;  // at least once while it was up
-    };
-    const ProgressSightings& Progress() const { return progress_; }
+    bool ProgressSeen() const { return progressSeen_; }
 
     // Polls until `ready` holds; fails on timeout or when the program ends.
     void WaitUntil(const std::string& what, const std::function<bool()>& ready) const {
@@ -268,11 +266,10 @@ private:
         const std::vector<HWND> windows = Dialogs();
         for (HWND window : windows) {
             if (WindowText(window) != TAMSIRO_PROGRESS_CAPTION) continue;
-            progress_.seen = true;
+            progressSeen_ = true;
             if (!FindWindowExA(window, nullptr, "msctls_progress32", nullptr)) throw Failure{"the progress window has no progress bar"};
             const HWND owner = GetWindow(window, GW_OWNER);
             if (!owner || WindowText(owner) != kMainTitle) throw Failure{"the progress window is not owned by the selection dialog"};
-            if (!IsWindowEnabled(owner)) progress_.ownerDisabled = true;
             for (HWND other : windows) {
                 // Seen again after the box: both were up at once.
                 if (WindowText(other) == applicationName_ && IsWindowVisible(other) && IsWindowVisible(window))
@@ -284,7 +281,7 @@ private:
     PROCESS_INFORMATION process_{};
     bool started_ = false;
     std::string applicationName_;
-    mutable ProgressSightings progress_;
+    mutable bool progressSeen_ = false;
 };
 
 struct Child {
@@ -519,7 +516,8 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         text = Unescape(text);
         const HWND box = session.WaitForFront("a message box " + Quoted(text),
                                               [](const std::string& t) {
-            return t != kMainTitle && t != kChooserTitle && t != kAboutTitle && t != TAMSIRO_PROGRESS_CAPTION;
+            // No title at all: a window that went while it was asked.
+            return !t.empty() && t != kMainTitle && t != kChooserTitle && t != kAboutTitle && t != TAMSIRO_PROGRESS_CAPTION;
         });
         Box read;
         // The box fills in its controls as it is created.
@@ -590,14 +588,14 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         return "window " + Quoted(argument) + " opened and closed";
     }
     if (command == "progress") {
-        if (argument != "required" && argument != "optional") throw Failure{"script: progress <required|optional>"};
-        const auto& progress = session.Progress();
-        if (!progress.seen) {
-            if (argument == "required") throw Failure{"no progress window appeared"};
-            return "no progress window (not required yet)";
+        if (argument != "required" && argument != "optional" && argument != "none")
+            throw Failure{"script: progress <required|optional|none>"};
+        if (session.ProgressSeen()) {
+            if (argument == "none") throw Failure{"a progress window came up for a short step"};
+            return "progress window shown";
         }
-        if (!progress.ownerDisabled) throw Failure{"the selection dialog took input while the progress window was up"};
-        return "progress window shown";
+        if (argument == "required") throw Failure{"no progress window appeared"};
+        return "no progress window";
     }
     if (command == "enabled" || command == "checked") {
         const HWND dialog = session.MainDialog();

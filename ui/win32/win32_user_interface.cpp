@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <utility>
 
 namespace tamsiro::win32 {
@@ -20,6 +21,15 @@ constexpr int kControlTextBytes = 64;
 
 // Steps shorter than this pass without a window.
 constexpr ULONGLONG kProgressDelayMs = 500;
+
+// TAMSIRO_PROGRESS_DELAY_MS overrides the delay, so that the end-to-end
+// tests see the window however fast the machine copies.
+ULONGLONG ProgressDelayMs() {
+    std::array<char, 16> value{};
+    const DWORD length = ::GetEnvironmentVariableA("TAMSIRO_PROGRESS_DELAY_MS", value.data(), static_cast<DWORD>(value.size()));
+    if (length == 0 || length >= value.size()) return kProgressDelayMs;
+    return std::strtoull(value.data(), nullptr, 10);
+}
 constexpr int kProgressRange = 1000;
 
 int ProgressPosition(std::uint64_t done, std::uint64_t total) {
@@ -59,7 +69,8 @@ std::string FilterFromBarNotation(const std::string& barNotation) {
     return filter;
 }
 
-Win32UserInterface::Win32UserInterface(std::string applicationName) : applicationName_(std::move(applicationName)) {}
+Win32UserInterface::Win32UserInterface(std::string applicationName)
+    : applicationName_(std::move(applicationName)), progressDelayMs_(ProgressDelayMs()) {}
 
 Win32UserInterface::~Win32UserInterface() { CloseProgressWindow(); }
 
@@ -122,7 +133,10 @@ void Win32UserInterface::EndDialog(DialogResult result) {
 void Win32UserInterface::ShowProgress(const ProgressReport& progress) {
     const ULONGLONG now = ::GetTickCount64();
     if (!stepStarted_) stepStarted_ = now;
-    if (!progressWindow_ && now - *stepStarted_ >= kProgressDelayMs) OpenProgressWindow();
+    // Not on the last report of a step: a window that flashes up and
+    // vanishes at once tells nothing.
+    const bool finishing = progress.total > 0 && progress.done >= progress.total;
+    if (!progressWindow_ && !finishing && now - *stepStarted_ >= progressDelayMs_) OpenProgressWindow();
     if (progressWindow_) {
         if (progress.step != shownStep_) {
             ::SetDlgItemTextA(progressWindow_, IDC_PROGRESS_STEP, progress.step.c_str());
@@ -145,6 +159,7 @@ void Win32UserInterface::OpenProgressWindow() {
     // it and not to another program.
     ::ShowWindow(progressWindow_, SW_SHOW);
     ::EnableWindow(dialog_, FALSE);
+    ::UpdateWindow(progressWindow_);
 }
 
 void Win32UserInterface::CloseProgressWindow() {

@@ -55,6 +55,7 @@ private:
     // When the running step sent its first report; the progress window
     // opens only for steps that last.
     std::optional<ULONGLONG> stepStarted_;
+    ULONGLONG progressDelayMs_;
     HWND progressWindow_ = nullptr;
     std::string shownStep_;
 };
