@@ -3,19 +3,19 @@
 #   make test   install what is missing, build everything, run every test
 SHELL := /bin/bash
 .DEFAULT_GOAL := help
-.PHONY: help deps build test test-core test-asan test-werror test-win32 run bench fuzz clean test-qt package
+.PHONY: help deps build test test-core test-asan test-werror test-win32 run bench fuzz clean test-qt package package-check
 
 # What the host can run. Every host runs the core and Qt suites (test-core);
 # these need Linux: Debian's gcc and clang with their sanitizer runtime,
 # MinGW-w64 and Wine. `make test HOST_OS=Darwin` shows on Linux what a Mac does.
 HOST_OS ?= $(shell uname -s)
-LINUX_ONLY_TESTS := test-asan test-werror test-win32
+LINUX_ONLY_TESTS := test-asan test-werror test-win32 package-check
 
 help:
 	@echo "make run    build and launch Tamsiro on a generated demo workspace"
 	@echo "make test   install what is missing, build, run every test"
 	@echo "make test-werror  build everything with gcc and with clang, warnings as errors"
-	@echo "make package  the portable Tamsiro folder as a .tar.gz (build/release)"
+	@echo "make package  the portable folder (.tar.gz) and the Debian package (build/release)"
 	@echo "make bench  release benchmarks of the Main install"
 	@echo "make fuzz   run the fuzz targets (FUZZ_SECONDS per target, default 60)"
 
@@ -98,10 +98,19 @@ run: deps
 	  exec ../Tamsiro/tamsiro; \
 	fi
 
-# The portable folder: build/release/Tamsiro-<version>-<host>.tar.gz
+# The portable folder build/release/Tamsiro-<version>-<host>.tar.gz and, on
+# Linux, the Debian package build/release/tamsiro_<version>_<arch>.deb
 package: deps
 	cmake --preset release
 	cmake --build --preset release --target package
+
+# The Linux packages (build/release: the .deb and the portable .tar.gz),
+# built without the tests, then checked by packaging/check-packages.sh:
+# validated, installed into a throw-away root with dpkg, and run.
+package-check: deps
+	cmake --preset release
+	cmake --build --preset release --target tamsiro_packages
+	packaging/check-packages.sh build/release
 
 clean:
 	rm -rf build demo

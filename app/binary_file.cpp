@@ -8,13 +8,15 @@
 namespace tamsiro {
 
 BinaryFile::BinaryFile(BinaryFile&& other) noexcept
-    : file_(std::exchange(other.file_, nullptr)), path_(std::move(other.path_)) {}
+    : file_(std::exchange(other.file_, nullptr)), path_(std::move(other.path_)),
+      writing_(std::exchange(other.writing_, false)) {}
 
 BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
     if (this != &other) {
         (void)Close();
         file_ = std::exchange(other.file_, nullptr);
         path_ = std::move(other.path_);
+        writing_ = std::exchange(other.writing_, false);
     }
     return *this;
 }
@@ -28,6 +30,7 @@ bool BinaryFile::Open(const std::string& path, Mode mode) {
     if (mode == Mode::Write) BeforeFileChange();
     file_ = std::fopen(path.c_str(), mode == Mode::Read ? "rb" : "wb");
     path_ = path;
+    writing_ = file_ != nullptr && mode == Mode::Write;
     return file_ != nullptr;
 }
 
@@ -78,6 +81,8 @@ bool BinaryFile::Flush() {
 
 bool BinaryFile::Close() {
     if (!file_) return true;
+    if (writing_) BeforeFileChange();
+    writing_ = false;
     const bool hadError = std::ferror(file_) != 0;
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;

@@ -52,6 +52,8 @@ public:
 private:
     std::FILE* file_ = nullptr;
     std::string path_;
+    // Closing a file open for writing writes what stdio still buffers.
+    bool writing_ = false;
 };
 
 // The whole content of a file, or nothing when it does not open or cannot

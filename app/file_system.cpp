@@ -13,6 +13,16 @@ void DiscardFile(const std::string& path) {
     (void)DeleteFileAt(path);
 }
 
+bool MakeFolders(const std::string& path) {
+    if (path.empty() || IsFolder(path)) return !path.empty();
+    std::string parent = FolderOf(path);
+    while (parent.size() > 1 && parent.back() == kPathSeparator) parent.pop_back();
+    if (!parent.empty() && parent != path && !MakeFolders(parent)) return false;
+    if (!MakeFolder(path)) return false;
+    if (!parent.empty()) (void)FlushFolder(parent);
+    return true;
+}
+
 std::string JoinPath(const std::string& folder, std::string_view name) {
     std::string joined = folder;
     if (joined.empty() || joined.back() != kPathSeparator) joined += kPathSeparator;

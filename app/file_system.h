@@ -48,6 +48,14 @@ enum class CopyMode { FailIfExists, Overwrite };
 // Deletes a file if it is there, for clean-up whose result changes nothing.
 void DiscardFile(const std::string& path);
 
+// Creates one folder whose parent exists; true when a folder is there at
+// return (made now or before).
+[[nodiscard]] bool MakeFolder(const std::string& path);
+
+// Creates a folder and every missing folder above it, each new one made
+// durable in its parent.
+[[nodiscard]] bool MakeFolders(const std::string& path);
+
 // Makes the renames and deletions in `folder` durable where the host allows
 // it (POSIX: fsync of the directory). True where there is nothing to do.
 [[nodiscard]] bool FlushFolder(const std::string& folder);
@@ -71,6 +79,11 @@ struct VolumeSpace {
 // Drive and directory of a file path, keeping the trailing separator
 // ("C:\Sounds\" of "C:\Sounds\Tamsiro.exe"); empty when it has none.
 std::string FolderOf(const std::string& filePath);
+
+// The file name of the existing file at `path` as its folder spells it
+// ("AD003000.ODA" for ".../ad003000.oda" on a stick that has it so), or the
+// name in `path` when there is no such file.
+std::string NameOnDisk(const std::string& path);
 
 // `folder` and `name` joined with one separator.
 std::string JoinPath(const std::string& folder, std::string_view name);

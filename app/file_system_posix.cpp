@@ -176,6 +176,12 @@ bool DeleteFileAt(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
 }
 
+bool MakeFolder(const std::string& path) {
+    if (IsFolder(path)) return true;
+    BeforeFileChange();
+    return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && IsFolder(path));
+}
+
 bool FlushFolder(const std::string& folder) {
     Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!directory.Valid()) return false;
@@ -223,6 +229,11 @@ std::string MatchNameInFolder(const std::string& folder, std::string_view name) 
         if (EqualIgnoringAsciiCase(candidate, name)) return candidate;
     }
     return std::string(name);
+}
+
+std::string NameOnDisk(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    return MatchNameInFolder(folder, std::string_view(path).substr(folder.size()));
 }
 
 }  // namespace tamsiro

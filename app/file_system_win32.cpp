@@ -4,6 +4,9 @@
 #include "app/file_change_hook.h"
 
 #include <windows.h>
+// <windows.h> maps ReplaceFile to the Win32 ReplaceFileA; ours is another
+// function, and the other files never see that macro.
+#undef ReplaceFile
 
 #include <array>
 
@@ -65,7 +68,10 @@ bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode
     // CopyFile is not trusted to clean up after itself: a failed copy must
     // not leave a fragment under the target's name. A target that was there
     // before a FailIfExists refusal is not ours to delete.
-    if (!ok && !(mode == CopyMode::FailIfExists && targetExisted)) ::DeleteFileA(to.c_str());
+    if (!ok && !(mode == CopyMode::FailIfExists && targetExisted)) {
+        BeforeFileChange(FileOperation::Delete, to);
+        ::DeleteFileA(to.c_str());
+    }
     return ok;
 }
 
@@ -82,6 +88,12 @@ bool ReplaceFile(const std::string& from, const std::string& to) {
 bool DeleteFileAt(const std::string& path) {
     BeforeFileChange(FileOperation::Delete, path);
     return ::DeleteFileA(path.c_str()) != 0;
+}
+
+bool MakeFolder(const std::string& path) {
+    if (IsFolder(path)) return true;
+    BeforeFileChange();
+    return ::CreateDirectoryA(path.c_str(), nullptr) != 0 || (::GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(path));
 }
 
 bool FlushFolder(const std::string&) {
@@ -122,6 +134,14 @@ std::string FolderOf(const std::string& filePath) {
 std::string MatchNameInFolder(const std::string&, std::string_view name) {
     // The Windows file systems already match names without regard to case.
     return std::string(name);
+}
+
+std::string NameOnDisk(const std::string& path) {
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = ::FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return path.substr(FolderOf(path).size());
+    ::FindClose(search);
+    return found.cFileName;
 }
 
 }  // namespace tamsiro

@@ -1,6 +1,8 @@
 #include "archive/archive_folder.h"
 
 #include "app/binary_file.h"
+#include "app/file_system.h"
+#include "app/progress.h"
 #include "archive/archive_check.h"
 #include "archive/archive_writer.h"
 #include "archive/oda_archive.h"
@@ -9,12 +11,12 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <set>
+#include <utility>
 #include <system_error>
 #include <vector>
 
@@ -100,11 +102,11 @@ std::optional<std::vector<unsigned char>> BytesOfHex(std::string_view hex, std::
 
 // --- copying -------------------------------------------------------------
 
-// Copies entry data through one buffer and reports each step.
+// Copies entry data through one buffer, reporting to a progress meter
+// when there is one.
 class DataCopier {
 public:
-    DataCopier(std::uint64_t total, const CopyProgress& progress)
-        : buffer_(std::make_unique<unsigned char[]>(kCopyBufferSize)), total_(total), progress_(progress) {}
+    explicit DataCopier(ProgressMeter* meter) : buffer_(std::make_unique<unsigned char[]>(kCopyBufferSize)), meter_(meter) {}
 
     // Copies `size` bytes from the source's current position. False when
     // the source ran short or a write failed.
@@ -113,21 +115,20 @@ public:
             const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(size, kCopyBufferSize));
             if (!from.ReadExactly(buffer_.get(), chunk) || !to.WriteExactly(buffer_.get(), chunk)) return false;
             size -= chunk;
-            done_ += chunk;
-            if (progress_) progress_(done_, total_);
+            if (meter_) meter_->Advance(chunk);
         }
         return true;
     }
 
 private:
     std::unique_ptr<unsigned char[]> buffer_;
-    std::uint64_t done_ = 0;
-    std::uint64_t total_;
-    const CopyProgress& progress_;
+    ProgressMeter* meter_;
 };
 
-std::string PathIn(const std::string& folder, const std::string& fileName) {
-    return (fs::path(folder) / fileName).string();
+// A meter for `total` bytes when there is a user interface to show it.
+std::optional<ProgressMeter> MeterFor(UserInterface* ui, std::string step, std::uint64_t total) {
+    if (!ui) return std::nullopt;
+    return std::optional<ProgressMeter>(std::in_place, *ui, std::move(step), total);
 }
 
 // --- the manifest ----------------------------------------------------------
@@ -188,7 +189,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string& t
 // Reads and checks the manifest, and takes each entry's size from its file.
 std::optional<std::string> PlanPack(const std::string& folder, PackPlan& plan) {
     std::string text;
-    if (auto problem = ReadWholeFile(PathIn(folder, kManifestFileName), text)) return ManifestProblem(*problem);
+    if (auto problem = ReadWholeFile(JoinPath(folder, kManifestFileName), text)) return ManifestProblem(*problem);
     const Json manifest = Json::parse(text, nullptr, false);
     if (manifest.is_discarded() || !manifest.is_object()) return ManifestProblem("not valid JSON");
     const auto format = manifest.find("format");
@@ -242,16 +243,17 @@ std::optional<std::string> PlanPack(const std::string& folder, PackPlan& plan) {
 }
 
 std::optional<std::string> WritePacked(const std::string& folder, const PackPlan& plan, BinaryFile& out,
-                                       FolderResult& result, const CopyProgress& progress) {
+                                       FolderResult& result, UserInterface* progress) {
     if (!out.WriteExactly(plan.header.bytes.data(), kOdaHeaderSize) ||
         out.WriteBlocks(plan.table.data(), kOdaEntrySize, plan.table.size()) != plan.table.size()) {
         return "cannot write the header and the table";
     }
     for (const OdaEntry& entry : plan.table) result.dataBytes += entry.Size();
-    DataCopier copier(result.dataBytes, progress);
+    auto meter = MeterFor(progress, "Packing", result.dataBytes);
+    DataCopier copier(meter ? &*meter : nullptr);
     for (std::size_t i = 0; i < plan.table.size(); ++i) {
         BinaryFile from;
-        if (!from.Open(PathIn(folder, plan.files[i]), BinaryFile::Mode::Read)) return plan.files[i] + " cannot be opened";
+        if (!from.Open(JoinPath(folder, plan.files[i]), BinaryFile::Mode::Read)) return plan.files[i] + " cannot be opened";
         // The size was taken before writing began; a file that has shrunk
         // since comes up short here.
         if (!copier.Copy(from, out, plan.table[i].Size())) return "cannot copy " + plan.files[i] + " into the archive";
@@ -320,7 +322,7 @@ bool IsSafeFileName(std::string_view fileName) {
     return !IsDeviceName(fileName) && LowerAscii(fileName) != LowerAscii(kManifestFileName);
 }
 
-FolderResult ExtractArchive(const std::string& archivePath, const std::string& folder, const CopyProgress& progress) {
+FolderResult ExtractArchive(const std::string& archivePath, const std::string& folder, UserInterface* progress) {
     FolderResult result;
     if (auto problem = CheckArchiveFile(archivePath)) {
         result.problem = *problem;
@@ -338,17 +340,18 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
     const std::vector<std::string> fileNames = FileNamesFor(archive);
     for (const OdaEntry& entry : archive.Table()) result.dataBytes += entry.Size();
 
-    DataCopier copier(result.dataBytes, progress);
+    auto meter = MeterFor(progress, "Extracting", result.dataBytes);
+    DataCopier copier(meter ? &*meter : nullptr);
     for (std::size_t i = 0; i < archive.TableSize(); ++i) {
         const OdaEntry& entry = archive.Entry(i);
         BinaryFile out;
-        if (!out.Open(PathIn(folder, fileNames[i]), BinaryFile::Mode::Write)) {
-            result.problem = "cannot create " + PathIn(folder, fileNames[i]);
+        if (!out.Open(JoinPath(folder, fileNames[i]), BinaryFile::Mode::Write)) {
+            result.problem = "cannot create " + JoinPath(folder, fileNames[i]);
             return result;
         }
         const bool copied = archive.File().Seek(entry.Offset()) && copier.Copy(archive.File(), out, entry.Size());
         if (!out.Close() || !copied) {
-            result.problem = "entry " + std::to_string(i) + ": cannot copy its data to " + PathIn(folder, fileNames[i]);
+            result.problem = "entry " + std::to_string(i) + ": cannot copy its data to " + JoinPath(folder, fileNames[i]);
             return result;
         }
         ++result.entries;
@@ -356,29 +359,33 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
 
     const std::string manifest = ManifestOf(archive, fileNames).dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
     BinaryFile out;
-    if (!out.Open(PathIn(folder, kManifestFileName), BinaryFile::Mode::Write) ||
+    if (!out.Open(JoinPath(folder, kManifestFileName), BinaryFile::Mode::Write) ||
         !out.WriteExactly(manifest.data(), manifest.size()) || !out.Close()) {
-        result.problem = "cannot write " + PathIn(folder, kManifestFileName);
+        result.problem = "cannot write " + JoinPath(folder, kManifestFileName);
     }
     return result;
 }
 
-FolderResult PackArchive(const std::string& folder, const std::string& archivePath, const CopyProgress& progress) {
+FolderResult PackArchive(const std::string& folder, const std::string& archivePath, UserInterface* progress) {
     FolderResult result;
     PackPlan plan;
     if (auto problem = PlanPack(folder, plan)) {
         result.problem = *problem;
         return result;
     }
+    // Written beside the target and put in its place only when whole, so a
+    // failed pack leaves an archive already there as it was.
+    const std::string partPath = archivePath + ".part";
     BinaryFile out;
-    if (!out.Open(archivePath, BinaryFile::Mode::Write)) {
-        result.problem = "cannot create the archive";
+    if (!out.Open(partPath, BinaryFile::Mode::Write)) {
+        result.problem = "cannot create " + partPath;
         return result;
     }
-    if (auto problem = WritePacked(folder, plan, out, result, progress)) {
+    auto problem = WritePacked(folder, plan, out, result, progress);
+    if (!problem && !ReplaceFile(partPath, archivePath)) problem = "cannot put the archive in the place of " + archivePath;
+    if (problem) {
         (void)out.Close();
-        std::error_code ignored;
-        fs::remove(archivePath, ignored);
+        DiscardFile(partPath);
         result.problem = *problem;
     }
     return result;

@@ -2,11 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
 namespace tamsiro {
+
+class UserInterface;
 
 // An archive unpacked into a folder: one file per entry holding its data,
 // and a manifest with everything else needed to build the archive again
@@ -18,9 +19,6 @@ namespace tamsiro {
 // "opaque_hex"); "tag" and "name" are the same as readable text, for people
 // only, and packing ignores them.
 inline constexpr const char* kManifestFileName = "manifest.json";
-
-// How much of a long copy is done: bytes of entry data so far, of `total`.
-using CopyProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
 struct [[nodiscard]] FolderResult {
     std::string problem;  // what went wrong, empty on success
@@ -35,22 +33,24 @@ struct [[nodiscard]] FolderResult {
 // nothing already there can be overwritten. The archive must pass
 // CheckArchive first. Files are named by EntryFileName; a name already
 // taken (letter case aside) gets " (2)", " (3)", ... before its extension.
+// `progress`, when given, is shown the copy's progress ("Extracting").
 FolderResult ExtractArchive(const std::string& archivePath, const std::string& folder,
-                            const CopyProgress& progress = {});
+                            UserInterface* progress = nullptr);
 
 // Builds an archive from such a folder: the manifest's header and entries
 // in its order, each entry's size taken from its file, and the data back to
 // back from 64 + 144 * N (see LayOutBackToBack). For an archive laid out
 // that way, Pack(Extract(A)) is byte for byte A. The manifest's file names
-// must be plain names in the folder (IsSafeFileName). On failure the
-// half-written archive is removed.
+// must be plain names in the folder (IsSafeFileName). The archive is
+// written beside its place (FILE.part) and replaces a file there only when
+// complete; on failure nothing is left behind.
 FolderResult PackArchive(const std::string& folder, const std::string& archivePath,
-                         const CopyProgress& progress = {});
+                         UserInterface* progress = nullptr);
 
 // A file name for an entry that stays inside its folder on every host:
 // printable ASCII stays as it is except < > : " / \ | ? * % ~, which become
 // %XX like every other byte (a NUL byte, a control byte, anything past
-// ASCII); a trailing dot or space becomes %2E or %20 (so "." and ".." never
+// ASCII); a trailing dot or space becomes %2e or %20 (so "." and ".." never
 // come out); a Windows device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with
 // or without an extension, any case) gets a leading "_"; an empty name
 // becomes "_"; long names are cut to 150 characters.

@@ -74,7 +74,7 @@ void OfferManualCopy(AppContext& context, const std::string& workPath, const std
 
 std::string WorkArchivePath(const AppContext& context) { return context.DataFilePath(program_files::kWorkArchive); }
 
-bool BuildWorkArchive(AppContext& context, const std::string& selectedPath) {
+bool BuildWorkArchive(AppContext& context, const std::string& selectedPath, std::optional<BusyScope>& busy) {
     OdaArchive base;
     if (!base.Open(context.DataFilePath(program_files::kBaseArchive))) {
         context.ShowMessage("Failed to open base .ODA file\nNot Saved");
@@ -94,7 +94,7 @@ bool BuildWorkArchive(AppContext& context, const std::string& selectedPath) {
     }
 
     // The message below appears while the busy pointer is still on.
-    BusyScope busy(context);
+    busy.emplace(context);
     bool built = WriteMergedArchive(base, selected, output);
     // A work archive whose last writes never reached the disk is truncated:
     // it must not replace the stick's archive.
@@ -132,7 +132,8 @@ bool InstallWorkArchive(AppContext& context, const Stick& stick, ArchivePlacemen
 }
 
 bool InstallMain(AppContext& context, const Stick& stick, const std::string& selectedPath) {
-    if (!BuildWorkArchive(context, selectedPath)) return false;
+    std::optional<BusyScope> busy;
+    if (!BuildWorkArchive(context, selectedPath, busy)) return false;
     const auto space = SpaceOf(stick.FolderOf(stick_files::kSoundArchive));
     const auto size = FileSizeAt(WorkArchivePath(context));
     const bool roomForBoth = space && size && space->freeBytes >= *size + space->allocationUnit;

@@ -1,17 +1,20 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace tamsiro {
 
 class AppContext;
+class BusyScope;
 class Stick;
 
 // Merges the chosen Main set (an archive at selectedPath) into a copy of the
 // base archive DATA_BASEMIND3.ODA, writing the work archive TMP.ODA in the
 // program folder. Every failure is reported before false is returned; the
-// stick is not touched.
-[[nodiscard]] bool BuildWorkArchive(AppContext& context, const std::string& selectedPath);
+// stick is not touched. The busy pointer comes on once the work archive is
+// created, in `busy`, which the caller keeps until the archive is installed.
+[[nodiscard]] bool BuildWorkArchive(AppContext& context, const std::string& selectedPath, std::optional<BusyScope>& busy);
 
 // How the built work archive goes to the stick.
 enum class ArchivePlacement {

@@ -16,6 +16,7 @@
 #include "archive/main_install.h"
 #include "archive/oda_archive.h"
 #include "archive/oda_format.h"
+#include "stick/stick.h"
 
 #include <algorithm>
 #include <chrono>
@@ -72,10 +73,9 @@ long PeakRssKiB() {
 }
 
 int RunInstall(const std::string& programFolder, const std::string& stickRoot, const std::string& setPath) {
-    if (::chdir(stickRoot.c_str()) != 0) return 2;
     SilentUi ui;
     tamsiro::AppContext context(ui, programFolder);
-    const bool ok = tamsiro::InstallMain(context, setPath);
+    const bool ok = tamsiro::InstallMain(context, tamsiro::Stick(stickRoot), setPath);
     std::printf("%ld\n", PeakRssKiB());
     return ok ? 0 : 1;
 }
@@ -331,8 +331,11 @@ Row RunCase(const Case& c, const std::string& root, const std::string& self, int
     row.bytes = fs::file_size(basePath);
     {
         tamsiro::OdaArchive base, set;
-        base.Open(basePath);
-        set.Open(setPath);
+        if (!base.Open(basePath) || !set.Open(setPath)) {
+            std::fprintf(stderr, "the generated %s archives do not open\n", c.name.c_str());
+            fs::remove_all(dir);
+            return row;
+        }
         for (std::size_t i = 0; i < base.TableSize(); ++i) row.replaced += set.Find(base.Entry(i)) >= 0;
     }
     row.tablesAndIndex = TablesAndIndexBytes(row.baseEntries, row.setEntries);

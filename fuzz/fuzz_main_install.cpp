@@ -7,6 +7,7 @@
 #include "app/file_system.h"
 #include "archive/main_install.h"
 #include "fuzz/fuzz_support.h"
+#include "stick/stick.h"
 
 #include <filesystem>
 
@@ -16,15 +17,12 @@ using namespace tamsiro::fuzz;
 namespace {
 
 struct Folders {
-    std::string program;
-    std::string target;
+    std::string program = ScratchFolder() + "/program";
+    Stick stick{ScratchFolder() + "/stick"};
+    std::string target = stick.Root() + "/OPEN-R/MW/DATA/P/DYNAUDIO.ODA";
     Folders() {
-        program = ScratchFolder() + "/program";
-        const std::string stick = ScratchFolder() + "/stick";
         std::filesystem::create_directories(program);
-        std::filesystem::create_directories(stick + "/OPEN-R/MW/DATA/P");
-        target = stick + "/OPEN-R/MW/DATA/P/DYNAUDIO.ODA";
-        if (!ChangeCurrentDirectory(stick)) std::abort();
+        std::filesystem::create_directories(stick.Root() + "/OPEN-R/MW/DATA/P");
     }
 };
 
@@ -45,11 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         !WriteFileBytes(folders.target, previous.data(), previous.size())) {
         return 0;
     }
-    DeleteFileAt(workPath);
+    DiscardFile(workPath);
 
     RecordingUi ui;
     AppContext context(ui, folders.program);
-    const bool installed = InstallMain(context, setPath);
+    const bool installed = InstallMain(context, folders.stick, setPath);
     Require(!ui.busy && context.BusyDepth() == 0, "busy pointer off at the end");
     const auto stick = ReadFileBytes(folders.target);
     const auto work = ReadFileBytes(workPath);

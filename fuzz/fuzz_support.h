@@ -24,11 +24,11 @@
 namespace tamsiro::fuzz {
 
 using Bytes = std::vector<unsigned char>;
-using testing::ReferenceCount;
-using testing::ReferenceEntry;
-using testing::ReferenceFind;
-using testing::ReferenceMerge;
-using testing::ReferenceOpens;
+using test::ReferenceCount;
+using test::ReferenceEntry;
+using test::ReferenceFind;
+using test::ReferenceMerge;
+using test::ReferenceOpens;
 
 class RecordingUi : public UserInterface {
 public:

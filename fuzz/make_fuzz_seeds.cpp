@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -28,7 +29,7 @@ Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 std::vector<ArchiveItem> Small(int count, std::size_t bytes, unsigned seed) {
     std::vector<ArchiveItem> items = samples::StickSoundEntries(count, bytes);
-    for (ArchiveItem& item : items) item.data = SyntheticTone(item.data.size() % 64 + 1, seed++);
+    for (ArchiveItem& item : items) item.data = samples::SyntheticTone(item.data.size() % 64 + 1, seed++);
     return items;
 }
 
@@ -42,6 +43,15 @@ void ArchiveSeeds() {
     Bytes negative = ArchiveBytes(Small(2, 10, 3));
     PatchLe32(negative, 8, 0xFFFFFFFFu);
     Seed("fuzz_archive_open", "negative-count", negative);
+
+    Seed("fuzz_archive_folder", "three", ArchiveBytes(Small(3, 10, 1)));
+    Seed("fuzz_archive_folder", "odd-names", ArchiveBytes({{"WAVE", "..", {1}}, {"WAVE", "CON.WAV", {2}},
+                                                           {"WAVE", "manifest.json", {3}}, {"WAVE", "a/b\\c:", {}},
+                                                           {"WAVE", "DUP", {4}}, {"WAVE", "dup", {5}}}));
+    Bytes gapped = ArchiveBytes(Small(2, 10, 4));
+    PatchLe32(gapped, EntryFieldPosition(0, 132), static_cast<std::uint32_t>(gapped.size() - 1));
+    PatchLe32(gapped, EntryFieldPosition(0, 136), 1);
+    Seed("fuzz_archive_folder", "not-back-to-back", gapped);
 }
 
 Bytes Pair(const Bytes& base, const Bytes& set) {
@@ -69,28 +79,17 @@ void MergeSeeds() {
 }
 
 void VersionSeeds() {
-    samples::VersionFields good;
-    Seed("fuzz_version_file", "good", samples::VersionFileBytes(good));
-    samples::VersionFields empty;
-    empty.comment.clear();
-    Seed("fuzz_version_file", "no-comment", samples::VersionFileBytes(empty));
-    samples::VersionFields generation2;
-    generation2.generation = 2;
-    Seed("fuzz_version_file", "generation-2", samples::VersionFileBytes(generation2));
-    samples::VersionFields noLanguage;
-    noLanguage.languageBlock = false;
-    Seed("fuzz_version_file", "no-language", samples::VersionFileBytes(noLanguage));
-    samples::VersionFields japanese;
-    japanese.language = 1;
-    Seed("fuzz_version_file", "other-language", samples::VersionFileBytes(japanese));
-    samples::VersionFields huge;
-    huge.overrideCommentLength = true;
-    huge.commentLength = 0x7FFFFFF0;
-    Seed("fuzz_version_file", "huge-comment", samples::VersionFileBytes(huge));
-    samples::VersionFields negative;
-    negative.overrideCommentLength = true;
-    negative.commentLength = -20;
-    Seed("fuzz_version_file", "negative-comment", samples::VersionFileBytes(negative));
+    using samples::VersionFields;
+    const std::pair<const char*, VersionFields> seeds[] = {
+        {"good", {}},
+        {"no-comment", {.comment = ""}},
+        {"generation-2", {.generation = 2}},
+        {"no-language", {.languageBlock = false}},
+        {"other-language", {.language = 1}},
+        {"huge-comment", {.overrideCommentLength = true, .commentLength = 0x7FFFFFF0}},
+        {"negative-comment", {.overrideCommentLength = true, .commentLength = -20}},
+    };
+    for (const auto& [name, fields] : seeds) Seed("fuzz_version_file", name, samples::VersionFileBytes(fields));
 }
 
 void TextSeeds() {

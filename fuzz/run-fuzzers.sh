@@ -11,8 +11,7 @@
 set -uo pipefail
 
 build=${1:-build/fuzz}
-# Absolute: the targets change their current directory (to a stick folder),
-# and libFuzzer reads the corpus lazily.
+# Absolute: libFuzzer reads the corpus lazily.
 build=$(cd "$build" && pwd)
 seconds=${2:-60}
 shift 2 2>/dev/null || shift $#

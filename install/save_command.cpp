@@ -4,12 +4,15 @@
 #include "app/file_system.h"
 #include "archive/main_install.h"
 #include "install/space_plan.h"
+#include "stick/interrupted_work.h"
 #include "stick/mode_flags.h"
 #include "stick/stick_files.h"
 #include "stick/stick_writer.h"
+#include "stick/stock_store.h"
 #include "stick/voice_list.h"
 #include "ui/sound_catalogue.h"
 
+#include <algorithm>
 #include <string>
 
 namespace tamsiro {
@@ -72,6 +75,7 @@ struct SavePlan {
     // The male voice goes before the voice copy, because only then does the
     // plan fit; the question was asked up front.
     bool maleVoiceGoesFirst = false;
+    std::uint64_t missingWithMaleVoice = 0;
 };
 
 std::vector<PlanStep> StepsOf(const AppContext& context, const Stick& stick, const SaveSelection& selection,
@@ -94,42 +98,55 @@ std::vector<PlanStep> StepsOf(const AppContext& context, const Stick& stick, con
     return steps;
 }
 
-std::string NotEnoughSpace(std::uint64_t missingBytes) {
-    return "Not enough space on memory stick - nothing was changed\n" + std::to_string((missingBytes + 1023) / 1024) +
-           " KB more space is needed";
-}
+enum class PlanVerdict { Fits, FitsWithoutTheMaleVoice, DoesNotFit };
 
-// Works out the plan; false (after telling the user) when it cannot fit.
-bool MakePlan(AppContext& context, const Stick& stick, const SaveSelection& selection, SavePlan& plan) {
-    {
-        const BusyScope busy(context);
-        plan.mainChanges = selection.main && !SameContent(WorkArchivePath(context), stick.Path(stick_files::kSoundArchive));
-        if (selection.games) plan.games = FilesToWrite(context, stick, *selection.games, {kGame1, kGame8});
-        if (selection.voice) plan.voice = FilesToWrite(context, stick, *selection.voice, {kVoice});
-    }
+// Works out what to write and how, before anything on the stick changes.
+PlanVerdict MakePlan(AppContext& context, const Stick& stick, const SaveSelection& selection, SavePlan& plan) {
+    plan.mainChanges = selection.main && !SameContent(WorkArchivePath(context), stick.Path(stick_files::kSoundArchive));
+    if (selection.games) plan.games = FilesToWrite(context, stick, *selection.games, {kGame1, kGame8});
+    if (selection.voice) plan.voice = FilesToWrite(context, stick, *selection.voice, {kVoice});
+
     const auto space = SpaceOf(stick.FolderOf(stick_files::kSoundArchive));
     if (!space) {
         // A host that cannot say: write beside, as a roomy stick would.
         plan.space.beside.assign(SavePlan::kStepCount, true);
-        return true;
+        return PlanVerdict::Fits;
     }
     plan.space = PlanSpace(StepsOf(context, stick, selection, plan, false), space->freeBytes, space->allocationUnit);
-    if (plan.space.Fits()) return true;
+    if (plan.space.Fits()) return PlanVerdict::Fits;
 
-    const bool maleVoiceThere = FileExists(stick.Path(stick_files::kMaleVoice));
-    if (selection.voiceOffersMaleVoiceRemoval && maleVoiceThere) {
+    if (selection.voiceOffersMaleVoiceRemoval && FileExists(stick.Path(stick_files::kMaleVoice))) {
         const SpacePlan withoutMaleVoice =
             PlanSpace(StepsOf(context, stick, selection, plan, true), space->freeBytes, space->allocationUnit);
         if (withoutMaleVoice.Fits()) {
-            if (context.Ask(kMaleVoiceQuestion, DefaultButton::Yes)) {
-                plan.space = withoutMaleVoice;
-                plan.maleVoiceGoesFirst = true;
-                return true;
-            }
+            plan.missingWithMaleVoice = plan.space.missingBytes;
+            plan.space = withoutMaleVoice;
+            return PlanVerdict::FitsWithoutTheMaleVoice;
         }
     }
-    context.ShowMessage(NotEnoughSpace(plan.space.missingBytes));
-    return false;
+    return PlanVerdict::DoesNotFit;
+}
+
+// The stick files with a stock version to keep that this Save will change
+// or may delete. The sound archive's stock version is the base archive.
+std::vector<std::string_view> StockFilesTouched(const Stick& stick, const SaveSelection& selection, const SavePlan& plan) {
+    std::vector<std::string_view> touched;
+    auto addIfWritten = [&](const std::vector<StickFile>& files, std::string_view stickPath) {
+        const std::string target = stick.Path(stickPath);
+        if (std::any_of(files.begin(), files.end(), [&](const StickFile& file) { return file.target == target; })) {
+            touched.push_back(stickPath);
+        }
+    };
+    addIfWritten(plan.games, stick_files::kGame1);
+    addIfWritten(plan.games, stick_files::kGame8);
+    addIfWritten(plan.voice, stick_files::kCustomVoice);
+    if (selection.voice) {
+        // The rotation replaces each .CFG and deletes its old .BAK.
+        touched.insert(touched.end(), {stick_files::kVoiceList, stick_files::kVoiceListBackup, stick_files::kModeFlags,
+                                       stick_files::kModeFlagsBackup});
+        if (selection.voiceOffersMaleVoiceRemoval) touched.push_back(stick_files::kMaleVoice);
+    }
+    return touched;
 }
 
 bool WriteStep(AppContext& context, const std::vector<StickFile>& files, bool beside) {
@@ -183,13 +200,34 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
         return false;
     }
 
+    // Whatever an interrupted run left behind is put in order first.
+    TidyAfterInterruption(context, stick);
+
     // The new sound archive is built first: its size is part of the plan.
+    // The busy pointer runs from there until the new archive is on the stick.
+    std::optional<BusyScope> busy;
     if (selection.main &&
-        !BuildWorkArchive(context, context.DataFilePath(DataFileName(kMainCategory.prefix, *selection.main)))) {
+        !BuildWorkArchive(context, context.DataFilePath(DataFileName(kMainCategory.prefix, *selection.main)), busy)) {
         return false;
     }
     SavePlan plan;
-    if (!MakePlan(context, stick, selection, plan)) {
+    const PlanVerdict verdict = MakePlan(context, stick, selection, plan);
+    if (verdict == PlanVerdict::FitsWithoutTheMaleVoice) {
+        // Only the male voice's room makes the plan fit: the question comes
+        // before anything is written.
+        busy.reset();
+        plan.maleVoiceGoesFirst = context.Ask(kMaleVoiceQuestion, DefaultButton::Yes);
+        if (!plan.maleVoiceGoesFirst) plan.space.missingBytes = plan.missingWithMaleVoice;
+    }
+    if (verdict == PlanVerdict::DoesNotFit || (verdict == PlanVerdict::FitsWithoutTheMaleVoice && !plan.maleVoiceGoesFirst)) {
+        busy.reset();
+        context.ShowMessage(NotEnoughSpaceMessage(plan.space.missingBytes));
+        DiscardFile(WorkArchivePath(context));
+        return false;
+    }
+    // The stock version of every stick file this Save changes is kept first.
+    if (!KeepStockFiles(context, stick, StockFilesTouched(stick, selection, plan))) {
+        busy.reset();
         DiscardFile(WorkArchivePath(context));
         return false;
     }
@@ -198,6 +236,7 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
         const auto placement = plan.space.beside[SavePlan::kMain] ? ArchivePlacement::Beside : ArchivePlacement::DeleteFirst;
         if (!InstallWorkArchive(context, stick, placement)) return false;
     }
+    busy.reset();
     if (!WriteStep(context, plan.games, plan.space.beside[SavePlan::kGames])) return false;
     if (!selection.voice) {
         context.ShowMessage("New audio saved");

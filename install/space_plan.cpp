@@ -43,4 +43,9 @@ SpacePlan PlanSpace(const std::vector<PlanStep>& steps, std::uint64_t freeBytes,
     return plan;
 }
 
+std::string NotEnoughSpaceMessage(std::uint64_t missingBytes) {
+    return "Not enough space on memory stick - nothing was changed\n" + std::to_string((missingBytes + 1023) / 1024) +
+           " KB more space is needed";
+}
+
 }  // namespace tamsiro

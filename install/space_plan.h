@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace tamsiro {
@@ -36,5 +37,8 @@ struct SpacePlan {
 // the allocation unit, counting the space each replaced or deleted file
 // frees when it goes.
 SpacePlan PlanSpace(const std::vector<PlanStep>& steps, std::uint64_t freeBytes, std::uint64_t allocationUnit);
+
+// What the user is told when a plan does not fit on the stick.
+std::string NotEnoughSpaceMessage(std::uint64_t missingBytes);
 
 }  // namespace tamsiro

@@ -13,17 +13,34 @@ bool RotateConfigFiles(const std::string& tmpPath, const std::string& cfgPath, c
     return false;
 }
 
+namespace {
+
+std::string StickConfigPath(const Stick& stick, std::string_view stem, std::string_view extension) {
+    std::string name(stem);
+    name += extension;
+    return stick.Path(name);
+}
+
+}  // namespace
+
 bool RotateStickConfig(const Stick& stick, std::string_view stem) {
-    auto path = [&](std::string_view extension) {
-        std::string name(stem);
-        name += extension;
-        return stick.Path(name);
-    };
+    auto path = [&](std::string_view extension) { return StickConfigPath(stick, stem, extension); };
     const bool rotated = RotateConfigFiles(path(".TMP"), path(".CFG"), path(".BAK"));
     // The renames are done either way; a folder the host cannot sync is as
     // durable as it gets.
     (void)FlushFolder(stick.FolderOf(std::string(stem) + ".CFG"));
     return rotated;
+}
+
+void RepairInterruptedRotation(const Stick& stick, std::string_view stem) {
+    const std::string cfg = StickConfigPath(stick, stem, ".CFG");
+    const std::string bak = StickConfigPath(stick, stem, ".BAK");
+    const std::string tmp = StickConfigPath(stick, stem, ".TMP");
+    const bool putBack = !FileExists(cfg) && FileExists(bak);
+    const bool tmpThere = FileExists(tmp);
+    if (putBack) (void)RenameFile(bak, cfg);
+    if (tmpThere) DiscardFile(tmp);
+    if (putBack || tmpThere) (void)FlushFolder(stick.FolderOf(std::string(stem) + ".CFG"));
 }
 
 }  // namespace tamsiro

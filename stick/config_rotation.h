@@ -17,4 +17,10 @@ class Stick;
 // "OPEN-R\MW\DATA\P\MCUS"; the folder is flushed afterwards.
 [[nodiscard]] bool RotateStickConfig(const Stick& stick, std::string_view stem);
 
+// After a rotation of the stick configuration file `stem` was cut short
+// between its two renames (X.CFG gone, X.BAK there), puts X.BAK back as
+// X.CFG: the stick keeps the configuration it had. A leftover X.TMP, which
+// never counts as the real file, is removed either way.
+void RepairInterruptedRotation(const Stick& stick, std::string_view stem);
+
 }  // namespace tamsiro

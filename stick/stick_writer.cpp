@@ -92,38 +92,92 @@ std::string CopyingStep(std::string_view stickPath) {
     return "Copying " + std::string(stickPath.substr(stickPath.rfind('\\') + 1)) + " to memory stick";
 }
 
-std::string BesidePath(const std::string& target) {
+namespace {
+
+std::string WithExtension(const std::string& target, std::string_view extension) {
     const std::size_t nameStart = FolderOf(target).size();
     const std::size_t dot = target.rfind('.');
     const std::string stem = (dot == std::string::npos || dot < nameStart) ? target : target.substr(0, dot);
-    return stem + ".NEW";
+    return stem + std::string(extension);
+}
+
+// The temporary name as it is on disk, whatever its case.
+std::string ExistingName(const std::string& path) { return FolderOf(path) + NameOnDisk(path); }
+
+void ShowFailure(AppContext& context, const StickFile& file) {
+    if (!file.failure.empty()) context.ShowMessage(file.failure);
+}
+
+void DiscardTemporaries(const std::vector<StickFile>& files) {
+    for (const StickFile& file : files) {
+        DiscardFile(BesidePath(file.target));
+        DiscardFile(ReadyPath(file.target));
+    }
+}
+
+void FlushFolders(const std::vector<StickFile>& files) {
+    for (const StickFile& file : files) (void)FlushFolder(FolderOf(file.target));
+}
+
+}  // namespace
+
+std::string BesidePath(const std::string& target) { return WithExtension(target, ".NEW"); }
+
+std::string ReadyPath(const std::string& target) { return WithExtension(target, ".RDY"); }
+
+void FinishInterruptedWrites(const std::vector<std::string>& targets) {
+    const bool unfinished = std::any_of(targets.begin(), targets.end(),
+                                        [](const std::string& target) { return FileExists(ExistingName(BesidePath(target))); });
+    for (const std::string& target : targets) {
+        const std::string beside = ExistingName(BesidePath(target));
+        const std::string ready = ExistingName(ReadyPath(target));
+        const bool besideThere = FileExists(beside);
+        const bool readyThere = FileExists(ready);
+        if (besideThere) DiscardFile(beside);
+        if (readyThere && (unfinished || !ReplaceFile(ready, target))) DiscardFile(ready);
+        if (besideThere || readyThere) (void)FlushFolder(FolderOf(target));
+    }
 }
 
 bool WriteBesideThenReplace(AppContext& context, const std::vector<StickFile>& files) {
     for (const StickFile& file : files) {
         if (CopyVerified(context.Ui(), file.source, BesidePath(file.target), file.step)) continue;
-        for (const StickFile& written : files) DiscardFile(BesidePath(written.target));
-        context.ShowMessage(file.failure);
+        DiscardTemporaries(files);
+        ShowFailure(context, file);
         return false;
     }
+    // Every file is whole and checked: from here on an interrupted step is
+    // finished rather than undone.
     for (const StickFile& file : files) {
-        if (!ReplaceFile(BesidePath(file.target), file.target)) {
-            DiscardFile(BesidePath(file.target));
-            context.ShowMessage(file.failure);
+        if (ReplaceFile(BesidePath(file.target), ReadyPath(file.target))) continue;
+        DiscardTemporaries(files);
+        ShowFailure(context, file);
+        return false;
+    }
+    FlushFolders(files);
+    for (const StickFile& file : files) {
+        if (!ReplaceFile(ReadyPath(file.target), file.target)) {
+            DiscardTemporaries(files);
+            ShowFailure(context, file);
             return false;
         }
     }
-    for (const StickFile& file : files) (void)FlushFolder(FolderOf(file.target));
+    FlushFolders(files);
     return true;
 }
 
 bool DeleteThenCopy(AppContext& context, const std::vector<StickFile>& files) {
     for (const StickFile& file : files) {
         (void)DeleteFileAt(file.target);
-        const bool copied = CopyVerified(context.Ui(), file.source, file.target, file.step);
+        const std::vector<StickFile> one{file};
+        bool written = CopyVerified(context.Ui(), file.source, BesidePath(file.target), file.step) &&
+                       ReplaceFile(BesidePath(file.target), ReadyPath(file.target));
         (void)FlushFolder(FolderOf(file.target));
-        if (!copied) {
-            context.ShowMessage(file.failure);
+        written = written && ReplaceFile(ReadyPath(file.target), file.target);
+        (void)FlushFolder(FolderOf(file.target));
+        if (!written) {
+            DiscardTemporaries(one);
+            ShowFailure(context, file);
             return false;
         }
     }

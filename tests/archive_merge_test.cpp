@@ -37,7 +37,8 @@ constexpr const char* kSourceMessage = "message: Failed to open source .ODA file
 constexpr const char* kCreateMessage = "message: Failed to create TMP.ODA temporary file";
 constexpr const char* kWriteMessage = "message: Error writing to temp file\nNot Saved";
 constexpr const char* kCopyMessage = "message: Could not copy final audio to memory stick";
-constexpr const char* kBatchMessage = "message: Please run MANUAL.BAT batch file\n(in same folder as Tamsiro)";
+// On hosts other than Windows the user is offered a shell script.
+constexpr const char* kScriptMessage = "message: Please run manual-copy.sh\n(in same folder as Tamsiro)";
 
 std::int32_t CountOf(const Bytes& archive) { return static_cast<std::int32_t>(LoadLe32(archive.data() + 8)); }
 const unsigned char* EntryOf(const Bytes& archive, std::size_t i) { return test::ReferenceEntry(archive, i); }
@@ -91,8 +92,11 @@ protected:
     std::string WorkPath() const { return workspace.Program("TMP.ODA"); }
     std::string BatchPath() const { return workspace.Program("MANUAL.BAT"); }
 
-    void WriteBase(const Bytes& bytes) { ASSERT_TRUE(WriteBytes(BasePath(), bytes)); }
-    void WriteSet(const Bytes& bytes) { ASSERT_TRUE(WriteBytes(SetPath(), bytes)); }
+    // The base archive and the chosen set in the program folder.
+    void WriteArchives(const Bytes& base, const Bytes& selected) {
+        ASSERT_TRUE(WriteBytes(BasePath(), base));
+        ASSERT_TRUE(WriteBytes(SetPath(), selected));
+    }
 
     bool Install() { return InstallMain(workspace.context, workspace.stick, SetPath()); }
     void ClearTranscript() {
@@ -100,11 +104,14 @@ protected:
         workspace.ui.busyAtMessage.clear();
     }
 
-    // A successful install: no message, the stick holds what
-    // ReferenceMerge gives, the work archive is gone, the pointer is back.
-    void ExpectInstalled(const Bytes& base, const Bytes& selected) {
+    // A successful install of `selected` over `base`: no message, the stick
+    // holds what ReferenceMerge gives, the work archive is gone, the pointer
+    // is back.
+    void ExpectInstalls(const Bytes& base, const Bytes& selected) {
         const auto expected = ReferenceMerge(base, selected);
         ASSERT_TRUE(expected.has_value());
+        WriteArchives(base, selected);
+        ASSERT_TRUE(Install());
         EXPECT_TRUE(workspace.ui.Messages().empty()) << workspace.ui.Messages().front();
         EXPECT_EQ(ReadBytes(stickArchive_), *expected);
         EXPECT_FALSE(fs::exists(WorkPath()));
@@ -146,10 +153,7 @@ protected:
 TEST_F(MainInstallTest, ReplacesMatchingEntriesAndInstallsOnTheStick) {
     const Bytes base = ArchiveBytes(samples::StickSoundEntries(40));
     const Bytes selected = ArchiveBytes(samples::MainSetEntries(40, 3, 1));
-    WriteBase(base);
-    WriteSet(selected);
-    ASSERT_TRUE(Install());
-    ExpectInstalled(base, selected);
+    ExpectInstalls(base, selected);
     EXPECT_EQ(workspace.ui.busyTransitions, 2);
 
     const Bytes installed = ReadBytes(stickArchive_);
@@ -167,8 +171,7 @@ TEST_F(MainInstallTest, ReplacesMatchingEntriesAndInstallsOnTheStick) {
 TEST_F(MainInstallTest, NothingMatchingGivesARelaidCopyOfThePackedBase) {
     const Bytes base = ArchiveBytes(samples::StickSoundEntries(25));
     // Same names with another tag, and other names with the same tag.
-    WriteBase(base);
-    WriteSet(ArchiveBytes({{"MIDI", "SND0001.WAV", {1, 2, 3}}, {"WAVE", "snd0001.wav", {4}}, {"WAVE", "OTHER", {5}}}));
+    WriteArchives(base, ArchiveBytes({{"MIDI", "SND0001.WAV", {1, 2, 3}}, {"WAVE", "snd0001.wav", {4}}, {"WAVE", "OTHER", {5}}}));
     ASSERT_TRUE(Install());
     EXPECT_EQ(ReadBytes(stickArchive_), base) << "an already packed base comes out byte for byte";
     EXPECT_TRUE(workspace.ui.Messages().empty());
@@ -183,10 +186,7 @@ TEST_F(MainInstallTest, OutOfOrderAndGappedBaseComesOutPackedInTableOrder) {
                                    {"WAVE", "D", tableEnd + 100, 150}},
                                   tableEnd + 1200);
     const Bytes selected = ArchiveBytes({{"WAVE", "C", SyntheticTone(77, 5)}});
-    WriteBase(base);
-    WriteSet(selected);
-    ASSERT_TRUE(Install());
-    ExpectInstalled(base, selected);
+    ExpectInstalls(base, selected);
 
     const Bytes installed = ReadBytes(stickArchive_);
     EXPECT_EQ(installed.size(), tableEnd + 100 + 300 + 77 + 150);
@@ -207,10 +207,7 @@ TEST_F(MainInstallTest, ZeroSizeEntriesAreValidAndCopiedAsEmpty) {
     baseItems[1].data.clear();  // empty in the base
     const Bytes base = ArchiveBytes(baseItems);
     const Bytes selected = ArchiveBytes({{"WAVE", "SND0004.WAV", {}}});  // empty replacement
-    WriteBase(base);
-    WriteSet(selected);
-    ASSERT_TRUE(Install());
-    ExpectInstalled(base, selected);
+    ExpectInstalls(base, selected);
     const Bytes installed = ReadBytes(stickArchive_);
     EXPECT_EQ(LoadLe32(EntryOf(installed, 1) + 136), 0u);
     EXPECT_EQ(LoadLe32(EntryOf(installed, 4) + 136), 0u);
@@ -221,10 +218,7 @@ TEST_F(MainInstallTest, ZeroSizeEntriesAreValidAndCopiedAsEmpty) {
 TEST_F(MainInstallTest, ZeroSizeEntryAtTheVeryEndOfItsFileIsValid) {
     const std::size_t tableEnd = 64 + 144 * 2;
     const Bytes base = RawArchive({{"WAVE", "A", tableEnd, 10}, {"WAVE", "B", tableEnd + 10, 0}}, tableEnd + 10);
-    WriteBase(base);
-    WriteSet(ArchiveBytes({}));
-    ASSERT_TRUE(Install());
-    ExpectInstalled(base, ArchiveBytes({}));
+    ExpectInstalls(base, ArchiveBytes({}));
 }
 
 TEST_F(MainInstallTest, EntriesLargerThanTheCopyBufferAreStreamedWhole) {
@@ -233,10 +227,7 @@ TEST_F(MainInstallTest, EntriesLargerThanTheCopyBufferAreStreamedWhole) {
     baseItems[0].data = SyntheticTone(big + 999, 11);
     const Bytes base = ArchiveBytes(baseItems);
     const Bytes selected = ArchiveBytes({{"WAVE", "SND0003.WAV", SyntheticTone(big, 12)}});
-    WriteBase(base);
-    WriteSet(selected);
-    ASSERT_TRUE(Install());
-    ExpectInstalled(base, selected);
+    ExpectInstalls(base, selected);
 }
 
 TEST_F(MainInstallTest, ManySmallEntriesFillTheCopyBufferSeveralTimes) {
@@ -249,18 +240,14 @@ TEST_F(MainInstallTest, ManySmallEntriesFillTheCopyBufferSeveralTimes) {
     const Bytes base = ArchiveBytes(baseItems);
     const Bytes selected = ArchiveBytes(setItems);
     ASSERT_GT(base.size(), 2 * kMergeCopyBufferSize);
-    WriteBase(base);
-    WriteSet(selected);
-    ASSERT_TRUE(Install());
-    ExpectInstalled(base, selected);
+    ExpectInstalls(base, selected);
 }
 
 TEST_F(MainInstallTest, AnErrorAmidBufferedEntriesLeavesTheOthersInPlace) {
     std::vector<ArchiveItem> items = samples::StickSoundEntries(300, 1500);
     Bytes base = ArchiveBytes(items);
     PatchLe32(base, EntryFieldPosition(150, 136), 0x7FFFFFFFu);  // runs past the end
-    WriteBase(base);
-    WriteSet(ArchiveBytes({}));
+    WriteArchives(base, ArchiveBytes({}));
     EXPECT_FALSE(Install());
     ExpectBuildFailed();
     const Bytes work = ReadBytes(WorkPath());
@@ -272,10 +259,7 @@ TEST_F(MainInstallTest, AnErrorAmidBufferedEntriesLeavesTheOthersInPlace) {
 TEST_F(MainInstallTest, DuplicateKeysInTheSetTheFirstWins) {
     const Bytes base = ArchiveBytes(samples::StickSoundEntries(4));
     const Bytes selected = ArchiveBytes({{"WAVE", "SND0002.WAV", {1, 1, 1}}, {"WAVE", "SND0002.WAV", {2, 2}}});
-    WriteBase(base);
-    WriteSet(selected);
-    ASSERT_TRUE(Install());
-    ExpectInstalled(base, selected);
+    ExpectInstalls(base, selected);
     EXPECT_EQ(DataOf(ReadBytes(stickArchive_), 2), (Bytes{1, 1, 1}));
 }
 
@@ -284,10 +268,7 @@ TEST_F(MainInstallTest, DuplicateKeysInTheBaseAreEachReplaced) {
     baseItems[3].name = baseItems[1].name;
     const Bytes base = ArchiveBytes(baseItems);
     const Bytes selected = ArchiveBytes({{"WAVE", baseItems[1].name, {9, 9}}});
-    WriteBase(base);
-    WriteSet(selected);
-    ASSERT_TRUE(Install());
-    ExpectInstalled(base, selected);
+    ExpectInstalls(base, selected);
     const Bytes installed = ReadBytes(stickArchive_);
     EXPECT_EQ(DataOf(installed, 1), (Bytes{9, 9}));
     EXPECT_EQ(DataOf(installed, 3), (Bytes{9, 9}));
@@ -298,10 +279,7 @@ TEST_F(MainInstallTest, UnterminatedNamesMatchOnAllTheirBytes) {
     std::string shorter(127, 'Q');
     const Bytes base = RawArchive({{"WAVE", full, 64 + 288, 4}, {"WAVE", shorter, 64 + 292, 4}}, 64 + 296, 1);
     const Bytes selected = RawArchive({{"WAVE", full, 64 + 144, 3}}, 64 + 147, 2);
-    WriteBase(base);
-    WriteSet(selected);
-    ASSERT_TRUE(Install());
-    ExpectInstalled(base, selected);
+    ExpectInstalls(base, selected);
     const Bytes installed = ReadBytes(stickArchive_);
     EXPECT_EQ(DataOf(installed, 0), DataOf(selected, 0));
     EXPECT_EQ(DataOf(installed, 1), DataOf(base, 1));
@@ -325,8 +303,7 @@ TEST_F(MainInstallTest, MatchesRandomLayoutsOfTheReferenceAlgorithm) {
         const int setCount = static_cast<int>(random() % 30);
         const Bytes base = layout(baseCount, 64 + 144 * static_cast<std::size_t>(baseCount) + 20000, 50);
         const Bytes selected = layout(setCount, 64 + 144 * static_cast<std::size_t>(setCount) + 20000, 50);
-        WriteBase(base);
-        WriteSet(selected);
+        WriteArchives(base, selected);
         workspace.ui.transcript.clear();
         ASSERT_TRUE(Install()) << round;
         const auto expected = ReferenceMerge(base, selected);
@@ -341,8 +318,7 @@ TEST_F(MainInstallTest, OffsetPastTheEndOfTheBaseIsAnErrorAndTheRestIsStillCopie
     Bytes base = ArchiveBytes(items);
     PatchLe32(base, EntryFieldPosition(1, 132), static_cast<std::uint32_t>(base.size() + 10));
     const Bytes selected = ArchiveBytes(samples::MainSetEntries(5, 2, 4));  // replaces 0, 2 and 4
-    WriteBase(base);
-    WriteSet(selected);
+    WriteArchives(base, selected);
     EXPECT_FALSE(Install());
     ExpectBuildFailed();
     // The loop went on over all entries: the later ones were written.
@@ -375,8 +351,7 @@ TEST_F(MainInstallTest, DataOutsideItsFileIsAnError) {
     for (const auto& bad : cases) {
         SCOPED_TRACE(bad.what);
         ClearTranscript();
-        WriteBase(bad.base);
-        WriteSet(bad.selected);
+        WriteArchives(bad.base, bad.selected);
         EXPECT_FALSE(Install());
         ExpectBuildFailed();
     }
@@ -390,10 +365,9 @@ TEST_F(MainInstallTest, AnArchiveThatDoesNotOpenStopsBeforeAnythingIsWritten) {
     EXPECT_FALSE(fs::exists(WorkPath()));
 
     ClearTranscript();
-    WriteBase(ArchiveBytes(samples::StickSoundEntries(4)));
     Bytes selected = ArchiveBytes(samples::MainSetEntries(4, 1, 2));
     selected.resize(64 + 144 * 2);  // a truncated table
-    WriteSet(selected);
+    WriteArchives(ArchiveBytes(samples::StickSoundEntries(4)), selected);
     EXPECT_FALSE(Install());
     ExpectNothingWritten(kSourceMessage);
     EXPECT_FALSE(fs::exists(WorkPath()));
@@ -401,15 +375,13 @@ TEST_F(MainInstallTest, AnArchiveThatDoesNotOpenStopsBeforeAnythingIsWritten) {
 
 TEST_F(MainInstallTest, EmptyBaseInstallsAnEmptyArchive) {
     const Bytes base = ArchiveBytes({});
-    WriteBase(base);
-    WriteSet(ArchiveBytes(samples::MainSetEntries(4, 1, 2)));
+    WriteArchives(base, ArchiveBytes(samples::MainSetEntries(4, 1, 2)));
     ASSERT_TRUE(Install());
     EXPECT_EQ(ReadBytes(stickArchive_), base);
 }
 
 TEST_F(MainInstallTest, WorkArchiveThatCannotBeCreated) {
-    WriteBase(ArchiveBytes(samples::StickSoundEntries(4)));
-    WriteSet(ArchiveBytes(samples::MainSetEntries(4, 1, 2)));
+    WriteArchives(ArchiveBytes(samples::StickSoundEntries(4)), ArchiveBytes(samples::MainSetEntries(4, 1, 2)));
     fs::create_directory(WorkPath());
     EXPECT_FALSE(Install());
     ExpectNothingWritten(kCreateMessage);
@@ -417,8 +389,7 @@ TEST_F(MainInstallTest, WorkArchiveThatCannotBeCreated) {
 }
 
 TEST_F(MainInstallTest, AFullProgramDiskNeverReachesTheStick) {
-    WriteBase(ArchiveBytes(samples::StickSoundEntries(3, 64)));
-    WriteSet(ArchiveBytes(samples::MainSetEntries(3, 1, 2, 64)));
+    WriteArchives(ArchiveBytes(samples::StickSoundEntries(3, 64)), ArchiveBytes(samples::MainSetEntries(3, 1, 2, 64)));
     // Every write to the work archive fails, if only when it is flushed.
     fs::create_symlink("/dev/full", WorkPath());
     EXPECT_FALSE(Install());
@@ -431,14 +402,13 @@ TEST_F(MainInstallTest, AFullProgramDiskNeverReachesTheStick) {
 TEST_F(MainInstallTest, FailedCopyToTheStickWritesTheBatchFile) {
     const Bytes base = ArchiveBytes(samples::StickSoundEntries(10));
     const Bytes selected = ArchiveBytes(samples::MainSetEntries(10, 2, 3));
-    WriteBase(base);
-    WriteSet(selected);
+    WriteArchives(base, selected);
     // A directory standing at the target: neither deleted nor overwritten.
     fs::remove(stickArchive_);
     fs::create_directory(stickArchive_);
 
     EXPECT_FALSE(Install());
-    EXPECT_EQ(workspace.ui.Messages(), (std::vector<std::string>{kCopyMessage, kBatchMessage}));
+    EXPECT_EQ(workspace.ui.Messages(), (std::vector<std::string>{kCopyMessage, kScriptMessage}));
     EXPECT_EQ(workspace.ui.busyAtMessage, (std::vector<bool>{true, true}));
     ExpectBusyBalanced();
     EXPECT_EQ(ReadBytes(WorkPath()), *ReferenceMerge(base, selected));
@@ -450,11 +420,11 @@ TEST_F(MainInstallTest, FailedCopyToTheStickWritesTheBatchFile) {
 }
 
 TEST_F(MainInstallTest, BatchFileThatCannotBeCreatedShowsOnlyTheCopyMessage) {
-    WriteBase(ArchiveBytes(samples::StickSoundEntries(4)));
-    WriteSet(ArchiveBytes({}));
+    WriteArchives(ArchiveBytes(samples::StickSoundEntries(4)), ArchiveBytes({}));
     fs::remove(stickArchive_);
     fs::create_directory(stickArchive_);
     fs::create_directory(BatchPath());
+    fs::create_directory(workspace.Program("manual-copy.sh"));
     EXPECT_FALSE(Install());
     EXPECT_EQ(workspace.ui.Messages(), std::vector<std::string>{kCopyMessage});
     EXPECT_EQ(workspace.ui.busyAtMessage, std::vector<bool>{true});
@@ -463,8 +433,7 @@ TEST_F(MainInstallTest, BatchFileThatCannotBeCreatedShowsOnlyTheCopyMessage) {
 }
 
 TEST_F(MainInstallTest, AnEarlierBatchFileIsOverwritten) {
-    WriteBase(ArchiveBytes(samples::StickSoundEntries(4)));
-    WriteSet(ArchiveBytes({}));
+    WriteArchives(ArchiveBytes(samples::StickSoundEntries(4)), ArchiveBytes({}));
     ASSERT_TRUE(samples::WriteText(BatchPath(), std::string(5000, '@')));
     fs::remove(stickArchive_);
     fs::create_directory(stickArchive_);
@@ -485,7 +454,7 @@ TEST(MainInstall, BatchFilePathsWithBlanksAreQuoted) {
     ASSERT_TRUE(WriteBytes(blanks.Program("DATA_M3_Zorbit.ODA"), ArchiveBytes({})));
 
     EXPECT_FALSE(InstallMain(blanks.context, blanks.stick, blanks.Program("DATA_M3_Zorbit.ODA")));
-    EXPECT_EQ(blanks.ui.Messages(), (std::vector<std::string>{kCopyMessage, kBatchMessage}));
+    EXPECT_EQ(blanks.ui.Messages(), (std::vector<std::string>{kCopyMessage, kScriptMessage}));
     EXPECT_EQ(ReadText(blanks.Program("MANUAL.BAT")),
               "REM - this batch file copies updated file from PC to memory stick\r\n"
               "COPY \"" + blanks.Program("TMP.ODA") + "\" \"" + target + "\"\r\n"
@@ -499,14 +468,9 @@ TEST_F(MainInstallTest, TheStickTargetIsDeletedBeforeTheCopy) {
     ASSERT_TRUE(WriteBytes(elsewhere, originalStick_));
     fs::remove(stickArchive_);
     fs::create_symlink(elsewhere, stickArchive_);
-    const Bytes base = ArchiveBytes(samples::StickSoundEntries(6));
-    const Bytes selected = ArchiveBytes(samples::MainSetEntries(6, 2, 9));
-    WriteBase(base);
-    WriteSet(selected);
-    ASSERT_TRUE(Install());
+    ExpectInstalls(ArchiveBytes(samples::StickSoundEntries(6)), ArchiveBytes(samples::MainSetEntries(6, 2, 9)));
     EXPECT_FALSE(fs::is_symlink(stickArchive_));
     EXPECT_EQ(ReadBytes(elsewhere), originalStick_);
-    ExpectInstalled(base, selected);
 }
 
 TEST_F(MainInstallTest, StickNamesAreFoundWithoutRegardToCase) {
@@ -514,8 +478,7 @@ TEST_F(MainInstallTest, StickNamesAreFoundWithoutRegardToCase) {
     fs::rename(stickArchive_, lower);
     const Bytes base = ArchiveBytes(samples::StickSoundEntries(6));
     const Bytes selected = ArchiveBytes(samples::MainSetEntries(6, 2, 9));
-    WriteBase(base);
-    WriteSet(selected);
+    WriteArchives(base, selected);
     ASSERT_TRUE(Install());
     EXPECT_EQ(ReadBytes(lower), *ReferenceMerge(base, selected));
     EXPECT_FALSE(fs::exists(stickArchive_));
@@ -525,18 +488,14 @@ TEST_F(MainInstallTest, AnExistingWorkArchiveIsReplaced) {
     ASSERT_TRUE(samples::WriteText(WorkPath(), std::string(100000, 'z')));
     const Bytes base = ArchiveBytes(samples::StickSoundEntries(6));
     const Bytes selected = ArchiveBytes(samples::MainSetEntries(6, 2, 9));
-    WriteBase(base);
-    WriteSet(selected);
-    ASSERT_TRUE(Install());
-    ExpectInstalled(base, selected);
+    ExpectInstalls(base, selected);
 }
 
 TEST_F(MainInstallTest, BusyCountOfTheCallerIsRespected) {
     // The Save command may already hold the pointer: InstallMain ends only
     // its own span.
     const Bytes base = ArchiveBytes(samples::StickSoundEntries(6));
-    WriteBase(base);
-    WriteSet(ArchiveBytes({}));
+    WriteArchives(base, ArchiveBytes({}));
     workspace.context.BeginBusy();
     ASSERT_TRUE(Install());
     EXPECT_EQ(workspace.context.BusyDepth(), 1);

@@ -49,9 +49,7 @@ protected:
 };
 
 TEST_F(SaveCommand, InstallsAllThreeGroupsWithoutAskingFirst) {
-    workspace.ui.Check(1011);
-    workspace.ui.Check(1032);
-    workspace.ui.Check(1026);
+    workspace.ui.checked = {1011, 1032, 1026};
     workspace.ui.answers = {true};
     OnSave(workspace.context);
 
@@ -81,7 +79,7 @@ TEST_F(SaveCommand, NothingSelectedAsksForASelection) {
 }
 
 TEST_F(SaveCommand, APartialSelectionNeedsAYes) {
-    workspace.ui.Check(1011);
+    workspace.ui.checked = {1011};
     workspace.ui.answers = {false};
     OnSave(workspace.context);
     EXPECT_EQ(workspace.ui.Messages(), Messages{kFewerParts});
@@ -99,7 +97,7 @@ TEST_F(SaveCommand, APartialSelectionNeedsAYes) {
 }
 
 TEST_F(SaveCommand, OnlyTheSixthVoiceRowOffersToDeleteTheMaleVoice) {
-    workspace.ui.Check(1024);
+    workspace.ui.checked = {1024};
     workspace.ui.answers = {true};
     OnSave(workspace.context);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: New audio saved"}));
@@ -110,7 +108,7 @@ TEST_F(SaveCommand, OnlyTheSixthVoiceRowOffersToDeleteTheMaleVoice) {
 }
 
 TEST_F(SaveCommand, KeepingTheMaleVoiceStillCommentsItOut) {
-    workspace.ui.Check(1026);
+    workspace.ui.checked = {1026};
     workspace.ui.answers = {true, false};
     OnSave(workspace.context);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, kMaleVoiceQuestion, "message: New audio saved"}));
@@ -122,7 +120,7 @@ TEST_F(SaveCommand, KeepingTheMaleVoiceStillCommentsItOut) {
 
 TEST_F(SaveCommand, AMaleVoiceAlreadyGoneIsNotAnError) {
     fs::remove(E("ad003000.oda"));
-    workspace.ui.Check(1026);
+    workspace.ui.checked = {1026};
     workspace.ui.answers = {true, true};
     OnSave(workspace.context);
     EXPECT_EQ(workspace.ui.Messages().back(), "message: New audio saved");
@@ -131,9 +129,7 @@ TEST_F(SaveCommand, AMaleVoiceAlreadyGoneIsNotAnError) {
 
 TEST_F(SaveCommand, AFailedGamesCopyStopsBeforeTheVoice) {
     fs::create_directory(P("AD013001.ODA"));
-    workspace.ui.Check(1011);
-    workspace.ui.Check(1033);
-    workspace.ui.Check(1021);
+    workspace.ui.checked = {1011, 1033, 1021};
     OnSave(workspace.context);
     EXPECT_EQ(workspace.ui.Messages(), Messages{"message: Could not copy game#1 audio to memory stick"});
     EXPECT_EQ(workspace.ui.busyAtMessage, std::vector<bool>{true});
@@ -155,7 +151,7 @@ TEST_F(SaveCommand, AFailedGamesCopyStopsBeforeTheVoice) {
 
 TEST_F(SaveCommand, AFailedVoiceCopyAsksNothingMore) {
     fs::create_directory(P("CUSVOICE.ODA"));
-    workspace.ui.Check(1026);
+    workspace.ui.checked = {1026};
     workspace.ui.answers = {true};
     OnSave(workspace.context);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: Could not copy user voice audio to memory stick"}));
@@ -166,9 +162,7 @@ TEST_F(SaveCommand, AFailedVoiceCopyAsksNothingMore) {
 
 TEST_F(SaveCommand, AFailedConfigurationRewriteIsOnlyAWarning) {
     fs::remove(P("MCUSLIST.CFG"));
-    workspace.ui.Check(1011);
-    workspace.ui.Check(1031);
-    workspace.ui.Check(1022);
+    workspace.ui.checked = {1011, 1031, 1022};
     OnSave(workspace.context);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{"message: Error: Missing MCUSLIST.CFG file",
                                                  "message: Warning: CFG files not updated fully", "message: New audio saved"}));
@@ -181,7 +175,7 @@ TEST_F(SaveCommand, AFailedConfigurationRewriteIsOnlyAWarning) {
 TEST_F(SaveCommand, ADataFileRemovedAfterTheScanFailsItsStep) {
     fs::remove(workspace.Program("DATA_V3_Zorbit.ODA"));
     fs::remove(workspace.Program("DATA_M3_Zorbit.ODA"));
-    workspace.ui.Check(1025);
+    workspace.ui.checked = {1025};
     workspace.ui.answers = {true};
     OnSave(workspace.context);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: Could not copy user voice audio to memory stick"}));

@@ -24,9 +24,7 @@ TEST_F(SoundCatalogue, DataFileForDerivesTheFileNameFromTheControlsLabel) {
 
 TEST_F(SoundCatalogue, SelectionOfReturnsTheFirstCheckedButtonOfTheGroup) {
     EXPECT_EQ(SelectionOf(workspace.context, 1011, 1016), 0);
-    workspace.ui.Check(1025);
-    workspace.ui.Check(1023);
-    workspace.ui.Check(1031);
+    workspace.ui.checked = {1025, 1023, 1031};
     EXPECT_EQ(SelectionOf(workspace.context, 1021, 1026), 1023);
     EXPECT_EQ(SelectionOf(workspace.context, 1031, 1036), 1031);
     EXPECT_EQ(SelectionOf(workspace.context, 1011, 1016), 0);

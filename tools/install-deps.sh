@@ -16,6 +16,7 @@ packages=(
   xvfb xauth                                                    # a display for Wine
   fonts-wine libxrender1                                        # Wine's dialog fonts, as on Windows
   clang                                                         # sanitizers and fuzzing (runtime below)
+  desktop-file-utils appstream file                             # checks of the Linux package
 )
 
 # The same on macOS: the Xcode command-line tools bring the compiler; the

@@ -15,6 +15,7 @@
 #define TAMSIRO_DIALOG_CAPTION "AiboMind 3 Customized Sounds"
 #define TAMSIRO_VERSION_TEXT "Test Version .01"
 #define TAMSIRO_ABOUT_ENTRY "&About Tamsiro..."
+#define TAMSIRO_RESTORE_ENTRY "Restore stock sounds..."
 
 /* The About box. Its caption names the robot's mind, not the program:
    "About Dravik" is deliberate. */

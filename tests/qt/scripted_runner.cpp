@@ -5,7 +5,10 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace tamsiro::test {
 
@@ -21,6 +24,10 @@ QMessageBox::StandardButton ScriptedRunner::RunMessageBox(QMessageBox& box) {
     dialogVisibleAtBox.push_back(dialog != nullptr && dialog->isVisible());
     busyAtBox.push_back(QApplication::overrideCursor() != nullptr &&
                         QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    progressAtBox.push_back(std::any_of(windows.begin(), windows.end(), [](const QWidget* window) {
+        return window->isVisible() && qobject_cast<const QProgressDialog*>(window) != nullptr;
+    }));
     if (box.icon() != QMessageBox::Warning) problems << QStringLiteral("no warning icon: ") + box.text();
     if (box.windowTitle() != QLatin1String("Tamsiro")) problems << QStringLiteral("caption ") + box.windowTitle();
     if (box.textFormat() != Qt::PlainText) problems << QStringLiteral("text may be read as markup: ") + box.text();
@@ -51,6 +58,7 @@ std::optional<QString> ScriptedRunner::RunFileDialog(QFileDialog& chooser) {
     chooserTitle = chooser.windowTitle();
     chooserFilters = chooser.nameFilters();
     chooserMode = chooser.fileMode();
+    chooserFolder = chooser.directory().absolutePath();
     // The name the chooser offers before the user types anything.
     if (const auto* name = chooser.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) chooserInitialFile = name->text();
     if (markers.empty()) return std::nullopt;
@@ -71,6 +79,11 @@ void ScriptedRunner::RunAboutBox(QDialog& about) {
     for (const QPushButton* button : about.findChildren<QPushButton*>()) {
         if (button->text() == QLatin1String("OK")) aboutOkIsDefault = button->isDefault();
     }
+}
+
+bool ScriptedRunner::OpenDocument(const QUrl& url) {
+    openedDocuments << url;
+    return desktopOpensDocuments;
 }
 
 }  // namespace tamsiro::test

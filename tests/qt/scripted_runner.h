@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 #include <QStringList>
+#include <QUrl>
 
 #include <deque>
 #include <optional>
@@ -30,15 +31,21 @@ public:
     // pointer was up while it was shown.
     std::vector<bool> dialogVisibleAtBox;
     std::vector<bool> busyAtBox;
+    // For each box: whether a progress window was still open.
+    std::vector<bool> progressAtBox;
     // The chooser as it was set up.
     QString chooserTitle;
     QStringList chooserFilters;
     QFileDialog::FileMode chooserMode = QFileDialog::AnyFile;
     QString chooserInitialFile;
+    QString chooserFolder;
     // The About box's texts, caption first.
     QStringList aboutTexts;
     bool aboutHadIcon = false;
     bool aboutOkIsDefault = false;
+    // Documents handed to the desktop, and whether it takes them.
+    QList<QUrl> openedDocuments;
+    bool desktopOpensDocuments = true;
 
     // The selection dialog, to tell whether boxes came before it was shown.
     QWidget* dialog = nullptr;
@@ -48,6 +55,7 @@ public:
     QMessageBox::StandardButton RunMessageBox(QMessageBox& box) override;
     std::optional<QString> RunFileDialog(QFileDialog& chooser) override;
     void RunAboutBox(QDialog& about) override;
+    bool OpenDocument(const QUrl& url) override;
 };
 
 }  // namespace tamsiro::test

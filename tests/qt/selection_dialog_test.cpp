@@ -14,13 +14,19 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
+#include <QFileInfo>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -132,6 +138,9 @@ private slots:
     void eachGroupIsExclusiveOnItsOwn();
     void escapeCancelsAndEnterOnSavePressesIt();
     void aboutBoxFromTheContextMenu();
+    void dialogIsFixedCompactAndFitsSmallScreens();
+    void f1OpensTheUsageTextOrSaysWhereItIs();
+    void progressWindowOnlyForLongSteps();
 
     // Save
     void saveWithAllThreeGroups();
@@ -176,6 +185,13 @@ void SelectionDialogTest::chooserComesFirstAndAsksAgainAfterAWrongStick() {
     QVERIFY(std::none_of(bench.runner.dialogVisibleAtBox.begin(), bench.runner.dialogVisibleAtBox.end(), [](bool v) { return v; }));
     QCOMPARE(ReadBytes(bench.Program("DATA_BASEMIND3.ODA")), bench.originalArchive);
     QVERIFY(bench.Checked().empty());
+
+    // A stick found by itself: the chooser opens in it on memstick.ind.
+    bench.runner.chooserInitialFile.clear();
+    QCOMPARE(bench.session->Ui().PromptForMarker(bench.workspace.stickFolder), std::nullopt);
+    QCOMPARE(bench.runner.chooserFolder, QString::fromStdString(bench.workspace.stickFolder));
+    QCOMPARE(bench.runner.chooserInitialFile, QStringLiteral("memstick.ind"));
+    QCOMPARE(bench.runner.chooserTitle, QStringLiteral("Open MEMSTICK.IND file at root of OpenR directory"));
 }
 
 void SelectionDialogTest::cancelledChooserEndsWithoutMessageOrWindow() {
@@ -302,6 +318,114 @@ void SelectionDialogTest::aboutBoxFromTheContextMenu() {
     QVERIFY(bench.runner.aboutHadIcon);
     QVERIFY(bench.runner.aboutOkIsDefault);
     QVERIFY(dialog.isVisible());
+}
+
+void SelectionDialogTest::dialogIsFixedCompactAndFitsSmallScreens() {
+    Bench bench(SomeOfEach());
+    QVERIFY(bench.Open());
+    auto& dialog = bench.Dialog();
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QVERIFY(!dialog.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(!dialog.windowFlags().testFlag(Qt::WindowContextHelpButtonHint));
+    // No taller than the Windows dialog (295 dialog units) in this font.
+    const QFontMetrics metrics = dialog.fontMetrics();
+    QVERIFY2(dialog.height() <= (295 * metrics.height() + 4) / 8, qPrintable(QString::number(dialog.height())));
+    QCOMPARE(dialog.GroupsArea()->verticalScrollBar()->maximum(), 0);
+    // The groups take the whole width: no empty band beside them.
+    for (const QGroupBox* box : dialog.findChildren<QGroupBox*>()) {
+        QCOMPARE(box->width(), dialog.GroupsArea()->viewport()->width());
+    }
+
+    // A 1366 x 768 laptop at 125 % (1093 x 614 logical pixels, less a
+    // panel), then a screen far too small: Save and Cancel stay in view
+    // and the groups scroll to their last row.
+    const QRect original = dialog.geometry();
+    for (const QRect& screen : {QRect(0, 0, 1093, 574), QRect(0, 0, 640, 360)}) {
+        dialog.FitTo(screen);
+        dialog.layout()->activate();
+        QVERIFY(dialog.height() < screen.height() && dialog.width() <= screen.width());
+        QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+        for (const QWidget* button : {static_cast<QWidget*>(dialog.SaveButton()), static_cast<QWidget*>(dialog.CancelButton())}) {
+            QVERIFY(dialog.rect().contains(QRect(button->mapTo(&dialog, QPoint(0, 0)), button->size())));
+        }
+        QWidget* lastRow = bench.Control(1036);
+        dialog.GroupsArea()->ensureWidgetVisible(lastRow);
+        const QRect lastInArea(lastRow->mapTo(dialog.GroupsArea()->viewport(), QPoint(0, 0)), lastRow->size());
+        QVERIFY(dialog.GroupsArea()->viewport()->rect().contains(lastInArea));
+    }
+    QVERIFY(dialog.GroupsArea()->verticalScrollBar()->maximum() > 0);
+    QVERIFY(dialog.height() < original.height());
+}
+
+void SelectionDialogTest::f1OpensTheUsageTextOrSaysWhereItIs() {
+    if (QFileInfo::exists(QStringLiteral(TAMSIRO_INSTALLED_README))) QSKIP("the package's README.txt is installed here");
+    Bench bench(SomeOfEach());
+    QVERIFY(bench.Open());
+    const QString whereHelpIs = QStringLiteral("message: Help: see README.txt beside the program, or the README at the project's home.");
+    const int startMessages = bench.runner.Messages().size();
+
+    // No README.txt anywhere.
+    QTest::keyClick(bench.Control(1011), Qt::Key_F1);
+    QVERIFY(bench.runner.openedDocuments.isEmpty());
+    QCOMPARE(bench.runner.Messages().mid(startMessages), QStringList{whereHelpIs});
+
+    // One beside the program, from anywhere in the dialog.
+    QVERIFY(tamsiro::samples::WriteText(bench.Program("README.txt"), "usage"));
+    QTest::keyClick(bench.Dialog().SaveButton(), Qt::Key_F1);
+    QCOMPARE(bench.runner.openedDocuments, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(bench.Program("README.txt")))});
+    QCOMPARE(bench.runner.Messages().size(), startMessages + 1);
+
+    // The desktop has nothing to show it with.
+    bench.runner.desktopOpensDocuments = false;
+    QTest::keyClick(bench.Control(1032), Qt::Key_F1);
+    QCOMPARE(bench.runner.Messages().mid(startMessages), (QStringList{whereHelpIs, whereHelpIs}));
+    QVERIFY(bench.runner.problems.isEmpty());
+    QVERIFY(bench.Dialog().isVisible());
+}
+
+void SelectionDialogTest::progressWindowOnlyForLongSteps() {
+    using std::chrono::milliseconds;
+    Bench bench(SomeOfEach());
+    QVERIFY(bench.Open());
+    auto& ui = bench.session->Ui();
+    std::chrono::steady_clock::time_point now{};
+    ui.UseClock([&now] { return now; });
+
+    // A step over within half a second shows nothing, and the next step
+    // is timed from its own start.
+    ui.ShowProgress({"Checking the stick", 0, 100});
+    now += milliseconds(450);
+    ui.ShowProgress({"Checking the stick", 100, 100});
+    ui.EndProgress();
+    now += milliseconds(300);
+    ui.ShowProgress({"Copying DYNAUDIO.ODA to memory stick", 0, 40'000'000'000});
+    QCOMPARE(ui.ProgressWindow(), nullptr);
+
+    // Past half a second the window opens, modal, over the dialog.
+    now += milliseconds(550);
+    ui.ShowProgress({"Copying DYNAUDIO.ODA to memory stick", 10'000'000'000, 40'000'000'000});
+    QProgressDialog* progress = ui.ProgressWindow();
+    QVERIFY(progress != nullptr && progress->isVisible() && progress->isModal());
+    QCOMPARE(progress->parentWidget(), static_cast<QWidget*>(&bench.Dialog()));
+    QCOMPARE(progress->labelText(), QStringLiteral("Copying DYNAUDIO.ODA to memory stick"));
+    QCOMPARE(progress->value() * 4, progress->maximum());
+    // Nothing ends it but the step: no Cancel, and Escape and closing are refused.
+    QVERIFY(progress->findChildren<QPushButton*>().isEmpty());
+    QTest::keyClick(progress, Qt::Key_Escape);
+    progress->close();
+    QVERIFY(progress->isVisible());
+    ui.EndProgress();
+    QCOMPARE(ui.ProgressWindow(), nullptr);
+
+    // A box after a long step never opens under the progress window.
+    ui.ShowProgress({"Merging sounds", 1, 2});
+    now += milliseconds(600);
+    ui.ShowProgress({"Merging sounds", 1, 2});
+    QVERIFY(ui.ProgressWindow() != nullptr);
+    ui.ShowMessage("Not Saved");
+    QCOMPARE(ui.ProgressWindow(), nullptr);
+    QCOMPARE(bench.runner.progressAtBox.back(), false);
+    QCOMPARE(bench.runner.Messages().last(), QStringLiteral("message: Not Saved"));
 }
 
 void SelectionDialogTest::saveWithAllThreeGroups() {

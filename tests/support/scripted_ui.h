@@ -33,7 +33,6 @@ public:
     // Busy state at the moment each message or question was shown.
     std::vector<bool> busyAtMessage;
 
-    void Check(int id) { checked.insert(id); }
     // Messages and questions only, without the prompts.
     std::vector<std::string> Messages() const;
 

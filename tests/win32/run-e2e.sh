@@ -205,6 +205,20 @@ expect_voice_config() {
 # The first run copies the stick's sound archive as it was at the start.
 expect_base_backup() { cp "$expect/stick/$DATA_P/DYNAUDIO.ODA" "$expect/prog/DATA_BASEMIND3.ODA"; }
 
+# Before a Save first changes a stick file it keeps the stock version in
+# DATA_BASEMIND3.FILES, or an empty NAME.absent when the stick lacked it.
+# Call it before the expected stick is changed.
+expect_stock_files() {
+  local path kept
+  for path in "$@"; do
+    kept=$expect/prog/DATA_BASEMIND3.FILES/$path
+    mkdir -p "$(dirname "$kept")"
+    if [[ -f $expect/stick/$path ]]; then cp "$expect/stick/$path" "$kept"; else : >"$kept.absent"; fi
+  done
+}
+GAMES_STOCK_FILES=("$DATA_P/AD013001.ODA" "$DATA_P/AD013008.ODA")
+VOICE_STOCK_FILES=("$DATA_P/CUSVOICE.ODA" "$DATA_P/MCUSLIST.CFG" "$DATA_P/MCUSLIST.BAK" "$DATA_P/MCUS.CFG" "$DATA_P/MCUS.BAK")
+
 shots=$WORK/shots
 rm -rf "$shots"
 mkdir -p "$shots"
@@ -395,6 +409,7 @@ if wanted full-save; then
   fixture stick "$stick"
   fixture sets "$prog" main=0,3 voice=1,5 games=1,4
   snapshot
+  cp -a "$stick" "$dir/stick-before-save"
   drive <<EOF
 start $P\\Tamsiro.exe
 chooser $S\\memstick.ind
@@ -414,12 +429,32 @@ exit
 EOF
   status=$?
   expect_base_backup
+  expect_stock_files "${GAMES_STOCK_FILES[@]}" "${VOICE_STOCK_FILES[@]}" OPEN-R/MW/DATA/E/ad003000.oda
   fixture merge "$expect/prog/DATA_BASEMIND3.ODA" "$prog/DATA_M3_Tilda.ODA" "$expect/stick/$DATA_P/DYNAUDIO.ODA"
   cp "$prog/DATA_G3A_JumpyNoor.ODA" "$expect/stick/$DATA_P/AD013001.ODA"
   cp "$prog/DATA_G3B_JumpyNoor.ODA" "$expect/stick/$DATA_P/AD013008.ODA"
   cp "$prog/DATA_V3_MiniTilda.ODA" "$expect/stick/$DATA_P/CUSVOICE.ODA"
   rm "$expect/stick/OPEN-R/MW/DATA/E/ad003000.oda"
   expect_voice_config yes
+  finish $status
+
+  # Same folders: Restore stock sounds from the system menu gives back the
+  # stick as it was before the Save; the dialog stays open.
+  scenario=restore-stock scenario_started=$SECONDS
+  snapshot
+  drive <<EOF
+start $P\\Tamsiro.exe
+chooser $S\\memstick.ind
+dialog
+restore
+ask yes default no Put the stock sounds back on the memory stick?\n(your custom sounds will be removed from it)
+message Stock sounds restored
+dialog
+cancel
+exit
+EOF
+  status=$?
+  rm -rf "$expect/stick" && cp -a "$dir/stick-before-save" "$expect/stick"
   finish $status
 fi
 
@@ -447,6 +482,7 @@ exit
 EOF
   status=$?
   expect_base_backup
+  expect_stock_files "${GAMES_STOCK_FILES[@]}"
   rm "$expect/prog/DATA_G3A_JumpyNoor.ODA"
   finish $status
 fi
@@ -476,6 +512,9 @@ exit
 EOF
   status=$?
   expect_base_backup
+  male_voice=OPEN-R/MW/DATA/E/ad003000.oda
+  [[ $answer == yes ]] && male_voice=OPEN-R/MW/DATA/E/AD003000.ODA
+  expect_stock_files "${VOICE_STOCK_FILES[@]}" "$male_voice"
   cp "$prog/DATA_V3_MiniTilda.ODA" "$expect/stick/$DATA_P/CUSVOICE.ODA"
   [[ $answer == yes ]] && rm "$expect/stick/OPEN-R/MW/DATA/E/AD003000.ODA"
   expect_voice_config "$answer"
@@ -509,6 +548,7 @@ exit
 EOF
   status=$?
   expect_base_backup
+  expect_stock_files "${GAMES_STOCK_FILES[@]}"
   fixture merge "$expect/prog/DATA_BASEMIND3.ODA" "$prog/DATA_M3_SqueakyIda.ODA" "$expect/prog/TMP.ODA"
   CRLF "REM - this batch file copies updated file from PC to memory stick
 COPY \"$P\\TMP.ODA\" \"$S\\OPEN-R\\MW\\DATA\\P\\DYNAUDIO.ODA\"

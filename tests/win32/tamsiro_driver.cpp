@@ -32,6 +32,7 @@
 //                                with a message box
 //   about <command>              choose About from the system menu
 //   about-ok                     close the About box
+//   restore                      choose "Restore stock sounds..." from the system menu
 //   snap <file.bmp>              picture of the window in front
 //   delete <path>                delete a file behind the program's back
 //   replace-with-folder <path>   put a folder where a file was
@@ -653,6 +654,13 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         const LONG frame = WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
         if ((style & frame) != frame) throw Failure{"the About box lacks its caption, system menu or modal frame"};
         return "About box shown";
+    }
+    if (command == "restore") {
+        const HWND dialog = session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
+        // Wine keeps menus inside their process, so the entry itself can't be
+        // read from here: the command is sent as choosing it would.
+        PostMessageA(dialog, WM_SYSCOMMAND, 0x0020, 0);
+        return "chose Restore stock sounds";
     }
     if (command == "about-ok") {
         const HWND about = session.WaitForFront("the About box", [](const std::string& t) { return t == kAboutTitle; });

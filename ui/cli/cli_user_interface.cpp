@@ -11,8 +11,11 @@ namespace tamsiro::cli {
 
 namespace {
 
-constexpr auto kRedrawInterval = std::chrono::milliseconds(200);
+// The core reports a few times a second; these only guard the terminal.
+constexpr auto kFirstDrawDelay = std::chrono::milliseconds(300);
+constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 constexpr std::size_t kBarCells = 30;
+constexpr std::size_t kLineWidth = 79;
 
 std::string Lowered(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -87,17 +90,20 @@ void CliUserInterface::ShowProgress(const ProgressReport& progress) {
     }
     const bool finished = progress.total > 0 && progress.done >= progress.total;
     const bool shown = barWidth_ > 0;
-    if (now - lastDraw_ < kRedrawInterval && !(finished && shown)) return;
+    const auto wait = shown ? kRedrawInterval : kFirstDrawDelay;
+    if (now - lastDraw_ < wait && !(finished && shown)) return;
     lastDraw_ = now;
 
     const double fraction =
         progress.total == 0 ? 1.0 : std::min(1.0, static_cast<double>(progress.done) / static_cast<double>(progress.total));
     const auto filled = static_cast<std::size_t>(fraction * kBarCells);
-    std::string line = progress.step + " [" + std::string(filled, '#') + std::string(kBarCells - filled, '.') + "] ";
     char percent[8];
     std::snprintf(percent, sizeof percent, "%3d%%", static_cast<int>(fraction * 100));
-    line += percent;
-    line += "  " + SizeText(progress.done) + " of " + SizeText(progress.total);
+    const std::string bar = " [" + std::string(filled, '#') + std::string(kBarCells - filled, '.') + "] " + percent +
+                            "  " + SizeText(progress.done) + " of " + SizeText(progress.total);
+    // One line of an 80-column terminal: a line that wrapped could not be
+    // redrawn in place, so a long step text is cut.
+    std::string line = progress.step.substr(0, kLineWidth > bar.size() ? kLineWidth - bar.size() : 0) + bar;
     // Pad over whatever a longer previous line left behind.
     const std::size_t width = line.size();
     if (width < barWidth_) line.append(barWidth_ - width, ' ');

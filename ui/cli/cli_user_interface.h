@@ -40,9 +40,9 @@ public:
     bool IsChecked(int) override { return false; }
     void EndDialog(DialogResult) override {}
 
-    // A one-line bar redrawn in place, on a terminal only, and at most a
-    // few times a second. A step that is over within the first interval
-    // never shows one.
+    // A one-line bar redrawn in place, on a terminal only, and at most ten
+    // times a second. A step that is over within its first 0.3 s never
+    // shows one.
     void ShowProgress(const ProgressReport& progress) override;
     void EndProgress() override;
 

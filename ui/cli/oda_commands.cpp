@@ -11,7 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cstdio>
+#include <iomanip>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -57,12 +57,18 @@ int List(UserInterface& ui, const OdaOptions& options) {
         std::cout << entries.dump(2) << '\n';
         return kExitSuccess;
     }
+    // Columns as wide as their widest text (tags with odd bytes are wider).
+    int tagWidth = 4;
     int nameWidth = 4;
-    for (const OdaEntry& entry : archive.Table()) nameWidth = std::max(nameWidth, static_cast<int>(NameText(entry).size()));
+    for (const OdaEntry& entry : archive.Table()) {
+        tagWidth = std::max(tagWidth, static_cast<int>(TagText(entry).size()));
+        nameWidth = std::max(nameWidth, static_cast<int>(NameText(entry).size()));
+    }
     for (std::size_t i = 0; i < archive.TableSize(); ++i) {
         const OdaEntry& entry = archive.Entry(i);
-        std::printf("%5zu  %s  %-*s %10u %11d\n", i, TagText(entry).c_str(), nameWidth, NameText(entry).c_str(),
-                    entry.Size(), entry.Offset());
+        std::cout << std::setw(5) << i << "  " << std::left << std::setw(tagWidth) << TagText(entry) << "  "
+                  << std::setw(nameWidth) << NameText(entry) << std::right << std::setw(11) << entry.Size()
+                  << std::setw(12) << entry.Offset() << '\n';
     }
     return kExitSuccess;
 }
@@ -77,14 +83,8 @@ int Check(UserInterface& ui, const OdaOptions& options) {
     return kExitSuccess;
 }
 
-// Wires a long copy's progress to the user interface.
-CopyProgress ProgressTo(UserInterface& ui, const char* step) {
-    return [&ui, step](std::uint64_t done, std::uint64_t total) { ui.ShowProgress({step, done, total}); };
-}
-
 int Extract(UserInterface& ui, const OdaOptions& options) {
-    const FolderResult result = ExtractArchive(options.file, options.to, ProgressTo(ui, "Extracting"));
-    ui.EndProgress();
+    const FolderResult result = ExtractArchive(options.file, options.to, &ui);
     if (!result.Ok()) return Fail(ui, options.file + ": " + result.problem);
     std::cout << "Extracted " << result.entries << " entries (" << SizeText(result.dataBytes) << ") to " << options.to
               << '\n';
@@ -92,8 +92,7 @@ int Extract(UserInterface& ui, const OdaOptions& options) {
 }
 
 int Pack(UserInterface& ui, const OdaOptions& options) {
-    const FolderResult result = PackArchive(options.file, options.to, ProgressTo(ui, "Packing"));
-    ui.EndProgress();
+    const FolderResult result = PackArchive(options.file, options.to, &ui);
     if (!result.Ok()) return Fail(ui, options.file + ": " + result.problem);
     std::cout << "Packed " << result.entries << " entries (" << SizeText(result.dataBytes) << ") into " << options.to
               << '\n';

@@ -1,6 +1,7 @@
 #include "ui/qt/about_dialog.h"
 
 #include "ui/qt/app_icon.h"
+#include "ui/ui_texts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,7 +11,7 @@
 namespace tamsiro::qt {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QString::fromLatin1(kAboutCaption));
+    setWindowTitle(QStringLiteral(TAMSIRO_ABOUT_CAPTION));
     setWindowIcon(ApplicationIcon());
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
@@ -19,14 +20,16 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
 
     icon_ = new QLabel(this);
     icon_->setObjectName(QStringLiteral("aboutIcon"));
-    // 32 logical pixels; the pixmap follows the screen's pixel ratio.
-    icon_->setPixmap(ApplicationIcon().pixmap(32, 32, QIcon::Normal));
+    // 32 logical pixels, painted at the screen's pixel ratio.
+    icon_->setPixmap(ApplicationIcon().pixmap(QSize(32, 32), devicePixelRatioF()));
     icon_->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     layout->addWidget(icon_, 0, Qt::AlignTop);
 
     auto* texts = new QVBoxLayout;
-    texts->addWidget(new QLabel(QString::fromLatin1(kAboutVersion), this));
-    for (const char* credit : kAboutCredits) texts->addWidget(new QLabel(QString::fromLatin1(credit), this));
+    texts->addWidget(new QLabel(QStringLiteral(TAMSIRO_ABOUT_VERSION), this));
+    for (const char* credit : {TAMSIRO_ABOUT_CREDIT_1, TAMSIRO_ABOUT_CREDIT_2}) {
+        texts->addWidget(new QLabel(QString::fromLatin1(credit), this));
+    }
     texts->addStretch();
     layout->addLayout(texts, 1);
     layout->addSpacing(12);

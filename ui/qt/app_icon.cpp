@@ -1,10 +1,13 @@
 #include "ui/qt/app_icon.h"
 
 #include <QColor>
+#include <QIconEngine>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
+
+#include <algorithm>
 
 namespace tamsiro::qt {
 
@@ -51,20 +54,43 @@ void PaintIcon(QPainter& painter, int size) {
     if (!small) painter.drawArc(QRectF(10, 6.5, 17, 21), -50 * 16, 100 * 16);
 }
 
+// Paints the icon afresh for every size asked for, instead of scaling one
+// of a few stored images (blurred at 125 % or 150 %).
+class PaintedIconEngine : public QIconEngine {
+public:
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+        const int size = std::min(rect.width(), rect.height());
+        painter->save();
+        painter->translate(rect.x() + (rect.width() - size) / 2, rect.y() + (rect.height() - size) / 2);
+        PaintIcon(*painter, size);
+        painter->restore();
+    }
+
+    // `size` is in device pixels: QIcon has already applied the ratio.
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        return QPixmap::fromImage(ApplicationIconImage(std::min(size.width(), size.height())));
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (int size : kIconSizes) sizes << QSize(size, size);
+        return sizes;
+    }
+
+    QIconEngine* clone() const override { return new PaintedIconEngine; }
+    QString key() const override { return QStringLiteral("tamsiro-painted"); }
+};
+
 }  // namespace
 
-QPixmap ApplicationIconPixmap(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+QImage ApplicationIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     PaintIcon(painter, size);
-    return pixmap;
+    return image;
 }
 
-QIcon ApplicationIcon() {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) icon.addPixmap(ApplicationIconPixmap(size));
-    return icon;
-}
+QIcon ApplicationIcon() { return QIcon(new PaintedIconEngine); }
 
 }  // namespace tamsiro::qt

@@ -1,7 +1,7 @@
 #include "ui/qt/app_icon.h"
 #include "ui/qt/modal_runner.h"
-#include "ui/qt/qt_user_interface.h"
 #include "ui/qt/tamsiro_session.h"
+#include "ui/ui_texts.h"
 
 #include <QApplication>
 
@@ -12,7 +12,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(tamsiro::qt::kApplicationName));
+    QApplication::setApplicationName(QStringLiteral(TAMSIRO_APPLICATION_NAME));
     QApplication::setWindowIcon(tamsiro::qt::ApplicationIcon());
 
     tamsiro::qt::ModalRunner runner;

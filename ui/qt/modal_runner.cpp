@@ -1,8 +1,12 @@
 #include "ui/qt/modal_runner.h"
 
+#include "ui/ui_texts.h"
+
+#include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QStringList>
+#include <QUrl>
 
 namespace tamsiro::qt {
 
@@ -21,5 +25,15 @@ std::optional<QString> ModalRunner::RunFileDialog(QFileDialog& dialog) {
 }
 
 void ModalRunner::RunAboutBox(QDialog& about) { about.exec(); }
+
+bool ModalRunner::OpenDocument(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+void ShowWarning(ModalRunner& runner, QWidget& owner, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral(TAMSIRO_APPLICATION_NAME), text, QMessageBox::Ok, &owner);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    runner.RunMessageBox(box);
+}
 
 }  // namespace tamsiro::qt

@@ -2,14 +2,47 @@
 
 #include "ui/qt/modal_runner.h"
 #include "ui/qt/selection_dialog.h"
+#include "ui/ui_texts.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
+
+#include <algorithm>
 
 namespace tamsiro::qt {
+
+namespace {
+
+// Steps shorter than this finish without a progress window flashing up.
+constexpr auto kProgressDelay = std::chrono::milliseconds(500);
+constexpr int kProgressBarSteps = 1000;
+
+// The stick is half written while a step runs: the window cannot be
+// cancelled, closed or escaped, only ended by the step itself.
+class StepProgressDialog : public QProgressDialog {
+public:
+    explicit StepProgressDialog(QWidget* owner) : QProgressDialog(owner) {
+        setWindowTitle(QStringLiteral(TAMSIRO_APPLICATION_NAME));
+        setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        setModal(true);
+        setCancelButton(nullptr);
+        setAutoClose(false);
+        setAutoReset(false);
+        setMinimumDuration(0);
+    }
+
+    void reject() override {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
+}  // namespace
 
 QString FromHostText(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -22,16 +55,14 @@ QtUserInterface::~QtUserInterface() {
 }
 
 void QtUserInterface::ShowMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kApplicationName), FromHostText(text), QMessageBox::Ok, &dialog_);
-    // Texts are shown as written, never read as markup.
-    box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::Ok);
-    box.setEscapeButton(QMessageBox::Ok);
-    runner_.RunMessageBox(box);
+    // A box never opens under a progress window, whatever the core forgot.
+    EndProgress();
+    ShowWarning(runner_, dialog_, FromHostText(text));
 }
 
 bool QtUserInterface::Ask(const std::string& text, DefaultButton defaultButton) {
-    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kApplicationName), FromHostText(text),
+    EndProgress();
+    QMessageBox box(QMessageBox::Warning, QStringLiteral(TAMSIRO_APPLICATION_NAME), FromHostText(text),
                     QMessageBox::Yes | QMessageBox::No, &dialog_);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton == DefaultButton::Yes ? QMessageBox::Yes : QMessageBox::No);
@@ -49,13 +80,16 @@ void QtUserInterface::ShowBusyCursor(bool busy) {
     }
 }
 
-std::optional<std::string> QtUserInterface::PromptForMarker(const std::string& /*suggestedFolder*/) {
-    QFileDialog chooser(&dialog_, QString::fromLatin1(kChooserTitle));
+std::optional<std::string> QtUserInterface::PromptForMarker(const std::string& suggestedFolder) {
+    EndProgress();
+    QFileDialog chooser(&dialog_, QStringLiteral(TAMSIRO_CHOOSER_TITLE));
     chooser.setAcceptMode(QFileDialog::AcceptOpen);
     chooser.setFileMode(QFileDialog::ExistingFile);
-    chooser.setNameFilter(QString::fromLatin1(kChooserFilter));
-    chooser.setDefaultSuffix(QStringLiteral("ind"));
-    chooser.selectFile(QString::fromLatin1(kChooserInitialFile));
+    chooser.setNameFilter(QStringLiteral(TAMSIRO_CHOOSER_FILTER_NAME));
+    chooser.setDefaultSuffix(QStringLiteral(TAMSIRO_CHOOSER_EXTENSION));
+    // A stick found by itself: the user only has to press Open.
+    if (!suggestedFolder.empty()) chooser.setDirectory(QFile::decodeName(suggestedFolder.c_str()));
+    chooser.selectFile(QStringLiteral(TAMSIRO_CHOOSER_FILE));
     const std::optional<QString> chosen = runner_.RunFileDialog(chooser);
     if (!chosen || chosen->isEmpty()) return std::nullopt;
     return HostFileName(*chosen);
@@ -82,8 +116,37 @@ bool QtUserInterface::IsChecked(int controlId) {
 }
 
 void QtUserInterface::EndDialog(DialogResult result) {
+    EndProgress();
     ended_ = true;
     dialog_.done(result == DialogResult::Ok ? QDialog::Accepted : QDialog::Rejected);
+}
+
+
+void QtUserInterface::ShowProgress(const ProgressReport& progress) {
+    const auto now = clock_();
+    if (!stepStarted_) stepStarted_ = now;
+    if (!progress_) {
+        if (now - *stepStarted_ < kProgressDelay) return;
+        progress_ = std::make_unique<StepProgressDialog>(&dialog_);
+        progress_->setRange(0, kProgressBarSteps);
+    }
+    progress_->setLabelText(FromHostText(progress.step));
+    if (progress.total == 0) {
+        progress_->setRange(0, 0);  // an unknown length: a moving bar
+    } else {
+        const double share = std::min(1.0, static_cast<double>(progress.done) / static_cast<double>(progress.total));
+        progress_->setRange(0, kProgressBarSteps);
+        progress_->setValue(static_cast<int>(share * kProgressBarSteps));
+    }
+    if (!progress_->isVisible()) progress_->show();
+    // The core holds the only thread: let the window paint between reports,
+    // leaving clicks and keys for when the step is over.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtUserInterface::EndProgress() {
+    stepStarted_.reset();
+    progress_.reset();
 }
 
 }  // namespace tamsiro::qt

@@ -4,21 +4,25 @@
 
 #include <QString>
 
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QProgressDialog;
+
 namespace tamsiro::qt {
 
 class ModalRunner;
 class SelectionDialog;
 
-inline constexpr const char* kApplicationName = "Tamsiro";
-inline constexpr const char* kChooserTitle = "Open MEMSTICK.IND file at root of OpenR directory";
-inline constexpr const char* kChooserFilter = "Memory Stick Files (*.ind)";
-inline constexpr const char* kChooserInitialFile = "memstick.ind";
-
-// The core's view of the Qt front end: message boxes and the stick chooser
-// owned by the selection dialog, the busy pointer, and the dialog's
-// controls addressed by their identifiers.
+// The core's view of the Qt front end: message boxes, the stick chooser and
+// the progress window owned by the selection dialog, the busy pointer, and
+// the dialog's controls addressed by their identifiers.
 class QtUserInterface : public UserInterface {
 public:
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
     QtUserInterface(SelectionDialog& dialog, ModalRunner& runner);
     ~QtUserInterface() override;
     QtUserInterface(const QtUserInterface&) = delete;
@@ -32,15 +36,25 @@ public:
     void DisableControl(int controlId) override;
     bool IsChecked(int controlId) override;
     void EndDialog(DialogResult result) override;
+    void ShowProgress(const ProgressReport& progress) override;
+    void EndProgress() override;
 
     // True once the core has ended the dialog.
     bool DialogEnded() const { return ended_; }
+
+    // The time a step has lasted is read from this clock (tests pass their own).
+    void UseClock(Clock clock) { clock_ = std::move(clock); }
+    // The progress window while it is open, else nullptr.
+    QProgressDialog* ProgressWindow() const { return progress_.get(); }
 
 private:
     SelectionDialog& dialog_;
     ModalRunner& runner_;
     bool busyShown_ = false;
     bool ended_ = false;
+    Clock clock_ = &std::chrono::steady_clock::now;
+    std::optional<std::chrono::steady_clock::time_point> stepStarted_;
+    std::unique_ptr<QProgressDialog> progress_;
 };
 
 // Host text (file names, messages) to and from Qt strings; file names go

@@ -4,9 +4,11 @@
 #include "ui/qt/app_icon.h"
 #include "ui/qt/modal_runner.h"
 #include "ui/sound_catalogue.h"
+#include "ui/ui_texts.h"
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -15,7 +17,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSpacerItem>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -25,41 +31,41 @@ namespace tamsiro::qt {
 namespace {
 
 // Windows dialog units: a quarter of the average character width, an
-// eighth of the line height.
+// eighth of the line height. The layout keeps the Windows dialog's margins
+// in these units, so it scales with the font as that dialog does.
 int DialogUnitsX(const QFontMetrics& metrics, int units) { return (units * metrics.averageCharWidth() + 2) / 4; }
 int DialogUnitsY(const QFontMetrics& metrics, int units) { return (units * metrics.height() + 4) / 8; }
 
 }  // namespace
 
 SelectionDialog::SelectionDialog(ModalRunner& runner, QWidget* parent) : QDialog(parent), runner_(runner) {
-    setWindowTitle(QString::fromLatin1(kDialogCaption));
+    setWindowTitle(QStringLiteral(TAMSIRO_DIALOG_CAPTION));
     setWindowIcon(ApplicationIcon());
-    // A fixed frame like a dialog box: no help button, no resizing.
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // A dialog box's frame: title and close box, no help, no maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    auto* version = new QLabel(QString::fromLatin1(kVersionText), this);
-    auto* top = new QHBoxLayout;
-    top->addStretch();
-    top->addWidget(version);
-    layout->addLayout(top);
-
-    // The groups keep the width and row pitch of the Windows dialog, in
-    // units of this font, with the same free strip on their right.
     const QFontMetrics metrics = fontMetrics();
-    auto* middle = new QHBoxLayout;
-    auto* column = new QVBoxLayout;
-    middle->addLayout(column);
-    auto* strip = new QSpacerItem(DialogUnitsX(metrics, 38), 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
-    middle->addSpacerItem(strip);
-    layout->addLayout(middle);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(DialogUnitsX(metrics, 7), DialogUnitsY(metrics, 4), DialogUnitsX(metrics, 7),
+                               DialogUnitsY(metrics, 7));
+    layout->setSpacing(DialogUnitsY(metrics, 4));
+
+    // The version line and the groups scroll together where the screen is
+    // too small for them; Save and Cancel stay below, always in view.
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(DialogUnitsY(metrics, 2));
+
+    auto* version = new QLabel(QStringLiteral(TAMSIRO_VERSION_TEXT), content);
+    column->addWidget(version, 0, Qt::AlignRight);
 
     for (const SoundCategory& category : kCategoriesInDialogOrder) {
-        auto* box = new QGroupBox(QString::fromLatin1(category.caption), this);
-        box->setMinimumWidth(DialogUnitsX(metrics, 152));
+        auto* box = new QGroupBox(QString::fromLatin1(category.caption), content);
         auto* rows = new QVBoxLayout(box);
+        rows->setContentsMargins(DialogUnitsX(metrics, 9), 0, DialogUnitsX(metrics, 4), DialogUnitsY(metrics, 1));
+        rows->setSpacing(0);
         // Each group is exclusive on its own; an exclusive group may still
         // start with nothing checked.
         auto* group = new QButtonGroup(box);
@@ -72,20 +78,16 @@ SelectionDialog::SelectionDialog(ModalRunner& runner, QWidget* parent) : QDialog
             rows->addWidget(button);
             controls_[id] = button;
         }
-        const int rowHeight = controls_[category.firstId]->sizeHint().height();
-        rows->setSpacing(std::max(0, DialogUnitsY(metrics, 12) - rowHeight));
         column->addWidget(box);
     }
 
-    // Wide enough for the caption beside a title bar's icon and buttons.
-    QFont captionFont = font();
-    captionFont.setBold(true);
-    const int captionWidth = QFontMetrics(captionFont).horizontalAdvance(windowTitle()) + DialogUnitsX(metrics, 64);
-    const int shortfall = captionWidth - layout->sizeHint().width();
-    if (shortfall > 0) {
-        strip->changeSize(strip->sizeHint().width() + shortfall, 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
-        middle->invalidate();
-    }
+    groupsArea_ = new QScrollArea(this);
+    groupsArea_->setFrameShape(QFrame::NoFrame);
+    groupsArea_->setFocusPolicy(Qt::NoFocus);  // the choices inside take the focus
+    groupsArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    groupsArea_->setWidgetResizable(true);
+    groupsArea_->setWidget(content);
+    layout->addWidget(groupsArea_, 1);
 
     save_ = new QPushButton(QStringLiteral("Save"), this);
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
@@ -110,13 +112,46 @@ SelectionDialog::SelectionDialog(ModalRunner& runner, QWidget* parent) : QDialog
 
     // Where Windows puts the About entry on the system menu, Qt users look
     // in the window's context menu.
-    about_ = new QAction(QString::fromLatin1(kAboutEntry), this);
+    about_ = new QAction(QStringLiteral(TAMSIRO_ABOUT_ENTRY), this);
     about_->setMenuRole(QAction::AboutRole);
     connect(about_, &QAction::triggered, this, &SelectionDialog::ShowAbout);
     addAction(about_);
+    restore_ = new QAction(QString::fromLatin1(kRestoreEntry), this);
+    connect(restore_, &QAction::triggered, this, [this] {
+        if (onRestore_) onRestore_();
+    });
+    addAction(restore_);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
+    if (const QScreen* shown = screen()) FitTo(shown->availableGeometry());
     save_->setFocus();
+}
+
+void SelectionDialog::FitTo(const QRect& available) {
+    const QFontMetrics metrics = fontMetrics();
+    const QMargins margins = layout()->contentsMargins();
+    const QSize content = groupsArea_->widget()->sizeHint();
+    const int buttons = std::max(save_->sizeHint().height(), cancel_->sizeHint().height());
+    const int chrome = margins.top() + margins.bottom() + layout()->spacing() + buttons;
+
+    // Wide enough for the caption beside a title bar's icon and buttons.
+    QFont captionFont = font();
+    captionFont.setBold(true);
+    const int captionWidth = QFontMetrics(captionFont).horizontalAdvance(windowTitle()) + DialogUnitsX(metrics, 64);
+    int width = std::max(content.width() + margins.left() + margins.right(), captionWidth);
+    int height = content.height() + chrome;
+
+    // The frame is not known before the window is shown; leave room for a
+    // title bar of the usual height.
+    const int titleBar = std::max(style()->pixelMetric(QStyle::PM_TitleBarHeight), DialogUnitsY(metrics, 20));
+    const int room = available.height() - titleBar;
+    if (height > room) {
+        // At least the buttons and a few rows of the groups.
+        height = std::max(room, chrome + DialogUnitsY(metrics, 48));
+        width += groupsArea_->verticalScrollBar()->sizeHint().width();
+    }
+    width = std::min(width, available.width());
+    setFixedSize(width, height);
 }
 
 QAbstractButton* SelectionDialog::Control(int controlId) const {
@@ -125,6 +160,10 @@ QAbstractButton* SelectionDialog::Control(int controlId) const {
 }
 
 void SelectionDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        ShowHelp();
+        return;
+    }
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         if (auto* button = qobject_cast<QPushButton*>(focusWidget())) button->click();
@@ -138,6 +177,15 @@ void SelectionDialog::keyPressEvent(QKeyEvent* event) {
 void SelectionDialog::ShowAbout() {
     AboutDialog about(this);
     runner_.RunAboutBox(about);
+}
+
+void SelectionDialog::ShowHelp() {
+    for (const QString& path : helpFiles_) {
+        if (!QFileInfo(path).isFile()) continue;
+        if (runner_.OpenDocument(QUrl::fromLocalFile(path))) return;
+        break;  // found but no viewer took it: say where it is instead
+    }
+    ShowWarning(runner_, *this, QStringLiteral("Help: see README.txt beside the program, or the README at the project's home."));
 }
 
 }  // namespace tamsiro::qt

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 
 #include <functional>
 #include <map>
@@ -9,14 +10,14 @@
 class QAbstractButton;
 class QAction;
 class QPushButton;
+class QScrollArea;
 
 namespace tamsiro::qt {
 
 class ModalRunner;
 
-inline constexpr const char* kDialogCaption = "AiboMind 3 Customized Sounds";
-inline constexpr const char* kVersionText = "Test Version .01";
-inline constexpr const char* kAboutEntry = "&About Tamsiro...";
+// Beside About in the context menu.
+inline constexpr const char* kRestoreEntry = "Restore stock sounds...";
 inline constexpr int kSaveId = 1003;
 inline constexpr int kCancelId = 2;
 
@@ -27,6 +28,9 @@ public:
     explicit SelectionDialog(ModalRunner& runner, QWidget* parent = nullptr);
 
     void SetSaveHandler(std::function<void()> handler) { onSave_ = std::move(handler); }
+    // Where F1 looks for the usage text, in order.
+    void SetHelpFiles(QStringList paths) { helpFiles_ = std::move(paths); }
+    void SetRestoreHandler(std::function<void()> handler) { onRestore_ = std::move(handler); }
 
     // The radio buttons by their catalogue identifiers, and Save (1003)
     // and Cancel (2); nullptr for any other identifier.
@@ -34,8 +38,17 @@ public:
     QPushButton* SaveButton() const { return save_; }
     QPushButton* CancelButton() const { return cancel_; }
     QAction* AboutAction() const { return about_; }
+    QScrollArea* GroupsArea() const { return groupsArea_; }
+    QAction* RestoreAction() const { return restore_; }
 
     void ShowAbout();
+    // F1: the usage text in the desktop's viewer, or where to find it.
+    void ShowHelp();
+
+    // Fixes the dialog's size to its contents, or to what fits in
+    // `available` (a screen's free area, title bar included), in which case
+    // the groups scroll and the buttons stay in view.
+    void FitTo(const QRect& available);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -43,10 +56,14 @@ protected:
 private:
     ModalRunner& runner_;
     std::function<void()> onSave_;
+    QStringList helpFiles_;
+    std::function<void()> onRestore_;
     std::map<int, QAbstractButton*> controls_;
+    QScrollArea* groupsArea_ = nullptr;
     QPushButton* save_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QAction* about_ = nullptr;
+    QAction* restore_ = nullptr;
 };
 
 }  // namespace tamsiro::qt

@@ -34,7 +34,8 @@ private:
     AppContext context_;
 };
 
-// The folder of the running executable, where the data files live.
+// The folder where the data files live: the running executable's own, or
+// ~/Tamsiro when the program is installed where the user cannot write.
 std::string ProgramFolder();
 
 }  // namespace tamsiro::qt

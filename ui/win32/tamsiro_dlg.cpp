@@ -2,6 +2,7 @@
 
 #include "app/file_system.h"
 #include "app/start_sequence.h"
+#include "install/restore_command.h"
 #include "install/save_command.h"
 #include "ui/sound_catalogue.h"
 #include "ui/ui_texts.h"
@@ -34,7 +35,7 @@ CTamsiroDlg::CTamsiroDlg(std::string applicationName, std::string programFolder)
 
 BOOL CTamsiroDlg::OnInitDialog() {
     ui_.AttachDialog(Handle());
-    AddAboutToSystemMenu();
+    AddSystemMenuEntries();
     ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
 
@@ -44,13 +45,16 @@ BOOL CTamsiroDlg::OnInitDialog() {
     return TRUE;
 }
 
-void CTamsiroDlg::AddAboutToSystemMenu() {
+void CTamsiroDlg::AddSystemMenuEntries() {
     const HMENU systemMenu = ::GetSystemMenu(Handle(), FALSE);
     if (!systemMenu) return;
     std::array<char, 128> text{};
     if (::LoadStringA(::GetModuleHandleA(nullptr), IDS_ABOUTBOX, text.data(), static_cast<int>(text.size())) <= 0) return;
     ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, text.data());
+    if (::LoadStringA(::GetModuleHandleA(nullptr), IDS_RESTORE, text.data(), static_cast<int>(text.size())) > 0) {
+        ::AppendMenuA(systemMenu, MF_STRING, IDM_RESTORE, text.data());
+    }
 }
 
 void CTamsiroDlg::ShowHelp() {
@@ -84,14 +88,20 @@ bool CTamsiroDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result
         if (!ui_.InsideStep()) ShowHelp();
         result = TRUE;
         return true;
-    case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return false;
-        if (!ui_.InsideStep()) {
+    case WM_SYSCOMMAND: {
+        const WPARAM command = wParam & 0xFFF0;
+        if (command != IDM_ABOUTBOX && command != IDM_RESTORE) return false;
+        result = TRUE;
+        if (ui_.InsideStep()) return true;
+        if (command == IDM_ABOUTBOX) {
             CAboutDlg about(Handle());
             about.DoModal();
+        } else if (const Stick* stick = context_.ChosenStick()) {
+            // The dialog stays open afterwards: the user may Save again or leave.
+            (void)RestoreStockSounds(context_, *stick);
         }
-        result = TRUE;
         return true;
+    }
     case WM_PAINT:
         if (!::IsIconic(Handle())) return false;
         PaintMinimized();

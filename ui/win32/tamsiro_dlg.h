@@ -20,7 +20,7 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
 private:
-    void AddAboutToSystemMenu();
+    void AddSystemMenuEntries();
     // F1: README.txt beside the program, or a note where help is.
     void ShowHelp();
     void PaintMinimized();

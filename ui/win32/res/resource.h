@@ -4,11 +4,13 @@
 #define IDD_ABOUTBOX 100
 #define IDS_ABOUTBOX 101
 #define IDD_MAIN 102
-#define IDD_PROGRESS 103
+#define IDS_RESTORE 103
+#define IDD_PROGRESS 104
 #define IDR_MAINFRAME 128
 
 // System-menu command: the low four bits are the system's own.
 #define IDM_ABOUTBOX 0x0010
+#define IDM_RESTORE 0x0020
 
 #define IDC_SAVE 1003
 #define IDC_PROGRESS_STEP 1004

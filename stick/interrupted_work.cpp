@@ -1,0 +1,32 @@
+#include "stick/interrupted_work.h"
+
+#include "app/app_context.h"
+#include "app/file_system.h"
+#include "archive/archive_check.h"
+#include "stick/config_rotation.h"
+#include "stick/stick_files.h"
+#include "stick/stick_writer.h"
+#include "stick/stock_store.h"
+
+#include <vector>
+
+namespace tamsiro {
+
+void TidyAfterInterruption(const AppContext& context, const Stick& stick) {
+    std::vector<std::string> targets;
+    for (const std::string_view stickPath : stick_files::kSafelyWrittenFiles) {
+        std::string target = stick.Path(stickPath);
+        if (!target.empty()) targets.push_back(std::move(target));
+    }
+    FinishInterruptedWrites(targets);
+    RepairInterruptedRotation(stick, stick_files::kVoiceListStem);
+    RepairInterruptedRotation(stick, stick_files::kModeFlagsStem);
+
+    const std::string partialBase = context.DataFilePath(program_files::kBaseArchivePartial);
+    if (FileExists(partialBase)) DiscardFile(partialBase);
+    StockStore(context).DiscardPartialCopies();
+    const std::string work = context.DataFilePath(program_files::kWorkArchive);
+    if (FileExists(work) && CheckArchiveFile(work)) DiscardFile(work);
+}
+
+}  // namespace tamsiro

@@ -1,0 +1,81 @@
+// The archive check at its edges; tests/cli runs it on damaged archives
+// through `tamsiro-cli oda check`.
+#include "archive/archive_check.h"
+#include "archive/archive_writer.h"
+#include "tests/support/temp_folder.h"
+#include "tools/sample_workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tamsiro {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+void SetEntry(Bytes& bytes, std::size_t i, std::uint32_t offset, std::uint32_t size) {
+    PatchLe32(bytes, EntryFieldPosition(i, 132), offset);
+    PatchLe32(bytes, EntryFieldPosition(i, 136), size);
+}
+
+TEST(ArchiveCheckTest, EdgesAgreeInMemoryAndOnDisk) {
+    const Bytes three = ArchiveBytes({{"WAVE", "A", Bytes(10, 1)}, {"WAVE", "B", Bytes(20, 2)}, {"WAVE", "C", Bytes(30, 3)}});
+    const auto end = static_cast<std::uint32_t>(three.size());
+    std::vector<ArchiveItem> many(600, ArchiveItem{"WAVE", "M", Bytes(1)});
+    const struct {
+        const char* what;
+        Bytes bytes;
+        std::function<void(Bytes&)> change;
+        std::string problem;  // empty: sound
+    } cases[] = {
+        {"no entries, header only", ArchiveBytes({}), [](Bytes&) {}, ""},
+        {"63 bytes", ArchiveBytes({}), [](Bytes& b) { b.pop_back(); }, "header: the file has 63 bytes, fewer than the 64 of the header"},
+        {"data up to the last byte", three, [](Bytes&) {}, ""},
+        {"one byte past the end", three, [&](Bytes& b) { SetEntry(b, 2, end - 29, 30); },
+         "entry 2: data ends past the end of the file (offset " + std::to_string(end - 29) + " + size 30 = " +
+             std::to_string(end + 1) + ", file size " + std::to_string(end) + ")"},
+        {"empty entry at the very end", three, [&](Bytes& b) { SetEntry(b, 1, end, 0); }, ""},
+        {"empty entry one past the end", three, [&](Bytes& b) { SetEntry(b, 1, end + 1, 0); }, "entry 1: data ends past the end"},
+        {"largest offset and size", three, [](Bytes& b) { SetEntry(b, 0, 0x7FFFFFFF, 0xFFFFFFFF); },
+         "entry 0: data ends past the end of the file (offset 2147483647 + size 4294967295 = 6442450942"},
+        {"largest count", three, [](Bytes& b) { PatchLe32(b, kOdaCountOffset, 0x7FFFFFFF); },
+         "table: 2147483647 entries end at byte 309237645232, past the end"},
+        {"table of one entry past the end", three, [](Bytes& b) { b.resize(64 + 3 * 144 - 1); }, "table: 3 entries end at byte 496"},
+        {"fault in a later slice of the table", ArchiveBytes(many), [](Bytes& b) { SetEntry(b, 550, 0x80000000u, 1); },
+         "entry 550: the data offset is negative (-2147483648)"},
+    };
+    test::TempFolder folder;
+    for (const auto& c : cases) {
+        Bytes bytes = c.bytes;
+        c.change(bytes);
+        const auto inMemory = CheckArchiveBytes(bytes);
+        ASSERT_TRUE(samples::WriteBytes(folder / "A.ODA", bytes));
+        EXPECT_EQ(CheckArchiveFile(folder / "A.ODA"), inMemory) << c.what;
+        if (c.problem.empty()) {
+            EXPECT_EQ(inMemory, std::nullopt) << c.what;
+        } else {
+            EXPECT_EQ(inMemory.value_or("").substr(0, c.problem.size()), c.problem) << c.what;
+        }
+    }
+    BinaryFile closed;
+    EXPECT_NE(CheckArchive(closed), std::nullopt);
+}
+
+TEST(ArchiveLayoutTest, BackToBackStopsWhereTheOffsetFieldEnds) {
+    OdaHeader header;
+    std::vector<OdaEntry> table(3);
+    table[0].SetSize(0x7FFFFFFF - 64 - 3 * 144);  // the next entry starts at the last offset there is
+    table[1].SetSize(0);
+    ASSERT_TRUE(LayOutBackToBack(header, table));
+    EXPECT_EQ(header.Count(), 3);
+    EXPECT_EQ(table[0].Offset(), 64 + 3 * 144);
+    EXPECT_EQ(table[2].Offset(), 0x7FFFFFFF);
+    table[0].SetSize(table[0].Size() + 1);
+    EXPECT_FALSE(LayOutBackToBack(header, table));
+}
+
+}  // namespace
+}  // namespace tamsiro

@@ -1,0 +1,71 @@
+#include "app/removable_volumes.h"
+#include "tests/support/workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tamsiro::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What a fake mount point holds: folders and (empty) files at its root.
+struct Volume {
+    std::vector<std::string> folders;
+    std::vector<std::string> files;
+};
+const Volume kStick{{"OPEN-R/MW"}, {"memstick.ind"}};
+const Volume kUpperCaseStick{{"OPEN-R"}, {"MEMSTICK.IND"}};
+const Volume kLowerCaseStick{{"open-r"}, {"Memstick.Ind"}};
+const Volume kOpenROnly{{"OPEN-R"}, {}};
+const Volume kMarkerOnly{{}, {"memstick.ind"}};
+const Volume kOpenRIsAFile{{}, {"OPEN-R", "memstick.ind"}};
+const Volume kEmpty{};
+
+void MakeVolume(const std::string& root, const Volume& volume) {
+    fs::create_directories(root);
+    for (const std::string& folder : volume.folders) fs::create_directories(root + "/" + folder);
+    for (const std::string& file : volume.files) samples::WriteText(root + "/" + file, "");
+}
+
+TEST(FindStickRoot, TheOneStickAmongTheRoots) {
+    struct Case {
+        const char* name;
+        std::vector<Volume> volumes;
+        int expected;  // index of the root found, -1 for none
+    };
+    const std::vector<Case> cases = {
+        {"no roots", {}, -1},
+        {"one stick", {kStick}, 0},
+        {"a stick after other media", {kEmpty, kOpenROnly, kMarkerOnly, kStick}, 3},
+        {"no stick", {kEmpty, kOpenROnly, kMarkerOnly}, -1},
+        {"two sticks", {kStick, kEmpty, kUpperCaseStick}, -1},
+        {"upper-case names", {kUpperCaseStick}, 0},
+        {"lower-case names", {kEmpty, kLowerCaseStick}, 1},
+        {"OPEN-R is a file", {kOpenRIsAFile}, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        std::vector<std::string> roots;
+        for (std::size_t i = 0; i < c.volumes.size(); ++i) {
+            roots.push_back(folder / ("volume" + std::to_string(i)));
+            MakeVolume(roots.back(), c.volumes[i]);
+        }
+        // A root that has gone (unmounted meanwhile) is passed over.
+        roots.push_back(folder / "unmounted");
+
+        const std::optional<std::string> found = FindStickRoot(roots);
+        if (c.expected < 0) {
+            EXPECT_FALSE(found.has_value()) << found.value_or("");
+        } else {
+            EXPECT_EQ(found, roots[static_cast<std::size_t>(c.expected)]);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tamsiro::test

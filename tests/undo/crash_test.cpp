@@ -1,0 +1,250 @@
+// The crash-point test (docs/RELIABILITY.md): a whole Save from a fresh
+// program folder (the base backup too) and a Restore are stopped before each
+// of their file operations in turn (TAMSIRO_CRASH_AT). After each crash
+// Tamsiro starts again on the same folders, taking the repair offer, the
+// invariants are checked, and a Restore must then give back the stock stick
+// byte for byte. On a roomy stick and, where a tmpfs can be mounted, on one
+// with room for a single sound archive.
+//
+//   tamsiro_crash_test DRIVER [WORK-FOLDER]
+#include "tests/undo/stock_stick.h"
+#include "tools/sample_workspace.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tamsiro::test;
+
+constexpr int kSoundEntries = 200;  // a sound archive of about 240 KB
+
+struct DriverRun {
+    int exitCode = -1;
+    std::string output;
+};
+
+// The driver, straight (no shell between), its output into `log`.
+DriverRun RunDriver(const std::string& driver, const fs::path& program, const fs::path& stick, std::string command,
+                    unsigned long crashAt, const fs::path& log) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    std::string crashSetting = "TAMSIRO_CRASH_AT=" + std::to_string(crashAt);
+    std::string driverArg = driver, programArg = program.string(), stickArg = stick.string();
+    char* args[] = {driverArg.data(), programArg.data(), stickArg.data(), command.data(), nullptr};
+    char* environment[] = {crashSetting.data(), nullptr};
+    pid_t child = 0;
+    int status = 0;
+    DriverRun run;
+    if (posix_spawn(&child, driver.c_str(), &actions, nullptr, args, environment) == 0 && ::waitpid(child, &status, 0) == child &&
+        WIFEXITED(status)) {
+        run.exitCode = WEXITSTATUS(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    std::ifstream in(log);
+    run.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return run;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// One command, from a given stick and program folder, cut short everywhere.
+struct Phase {
+    std::string name;
+    std::string command;
+    fs::path stickFrom, programFrom;
+    Tree before, after;  // the stick before the command and after a complete run
+};
+
+// Every invariant that does not hold after the restart, in words.
+std::vector<std::string> Broken(const Tree& stick, const Tree& program, const Tree& stock, const Phase& phase) {
+    std::vector<std::string> broken;
+    auto oneOf = [&](const char* path, std::initializer_list<std::optional<std::string>> allowed) {
+        const auto actual = FileIn(stick, path);
+        if (std::find(allowed.begin(), allowed.end(), actual) == allowed.end()) {
+            broken.push_back(std::string(path) + (actual ? " is neither the old nor the new file" : " is missing"));
+        }
+    };
+    oneOf(kSoundArchive, {FileIn(phase.before, kSoundArchive), FileIn(phase.after, kSoundArchive), FileIn(stock, kSoundArchive)});
+    oneOf(kVoiceList, {FileIn(phase.before, kVoiceList), FileIn(phase.after, kVoiceList)});
+    oneOf(kModeFlags, {FileIn(phase.before, kModeFlags), FileIn(phase.after, kModeFlags)});
+    auto games = [](const Tree& tree) { return std::make_pair(FileIn(tree, kGame1), FileIn(tree, kGame8)); };
+    if (games(stick) != games(phase.before) && games(stick) != games(phase.after)) broken.push_back("the Games files are not a pair");
+    for (const auto& [path, bytes] : stick) {
+        if (EndsWith(path, ".NEW") || EndsWith(path, ".RDY") || EndsWith(path, ".TMP")) broken.push_back(path + " left on the stick");
+    }
+    const std::string store = "DATA_BASEMIND3.FILES/";
+    for (const auto& [path, bytes] : program) {
+        if (EndsWith(path, ".partial")) {
+            broken.push_back(path + " left in the program folder");
+        } else if (path == "DATA_BASEMIND3.ODA" && bytes != FileIn(stock, kSoundArchive)) {
+            broken.push_back("the base is not the stock archive");
+        } else if (path.rfind(store, 0) == 0 && EndsWith(path, ".absent")) {
+            if (FileIn(stock, path.substr(store.size(), path.size() - store.size() - 7))) broken.push_back(path + ": the stock stick has it");
+        } else if (path.rfind(store, 0) == 0 && FileIn(stock, path.substr(store.size())) != bytes) {
+            broken.push_back(path + " is not the stock file");
+        }
+    }
+    return broken;
+}
+
+struct Tally {
+    int passed = 0;
+    int failed = 0;
+};
+
+// Both phases on one stick; false when a complete run already failed.
+bool RunCase(const std::string& label, const std::string& driver, const fs::path& work, const fs::path& stick,
+             const fs::path& stockStick, const fs::path& freshProgram, Tally& tally) {
+    const Tree stock = ReadTree(stockStick);
+    const fs::path program = work / "program", log = work / "driver.log";
+    auto reset = [&](const Phase& phase) {
+        ReplaceContents(phase.stickFrom, stick);
+        ReplaceContents(phase.programFrom, program);
+    };
+    // A complete run: the stick after it and the number of file operations.
+    auto rehearse = [&](Phase& phase) -> unsigned long {
+        reset(phase);
+        const DriverRun run = RunDriver(driver, program, stick, phase.command, 0, log);
+        phase.after = ReadTree(stick);
+        const std::size_t at = run.output.rfind("file changes: ");
+        if (run.exitCode == 0 && at != std::string::npos) return std::stoul(run.output.substr(at + 14));
+        std::cout << phase.name << ": the complete run failed:\n" << run.output;
+        return 0;
+    };
+
+    Phase save{"Save on " + label, "save", stockStick, freshProgram, stock, {}};
+    const unsigned long saveOperations = rehearse(save);
+    // The state after a complete Save is where the Restore starts.
+    ReplaceContents(stick, work / "saved-stick");
+    ReplaceContents(program, work / "saved-program");
+    Phase restore{"Restore on " + label, "restore", work / "saved-stick", work / "saved-program", save.after, {}};
+    const unsigned long restoreOperations = rehearse(restore);
+    if (saveOperations == 0 || restoreOperations == 0) return false;
+    if (!Differences(restore.after, stock).empty()) {
+        std::cout << restore.name << ": the complete restore does not give back the stock stick\n";
+        return false;
+    }
+
+    for (const auto& [phase, operations] : {std::pair{&save, saveOperations}, std::pair{&restore, restoreOperations}}) {
+        int brokenPoints = 0, repaired = 0;
+        for (unsigned long k = 1; k <= operations; ++k) {
+            reset(*phase);
+            std::vector<std::string> broken;
+            const int crashExit = RunDriver(driver, program, stick, phase->command, k, log).exitCode;
+            if (crashExit != 86) broken.push_back("did not stop at the crash point (exit " + std::to_string(crashExit) + ")");
+            const DriverRun restart = RunDriver(driver, program, stick, "start", 0, log);
+            if (restart.exitCode != 0) broken.push_back("the start after the crash failed:\n" + restart.output);
+            if (restart.output.find("message: DYNAUDIO.ODA restored") != std::string::npos) ++repaired;
+            for (std::string& what : Broken(ReadTree(stick), ReadTree(program), stock, *phase)) broken.push_back(std::move(what));
+            const DriverRun restored = RunDriver(driver, program, stick, "restore", 0, log);
+            if (restored.exitCode != 0) broken.push_back("the restore failed:\n" + restored.output);
+            for (const std::string& difference : Differences(ReadTree(stick), stock)) broken.push_back("after the restore " + difference);
+            if (broken.empty()) continue;
+            if (++brokenPoints <= 5) {
+                std::cout << "  " << phase->name << ", crash before operation " << k << ":\n";
+                for (const std::string& what : broken) std::cout << "    " << what << "\n";
+            }
+        }
+        std::cout << phase->name << ": tried " << operations << " crash points, " << brokenPoints << " broke an invariant ("
+                  << repaired << " restarts repaired DYNAUDIO.ODA)\n";
+        tally.passed += static_cast<int>(operations) - brokenPoints;
+        tally.failed += brokenPoints;
+    }
+    return true;
+}
+
+// A tmpfs mounted for the life of the object, where mounting is permitted.
+class Tmpfs {
+public:
+    explicit Tmpfs(fs::path at) : at_(std::move(at)) {}
+    ~Tmpfs() { Unmount(); }
+    Tmpfs(const Tmpfs&) = delete;
+    Tmpfs& operator=(const Tmpfs&) = delete;
+
+    bool Mount(std::uint64_t bytes) {
+        Unmount();
+        fs::create_directories(at_);
+        const std::string options = "size=" + std::to_string((bytes + 4095) / 4096 * 4) + "k";
+        mounted_ = ::mount("tmpfs", at_.c_str(), "tmpfs", 0, options.c_str()) == 0;
+        return mounted_;
+    }
+    void Unmount() {
+        if (mounted_) (void)::umount(at_.c_str());
+        mounted_ = false;
+    }
+    // Free and used bytes.
+    std::pair<std::uint64_t, std::uint64_t> Space() const {
+        struct statvfs info {};
+        if (::statvfs(at_.c_str(), &info) != 0) return {0, 0};
+        return {info.f_bavail * info.f_frsize, (info.f_blocks - info.f_bfree) * info.f_frsize};
+    }
+
+private:
+    fs::path at_;
+    bool mounted_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::cerr << "usage: " << argv[0] << " DRIVER [WORK-FOLDER]\n";
+        return 2;
+    }
+    const std::string driver = fs::absolute(argv[1]).string();
+    const fs::path work = argc > 2 ? fs::path(argv[2]) : fs::temp_directory_path() / ("tamsiro-crash-" + std::to_string(::getpid()));
+    fs::remove_all(work);
+    const fs::path stockStick = work / "stock-stick", freshProgram = work / "fresh-program";
+    fs::create_directories(freshProgram);
+    if (!WriteStockStick(stockStick.string(), kSoundEntries) ||
+        !tamsiro::samples::WriteSampleSoundSets(freshProgram.string(), {{0}, {5}, {0}}, kSoundEntries)) {
+        std::cerr << "could not write the sample stick and sound sets\n";
+        return 1;
+    }
+
+    // In memory where it can: flushes cost nothing there, and the order of
+    // the operations is what is tested.
+    Tmpfs scratch(work / "scratch");
+    std::cout << (scratch.Mount(256u << 20) ? "Working in a tmpfs\n" : "Working on disk\n");
+    Tally tally;
+    bool complete = RunCase("a roomy stick", driver, work / "scratch", work / "scratch" / "stick", stockStick, freshProgram, tally);
+
+    // The stock stick and a quarter of a sound archive more.
+    const std::uint64_t archiveSize = fs::file_size(stockStick / kSoundArchive);
+    const fs::path tightStick = work / "scratch" / "tight" / "stick";
+    Tmpfs tight(tightStick);
+    bool mounted = tight.Mount(8u << 20);
+    if (mounted) ReplaceContents(stockStick, tightStick);
+    mounted = mounted && tight.Mount(tight.Space().second + archiveSize / 4);
+    if (!mounted) {
+        std::cout << "Skipped the stick with room for one sound archive: mounting a tmpfs is not permitted here (needs root)\n";
+    } else {
+        ReplaceContents(stockStick, tightStick);
+        std::cout << "Stick with room for one sound archive: " << tight.Space().first / 1024 << " KB free, sound archive "
+                  << archiveSize / 1024 << " KB\n";
+        complete = tight.Space().first < archiveSize && complete;
+        complete = RunCase("a stick with room for one archive", driver, work / "scratch" / "tight", tightStick, stockStick,
+                           freshProgram, tally) && complete;
+    }
+    tight.Unmount();
+    scratch.Unmount();
+    std::error_code ignored;
+    if (argc <= 2) fs::remove_all(work, ignored);
+
+    std::cout << tally.passed << " passed, " << tally.failed << " failed\n";
+    return complete && tally.failed == 0 ? 0 : 1;
+}

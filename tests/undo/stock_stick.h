@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tamsiro::test {
+
+// A stock stick for the undo tests: the sample stick (with a sound archive
+// of `soundEntries` entries), the stock male voice and a stock pair of
+// Games files, but no CUSVOICE.ODA.
+bool WriteStockStick(const std::string& root, int soundEntries);
+
+// The stick paths the undo tests look at, with '/' separators.
+inline constexpr const char* kSoundArchive = "OPEN-R/MW/DATA/P/DYNAUDIO.ODA";
+inline constexpr const char* kGame1 = "OPEN-R/MW/DATA/P/AD013001.ODA";
+inline constexpr const char* kGame8 = "OPEN-R/MW/DATA/P/AD013008.ODA";
+inline constexpr const char* kCustomVoice = "OPEN-R/MW/DATA/P/CUSVOICE.ODA";
+inline constexpr const char* kMaleVoice = "OPEN-R/MW/DATA/E/ad003000.oda";
+inline constexpr const char* kVoiceList = "OPEN-R/MW/DATA/P/MCUSLIST.CFG";
+inline constexpr const char* kModeFlags = "OPEN-R/MW/DATA/P/MCUS.CFG";
+
+// Every file below a folder: relative path ('/' separators) to content.
+using Tree = std::map<std::string, std::string>;
+Tree ReadTree(const std::filesystem::path& root);
+
+std::optional<std::string> FileIn(const Tree& tree, const std::string& relative);
+
+// The relative paths whose presence or content differ.
+std::vector<std::string> Differences(const Tree& actual, const Tree& expected);
+
+// Replaces everything inside `to` (which stays, as a mount point must) with
+// a copy of `from`.
+void ReplaceContents(const std::filesystem::path& from, const std::filesystem::path& to);
+
+}  // namespace tamsiro::test

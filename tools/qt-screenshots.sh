@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Refreshes the pictures of the Qt dialog in docs/screenshots: qt-dialog.png
+# at 100 % and qt-dialog-200.png at 200 % (QT_SCALE_FACTOR=2), each taken on
+# the demo workspace on a virtual 1280x1024 display, with openbox drawing
+# the window frame. Needs xvfb, openbox, xdotool and ImageMagick's import.
+#   tools/qt-screenshots.sh [build folder, default build/dev]
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$repo/build/dev}" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+shoot() {
+  local scale=$1 picture=$2
+  rm -rf "$work/demo"
+  "$build/tools/make_demo_workspace" "$work/demo" >/dev/null
+  cp "$build/ui/qt/tamsiro" "$work/demo/Tamsiro/"
+  SCALE=$scale OUT=$work/$picture.png DEMO=$work/demo xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    set -euo pipefail
+    openbox >/dev/null 2>&1 &
+    sleep 1
+    cd "$DEMO/stick"
+    QT_SCALE_FACTOR=$SCALE ../Tamsiro/tamsiro &
+    app=$!
+    # The chooser opens on memstick.ind; then the two backup messages.
+    xdotool search --sync --name "Open MEMSTICK.IND" >/dev/null; sleep 1; xdotool key Return
+    for _ in 1 2; do
+      box=$(xdotool search --sync --name "^Tamsiro$" | head -1); sleep 1
+      xdotool windowactivate --sync "$box" key Return; sleep 1
+    done
+    dialog=$(xdotool search --sync --name "AiboMind 3 Customized Sounds" | head -1)
+    sleep 1
+    # A choice in each group (Main: Tilda, Talkative Voice: Barnaby, Games:
+    # JumpyNoor), where they are at 100 % times the scale.
+    for row in "36 53" "36 262" "36 371"; do
+      set -- $row
+      xdotool mousemove --window "$dialog" $(($1 * SCALE)) $(($2 * SCALE)) click 1
+    done
+    xdotool mousemove 0 0; sleep 1
+    import -frame -window "$dialog" "$OUT"
+    kill $app
+  '
+  convert "$work/$picture.png" -strip "$repo/docs/screenshots/$picture.png"
+  echo "docs/screenshots/$picture.png: $(identify -format "%wx%h" "$repo/docs/screenshots/$picture.png")"
+}
+
+shoot 1 qt-dialog
+shoot 2 qt-dialog-200
