@@ -175,7 +175,7 @@ HELP_MISSING="Help: see README.txt beside the program, or the README at the proj
 DATA_P=OPEN-R/MW/DATA/P
 # Whether a long install must show the progress window: "optional" checks
 # one only if it appears, until the core reports progress on its copies.
-PROGRESS_WINDOW=${TAMSIRO_E2E_PROGRESS:-optional}
+PROGRESS_WINDOW=${TAMSIRO_E2E_PROGRESS:-required}
 
 # What a voice install leaves in the stick's voice list and mode flags;
 # the previous files become the .BAK files.
