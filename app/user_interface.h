@@ -59,4 +59,16 @@ public:
     virtual void EndProgress() {}
 };
 
+// A front end without a window (tools, benchmarks, fuzzers): no chooser, no
+// dialog controls, no pointer. It says and asks what its owner decides.
+class HeadlessUserInterface : public UserInterface {
+public:
+    void ShowBusyCursor(bool) override {}
+    std::optional<std::string> PromptForMarker(const std::string&) override { return std::nullopt; }
+    std::string ControlText(int) override { return {}; }
+    void DisableControl(int) override {}
+    bool IsChecked(int) override { return false; }
+    void EndDialog(DialogResult) override {}
+};
+
 }  // namespace tamsiro

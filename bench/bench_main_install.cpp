@@ -48,16 +48,10 @@ bool gKeep = false;  // --keep: leave the last case's files for profiling
 // ---------------------------------------------------------------------------
 // The install, as the child process runs it.
 
-class SilentUi : public tamsiro::UserInterface {
+class SilentUi : public tamsiro::HeadlessUserInterface {
 public:
     void ShowMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
     bool Ask(const std::string&, tamsiro::DefaultButton) override { return false; }
-    void ShowBusyCursor(bool) override {}
-    std::optional<std::string> PromptForMarker(const std::string&) override { return std::nullopt; }
-    std::string ControlText(int) override { return {}; }
-    void DisableControl(int) override {}
-    bool IsChecked(int) override { return false; }
-    void EndDialog(tamsiro::DialogResult) override {}
 };
 
 // Peak resident memory of this process image, in KiB (VmHWM: since exec,

@@ -29,16 +29,10 @@ namespace {
 
 constexpr int kStickEntries = 2000;  // about 16 MiB of sound archive
 
-class YesUi : public UserInterface {
+class YesUi : public HeadlessUserInterface {
 public:
     void ShowMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
     bool Ask(const std::string&, DefaultButton) override { return true; }
-    void ShowBusyCursor(bool) override {}
-    std::optional<std::string> PromptForMarker(const std::string&) override { return std::nullopt; }
-    std::string ControlText(int) override { return {}; }
-    void DisableControl(int) override {}
-    bool IsChecked(int) override { return false; }
-    void EndDialog(DialogResult) override {}
 };
 
 const SaveSelection kAll{.main = "Tilda", .games = "Tilda", .voice = "MiniTilda", .voiceOffersMaleVoiceRemoval = false};

@@ -30,7 +30,7 @@ using test::ReferenceFind;
 using test::ReferenceMerge;
 using test::ReferenceOpens;
 
-class RecordingUi : public UserInterface {
+class RecordingUi : public HeadlessUserInterface {
 public:
     std::vector<std::string> messages;
     bool busy = false;
@@ -41,11 +41,6 @@ public:
         return false;
     }
     void ShowBusyCursor(bool on) override { busy = on; }
-    std::optional<std::string> PromptForMarker(const std::string&) override { return std::nullopt; }
-    std::string ControlText(int) override { return {}; }
-    void DisableControl(int) override {}
-    bool IsChecked(int) override { return false; }
-    void EndDialog(DialogResult) override {}
 };
 
 // Stops the fuzzer with a finding when `ok` is false.

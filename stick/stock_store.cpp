@@ -129,10 +129,10 @@ bool KeepStockFiles(AppContext& context, const Stick& stick, const std::vector<s
             continue;
         case KeepResult::Damaged:
             // A damaged archive is never kept as the stock one, as it never
-            // becomes the base.
-            context.ShowMessage(std::string(FileNameOf(stickPath)) +
-                                " on the memory stick is damaged\nIts stock copy can't be kept - nothing was changed");
-            return false;
+            // becomes the base. It is no one's stock sound either (an earlier
+            // copy cut short leaves such files), so the Save may replace it;
+            // a restore then names it as a file it cannot put back.
+            continue;
         case KeepResult::Failed:
             context.ShowMessage(kNotKept);
             return false;

@@ -42,7 +42,8 @@ private:
 // Keeps the stock version of each of `stickPaths` that has no record yet,
 // before a Save changes them: a copy that is written under a temporary
 // name, flushed, read back, checked as an archive (.ODA files) and only then
-// renamed into place; or a marker for a file that is not on the stick. The
+// renamed into place; or a marker for a file that is not on the stick. A
+// damaged archive gets no record at all. The
 // program folder's free space is checked first. False, after telling the
 // user, when they could not all be kept; the stick is untouched either way.
 [[nodiscard]] bool KeepStockFiles(AppContext& context, const Stick& stick, const std::vector<std::string_view>& stickPaths);

@@ -37,7 +37,8 @@ constexpr const char* kSourceMessage = "message: Failed to open source .ODA file
 constexpr const char* kCreateMessage = "message: Failed to create TMP.ODA temporary file";
 constexpr const char* kWriteMessage = "message: Error writing to temp file\nNot Saved";
 constexpr const char* kCopyMessage = "message: Could not copy final audio to memory stick";
-constexpr const char* kBatchMessage = "message: Please run MANUAL.BAT batch file\n(in same folder as Tamsiro)";
+// On hosts other than Windows the user is offered a shell script.
+constexpr const char* kScriptMessage = "message: Please run manual-copy.sh\n(in same folder as Tamsiro)";
 
 std::int32_t CountOf(const Bytes& archive) { return static_cast<std::int32_t>(LoadLe32(archive.data() + 8)); }
 const unsigned char* EntryOf(const Bytes& archive, std::size_t i) { return test::ReferenceEntry(archive, i); }
@@ -407,7 +408,7 @@ TEST_F(MainInstallTest, FailedCopyToTheStickWritesTheBatchFile) {
     fs::create_directory(stickArchive_);
 
     EXPECT_FALSE(Install());
-    EXPECT_EQ(workspace.ui.Messages(), (std::vector<std::string>{kCopyMessage, kBatchMessage}));
+    EXPECT_EQ(workspace.ui.Messages(), (std::vector<std::string>{kCopyMessage, kScriptMessage}));
     EXPECT_EQ(workspace.ui.busyAtMessage, (std::vector<bool>{true, true}));
     ExpectBusyBalanced();
     EXPECT_EQ(ReadBytes(WorkPath()), *ReferenceMerge(base, selected));
@@ -423,6 +424,7 @@ TEST_F(MainInstallTest, BatchFileThatCannotBeCreatedShowsOnlyTheCopyMessage) {
     fs::remove(stickArchive_);
     fs::create_directory(stickArchive_);
     fs::create_directory(BatchPath());
+    fs::create_directory(workspace.Program("manual-copy.sh"));
     EXPECT_FALSE(Install());
     EXPECT_EQ(workspace.ui.Messages(), std::vector<std::string>{kCopyMessage});
     EXPECT_EQ(workspace.ui.busyAtMessage, std::vector<bool>{true});
@@ -452,7 +454,7 @@ TEST(MainInstall, BatchFilePathsWithBlanksAreQuoted) {
     ASSERT_TRUE(WriteBytes(blanks.Program("DATA_M3_Zorbit.ODA"), ArchiveBytes({})));
 
     EXPECT_FALSE(InstallMain(blanks.context, blanks.stick, blanks.Program("DATA_M3_Zorbit.ODA")));
-    EXPECT_EQ(blanks.ui.Messages(), (std::vector<std::string>{kCopyMessage, kBatchMessage}));
+    EXPECT_EQ(blanks.ui.Messages(), (std::vector<std::string>{kCopyMessage, kScriptMessage}));
     EXPECT_EQ(ReadText(blanks.Program("MANUAL.BAT")),
               "REM - this batch file copies updated file from PC to memory stick\r\n"
               "COPY \"" + blanks.Program("TMP.ODA") + "\" \"" + target + "\"\r\n"

@@ -29,12 +29,6 @@ TEST_F(BaseBackup, FirstRunCopiesTheStickArchiveThenNeverAgain) {
     EXPECT_NE(ReadFile(workspace.Program("DATA_BASEMIND3.ODA")), "other");
 }
 
-TEST_F(BaseBackup, AnyExistingFileCountsEvenAnEmptyOne) {
-    ASSERT_TRUE(samples::WriteText(workspace.Program("data_basemind3.oda"), ""));
-    EXPECT_TRUE(EnsureBaseArchive(workspace.context, workspace.stick));
-    EXPECT_TRUE(workspace.ui.transcript.empty());
-}
-
 TEST_F(BaseBackup, AFailedCopyLeavesNoBaseArchiveBehind) {
     // The disk fills up during the copy.
     fs::create_symlink("/dev/full", workspace.Program("DATA_BASEMIND3.ODA.partial"));

@@ -2,10 +2,11 @@
 // with, on the host:
 //
 //   e2e_fixture stick <root> [generation=N] [language=N] [no-marker] [upper-case]
-//   e2e_fixture sets <folder> [main=ROWS] [voice=ROWS] [games=ROWS]
+//   e2e_fixture sets <folder> [main=ROWS] [voice=ROWS] [games=ROWS] [main-bytes=N]
 //   e2e_fixture merge <base.oda> <set.oda> <out.oda>
 //
-// ROWS are 0-based rows, comma separated. `merge` writes the archive a Main
+// ROWS are 0-based rows, comma separated; main-bytes makes each sound of
+// the Main sets about N bytes long (long installs for the progress window). `merge` writes the archive a Main
 // install must put on the stick, from the plain reference model, not from
 // the installer's code.
 #include "tests/support/reference_merge.h"
@@ -50,6 +51,10 @@ std::vector<int> Rows(const std::string& list) {
     return rows;
 }
 
+// As the sample stick and sets have them.
+constexpr int kStickEntries = 40;
+constexpr int kMainStride = 3;
+
 bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
 }  // namespace
@@ -73,15 +78,24 @@ int main(int argc, char** argv) {
     }
     if (args.size() >= 2 && args[0] == "sets") {
         tamsiro::samples::SoundSetRows rows;
+        std::size_t mainBytes = 0;
         for (std::size_t i = 2; i < args.size(); ++i) {
             const std::string& option = args[i];
-            if (StartsWith(option, "main=")) rows.main = Rows(option.substr(5));
+            if (StartsWith(option, "main-bytes=")) mainBytes = std::stoul(option.substr(11));
+            else if (StartsWith(option, "main=")) rows.main = Rows(option.substr(5));
             else if (StartsWith(option, "voice=")) rows.voice = Rows(option.substr(6));
             else if (StartsWith(option, "games=")) rows.games = Rows(option.substr(6));
             else {
                 std::fprintf(stderr, "sets: unknown option %s\n", option.c_str());
                 return 2;
             }
+        }
+        if (mainBytes > 0) {
+            for (int row : rows.main) {
+                const auto entries = tamsiro::samples::MainSetEntries(kStickEntries, kMainStride, static_cast<unsigned>(row), mainBytes);
+                if (!tamsiro::WriteArchive(args[1] + "/DATA_M3_" + tamsiro::samples::RowFileLabel(row) + ".ODA", entries)) return 1;
+            }
+            rows.main.clear();
         }
         return tamsiro::samples::WriteSampleSoundSets(args[1], rows) ? 0 : 1;
     }

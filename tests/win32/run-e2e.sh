@@ -171,7 +171,11 @@ BACKUP_DONE='Backup of DYNAUDIO.ODA complete'
 NO_AUDIO='No M3 Audio installed - please download some\nDATA_*.ODA files must be in same folder as program'
 FEWER_PARTS="You didn't select all three parts\nShould I install fewer parts?"
 MALE_VOICE='Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)'
+HELP_MISSING="Help: see README.txt beside the program, or the README at the project's home."
 DATA_P=OPEN-R/MW/DATA/P
+# Whether a long install must show the progress window: "optional" checks
+# one only if it appears, until the core reports progress on its copies.
+PROGRESS_WINDOW=${TAMSIRO_E2E_PROGRESS:-required}
 
 # What a voice install leaves in the stick's voice list and mode flags;
 # the previous files become the .BAK files.
@@ -419,6 +423,8 @@ click 1026
 save
 ask yes default yes $MALE_VOICE
 message New audio saved
+# Short steps pass without a window.
+progress none
 exit
 EOF
   status=$?
@@ -550,6 +556,102 @@ PAUSE
 " >"$expect/prog/MANUAL.BAT"
   rm "$expect/stick/$DATA_P/DYNAUDIO.ODA" && mkdir "$expect/stick/$DATA_P/DYNAUDIO.ODA"
   finish $status
+fi
+
+if wanted help; then
+  # F1 opens README.txt beside the program; without one it says where help is.
+  new_scenario help
+  fixture stick "$stick"
+  fixture sets "$prog" voice=1
+  cp "$stick/$DATA_P/DYNAUDIO.ODA" "$prog/DATA_BASEMIND3.ODA"
+  printf 'How to use Tamsiro\r\n' >"$prog/README.txt"
+  # Every Windows opens .txt files; a fresh Wine prefix may not know how.
+  wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1
+  snapshot
+  drive <<EOF
+start $P\\Tamsiro.exe
+chooser $S\\memstick.ind
+dialog
+help
+opened README.txt - Notepad
+delete $P\\README.txt
+help
+message $HELP_MISSING
+dialog
+cancel
+exit
+EOF
+  status=$?
+  rm "$expect/prog/README.txt"
+  finish $status
+fi
+
+if wanted progress-window; then
+  # A Main set of some 40 MB, whose copy to the stick and its check take a
+  # moment; the window's half-second delay is lifted so that it shows on
+  # any machine.
+  new_scenario progress-window
+  fixture stick "$stick"
+  fixture sets "$prog" main=3 main-bytes=3000000
+  cp "$stick/$DATA_P/DYNAUDIO.ODA" "$prog/DATA_BASEMIND3.ODA"
+  snapshot
+  TAMSIRO_PROGRESS_DELAY_MS=0 drive <<EOF
+start $P\\Tamsiro.exe
+chooser $S\\memstick.ind
+dialog
+click 1014
+save
+ask yes default no $FEWER_PARTS
+message New audio saved
+progress $PROGRESS_WINDOW
+exit
+EOF
+  status=$?
+  fixture merge "$expect/prog/DATA_BASEMIND3.ODA" "$prog/DATA_M3_Barnaby.ODA" "$expect/stick/$DATA_P/DYNAUDIO.ODA"
+  finish $status
+fi
+
+if wanted utf8-folder; then
+  # A folder name outside every ANSI code page but UTF-8: the program finds
+  # its data files there and keeps its backup there.
+  new_scenario utf8-folder
+  home=$prog/Звуки
+  mkdir "$home" && mv "$prog/Tamsiro.exe" "$home/"
+  fixture stick "$stick"
+  fixture sets "$home" main=0
+  snapshot
+  drive <<EOF
+start $(winpath "$home")\\Tamsiro.exe
+chooser $S\\memstick.ind
+message $BACKUP_WARNING
+message $BACKUP_DONE
+dialog
+enabled 1011
+cancel
+exit
+EOF
+  status=$?
+  cp "$expect/stick/$DATA_P/DYNAUDIO.ODA" "$expect/prog/Звуки/DATA_BASEMIND3.ODA"
+  finish $status
+fi
+
+if wanted path-too-long; then
+  # Past MAX_PATH the program can't read its own path whole: it says so and
+  # ends before it asks for the stick, writing nothing anywhere.
+  new_scenario path-too-long
+  deep=$prog/$(printf 'a%.0s' {1..120})/$(printf 'b%.0s' {1..120})
+  mkdir -p "$deep" && mv "$prog/Tamsiro.exe" "$deep/"
+  fixture stick "$stick"
+  fixture sets "$deep" main=0
+  snapshot
+  # Wine's CreateProcess stops at MAX_PATH; its loader does not.
+  wine "$deep/Tamsiro.exe" >/dev/null 2>&1 &
+  drive <<EOF
+attach Tamsiro.exe
+message Tamsiro cannot tell which folder it runs from\n(its path is too long or unreadable)
+exit
+EOF
+  finish $?
 fi
 
 # ---------------------------------------------------------------- pictures

@@ -7,6 +7,7 @@
 // for a line feed; paths are taken as written.
 //
 //   start <exe>                  launch the program (its folder is the cwd)
+//   attach <exe-name>            take over the program, started by the runner
 //   chooser <path>               the stick chooser: type the path, press Open
 //   chooser-cancel               the stick chooser: press Cancel
 //   message <text>               an OK box with this text: press OK
@@ -19,6 +20,16 @@
 //   save | cancel                press Save or Cancel
 //   enter                        press Enter where the focus is
 //   ok-command                   the OK command, as the dialog manager sends it
+//   help                         press F1 in the selection dialog
+//   opened <title>               another program opened a window with
+//                                this title: close it
+//   progress <required|optional|none>
+//                                a progress window came up while the
+//                                program worked (optional: if one did, it
+//                                behaved; none: it did not); any progress
+//                                window seen must be owned by the dialog,
+//                                have a bar and never share the screen
+//                                with a message box
 //   about <command>              choose About from the system menu
 //   about-ok                     close the About box
 //   restore                      choose "Restore stock sounds..." from the system menu
@@ -30,7 +41,11 @@
 // Prints one line a step; exit code 0 when every step held, 1 otherwise.
 // On a failure the program under test is terminated.
 
+#include "ui/ui_texts.h"
+
 #include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -43,9 +58,9 @@
 
 namespace {
 
-constexpr const char* kMainTitle = "AiboMind 3 Customized Sounds";
-constexpr const char* kChooserTitle = "Open MEMSTICK.IND file at root of OpenR directory";
-constexpr const char* kAboutTitle = "About Dravik";
+constexpr const char* kMainTitle = TAMSIRO_DIALOG_CAPTION;
+constexpr const char* kChooserTitle = TAMSIRO_CHOOSER_TITLE;
+constexpr const char* kAboutTitle = TAMSIRO_ABOUT_CAPTION;
 constexpr int kSaveId = 1003;
 constexpr int kChoiceIds[] = {1011, 1012, 1013, 1014, 1015, 1016, 1021, 1022, 1023,
                               1024, 1025, 1026, 1031, 1032, 1033, 1034, 1035, 1036};
@@ -100,6 +115,13 @@ std::string Unescape(const std::string& text) {
     return out;
 }
 
+std::wstring Wide(const std::string& utf8) {
+    std::wstring wide(utf8.size(), L'\0');
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return wide;
+}
+
 class Session {
 public:
     ~Session() { Kill(); }
@@ -109,13 +131,37 @@ public:
         const std::string folder = slash == std::string::npos ? "." : exe.substr(0, slash);
         const std::string name = exe.substr(slash == std::string::npos ? 0 : slash + 1);
         applicationName_ = name.substr(0, name.find_last_of('.'));
-        STARTUPINFOA startup{};
+        // Paths as the script has them, in UTF-8: the program's folder may
+        // lie outside this console's code page.
+        STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        std::string commandLine = "\"" + exe + "\"";
-        if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &process_))
+        std::wstring commandLine = L"\"" + Wide(exe) + L"\"";
+        if (!CreateProcessW(Wide(exe).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, Wide(folder).c_str(), &startup, &process_))
             throw Failure{"cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")"};
         CloseHandle(process_.hThread);
         started_ = true;
+    }
+
+    // Takes over a program started by someone else (a path too long for
+    // CreateProcess, say): the first process with this file name.
+    void Attach(const std::string& exeName) {
+        applicationName_ = exeName.substr(0, exeName.find_last_of('.'));
+        const DWORD start = GetTickCount();
+        while (!started_) {
+            const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+            PROCESSENTRY32 entry{};
+            entry.dwSize = sizeof entry;
+            for (BOOL more = Process32First(snapshot, &entry); more && !started_; more = Process32Next(snapshot, &entry)) {
+                if (_stricmp(entry.szExeFile, exeName.c_str()) != 0) continue;
+                process_.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+                process_.dwProcessId = entry.th32ProcessID;
+                started_ = process_.hProcess != nullptr;
+            }
+            CloseHandle(snapshot);
+            if (started_) return;
+            if (GetTickCount() - start > g_timeoutMs) throw Failure{"no process " + exeName + " to attach to"};
+            Sleep(50);
+        }
     }
 
     bool Running() const { return started_ && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
@@ -167,10 +213,15 @@ public:
         return out.empty() ? "\n    no window" : out;
     }
 
+    // Whether a progress window came up so far. Every wait looks for it, so
+    // it is seen whatever step the driver is at while the program works.
+    bool ProgressSeen() const { return progressSeen_; }
+
     // Polls until `ready` holds; fails on timeout or when the program ends.
     void WaitUntil(const std::string& what, const std::function<bool()>& ready) const {
         const DWORD start = GetTickCount();
         for (;;) {
+            LookForProgress();
             if (ready()) return;
             if (!Running()) throw Failure{"program ended while waiting for " + what};
             if (GetTickCount() - start > g_timeoutMs) throw Failure{"timed out waiting for " + what + "; on screen:" + Screen()};
@@ -209,9 +260,29 @@ public:
     }
 
 private:
+    // The progress window is owned by the selection dialog, has a bar and
+    // is never up together with a message box (boxes carry the program's
+    // name as caption).
+    void LookForProgress() const {
+        const std::vector<HWND> windows = Dialogs();
+        for (HWND window : windows) {
+            if (WindowText(window) != TAMSIRO_PROGRESS_CAPTION) continue;
+            progressSeen_ = true;
+            if (!FindWindowExA(window, nullptr, "msctls_progress32", nullptr)) throw Failure{"the progress window has no progress bar"};
+            const HWND owner = GetWindow(window, GW_OWNER);
+            if (!owner || WindowText(owner) != kMainTitle) throw Failure{"the progress window is not owned by the selection dialog"};
+            for (HWND other : windows) {
+                // Seen again after the box: both were up at once.
+                if (WindowText(other) == applicationName_ && IsWindowVisible(other) && IsWindowVisible(window))
+                    throw Failure{"a message box showed while the progress window was open; on screen:" + Screen()};
+            }
+        }
+    }
+
     PROCESS_INFORMATION process_{};
     bool started_ = false;
     std::string applicationName_;
+    mutable bool progressSeen_ = false;
 };
 
 struct Child {
@@ -401,15 +472,19 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         session.Start(argument);
         return "started " + argument;
     }
+    if (command == "attach") {
+        session.Attach(argument);
+        return "attached to " + argument;
+    }
     if (command == "chooser" || command == "chooser-cancel") {
         const HWND chooser = session.WaitForFront("the stick chooser", [](const std::string& t) { return t == kChooserTitle; });
         HWND name = GetDlgItem(chooser, kFileNameCombo);
         if (!name) name = GetDlgItem(chooser, kFileNameEdit);
         if (!name) throw Failure{"the chooser has no file-name box"};
         const std::string initial = WindowText(name);
-        if (initial != "memstick.ind") throw Failure{"the chooser offers " + Quoted(initial) + ", not \"memstick.ind\""};
+        if (initial != TAMSIRO_CHOOSER_FILE) throw Failure{"the chooser offers " + Quoted(initial) + ", not " + Quoted(TAMSIRO_CHOOSER_FILE)};
         const std::string filter = WindowText(GetDlgItem(chooser, kFileTypeCombo));
-        if (filter != "Memory Stick Files (*.ind)") throw Failure{"the chooser's file type is " + Quoted(filter)};
+        if (filter != TAMSIRO_CHOOSER_FILTER_NAME) throw Failure{"the chooser's file type is " + Quoted(filter)};
         const HWND readOnly = GetDlgItem(chooser, kReadOnlyCheck);
         if (readOnly && IsWindowVisible(readOnly)) throw Failure{"the chooser shows its read-only check box"};
         if (command == "chooser-cancel") {
@@ -441,7 +516,10 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         }
         text = Unescape(text);
         const HWND box = session.WaitForFront("a message box " + Quoted(text),
-                                              [](const std::string& t) { return t != kMainTitle && t != kChooserTitle && t != kAboutTitle; });
+                                              [](const std::string& t) {
+            // No title at all: a window that went while it was asked.
+            return !t.empty() && t != kMainTitle && t != kChooserTitle && t != kAboutTitle && t != TAMSIRO_PROGRESS_CAPTION;
+        });
         Box read;
         // The box fills in its controls as it is created.
         session.WaitUntil("the message box's text and buttons", [&] {
@@ -484,6 +562,42 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         PostMessageA(thread.hwndFocus, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001u));
         return target;
     }
+    if (command == "help") {
+        // F1 becomes WM_HELP only as real keyboard input, which goes to the
+        // window in the foreground.
+        const HWND dialog = session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
+        SetForegroundWindow(dialog);
+        session.WaitUntil("the selection dialog in the foreground", [&] { return GetForegroundWindow() == dialog; });
+        INPUT keys[2]{};
+        for (INPUT& key : keys) {
+            key.type = INPUT_KEYBOARD;
+            key.ki.wVk = VK_F1;
+        }
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        if (SendInput(2, keys, sizeof(INPUT)) != 2) throw Failure{"cannot type F1"};
+        return "pressed F1";
+    }
+    if (command == "opened") {
+        // Another program's window, such as the text editor F1 starts.
+        HWND window = nullptr;
+        session.WaitUntil("a window " + Quoted(argument), [&] {
+            window = FindWindowA(nullptr, argument.c_str());
+            return window && IsWindowVisible(window);
+        });
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        session.WaitGone(window, Quoted(argument));
+        return "window " + Quoted(argument) + " opened and closed";
+    }
+    if (command == "progress") {
+        if (argument != "required" && argument != "optional" && argument != "none")
+            throw Failure{"script: progress <required|optional|none>"};
+        if (session.ProgressSeen()) {
+            if (argument == "none") throw Failure{"a progress window came up for a short step"};
+            return "progress window shown";
+        }
+        if (argument == "required") throw Failure{"no progress window appeared"};
+        return "no progress window";
+    }
     if (command == "enabled" || command == "checked") {
         const HWND dialog = session.MainDialog();
         std::set<int> actual;
@@ -523,14 +637,18 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         const HWND dialog = session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
         PostMessageA(dialog, WM_SYSCOMMAND, static_cast<WPARAM>(std::stoul(argument, nullptr, 0)), 0);
         const HWND about = session.WaitForFront("the About box", [](const std::string& t) { return t == kAboutTitle; });
-        bool version = false, ok = false, icon = false;
-        session.WaitUntil("the About box's controls", [&] {
+        // Its texts, top to bottom.
+        const std::vector<std::string> expectedTexts{TAMSIRO_ABOUT_VERSION, TAMSIRO_ABOUT_CREDIT_1, TAMSIRO_ABOUT_CREDIT_2};
+        std::vector<std::string> texts;
+        bool ok = false, icon = false;
+        session.WaitUntil("the About box's texts and OK button", [&] {
+            texts.clear();
             for (const Child& child : ChildrenOf(about)) {
-                version = version || child.text == "Tamsiro V.02";
+                if (IsStaticClass(child.className) && (child.style & SS_TYPEMASK) != SS_ICON) texts.push_back(child.text);
                 icon = icon || (IsStaticClass(child.className) && (child.style & SS_TYPEMASK) == SS_ICON);
                 ok = ok || (child.id == IDOK && child.text == "OK" && (child.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
             }
-            return version && ok && icon;
+            return texts == expectedTexts && ok && icon;
         });
         const LONG style = GetWindowLongA(about, GWL_STYLE);
         const LONG frame = WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;

@@ -116,7 +116,7 @@ SelectionDialog::SelectionDialog(ModalRunner& runner, QWidget* parent) : QDialog
     about_->setMenuRole(QAction::AboutRole);
     connect(about_, &QAction::triggered, this, &SelectionDialog::ShowAbout);
     addAction(about_);
-    restore_ = new QAction(QString::fromLatin1(kRestoreEntry), this);
+    restore_ = new QAction(QString::fromLatin1(TAMSIRO_RESTORE_ENTRY), this);
     connect(restore_, &QAction::triggered, this, [this] {
         if (onRestore_) onRestore_();
     });
@@ -185,7 +185,7 @@ void SelectionDialog::ShowHelp() {
         if (runner_.OpenDocument(QUrl::fromLocalFile(path))) return;
         break;  // found but no viewer took it: say where it is instead
     }
-    ShowWarning(runner_, *this, QStringLiteral("Help: see README.txt beside the program, or the README at the project's home."));
+    ShowWarning(runner_, *this, QString::fromLatin1(TAMSIRO_HELP_MISSING));
 }
 
 }  // namespace tamsiro::qt

@@ -16,8 +16,6 @@ namespace tamsiro::qt {
 
 class ModalRunner;
 
-// Beside About in the context menu.
-inline constexpr const char* kRestoreEntry = "Restore stock sounds...";
 inline constexpr int kSaveId = 1003;
 inline constexpr int kCancelId = 2;
 

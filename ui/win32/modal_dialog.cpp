@@ -2,10 +2,6 @@
 
 namespace tamsiro::win32 {
 
-namespace {
-
-// Over the owner when it is on screen, else in the middle of the monitor's
-// work area; never off that area.
 void CenterOverOwner(HWND hwnd) {
     RECT window{};
     ::GetWindowRect(hwnd, &window);
@@ -26,8 +22,6 @@ void CenterOverOwner(HWND hwnd) {
     if (y < area.top) y = area.top;
     ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
-
-}  // namespace
 
 CModalDialog::CModalDialog(int templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
 

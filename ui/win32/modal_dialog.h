@@ -4,6 +4,10 @@
 
 namespace tamsiro::win32 {
 
+// Over the owner when it is on screen, else in the middle of the monitor's
+// work area; never off that area.
+void CenterOverOwner(HWND hwnd);
+
 // A modal dialog built from a template resource, in the manner of the
 // classic framework dialogs: derive, override the handlers you need, call
 // DoModal. The object outlives its window.

@@ -2,6 +2,7 @@
 
 #include "app/file_system.h"
 #include "app/program_folder.h"
+#include "ui/ui_texts.h"
 #include "ui/win32/tamsiro_dlg.h"
 
 #include <commctrl.h>
@@ -18,17 +19,34 @@ std::string ApplicationNameOf(const std::string& executablePath) {
 BOOL CTamsiroApp::InitInstance() {
     // The manifest asks for the version 6 controls; they must be loaded
     // before the first dialog is created.
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
 
     const std::string executable = RunningExecutablePath();
+    if (executable.empty()) {
+        // Without its folder the backup and the work files would land at the
+        // root of the current drive.
+        ::MessageBoxA(nullptr, TAMSIRO_PROGRAM_FOLDER_UNKNOWN, TAMSIRO_APPLICATION_NAME, MB_ICONWARNING | MB_OK);
+        return FALSE;
+    }
     applicationName_ = ApplicationNameOf(executable);
-    if (applicationName_.empty()) applicationName_ = "Tamsiro";
+    if (applicationName_.empty()) applicationName_ = TAMSIRO_APPLICATION_NAME;
     programFolder_ = ProgramFolderOf(executable);
 
     CTamsiroDlg dialog(applicationName_, programFolder_);
     dialog.DoModal();
     return FALSE;
+}
+
+void LoadDllsFromSystemFolderOnly() {
+    // Looked up rather than imported: a Windows 7 without its 2011 loader
+    // update lacks it and would refuse to start the program. kernel32 is
+    // always loaded, so the look-up loads nothing.
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    const FARPROC found = ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+    if (!found) return;
+    const auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void (*)()>(found));
+    setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 }  // namespace tamsiro::win32
@@ -38,6 +56,9 @@ tamsiro::win32::CTamsiroApp theApp;
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // First of all: a DLL planted beside the program (say, in a downloads
+    // folder) must never be loaded in place of the system's.
+    tamsiro::win32::LoadDllsFromSystemFolderOnly();
     theApp.InitInstance();
     return 0;
 }

@@ -22,6 +22,10 @@ private:
     std::string programFolder_;
 };
 
+// Every DLL loaded from now on comes from the system folder only, never
+// from the program's folder or the current one.
+void LoadDllsFromSystemFolderOnly();
+
 // "Tamsiro" for "C:\Sounds\Tamsiro.exe": the file name without extension.
 std::string ApplicationNameOf(const std::string& executablePath);
 

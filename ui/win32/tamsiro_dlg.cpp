@@ -1,15 +1,27 @@
 #include "ui/win32/tamsiro_dlg.h"
 
+#include "app/file_system.h"
 #include "app/start_sequence.h"
 #include "install/restore_command.h"
 #include "install/save_command.h"
+#include "ui/sound_catalogue.h"
+#include "ui/ui_texts.h"
 #include "ui/win32/about_dlg.h"
 #include "ui/win32/res/resource.h"
+
+#include <shellapi.h>
 
 #include <array>
 #include <utility>
 
 namespace tamsiro::win32 {
+
+// The dialog template numbers its choices as the core's catalogue does;
+// the resource compiler can't check that, so this file does.
+static_assert(IDC_MAIN_1 == kMainFirstId && IDC_MAIN_6 == kMainFirstId + kRowsPerCategory - 1);
+static_assert(IDC_VOICE_1 == kVoiceFirstId && IDC_VOICE_6 == kVoiceFirstId + kRowsPerCategory - 1);
+static_assert(IDC_GAMES_1 == kGamesFirstId && IDC_GAMES_6 == kGamesFirstId + kRowsPerCategory - 1);
+static_assert(IDC_VOICE_6 == kMiniVoiceId);
 
 CTamsiroDlg::CTamsiroDlg(std::string applicationName, std::string programFolder)
     : CModalDialog(IDD_MAIN, nullptr),
@@ -45,7 +57,19 @@ void CTamsiroDlg::AddSystemMenuEntries() {
     }
 }
 
+void CTamsiroDlg::ShowHelp() {
+    // The usage text that ships beside the program, in whatever opens text.
+    const std::string readme = context_.DataFilePath("README.txt");
+    if (FileExists(readme)) {
+        const auto opened = reinterpret_cast<INT_PTR>(
+            ::ShellExecuteA(Handle(), "open", readme.c_str(), nullptr, context_.ProgramFolder().c_str(), SW_SHOWNORMAL));
+        if (opened > 32) return;
+    }
+    ui_.ShowMessage(TAMSIRO_HELP_MISSING);
+}
+
 void CTamsiroDlg::OnCommand(int id, int notifyCode) {
+    if (ui_.InsideStep()) return;
     if (id == IDC_SAVE) {
         if (notifyCode == BN_CLICKED) OnSave(context_);
         return;
@@ -55,20 +79,29 @@ void CTamsiroDlg::OnCommand(int id, int notifyCode) {
 
 bool CTamsiroDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
     switch (message) {
-    case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+    case WM_SETCURSOR:
+        if (!ui_.Busy()) return false;
+        AnswerSetCursorWithWait(Handle());
+        result = TRUE;
+        return true;
+    case WM_HELP:
+        if (!ui_.InsideStep()) ShowHelp();
+        result = TRUE;
+        return true;
+    case WM_SYSCOMMAND: {
+        const WPARAM command = wParam & 0xFFF0;
+        if (command != IDM_ABOUTBOX && command != IDM_RESTORE) return false;
+        result = TRUE;
+        if (ui_.InsideStep()) return true;
+        if (command == IDM_ABOUTBOX) {
             CAboutDlg about(Handle());
             about.DoModal();
-            result = TRUE;
-            return true;
-        }
-        if ((wParam & 0xFFF0) == IDM_RESTORE) {
+        } else if (const Stick* stick = context_.ChosenStick()) {
             // The dialog stays open afterwards: the user may Save again or leave.
-            if (const Stick* stick = context_.ChosenStick()) (void)RestoreStockSounds(context_, *stick);
-            result = TRUE;
-            return true;
+            (void)RestoreStockSounds(context_, *stick);
         }
-        return false;
+        return true;
+    }
     case WM_PAINT:
         if (!::IsIconic(Handle())) return false;
         PaintMinimized();

@@ -21,6 +21,8 @@ protected:
 
 private:
     void AddSystemMenuEntries();
+    // F1: README.txt beside the program, or a note where help is.
+    void ShowHelp();
     void PaintMinimized();
 
     Win32UserInterface ui_;

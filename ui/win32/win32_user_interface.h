@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace tamsiro::win32 {
@@ -14,6 +15,9 @@ namespace tamsiro::win32 {
 class Win32UserInterface : public UserInterface {
 public:
     explicit Win32UserInterface(std::string applicationName);
+    ~Win32UserInterface() override;
+    Win32UserInterface(const Win32UserInterface&) = delete;
+    Win32UserInterface& operator=(const Win32UserInterface&) = delete;
 
     // The selection dialog, once its window exists; boxes and the chooser
     // are owned by it.
@@ -27,11 +31,39 @@ public:
     void DisableControl(int controlId) override;
     bool IsChecked(int controlId) override;
     void EndDialog(DialogResult result) override;
+    void ShowProgress(const ProgressReport& progress) override;
+    void EndProgress() override;
+
+    // Whether the core has the busy pointer on, for the dialog's WM_SETCURSOR.
+    bool Busy() const { return busy_; }
+    // True while a progress report lets messages through: a command that
+    // arrives then would start work in the middle of work, so the dialog
+    // drops it.
+    bool InsideStep() const { return pumping_; }
 
 private:
+    void OpenProgressWindow();
+    void CloseProgressWindow();
+    // Keeps the windows painted while a step runs; input for anything but
+    // the progress window is dropped.
+    void PumpMessages();
+
     std::string applicationName_;
     HWND dialog_ = nullptr;
+    bool busy_ = false;
+    bool pumping_ = false;
+    // When the running step sent its first report; the progress window
+    // opens only for steps that last.
+    std::optional<ULONGLONG> stepStarted_;
+    ULONGLONG progressDelayMs_;
+    HWND progressWindow_ = nullptr;
+    std::string shownStep_;
 };
+
+// Answers WM_SETCURSOR in a dialog procedure with the wait pointer, so the
+// arrow does not come back while the program is busy; the procedure then
+// returns TRUE.
+void AnswerSetCursorWithWait(HWND dialog);
 
 // Turns the bar notation of file-dialog filters ("Text (*.txt)|*.txt||")
 // into the NUL-separated list the open-file dialog reads.

@@ -5,6 +5,7 @@
 #define IDS_ABOUTBOX 101
 #define IDD_MAIN 102
 #define IDS_RESTORE 103
+#define IDD_PROGRESS 104
 #define IDR_MAINFRAME 128
 
 // System-menu command: the low four bits are the system's own.
@@ -12,9 +13,11 @@
 #define IDM_RESTORE 0x0020
 
 #define IDC_SAVE 1003
+#define IDC_PROGRESS_STEP 1004
+#define IDC_PROGRESS_BAR 1005
 
 // The choices: three groups of six, in the order the core's catalogue
-// numbers them.
+// numbers them (ui/sound_catalogue.h; tamsiro_dlg.cpp checks that they agree).
 #define IDC_MAIN_1 1011
 #define IDC_MAIN_2 1012
 #define IDC_MAIN_3 1013
