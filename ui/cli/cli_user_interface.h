@@ -24,7 +24,7 @@ namespace tamsiro::cli {
 // answered once with its marker file (see OfferMarker) and cancelled after
 // that, so a stick that is refused ends the command. There is no selection
 // dialog, so its methods answer nothing.
-class CliUserInterface : public UserInterface {
+class CliUserInterface : public HeadlessUserInterface {
 public:
     struct Streams {
         std::istream& in;
@@ -39,12 +39,7 @@ public:
 
     void ShowMessage(const std::string& text) override;
     bool Ask(const std::string& text, DefaultButton defaultButton) override;
-    void ShowBusyCursor(bool) override {}
     std::optional<std::string> PromptForMarker(const std::string& suggestedFolder) override;
-    std::string ControlText(int) override { return {}; }
-    void DisableControl(int) override {}
-    bool IsChecked(int) override { return false; }
-    void EndDialog(DialogResult) override {}
 
     // A one-line bar redrawn in place, on a terminal only, and at most ten
     // times a second. A step that is over within its first 0.3 s never
