@@ -3,7 +3,7 @@
 // followed by sync. Also counts the bytes of sound files that a second Save
 // of the same selection writes (it should be none).
 //
-//   tamsiro_bench_save [--dir DIR] [--runs N]
+//   tamsiro_bench_save [--dir DIR] [--runs N] [--keep]
 #include "app/app_context.h"
 #include "app/file_change_hook.h"
 #include "install/save_command.h"
@@ -118,12 +118,14 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "--save") return RunSave(argv[2], argv[3]);
     std::string dir = "build/bench/work";
     int runs = 5;
+    bool keep = false;  // --keep: leave the files for profiling
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--dir" && i + 1 < argc) dir = argv[++i];
         else if (arg == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--keep") keep = true;
         else {
-            std::fprintf(stderr, "usage: %s [--dir DIR] [--runs N]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--dir DIR] [--runs N] [--keep]\n", argv[0]);
             return 2;
         }
     }
@@ -170,6 +172,6 @@ int main(int argc, char** argv) {
                 static_cast<double>(fs::file_size(merged)) / (1 << 20), a, s, s / a,
                 secondBytes.empty() ? "?" : secondBytes.substr(0, secondBytes.find('\n')).c_str());
     std::error_code error;
-    fs::remove_all(root, error);
+    if (!keep) fs::remove_all(root, error);
     return 0;
 }
