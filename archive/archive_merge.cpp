@@ -1,5 +1,7 @@
 #include "archive/archive_merge.h"
 
+#include "app/progress.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <memory>
@@ -79,7 +81,17 @@ void PrepareWorkArchive(const OdaArchive& base, OdaArchive& output) {
     output.MutableTable() = base.Table();
 }
 
-bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& output, std::int64_t maxOutputOffset) {
+std::uint64_t MergedDataSize(const OdaArchive& base, const OdaArchive& selected) {
+    std::uint64_t total = 0;
+    for (std::size_t i = 0; i < base.TableSize(); ++i) {
+        const int found = selected.Find(base.Entry(i));
+        total += found >= 0 ? selected.Entry(static_cast<std::size_t>(found)).Size() : base.Entry(i).Size();
+    }
+    return total;
+}
+
+bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& output, std::int64_t maxOutputOffset,
+                        ProgressMeter* progress) {
     maxOutputOffset = std::min(maxOutputOffset, kMaxOdaOffset);
     int errors = 0;
     BinaryFile& out = output.File();
@@ -124,6 +136,7 @@ bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& outp
             ++errors;
             continue;
         }
+        if (progress) progress->Advance(size);
         if (size == 0) continue;  // a zero-size entry is valid and empty
         if (buffer.Append(source.archive.File(), size, errors)) {
             position += size;

@@ -8,6 +8,8 @@
 
 namespace tamsiro {
 
+class ProgressMeter;
+
 // Every entry's data is copied through one buffer of this size, so the
 // merge's memory does not depend on entry sizes.
 inline constexpr std::size_t kMergeCopyBufferSize = 256 * 1024;
@@ -31,7 +33,11 @@ void PrepareWorkArchive(const OdaArchive& base, OdaArchive& output);
 // empty. Nothing closes the archives here. `maxOutputOffset` lowers the
 // offset limit for tests, which cannot write 2 GiB each time.
 [[nodiscard]] bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& output,
-                       std::int64_t maxOutputOffset = kMaxOdaOffset);
+                       std::int64_t maxOutputOffset = kMaxOdaOffset, ProgressMeter* progress = nullptr);
+
+// The bytes of entry data the merge of these two archives copies, for its
+// progress.
+std::uint64_t MergedDataSize(const OdaArchive& base, const OdaArchive& selected);
 
 // The whole merge without messages, busy cursor or installation, for tools,
 // benchmarks and fuzzing: opens both archives, writes the work archive and

@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "app/binary_file.h"
 #include "app/file_system.h"
+#include "app/progress.h"
 #include "app/text_mode.h"
 #include "archive/archive_merge.h"
 #include "archive/oda_archive.h"
@@ -95,7 +96,11 @@ bool BuildWorkArchive(AppContext& context, const std::string& selectedPath, std:
 
     // The message below appears while the busy pointer is still on.
     busy.emplace(context);
-    bool built = WriteMergedArchive(base, selected, output);
+    bool built = false;
+    {
+        ProgressMeter progress(context.Ui(), "Building the new DYNAUDIO.ODA", MergedDataSize(base, selected));
+        built = WriteMergedArchive(base, selected, output, kMaxOdaOffset, &progress);
+    }
     // A work archive whose last writes never reached the disk is truncated:
     // it must not replace the stick's archive.
     if (!output.File().Close()) built = false;
