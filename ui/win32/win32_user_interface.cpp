@@ -90,7 +90,7 @@ void Win32UserInterface::ShowBusyCursor(bool busy) {
     ::SetCursor(::LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
-std::optional<std::string> Win32UserInterface::PromptForMarker(const std::string& /*suggestedFolder*/) {
+std::optional<std::string> Win32UserInterface::PromptForMarker(const std::string& suggestedFolder) {
     CloseProgressWindow();
     std::array<char, MAX_PATH> file{};
     lstrcpynA(file.data(), TAMSIRO_CHOOSER_FILE, static_cast<int>(file.size()));
@@ -104,6 +104,8 @@ std::optional<std::string> Win32UserInterface::PromptForMarker(const std::string
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrTitle = TAMSIRO_CHOOSER_TITLE;
     ofn.lpstrDefExt = TAMSIRO_CHOOSER_EXTENSION;
+    // A stick found by itself: the chooser opens in its root.
+    if (!suggestedFolder.empty()) ofn.lpstrInitialDir = suggestedFolder.c_str();
     ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
     if (!::GetOpenFileNameA(&ofn)) return std::nullopt;
     return std::string(file.data());
