@@ -61,10 +61,6 @@ void DiscardFile(const std::string& path);
 // it (POSIX: fsync of the directory). True where there is nothing to do.
 [[nodiscard]] bool FlushFolder(const std::string& folder);
 
-// Asks the host to forget its cached copy of the file, so that the next
-// read comes from the device. Best effort.
-void DropCachedData(const std::string& path);
-
 // Free space and allocation unit of the volume holding `folder`.
 struct VolumeSpace {
     std::uint64_t freeBytes = 0;

@@ -184,15 +184,6 @@ bool FlushFolder(const std::string& folder) {
     return ::fsync(directory.Get()) == 0 || errno == EINVAL || errno == ENOTSUP;
 }
 
-void DropCachedData(const std::string& path) {
-#if defined(POSIX_FADV_DONTNEED)
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Valid()) (void)::posix_fadvise(file.Get(), 0, 0, POSIX_FADV_DONTNEED);
-#else
-    (void)path;
-#endif
-}
-
 std::optional<VolumeSpace> SpaceOf(const std::string& folder) {
     struct statvfs info {};
     if (::statvfs(folder.c_str(), &info) != 0) return std::nullopt;

@@ -101,11 +101,6 @@ bool FlushFolder(const std::string&) {
     return true;
 }
 
-void DropCachedData(const std::string&) {
-    // No portable way on Windows; the read-back compares what the cache
-    // holds, after FlushFileBuffers has sent it to the device.
-}
-
 std::optional<VolumeSpace> SpaceOf(const std::string& folder) {
     ULARGE_INTEGER available{};
     if (!::GetDiskFreeSpaceExA(folder.c_str(), &available, nullptr, nullptr)) return std::nullopt;

@@ -2,40 +2,62 @@
 
 #include "app/app_context.h"
 #include "app/binary_file.h"
+#include "app/device_reader.h"
 #include "app/file_system.h"
 #include "app/progress.h"
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 namespace tamsiro {
 
 namespace {
 
-constexpr std::size_t kChunk = 1 << 20;
+constexpr std::size_t kChunk = std::size_t{1} << 20;
+
+// The two buffers every copy and check of this thread reuses: fresh memory
+// from the host costs a page fault per page, which for a few small files
+// costs more than their copying.
+struct TransferBuffers {
+    AlignedBuffer first{kChunk};
+    AlignedBuffer second{kChunk};
+};
+
+TransferBuffers& Buffers() {
+    thread_local TransferBuffers buffers;
+    return buffers;
+}
 
 std::string FileNameOf(const std::string& path) { return path.substr(FolderOf(path).size()); }
-
-// Reads both files chunk by chunk and compares them.
-bool CompareFiles(BinaryFile& a, BinaryFile& b, std::uint64_t size, ProgressMeter* meter) {
-    const auto left = std::make_unique<char[]>(kChunk);
-    const auto right = std::make_unique<char[]>(kChunk);
-    for (std::uint64_t done = 0; done < size;) {
-        const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size - done));
-        if (!a.ReadExactly(left.get(), chunk) || !b.ReadExactly(right.get(), chunk)) return false;
-        if (std::memcmp(left.get(), right.get(), chunk) != 0) return false;
-        done += chunk;
-        if (meter) meter->Advance(chunk);
-    }
-    return true;
-}
 
 bool OpenForReading(BinaryFile& file, const std::string& path) {
     if (!file.Open(path, BinaryFile::Mode::Read)) return false;
     // Large reads go straight into our buffers.
     std::setvbuf(file.Handle(), nullptr, _IONBF, 0);
     return true;
+}
+
+std::size_t NextChunk(std::uint64_t done, std::uint64_t size) {
+    return static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size - done));
+}
+
+// Compares `size` bytes chunk by chunk, each side read into its own buffer
+// by `readFirst(buffer, bytes)` and `readSecond(buffer, bytes)`.
+template <typename ReadFirst, typename ReadSecond>
+bool CompareChunks(std::uint64_t size, ProgressMeter* meter, ReadFirst readFirst, ReadSecond readSecond) {
+    TransferBuffers& buffers = Buffers();
+    for (std::uint64_t done = 0; done < size;) {
+        const std::size_t chunk = NextChunk(done, size);
+        if (!readFirst(buffers.first, chunk) || !readSecond(buffers.second, chunk)) return false;
+        if (std::memcmp(buffers.first.Data(), buffers.second.Data(), chunk) != 0) return false;
+        done += chunk;
+        if (meter) meter->Advance(chunk);
+    }
+    return true;
+}
+
+auto StreamReader(BinaryFile& file) {
+    return [&file](AlignedBuffer& into, std::size_t size) { return file.ReadExactly(into.Data(), size); };
 }
 
 bool CopyAndFlush(UserInterface& ui, const std::string& source, const std::string& target, std::uint64_t size,
@@ -45,10 +67,10 @@ bool CopyAndFlush(UserInterface& ui, const std::string& source, const std::strin
     if (!OpenForReading(in, source) || !out.Open(target, BinaryFile::Mode::Write)) return false;
     std::setvbuf(out.Handle(), nullptr, _IONBF, 0);
     ProgressMeter meter(ui, std::string(step), size);
-    const auto buffer = std::make_unique<char[]>(kChunk);
+    unsigned char* buffer = Buffers().first.Data();
     for (std::uint64_t done = 0; done < size;) {
-        const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size - done));
-        if (!in.ReadExactly(buffer.get(), chunk) || !out.WriteExactly(buffer.get(), chunk)) return false;
+        const std::size_t chunk = NextChunk(done, size);
+        if (!in.ReadExactly(buffer, chunk) || !out.WriteExactly(buffer, chunk)) return false;
         done += chunk;
         meter.Advance(chunk);
     }
@@ -59,13 +81,13 @@ bool CopyAndFlush(UserInterface& ui, const std::string& source, const std::strin
 bool Verify(UserInterface& ui, const std::string& source, const std::string& target, std::uint64_t size) {
     // The read-back must come from the device, not from what the host
     // still holds in its cache.
-    DropCachedData(target);
-    BinaryFile a;
-    BinaryFile b;
-    if (!OpenForReading(a, source) || !OpenForReading(b, target)) return false;
-    if (a.Size() != static_cast<std::int64_t>(size) || b.Size() != static_cast<std::int64_t>(size)) return false;
+    BinaryFile expected;
+    DeviceReader written;
+    if (!OpenForReading(expected, source) || !written.Open(target)) return false;
+    if (expected.Size() != static_cast<std::int64_t>(size) || FileSizeAt(target) != size) return false;
     ProgressMeter meter(ui, "Checking " + FileNameOf(target) + " on memory stick", size);
-    return CompareFiles(a, b, size, &meter);
+    return CompareChunks(size, &meter, StreamReader(expected),
+                         [&written](AlignedBuffer& into, std::size_t bytes) { return written.ReadExactly(into, bytes); });
 }
 
 }  // namespace
@@ -77,7 +99,7 @@ bool SameContent(const std::string& a, const std::string& b) {
     BinaryFile left;
     BinaryFile right;
     if (!OpenForReading(left, a) || !OpenForReading(right, b)) return false;
-    return CompareFiles(left, right, *sizeA, nullptr);
+    return CompareChunks(*sizeA, nullptr, StreamReader(left), StreamReader(right));
 }
 
 bool CopyVerified(UserInterface& ui, const std::string& source, const std::string& target, std::string_view step) {

@@ -1,5 +1,6 @@
 #include "app/binary_file.h"
 #include "app/busy_cursor.h"
+#include "app/device_reader.h"
 #include "app/file_system.h"
 #include "app/program_folder.h"
 #include "tests/support/workspace.h"
@@ -78,6 +79,38 @@ TEST_F(FileSystem, AWriteThatNeverReachesTheDiskFailsItsFlushAndClose) {
     fs::create_directory(folder / "dir");
     BinaryFile file;
     EXPECT_FALSE(file.Open(folder / "dir", BinaryFile::Mode::Write));
+}
+
+// The check after a copy reads past the cache where the file system allows
+// (the test folder's disk) and plainly where it does not (tmpfs).
+TEST_F(FileSystem, TheDeviceReaderReadsWholeBlocksAndTheTailExactly) {
+    constexpr std::size_t kMiB = std::size_t{1} << 20;
+    std::vector<unsigned char> bytes(2 * kMiB + 208);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(i * 131 + i / 4096);
+    const TempFolder inMemory(fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path());
+    for (const std::string& path : {folder / "file", inMemory / "file"}) {
+        SCOPED_TRACE(path);
+        samples::WriteBytes(path, bytes);
+        AlignedBuffer buffer(kMiB);
+        DeviceReader reader;
+        ASSERT_TRUE(reader.Open(path));
+        std::vector<unsigned char> read;
+        for (const std::size_t chunk : {kMiB, kMiB, std::size_t{208}}) {
+            ASSERT_TRUE(reader.ReadExactly(buffer, chunk));
+            read.insert(read.end(), buffer.Data(), buffer.Data() + chunk);
+        }
+        EXPECT_EQ(read, bytes);
+        EXPECT_FALSE(reader.ReadExactly(buffer, 1)) << "past the end";
+
+        // A read of part of a block that is not the file's last, and one
+        // larger than the buffer, both fail.
+        ASSERT_TRUE(reader.Open(path));
+        EXPECT_FALSE(reader.ReadExactly(buffer, 100));
+        ASSERT_TRUE(reader.Open(path));
+        EXPECT_FALSE(reader.ReadExactly(buffer, kMiB + 1));
+    }
+    DeviceReader missing;
+    EXPECT_FALSE(missing.Open(folder / "missing"));
 }
 
 TEST_F(FileSystem, RenameRefusesAnExistingTarget) {
