@@ -20,13 +20,13 @@ public:
         : output_(output), bytes_(std::make_unique<unsigned char[]>(kMergeCopyBufferSize)) {}
 
     // Appends `size` bytes read from the source's current position. False
-    // when the source ran short; what the failed entry had put in the buffer
+    // when the source ran short; what the failed run had put in the buffer
     // is dropped, unless part of it has already been written out. A failed
     // write counts in `writeErrors`.
-    bool Append(BinaryFile& source, std::uint32_t size, int& writeErrors) {
+    bool Append(BinaryFile& source, std::uint64_t size, int& writeErrors) {
         const std::size_t startFill = fill_;
         bool flushed = false;
-        std::uint32_t remaining = size;
+        std::uint64_t remaining = size;
         while (remaining > 0) {
             if (fill_ == kMergeCopyBufferSize) {
                 if (!Flush()) ++writeErrors;
@@ -38,7 +38,7 @@ public:
                 return false;
             }
             fill_ += chunk;
-            remaining -= static_cast<std::uint32_t>(chunk);
+            remaining -= chunk;
         }
         return true;
     }
@@ -74,6 +74,50 @@ struct SourceCursor {
     }
 };
 
+// Entries whose data follow each other in one source are read as one run:
+// a stock archive's untouched entries come in long runs, and one read per
+// entry would cost thousands of small reads.
+class RunReader {
+public:
+    explicit RunReader(CopyBuffer& buffer) : buffer_(buffer) {}
+
+    // Takes the entry's data at `offset` into the run, or ends the run and
+    // starts a new one there. False when the data could not be reached.
+    bool Add(SourceCursor& source, std::int64_t offset, std::uint32_t size, int& errors) {
+        if (source_ == &source && source.position >= 0 &&
+            source.position + static_cast<std::int64_t>(length_) == offset) {
+            length_ += size;
+            return true;
+        }
+        if (!Flush(errors)) return false;
+        if (!source.SeekTo(offset)) return false;
+        source_ = &source;
+        length_ = size;
+        return true;
+    }
+
+    // Reads what the run holds into the buffer. False when the source ran
+    // short.
+    bool Flush(int& errors) {
+        if (source_ == nullptr || length_ == 0) return true;
+        SourceCursor& source = *source_;
+        const std::uint64_t length = length_;
+        source_ = nullptr;
+        length_ = 0;
+        if (!buffer_.Append(source.archive.File(), length, errors)) {
+            source.position = -1;
+            return false;
+        }
+        source.position += static_cast<std::int64_t>(length);
+        return true;
+    }
+
+private:
+    CopyBuffer& buffer_;
+    SourceCursor* source_ = nullptr;
+    std::uint64_t length_ = 0;
+};
+
 }  // namespace
 
 void PrepareWorkArchive(const OdaArchive& base, OdaArchive& output) {
@@ -105,9 +149,16 @@ bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& outp
     // The data, entry by entry, through one fixed buffer. The output
     // position is the position in the file plus what the buffer holds.
     CopyBuffer buffer(out);
+    RunReader runs(buffer);
     SourceCursor baseCursor{base};
     SourceCursor selectedCursor{selected};
     std::int64_t position = out.Tell();
+    // After a failed read the output position is where the buffer ends.
+    auto resynchronise = [&] {
+        ++errors;
+        position = out.Tell();
+        if (position >= 0) position += static_cast<std::int64_t>(buffer.Fill());
+    };
     for (std::size_t i = 0; i < count; ++i) {
         OdaEntry& entry = table[i];
         const int found = selected.Find(entry);
@@ -127,27 +178,20 @@ bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& outp
 
         // A negative offset is a failed positioning; data past the end of the
         // source file is a failed read. Neither writes anything.
-        if (offset < 0 || !source.SeekTo(offset)) {
-            ++errors;
-            continue;
-        }
         const std::int64_t fileSize = source.archive.FileSize();
-        if (fileSize < 0 || offset + static_cast<std::int64_t>(size) > fileSize) {
+        if (offset < 0 || fileSize < 0 || offset + static_cast<std::int64_t>(size) > fileSize) {
             ++errors;
             continue;
         }
         if (progress) progress->Advance(size);
         if (size == 0) continue;  // a zero-size entry is valid and empty
-        if (buffer.Append(source.archive.File(), size, errors)) {
+        if (runs.Add(source, offset, size, errors)) {
             position += size;
-            source.position += size;
         } else {
-            ++errors;
-            source.position = -1;
-            position = out.Tell();
-            if (position >= 0) position += static_cast<std::int64_t>(buffer.Fill());
+            resynchronise();
         }
     }
+    if (!runs.Flush(errors)) resynchronise();
     if (!buffer.Flush()) ++errors;
 
     // The table again, now with the new offsets and sizes.
