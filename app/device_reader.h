@@ -52,7 +52,8 @@ private:
     bool uncached_ = false;
 };
 
-// Host pieces of the reader (device_reader_linux.cpp, _macos.cpp, _win32.cpp).
+// Host pieces of the reader (device_reader_linux.cpp, _macos.cpp, _posix.cpp,
+// _win32.cpp).
 // Opens `path` for reading past the cache where the host can, else for plain
 // reading after asking the host to drop its cached pages; -1 on failure.
 std::intptr_t OpenPastCache(const std::string& path, bool& uncached);

@@ -38,13 +38,4 @@ std::intptr_t OpenPastCache(const std::string& path, bool& uncached) {
     return fd;
 }
 
-std::int64_t ReadFromDevice(std::intptr_t handle, unsigned char* buffer, std::size_t size) {
-    for (;;) {
-        const ssize_t read = ::read(static_cast<int>(handle), buffer, size);
-        if (read >= 0 || errno != EINTR) return read;
-    }
-}
-
-void CloseDeviceHandle(std::intptr_t handle) { ::close(static_cast<int>(handle)); }
-
 }  // namespace tamsiro
