@@ -130,6 +130,8 @@ int main(int argc, char** argv) {
         }
     }
     const fs::path root = fs::absolute(fs::path(dir) / "save");
+    std::error_code error;
+    fs::remove_all(root, error);  // what a --keep run left
     if (!MakeWorkspace(root)) {
         std::fprintf(stderr, "could not generate the save case under %s\n", root.c_str());
         return 1;
@@ -175,7 +177,6 @@ int main(int argc, char** argv) {
     std::printf("| save to a stick folder (%.1f MiB archive) | %.3f s | %.3f s | %.2f | %s |\n",
                 static_cast<double>(fs::file_size(merged)) / (1 << 20), a, s, r,
                 secondBytes.empty() ? "?" : secondBytes.substr(0, secondBytes.find('\n')).c_str());
-    std::error_code error;
     if (!keep) fs::remove_all(root, error);
     return 0;
 }
