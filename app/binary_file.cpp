@@ -73,6 +73,10 @@ std::int64_t BinaryFile::Size() {
     return size;
 }
 
+void BinaryFile::StartWriteBack() {
+    if (file_ && std::fflush(file_) == 0) StartStreamWriteBack(file_);
+}
+
 bool BinaryFile::Flush() {
     if (!file_) return false;
     BeforeFileChange(FileOperation::Flush, path_);

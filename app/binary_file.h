@@ -40,6 +40,11 @@ public:
     // Size of the file in bytes, or -1. Keeps the current position.
     std::int64_t Size();
 
+    // Asks the host to start sending what was written so far to the device,
+    // without waiting: a copy that calls it as it goes overlaps its writing
+    // with the device's, and its Flush waits less. Best effort.
+    void StartWriteBack();
+
     // Sends everything written so far to the device (fflush, then fsync or
     // its host equivalent). False when that failed.
     [[nodiscard]] bool Flush();
@@ -60,9 +65,12 @@ private:
 // be read. Files larger than `limit` bytes are refused.
 [[nodiscard]] std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t limit = 64u << 20);
 
-// Host pieces of the stream above (binary_file_posix.cpp, _win32.cpp).
+// Host pieces of the stream above (binary_file_posix.cpp, _linux.cpp,
+// _macos.cpp, _win32.cpp).
 int SeekStream(std::FILE* file, std::int64_t offset, int origin);
 std::int64_t StreamPosition(std::FILE* file);
 bool SyncStreamToDevice(std::FILE* file);
+// Where the host has no such request (binary_file_linux.cpp has one), nothing.
+void StartStreamWriteBack(std::FILE* file);
 
 }  // namespace tamsiro

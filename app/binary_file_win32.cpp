@@ -15,4 +15,7 @@ bool SyncStreamToDevice(std::FILE* file) {
     return handle != -1 && ::FlushFileBuffers(reinterpret_cast<HANDLE>(handle)) != 0;
 }
 
+// Windows writes out on its own schedule; FlushFileBuffers is what waits.
+void StartStreamWriteBack(std::FILE*) {}
+
 }  // namespace tamsiro

@@ -71,6 +71,7 @@ bool CopyAndFlush(UserInterface& ui, const std::string& source, const std::strin
     for (std::uint64_t done = 0; done < size;) {
         const std::size_t chunk = NextChunk(done, size);
         if (!in.ReadExactly(buffer, chunk) || !out.WriteExactly(buffer, chunk)) return false;
+        out.StartWriteBack();
         done += chunk;
         meter.Advance(chunk);
     }
