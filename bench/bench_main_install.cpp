@@ -360,13 +360,15 @@ Row RunCase(const Case& c, const std::string& root, const std::string& self, int
         // 2. The anchor: the same copies with the file operations the install
         //    does around them, done by the system: delete the stick's
         //    archive, copy the base to the work file, copy the work file to
-        //    the stick, delete the work file.
+        //    the stick, delete the work file, and sync, as the install
+        //    flushes the stick's new archive before it reports success.
         ::sync();
         t0 = Now();
         fs::remove(target);
         ok = ok && Spawn({"cp", "--reflink=never", basePath, anchorWork}).status == 0 &&
              Spawn({"cp", "--reflink=never", anchorWork, target}).status == 0;
         fs::remove(anchorWork);
+        ok = ok && Spawn({"sync"}).status == 0;
         anchors.push_back(Now() - t0);
 
         // 3. The install, finding an archive on the stick as a real stick has.
@@ -430,8 +432,9 @@ int main(int argc, char** argv) {
 
     PrintMachine(dir);
     std::printf("cp x2:   cp --reflink=never base -> work file, then work file -> stick folder (no archive there yet)\n"
-                "anchor:  rm stick archive; cp --reflink=never base -> work file; cp work file -> stick; rm work file\n"
-                "install: InstallMain: merge into TMP.ODA, delete the stick archive, copy, delete TMP.ODA\n"
+                "anchor:  rm stick archive; cp --reflink=never base -> work file; cp work file -> stick; rm work file; sync\n"
+                "install: InstallMain: merge into TMP.ODA, copy beside the stick archive, flush, read back, replace, "
+                "delete TMP.ODA\n"
                 "merge alone: the merge into TMP.ODA only, against the first cp alone\n"
                 "%d runs of each, interleaved, after sync; medians\n", runs);
     const Filler filler;
