@@ -61,7 +61,9 @@ void DiscardFile(const std::string& path);
 // it (POSIX: fsync of the directory). True where there is nothing to do.
 [[nodiscard]] bool FlushFolder(const std::string& folder);
 
-// Free space and allocation unit of the volume holding `folder`.
+// Free space and allocation unit of the volume holding `folder`. Nothing
+// where the host cannot say, which includes a volume that reports no size
+// at all (some FUSE file systems do): its "0 bytes free" means unknown.
 struct VolumeSpace {
     std::uint64_t freeBytes = 0;
     std::uint64_t allocationUnit = 1;

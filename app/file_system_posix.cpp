@@ -186,7 +186,7 @@ bool FlushFolder(const std::string& folder) {
 
 std::optional<VolumeSpace> SpaceOf(const std::string& folder) {
     struct statvfs info {};
-    if (::statvfs(folder.c_str(), &info) != 0) return std::nullopt;
+    if (::statvfs(folder.c_str(), &info) != 0 || info.f_blocks == 0) return std::nullopt;
     VolumeSpace space;
     space.allocationUnit = info.f_frsize ? info.f_frsize : info.f_bsize;
     if (space.allocationUnit == 0) space.allocationUnit = 1;

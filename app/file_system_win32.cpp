@@ -103,7 +103,8 @@ bool FlushFolder(const std::string&) {
 
 std::optional<VolumeSpace> SpaceOf(const std::string& folder) {
     ULARGE_INTEGER available{};
-    if (!::GetDiskFreeSpaceExA(folder.c_str(), &available, nullptr, nullptr)) return std::nullopt;
+    ULARGE_INTEGER total{};
+    if (!::GetDiskFreeSpaceExA(folder.c_str(), &available, &total, nullptr) || total.QuadPart == 0) return std::nullopt;
     VolumeSpace space;
     space.freeBytes = available.QuadPart;
     std::array<char, MAX_PATH> root{};

@@ -81,6 +81,15 @@ TEST_F(FileSystem, AWriteThatNeverReachesTheDiskFailsItsFlushAndClose) {
     EXPECT_FALSE(file.Open(folder / "dir", BinaryFile::Mode::Write));
 }
 
+TEST_F(FileSystem, AVolumeThatReportsNoSizeHasUnknownSpace) {
+    const auto here = SpaceOf(folder.Str());
+    ASSERT_TRUE(here.has_value());
+    EXPECT_GT(here->freeBytes, 0u);
+    // procfs reports 0 blocks in all, as some FUSE file systems do for a
+    // stick: that is not a full volume.
+    EXPECT_FALSE(SpaceOf("/proc").has_value());
+}
+
 // The check after a copy reads past the cache where the file system allows
 // (the test folder's disk) and plainly where it does not (tmpfs).
 TEST_F(FileSystem, TheDeviceReaderReadsWholeBlocksAndTheTailExactly) {
