@@ -44,19 +44,15 @@ public:
     // fails, and when a read that is not whole blocks is not the file's last.
     [[nodiscard]] bool ReadExactly(AlignedBuffer& into, std::size_t size);
 
-    // Whether the reads bypass the cache.
-    bool Uncached() const { return uncached_; }
-
 private:
     std::intptr_t handle_ = -1;
-    bool uncached_ = false;
 };
 
 // Host pieces of the reader (device_reader_linux.cpp, _macos.cpp, _posix.cpp,
 // _win32.cpp).
 // Opens `path` for reading past the cache where the host can, else for plain
 // reading after asking the host to drop its cached pages; -1 on failure.
-std::intptr_t OpenPastCache(const std::string& path, bool& uncached);
+std::intptr_t OpenPastCache(const std::string& path);
 // Bytes read into `buffer` (0 at the end), or -1.
 std::int64_t ReadFromDevice(std::intptr_t handle, unsigned char* buffer, std::size_t size);
 void CloseDeviceHandle(std::intptr_t handle);

@@ -23,14 +23,10 @@ bool DirectReadsWork(int fd) {
 
 }  // namespace
 
-std::intptr_t OpenPastCache(const std::string& path, bool& uncached) {
+std::intptr_t OpenPastCache(const std::string& path) {
     const int direct = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECT);
-    if (direct >= 0 && DirectReadsWork(direct)) {
-        uncached = true;
-        return direct;
-    }
+    if (direct >= 0 && DirectReadsWork(direct)) return direct;
     if (direct >= 0) ::close(direct);
-    uncached = false;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return -1;
     (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);

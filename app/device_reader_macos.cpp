@@ -5,10 +5,9 @@
 
 namespace tamsiro {
 
-std::intptr_t OpenPastCache(const std::string& path, bool& uncached) {
+std::intptr_t OpenPastCache(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    uncached = ::fcntl(fd, F_NOCACHE, 1) == 0;
+    if (fd >= 0) (void)::fcntl(fd, F_NOCACHE, 1);
     return fd;
 }
 

@@ -24,15 +24,13 @@ bool UnbufferedReadsWork(HANDLE file) {
 
 }  // namespace
 
-std::intptr_t OpenPastCache(const std::string& path, bool& uncached) {
+std::intptr_t OpenPastCache(const std::string& path) {
     HANDLE file = OpenForReading(path, FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN);
     if (file != INVALID_HANDLE_VALUE && UnbufferedReadsWork(file) &&
         ::SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER) {
-        uncached = true;
         return reinterpret_cast<std::intptr_t>(file);
     }
     if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
-    uncached = false;
     file = OpenForReading(path, FILE_FLAG_SEQUENTIAL_SCAN);
     return file == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<std::intptr_t>(file);
 }
