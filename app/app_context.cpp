@@ -1,6 +1,6 @@
 #include "app/app_context.h"
 
-#include "app/file_system.h"
+#include "host/file_system.h"
 
 #include <utility>
 

@@ -2,9 +2,7 @@
 
 #include "app/busy_cursor.h"
 #include "app/user_interface.h"
-#include "stick/stick.h"
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,7 +11,7 @@ namespace tamsiro {
 // What every operation of the installer shares while a front end runs: the
 // front end, the busy pointer's count, the program folder (the folder of
 // the executable, where the data files, the base archive, the work archive
-// and the batch file live) and the stick once one has been chosen.
+// and the batch file live).
 class AppContext {
 public:
     AppContext(UserInterface& ui, std::string programFolder);
@@ -25,10 +23,6 @@ public:
     // without regard to case.
     std::string DataFilePath(std::string_view fileName) const;
 
-    // The stick the start sequence accepted. Nothing before that.
-    void UseStick(Stick stick) { stick_ = std::move(stick); }
-    const Stick* ChosenStick() const { return stick_ ? &*stick_ : nullptr; }
-
     void ShowMessage(const std::string& text);
     [[nodiscard]] bool Ask(const std::string& text, DefaultButton defaultButton);
     void BeginBusy() { busy_.Begin(); }
@@ -39,7 +33,6 @@ private:
     UserInterface& ui_;
     BusyCursor busy_;
     std::string programFolder_;
-    std::optional<Stick> stick_;
 };
 
 // The busy pointer for the life of a scope: on at construction, off at the

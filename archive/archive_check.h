@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/binary_file.h"
+#include "host/binary_file.h"
 
 #include <optional>
 #include <span>

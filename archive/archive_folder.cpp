@@ -1,12 +1,12 @@
 #include "archive/archive_folder.h"
 
-#include "app/binary_file.h"
-#include "app/file_system.h"
 #include "app/progress.h"
 #include "archive/archive_check.h"
 #include "archive/archive_writer.h"
 #include "archive/oda_archive.h"
 #include "archive/oda_text.h"
+#include "host/binary_file.h"
+#include "host/file_system.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,6 +1,6 @@
 #include "archive/archive_writer.h"
 
-#include "app/binary_file.h"
+#include "host/binary_file.h"
 
 #include <algorithm>
 

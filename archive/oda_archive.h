@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/binary_file.h"
 #include "archive/oda_format.h"
+#include "host/binary_file.h"
 
 #include <cstdint>
 #include <string>

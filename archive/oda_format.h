@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/little_endian.h"
+#include "host/little_endian.h"
 
 #include <array>
 #include <cstddef>

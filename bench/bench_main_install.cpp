@@ -13,9 +13,9 @@
 #include "app/app_context.h"
 #include "app/user_interface.h"
 #include "archive/archive_merge.h"
-#include "archive/main_install.h"
 #include "archive/oda_archive.h"
 #include "archive/oda_format.h"
+#include "install/main_install.h"
 #include "stick/stick.h"
 
 #include <algorithm>

@@ -5,11 +5,11 @@
 //
 //   tamsiro_bench_save [--dir DIR] [--runs N] [--keep]
 #include "app/app_context.h"
-#include "app/file_change_hook.h"
+#include "catalogue/sound_catalogue.h"
+#include "host/file_change_hook.h"
 #include "install/save_command.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
-#include "ui/sound_catalogue.h"
 #include "tools/sample_workspace.h"
 
 #include <algorithm>

@@ -4,9 +4,9 @@
 // the selected set. Checks messages, busy pointer, the stick's archive and
 // the work archive against the merge as first designed.
 #include "app/app_context.h"
-#include "app/file_system.h"
-#include "archive/main_install.h"
 #include "fuzz/fuzz_support.h"
+#include "host/file_system.h"
+#include "install/main_install.h"
 #include "stick/stick.h"
 
 #include <filesystem>

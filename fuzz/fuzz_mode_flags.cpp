@@ -2,8 +2,8 @@
 // rewrite applies it (text-mode decoding, WithVoiceMode, text-mode
 // encoding). Checks the new file against a reference model, and that
 // applying it twice gives the same file as once.
-#include "app/text_mode.h"
 #include "fuzz/fuzz_support.h"
+#include "host/text_mode.h"
 #include "stick/mode_flags.h"
 
 using namespace tamsiro;

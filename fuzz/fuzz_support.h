@@ -5,8 +5,8 @@
 // against which each target checks the real code (so a finding
 // is a crash, a hang, a leak, undefined behaviour or a wrong result).
 
-#include "app/little_endian.h"
 #include "app/user_interface.h"
+#include "host/little_endian.h"
 #include "tests/support/reference_merge.h"
 
 #include <cstddef>

@@ -3,8 +3,8 @@
 // encoding). The first input byte chooses whether the male voice was
 // removed; the rest is MCUSLIST.CFG. Checks the new file and the count of
 // voice sections against a reference model.
-#include "app/text_mode.h"
 #include "fuzz/fuzz_support.h"
+#include "host/text_mode.h"
 #include "stick/voice_list.h"
 
 using namespace tamsiro;

@@ -1,14 +1,16 @@
 #include "install/restore_command.h"
 
 #include "app/app_context.h"
-#include "app/file_system.h"
 #include "archive/archive_check.h"
-#include "install/space_plan.h"
+#include "catalogue/sound_catalogue.h"
+#include "host/file_system.h"
+#include "install/messages.h"
 #include "stick/interrupted_work.h"
+#include "stick/space_plan.h"
+#include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "stick/stick_writer.h"
 #include "stick/stock_store.h"
-#include "ui/sound_catalogue.h"
 
 #include <algorithm>
 #include <initializer_list>

@@ -1,16 +1,18 @@
 #include "install/save_command.h"
 
 #include "app/app_context.h"
-#include "app/file_system.h"
-#include "archive/main_install.h"
-#include "install/space_plan.h"
+#include "host/file_system.h"
+#include "install/dialog_selection.h"
+#include "install/main_install.h"
+#include "install/messages.h"
 #include "stick/interrupted_work.h"
 #include "stick/mode_flags.h"
+#include "stick/space_plan.h"
+#include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "stick/stick_writer.h"
 #include "stick/stock_store.h"
 #include "stick/voice_list.h"
-#include "ui/sound_catalogue.h"
 
 #include <algorithm>
 #include <string>
@@ -261,10 +263,8 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
     return true;
 }
 
-void OnSave(AppContext& context) {
-    const Stick* stick = context.ChosenStick();
-    if (stick == nullptr) return;
-    if (Save(context, *stick, ReadDialogSelection(context))) context.Ui().EndDialog(DialogResult::Ok);
+void OnSave(AppContext& context, const Stick& stick) {
+    if (Save(context, stick, ReadDialogSelection(context))) context.Ui().EndDialog(DialogResult::Ok);
 }
 
 }  // namespace tamsiro

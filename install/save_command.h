@@ -41,6 +41,6 @@ inline constexpr const char* kMaleVoiceQuestion =
 // The Save button: Save with the dialog's selection on the chosen stick;
 // a complete run ends the dialog with the OK result, anything else leaves
 // it open.
-void OnSave(AppContext& context);
+void OnSave(AppContext& context, const Stick& stick);
 
 }  // namespace tamsiro

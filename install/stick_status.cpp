@@ -1,14 +1,15 @@
 #include "install/stick_status.h"
 
 #include "app/app_context.h"
-#include "app/file_system.h"
 #include "archive/archive_check.h"
 #include "archive/archive_diff.h"
+#include "catalogue/sound_catalogue.h"
+#include "host/file_system.h"
+#include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "stick/stick_writer.h"
 #include "stick/stock_store.h"
 #include "stick/version_file.h"
-#include "ui/sound_catalogue.h"
 
 namespace tamsiro {
 

@@ -1,8 +1,9 @@
 #include "stick/base_backup.h"
 
 #include "app/app_context.h"
-#include "app/file_system.h"
 #include "archive/archive_check.h"
+#include "host/file_system.h"
+#include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "stick/stick_writer.h"
 

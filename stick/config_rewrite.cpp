@@ -1,9 +1,10 @@
 #include "stick/config_rewrite.h"
 
 #include "app/app_context.h"
-#include "app/binary_file.h"
-#include "app/text_mode.h"
+#include "host/binary_file.h"
+#include "host/text_mode.h"
 #include "stick/config_rotation.h"
+#include "stick/stick.h"
 
 namespace tamsiro {
 

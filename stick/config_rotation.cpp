@@ -1,6 +1,6 @@
 #include "stick/config_rotation.h"
 
-#include "app/file_system.h"
+#include "host/file_system.h"
 #include "stick/stick.h"
 
 namespace tamsiro {

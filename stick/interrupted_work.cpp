@@ -1,9 +1,10 @@
 #include "stick/interrupted_work.h"
 
 #include "app/app_context.h"
-#include "app/file_system.h"
 #include "archive/archive_check.h"
+#include "host/file_system.h"
 #include "stick/config_rotation.h"
+#include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "stick/stick_writer.h"
 #include "stick/stock_store.h"

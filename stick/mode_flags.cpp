@@ -1,6 +1,6 @@
 #include "stick/mode_flags.h"
 
-#include "app/text_mode.h"
+#include "host/text_mode.h"
 #include "stick/config_rewrite.h"
 #include "stick/stick_files.h"
 

@@ -1,8 +1,11 @@
 #include "stick/stick.h"
 
-#include "app/file_system.h"
+#include "host/file_system.h"
+#include "host/relative_path.h"
 
 namespace tamsiro {
+
+std::string Stick::Path(std::string_view stickPath) const { return ResolveRelativePath(root_, stickPath); }
 
 std::string Stick::FolderOf(std::string_view stickPath) const {
     const std::string path = Path(stickPath);

@@ -1,10 +1,10 @@
 #include "stick/stick_writer.h"
 
 #include "app/app_context.h"
-#include "app/binary_file.h"
-#include "app/device_reader.h"
-#include "app/file_system.h"
 #include "app/progress.h"
+#include "host/binary_file.h"
+#include "host/device_reader.h"
+#include "host/file_system.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,10 +1,11 @@
 #include "stick/stock_store.h"
 
 #include "app/app_context.h"
-#include "app/binary_file.h"
-#include "app/file_system.h"
 #include "archive/archive_check.h"
-#include "install/space_plan.h"
+#include "host/binary_file.h"
+#include "host/file_system.h"
+#include "stick/space_plan.h"
+#include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "stick/stick_writer.h"
 

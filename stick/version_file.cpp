@@ -1,7 +1,7 @@
 #include "stick/version_file.h"
 
-#include "app/binary_file.h"
-#include "app/little_endian.h"
+#include "host/binary_file.h"
+#include "host/little_endian.h"
 
 #include <cstdint>
 #include <cstring>

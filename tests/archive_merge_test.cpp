@@ -1,11 +1,12 @@
 // The merge into the work archive and InstallMain, over real
 // temporary folders for the program folder and the stick.
 #include "app/app_context.h"
-#include "app/file_system.h"
 #include "archive/archive_merge.h"
 #include "archive/archive_writer.h"
-#include "archive/main_install.h"
 #include "archive/oda_archive.h"
+#include "host/file_system.h"
+#include "install/main_install.h"
+#include "stick/stick.h"
 #include "tests/support/reference_merge.h"
 #include "tests/support/workspace.h"
 

@@ -1,8 +1,8 @@
-#include "app/binary_file.h"
 #include "app/busy_cursor.h"
-#include "app/device_reader.h"
-#include "app/file_system.h"
-#include "app/program_folder.h"
+#include "host/binary_file.h"
+#include "host/device_reader.h"
+#include "host/file_system.h"
+#include "host/program_folder.h"
 #include "tests/support/workspace.h"
 
 #include <gtest/gtest.h>

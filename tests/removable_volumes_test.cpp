@@ -1,4 +1,4 @@
-#include "app/removable_volumes.h"
+#include "stick/stick_locator.h"
 #include "tests/support/workspace.h"
 
 #include <gtest/gtest.h>

@@ -23,7 +23,6 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(workspace.CopyBaseFromStick());
-        workspace.context.UseStick(workspace.stick);
         stickArchive = ReadFile(P("DYNAUDIO.ODA"));
         voiceList = ReadFile(P("MCUSLIST.CFG"));
         modeFlags = ReadFile(P("MCUS.CFG"));
@@ -51,7 +50,7 @@ protected:
 TEST_F(SaveCommand, InstallsAllThreeGroupsWithoutAskingFirst) {
     workspace.ui.checked = {1011, 1032, 1026};
     workspace.ui.answers = {true};
-    OnSave(workspace.context);
+    OnSave(workspace.context, workspace.stick);
 
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kMaleVoiceQuestion, "message: New audio saved"}));
     EXPECT_EQ(workspace.ui.endedWith, DialogResult::Ok);
@@ -72,7 +71,7 @@ TEST_F(SaveCommand, InstallsAllThreeGroupsWithoutAskingFirst) {
 }
 
 TEST_F(SaveCommand, NothingSelectedAsksForASelection) {
-    OnSave(workspace.context);
+    OnSave(workspace.context, workspace.stick);
     EXPECT_EQ(workspace.ui.Messages(), Messages{"message: Please select something"});
     ExpectDialogStaysOpen();
     EXPECT_EQ(ReadFile(P("DYNAUDIO.ODA")), stickArchive);
@@ -81,7 +80,7 @@ TEST_F(SaveCommand, NothingSelectedAsksForASelection) {
 TEST_F(SaveCommand, APartialSelectionNeedsAYes) {
     workspace.ui.checked = {1011};
     workspace.ui.answers = {false};
-    OnSave(workspace.context);
+    OnSave(workspace.context, workspace.stick);
     EXPECT_EQ(workspace.ui.Messages(), Messages{kFewerParts});
     ExpectDialogStaysOpen();
     EXPECT_EQ(ReadFile(P("DYNAUDIO.ODA")), stickArchive);
@@ -89,7 +88,7 @@ TEST_F(SaveCommand, APartialSelectionNeedsAYes) {
     // Main alone never touches the configuration files.
     workspace.ui.transcript.clear();
     workspace.ui.answers = {true};
-    OnSave(workspace.context);
+    OnSave(workspace.context, workspace.stick);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: New audio saved"}));
     EXPECT_NE(ReadFile(P("DYNAUDIO.ODA")), stickArchive);
     ExpectConfigurationUntouched();
@@ -99,7 +98,7 @@ TEST_F(SaveCommand, APartialSelectionNeedsAYes) {
 TEST_F(SaveCommand, OnlyTheSixthVoiceRowOffersToDeleteTheMaleVoice) {
     workspace.ui.checked = {1024};
     workspace.ui.answers = {true};
-    OnSave(workspace.context);
+    OnSave(workspace.context, workspace.stick);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: New audio saved"}));
     EXPECT_EQ(ReadFile(P("CUSVOICE.ODA")), Data("DATA_V3_Barnaby.ODA"));
     EXPECT_EQ(ReadFile(E("ad003000.oda")), maleVoice);
@@ -110,7 +109,7 @@ TEST_F(SaveCommand, OnlyTheSixthVoiceRowOffersToDeleteTheMaleVoice) {
 TEST_F(SaveCommand, KeepingTheMaleVoiceStillCommentsItOut) {
     workspace.ui.checked = {1026};
     workspace.ui.answers = {true, false};
-    OnSave(workspace.context);
+    OnSave(workspace.context, workspace.stick);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, kMaleVoiceQuestion, "message: New audio saved"}));
     EXPECT_EQ(ReadFile(E("ad003000.oda")), maleVoice);
     EXPECT_EQ(ReadFile(P("MCUSLIST.CFG")),
@@ -122,7 +121,7 @@ TEST_F(SaveCommand, AMaleVoiceAlreadyGoneIsNotAnError) {
     fs::remove(E("ad003000.oda"));
     workspace.ui.checked = {1026};
     workspace.ui.answers = {true, true};
-    OnSave(workspace.context);
+    OnSave(workspace.context, workspace.stick);
     EXPECT_EQ(workspace.ui.Messages().back(), "message: New audio saved");
     EXPECT_NE(ReadFile(P("MCUSLIST.CFG")).find("# -- AD003000.ODA file deleted to free up space\r\n"), std::string::npos);
 }
@@ -130,7 +129,7 @@ TEST_F(SaveCommand, AMaleVoiceAlreadyGoneIsNotAnError) {
 TEST_F(SaveCommand, AFailedGamesCopyStopsBeforeTheVoice) {
     fs::create_directory(P("AD013001.ODA"));
     workspace.ui.checked = {1011, 1033, 1021};
-    OnSave(workspace.context);
+    OnSave(workspace.context, workspace.stick);
     EXPECT_EQ(workspace.ui.Messages(), Messages{"message: Could not copy game#1 audio to memory stick"});
     EXPECT_EQ(workspace.ui.busyAtMessage, std::vector<bool>{true});
     ExpectDialogStaysOpen();
@@ -142,7 +141,7 @@ TEST_F(SaveCommand, AFailedGamesCopyStopsBeforeTheVoice) {
     fs::remove(P("AD013001.ODA"));
     fs::create_directory(P("AD013008.ODA"));
     workspace.ui.transcript.clear();
-    OnSave(workspace.context);
+    OnSave(workspace.context, workspace.stick);
     EXPECT_EQ(workspace.ui.Messages(), Messages{"message: Could not copy game#8 audio to memory stick"});
     EXPECT_EQ(ReadFile(P("AD013001.ODA")), Data("DATA_G3A_SqueakyIda.ODA"));
     EXPECT_FALSE(Exists(P("CUSVOICE.ODA")));
@@ -153,7 +152,7 @@ TEST_F(SaveCommand, AFailedVoiceCopyAsksNothingMore) {
     fs::create_directory(P("CUSVOICE.ODA"));
     workspace.ui.checked = {1026};
     workspace.ui.answers = {true};
-    OnSave(workspace.context);
+    OnSave(workspace.context, workspace.stick);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: Could not copy user voice audio to memory stick"}));
     EXPECT_EQ(ReadFile(E("ad003000.oda")), maleVoice);
     ExpectConfigurationUntouched();
@@ -163,7 +162,7 @@ TEST_F(SaveCommand, AFailedVoiceCopyAsksNothingMore) {
 TEST_F(SaveCommand, AFailedConfigurationRewriteIsOnlyAWarning) {
     fs::remove(P("MCUSLIST.CFG"));
     workspace.ui.checked = {1011, 1031, 1022};
-    OnSave(workspace.context);
+    OnSave(workspace.context, workspace.stick);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{"message: Error: Missing MCUSLIST.CFG file",
                                                  "message: Warning: CFG files not updated fully", "message: New audio saved"}));
     EXPECT_EQ(workspace.ui.busyAtMessage, (std::vector<bool>{true, false, false}));
@@ -177,14 +176,14 @@ TEST_F(SaveCommand, ADataFileRemovedAfterTheScanFailsItsStep) {
     fs::remove(workspace.Program("DATA_M3_Zorbit.ODA"));
     workspace.ui.checked = {1025};
     workspace.ui.answers = {true};
-    OnSave(workspace.context);
+    OnSave(workspace.context, workspace.stick);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: Could not copy user voice audio to memory stick"}));
     EXPECT_FALSE(Exists(P("CUSVOICE.ODA")));
 
     workspace.ui.transcript.clear();
     workspace.ui.checked = {1015, 1031};
     workspace.ui.answers = {true};
-    OnSave(workspace.context);
+    OnSave(workspace.context, workspace.stick);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: Failed to open source .ODA file (1)\nNot Saved"}));
     EXPECT_FALSE(Exists(P("AD013001.ODA")));
     EXPECT_EQ(ReadFile(P("DYNAUDIO.ODA")), stickArchive);

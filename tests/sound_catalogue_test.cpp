@@ -1,4 +1,5 @@
-#include "ui/sound_catalogue.h"
+#include "catalogue/sound_catalogue.h"
+#include "install/dialog_selection.h"
 #include "tests/support/workspace.h"
 
 #include <gtest/gtest.h>

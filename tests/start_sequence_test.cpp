@@ -1,4 +1,4 @@
-#include "app/start_sequence.h"
+#include "install/start_sequence.h"
 #include "tests/support/workspace.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@ using StartSequence = WorkspaceTest;
 
 TEST_F(StartSequence, CancellingTheChooserEndsQuietly) {
     ASSERT_TRUE(workspace.AddSoundSets({.main = {0}}));
-    EXPECT_FALSE(RunStartSequence(workspace.context));
+    EXPECT_FALSE(RunStartSequence(workspace.context).has_value());
     EXPECT_EQ(workspace.ui.transcript, Messages{"prompt"});
     EXPECT_EQ(workspace.ui.endedWith, DialogResult::Cancel);
     EXPECT_FALSE(Exists(workspace.Program("DATA_BASEMIND3.ODA")));
@@ -19,7 +19,7 @@ TEST_F(StartSequence, CancellingTheChooserEndsQuietly) {
 
 TEST_F(StartSequence, WithoutDataFilesTheBackupIsStillMadeBeforeGivingUp) {
     workspace.QueueStickMarker();
-    EXPECT_FALSE(RunStartSequence(workspace.context));
+    EXPECT_FALSE(RunStartSequence(workspace.context).has_value());
     EXPECT_EQ(workspace.ui.Messages(),
               (Messages{"message: Warning: backing up DYNAUDIO.ODA from memory stick\nWill take 30 seconds to a minute, please wait",
                         "message: Backup of DYNAUDIO.ODA complete",
@@ -33,7 +33,7 @@ TEST_F(StartSequence, AFailedBackupEndsTheDialog) {
     workspace.QueueStickMarker();
     // A folder in the way of the backup copy: the disk cannot take it.
     std::filesystem::create_directory(workspace.Program("DATA_BASEMIND3.ODA.partial"));
-    EXPECT_FALSE(RunStartSequence(workspace.context));
+    EXPECT_FALSE(RunStartSequence(workspace.context).has_value());
     const Messages messages = workspace.ui.Messages();
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[1], "message: Backup of DYNAUDIO.ODA failed");
@@ -45,7 +45,7 @@ TEST_F(StartSequence, AGoodStartOffersTheAvailableChoices) {
     ASSERT_TRUE(workspace.AddSoundSets({.main = {0, 1}, .voice = {5}, .games = {1}}));
     ASSERT_TRUE(workspace.CopyBaseFromStick());
     workspace.QueueStickMarker();
-    EXPECT_TRUE(RunStartSequence(workspace.context));
+    EXPECT_TRUE(RunStartSequence(workspace.context).has_value());
     EXPECT_EQ(workspace.ui.transcript, Messages{"prompt"});
     EXPECT_FALSE(workspace.ui.endedWith.has_value());
     EXPECT_EQ(workspace.ui.disabled.size(), 14u);

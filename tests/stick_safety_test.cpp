@@ -2,9 +2,10 @@
 // fails with the real ENOSPC): what it leaves, byte for byte, in each
 // situation a stick can be in.
 #include "app/app_context.h"
-#include "app/file_change_hook.h"
-#include "app/start_sequence.h"
+#include "host/file_change_hook.h"
 #include "install/save_command.h"
+#include "install/start_sequence.h"
+#include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "tests/support/workspace.h"
 
@@ -197,7 +198,7 @@ TEST(StickSafety, DamagedArchivesNeverBecomeTheBase) {
         ASSERT_EQ(workspace.Problem(), "");
         fs::resize_file(workspace.OnStick(P("DYNAUDIO.ODA")), 3000);
         workspace.QueueStickMarker();
-        EXPECT_FALSE(RunStartSequence(workspace.context));
+        EXPECT_FALSE(RunStartSequence(workspace.context).has_value());
         EXPECT_EQ(workspace.ui.Messages(), (Messages{"message: DYNAUDIO.ODA on the memory stick is damaged\nBackup not made",
                                                       "message: Can't continue without base archive"}));
         EXPECT_FALSE(Exists(workspace.Program("DATA_BASEMIND3.ODA")));
@@ -209,7 +210,7 @@ TEST(StickSafety, DamagedArchivesNeverBecomeTheBase) {
         samples::WriteText(workspace.Program("DATA_BASEMIND3.ODA"), "ODAR but cut short");
         workspace.QueueStickMarker();
         workspace.ui.answers = {replace};
-        EXPECT_EQ(RunStartSequence(workspace.context), replace);
+        EXPECT_EQ(RunStartSequence(workspace.context).has_value(), replace);
         const Messages messages = workspace.ui.Messages();
         ASSERT_FALSE(messages.empty());
         EXPECT_EQ(messages.front(), kDamagedBase);

@@ -1,5 +1,5 @@
-#include "app/file_system.h"
-#include "stick/stick_selection.h"
+#include "host/file_system.h"
+#include "install/stick_selection.h"
 #include "stick/version_file.h"
 #include "tests/support/workspace.h"
 

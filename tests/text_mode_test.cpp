@@ -1,4 +1,4 @@
-#include "app/text_mode.h"
+#include "host/text_mode.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "tools/sample_workspace.h"
 
+#include "catalogue/sound_catalogue.h"
 #include "stick/stick_files.h"
-#include "ui/sound_catalogue.h"
 
 #include <cmath>
 #include <filesystem>

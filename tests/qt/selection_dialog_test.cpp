@@ -2,12 +2,12 @@
 // folder in a temporary folder, the real session and dialog, and a runner
 // that answers the chooser and the message boxes as a person would.
 
+#include "catalogue/sound_catalogue.h"
 #include "tests/qt/scripted_runner.h"
 #include "tests/support/workspace.h"
 #include "ui/qt/qt_user_interface.h"
 #include "ui/qt/selection_dialog.h"
 #include "ui/qt/tamsiro_session.h"
-#include "ui/sound_catalogue.h"
 
 #include <QAbstractButton>
 #include <QAction>

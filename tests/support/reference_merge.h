@@ -5,7 +5,7 @@
 // unit tests, the fuzzers and the Windows end-to-end fixtures check the
 // real code against them.
 
-#include "app/little_endian.h"
+#include "host/little_endian.h"
 
 #include <cstddef>
 #include <cstdint>

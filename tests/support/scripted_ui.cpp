@@ -1,6 +1,6 @@
 #include "tests/support/scripted_ui.h"
 
-#include "ui/sound_catalogue.h"
+#include "catalogue/sound_catalogue.h"
 
 namespace tamsiro::test {
 

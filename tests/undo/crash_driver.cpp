@@ -10,11 +10,12 @@
 // Prints every message and question; exits 0 when the command succeeded,
 // 1 when it failed, 2 on a bad command line and 3 when the start failed.
 #include "app/app_context.h"
-#include "app/file_change_hook.h"
-#include "app/start_sequence.h"
+#include "catalogue/sound_catalogue.h"
+#include "host/file_change_hook.h"
 #include "install/restore_command.h"
 #include "install/save_command.h"
-#include "ui/sound_catalogue.h"
+#include "install/start_sequence.h"
+#include "stick/stick.h"
 
 #include <cstdio>
 #include <set>
@@ -78,12 +79,13 @@ int main(int argc, char** argv) {
     YesSayer ui(std::string(argv[2]) + "/memstick.ind", {kMainFirstId, kGamesFirstId, kMiniVoiceId});
     AppContext context(ui, argv[1]);
     int result = 0;
-    if (!RunStartSequence(context)) {
+    const std::optional<Stick> stick = RunStartSequence(context);
+    if (!stick) {
         result = 3;
     } else if (command == "save") {
-        result = Save(context, *context.ChosenStick(), ReadDialogSelection(context)) ? 0 : 1;
+        result = Save(context, *stick, ReadDialogSelection(context)) ? 0 : 1;
     } else if (command == "restore") {
-        result = RestoreStockSounds(context, *context.ChosenStick()) ? 0 : 1;
+        result = RestoreStockSounds(context, *stick) ? 0 : 1;
     }
     std::printf("file changes: %lu\n", FileChangesSoFar());
     return result;

@@ -4,9 +4,10 @@
 // the restore with scripted answers, and checks the messages, the result
 // and the stick afterwards.
 #include "app/app_context.h"
-#include "app/start_sequence.h"
 #include "install/restore_command.h"
 #include "install/save_command.h"
+#include "install/start_sequence.h"
+#include "stick/stick.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/temp_folder.h"
 #include "tests/undo/stock_stick.h"
@@ -213,7 +214,7 @@ TEST_P(UndoSituation, EndsAsExpected) {
     ui.answers = situation.answers;
     ui.markers = {folders.Stick("memstick.ind")};
     AppContext context(ui, folders.program);
-    const bool succeeded = situation.flow == Flow::Start ? RunStartSequence(context)
+    const bool succeeded = situation.flow == Flow::Start ? RunStartSequence(context).has_value()
                                                          : RestoreStockSounds(context, Stick(folders.stick));
 
     EXPECT_EQ(succeeded, situation.succeeds);

@@ -1,6 +1,6 @@
 #include "ui/cli/cli_user_interface.h"
 
-#include "ui/cli/terminal.h"
+#include "host/terminal.h"
 
 #include <algorithm>
 #include <cctype>

@@ -3,15 +3,16 @@
 // the restore are the core's, with the dialog's messages and questions;
 // these commands name the stick and the sets instead of choosing them.
 #include "app/app_context.h"
-#include "app/file_system.h"
-#include "app/program_folder.h"
-#include "app/start_sequence.h"
+#include "catalogue/sound_catalogue.h"
+#include "host/file_system.h"
+#include "host/program_folder.h"
 #include "install/restore_command.h"
 #include "install/save_command.h"
+#include "install/start_sequence.h"
 #include "install/stick_status.h"
+#include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "ui/cli/cli_commands.h"
-#include "ui/sound_catalogue.h"
 
 #include <nlohmann/json.hpp>
 
@@ -84,11 +85,11 @@ bool ResolveSet(UserInterface& ui, const AppContext& context, const SetOption& o
 
 // The stick check, its repair offer and the base backup, as at the
 // dialog's start; false after their messages.
-bool OpenStick(CliUserInterface& ui, AppContext& context, const std::string& stickFolder) {
+std::optional<Stick> OpenStick(CliUserInterface& ui, AppContext& context, const std::string& stickFolder) {
     // The chooser never shows a folder without the marker; here it is named.
     if (!FileExists(Stick(stickFolder).Path(stick_files::kMarker))) {
         ui.ShowMessage(stickFolder + ": no memstick.ind here\n--stick names the memory stick's root folder");
-        return false;
+        return std::nullopt;
     }
     ui.OfferMarker(JoinPath(AbsolutePath(stickFolder), stick_files::kMarker));
     return PrepareStick(context);
@@ -123,16 +124,18 @@ int Install(CliUserInterface& ui, const StickOptions& options) {
     if (options.removeMaleVoice) ui.AnswerWith(kMaleVoiceQuestion, true, "--remove-male-voice");
     if (options.keepMaleVoice) ui.AnswerWith(kMaleVoiceQuestion, false, "--keep-male-voice");
 
-    if (!OpenStick(ui, context, options.stick)) return kExitFailure;
-    return Save(context, *context.ChosenStick(), selection) ? kExitSuccess : kExitFailure;
+    const std::optional<Stick> stick = OpenStick(ui, context, options.stick);
+    if (!stick) return kExitFailure;
+    return Save(context, *stick, selection) ? kExitSuccess : kExitFailure;
 }
 
 int Restore(CliUserInterface& ui, const StickOptions& options) {
     const auto folder = ProgramFolder(ui, options);
     if (!folder) return kExitFailure;
     AppContext context(ui, *folder);
-    if (!OpenStick(ui, context, options.stick)) return kExitFailure;
-    return RestoreStockSounds(context, *context.ChosenStick()) ? kExitSuccess : kExitFailure;
+    const std::optional<Stick> stick = OpenStick(ui, context, options.stick);
+    if (!stick) return kExitFailure;
+    return RestoreStockSounds(context, *stick) ? kExitSuccess : kExitFailure;
 }
 
 void PrintStatus(const StickStatus& status, const std::string& programFolder) {

@@ -1,4 +1,4 @@
-#include "app/program_folder.h"
+#include "host/program_folder.h"
 #include "ui/qt/app_icon.h"
 #include "ui/qt/modal_runner.h"
 #include "ui/qt/tamsiro_session.h"

@@ -1,9 +1,9 @@
 #include "ui/qt/selection_dialog.h"
 
+#include "catalogue/sound_catalogue.h"
 #include "ui/qt/about_dialog.h"
 #include "ui/qt/app_icon.h"
 #include "ui/qt/modal_runner.h"
-#include "ui/sound_catalogue.h"
 #include "ui/ui_texts.h"
 
 #include <QAction>

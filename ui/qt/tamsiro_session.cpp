@@ -1,9 +1,9 @@
 #include "ui/qt/tamsiro_session.h"
 
-#include "app/program_folder.h"
-#include "app/start_sequence.h"
+#include "host/program_folder.h"
 #include "install/restore_command.h"
 #include "install/save_command.h"
+#include "install/start_sequence.h"
 
 #include "ui/ui_texts.h"
 
@@ -16,18 +16,23 @@ namespace tamsiro::qt {
 
 TamsiroSession::TamsiroSession(std::string programFolder, ModalRunner& runner)
     : dialog_(runner), ui_(dialog_, runner), context_(ui_, std::move(programFolder)) {
-    dialog_.SetSaveHandler([this] { OnSave(context_); });
+    dialog_.SetSaveHandler([this] {
+        if (stick_) OnSave(context_, *stick_);
+    });
     // The portable folder and the zip ship README.txt beside the program;
     // the Linux package puts it with the system's documentation.
     dialog_.SetHelpFiles({QDir(QFile::decodeName(context_.ProgramFolder().c_str())).filePath(QStringLiteral("README.txt")),
                           QStringLiteral(TAMSIRO_INSTALLED_README)});
     // After a restore the dialog stays open, as after a failed Save.
     dialog_.SetRestoreHandler([this] {
-        if (const Stick* stick = context_.ChosenStick()) (void)RestoreStockSounds(context_, *stick);
+        if (stick_) (void)RestoreStockSounds(context_, *stick_);
     });
 }
 
-bool TamsiroSession::Start() { return RunStartSequence(context_) && !ui_.DialogEnded(); }
+bool TamsiroSession::Start() {
+    stick_ = RunStartSequence(context_);
+    return stick_ && !ui_.DialogEnded();
+}
 
 void TamsiroSession::Run() {
     if (Start()) dialog_.exec();

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/app_context.h"
+#include "stick/stick.h"
 #include "ui/qt/qt_user_interface.h"
 #include "ui/qt/selection_dialog.h"
 
+#include <optional>
 #include <string>
 
 namespace tamsiro::qt {
@@ -32,6 +34,8 @@ private:
     SelectionDialog dialog_;
     QtUserInterface ui_;
     AppContext context_;
+    // The stick the start sequence accepted.
+    std::optional<Stick> stick_;
 };
 
 // The folder where the data files live (see DefaultProgramFolder: the

@@ -1,7 +1,7 @@
 #include "ui/win32/tamsiro_app.h"
 
-#include "app/file_system.h"
-#include "app/program_folder.h"
+#include "host/file_system.h"
+#include "host/program_folder.h"
 #include "ui/ui_texts.h"
 #include "ui/win32/tamsiro_dlg.h"
 

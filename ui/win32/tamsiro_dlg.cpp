@@ -1,10 +1,10 @@
 #include "ui/win32/tamsiro_dlg.h"
 
-#include "app/file_system.h"
-#include "app/start_sequence.h"
+#include "catalogue/sound_catalogue.h"
+#include "host/file_system.h"
 #include "install/restore_command.h"
 #include "install/save_command.h"
-#include "ui/sound_catalogue.h"
+#include "install/start_sequence.h"
 #include "ui/ui_texts.h"
 #include "ui/win32/about_dlg.h"
 #include "ui/win32/res/resource.h"
@@ -41,7 +41,7 @@ BOOL CTamsiroDlg::OnInitDialog() {
 
     // On failure the sequence has already ended the dialog; it then closes
     // without being shown for input.
-    (void)RunStartSequence(context_);
+    stick_ = RunStartSequence(context_);
     return TRUE;
 }
 
@@ -71,7 +71,7 @@ void CTamsiroDlg::ShowHelp() {
 void CTamsiroDlg::OnCommand(int id, int notifyCode) {
     if (ui_.InsideStep()) return;
     if (id == IDC_SAVE) {
-        if (notifyCode == BN_CLICKED) OnSave(context_);
+        if (notifyCode == BN_CLICKED && stick_) OnSave(context_, *stick_);
         return;
     }
     CModalDialog::OnCommand(id, notifyCode);
@@ -96,9 +96,9 @@ bool CTamsiroDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result
         if (command == IDM_ABOUTBOX) {
             CAboutDlg about(Handle());
             about.DoModal();
-        } else if (const Stick* stick = context_.ChosenStick()) {
+        } else if (stick_) {
             // The dialog stays open afterwards: the user may Save again or leave.
-            (void)RestoreStockSounds(context_, *stick);
+            (void)RestoreStockSounds(context_, *stick_);
         }
         return true;
     }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/app_context.h"
+#include "stick/stick.h"
 #include "ui/win32/modal_dialog.h"
 #include "ui/win32/win32_user_interface.h"
 
+#include <optional>
 #include <string>
 
 namespace tamsiro::win32 {
@@ -27,6 +29,8 @@ private:
 
     Win32UserInterface ui_;
     AppContext context_;
+    // The stick the start sequence accepted.
+    std::optional<Stick> stick_;
     HICON icon_;
     HICON smallIcon_;
 };

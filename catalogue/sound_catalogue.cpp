@@ -1,0 +1,65 @@
+#include "catalogue/sound_catalogue.h"
+
+#include "app/app_context.h"
+#include "host/file_system.h"
+#include "stick/stick_files.h"
+
+#include <algorithm>
+
+namespace tamsiro {
+
+namespace {
+
+// The label in a file name DATA_{prefix}_{label}.ODA, or nothing for a file
+// of another kind.
+std::optional<std::string> LabelInDataFileName(std::string_view fileName, std::string_view prefix) {
+    const std::string head = DataFileName(prefix, "");
+    const std::string_view extension = program_files::kDataFileExtension;
+    const std::size_t headLength = head.size() - extension.size();  // "DATA_{prefix}_"
+    if (fileName.size() <= head.size() || !EqualIgnoringAsciiCase(fileName.substr(0, headLength), head.substr(0, headLength)) ||
+        !EqualIgnoringAsciiCase(fileName.substr(fileName.size() - extension.size()), extension)) {
+        return std::nullopt;
+    }
+    return std::string(fileName.substr(headLength, fileName.size() - head.size()));
+}
+
+}  // namespace
+
+std::string FileLabelOf(std::string_view rowText) { return std::string(rowText.substr(0, rowText.find(' '))); }
+
+std::string DataFileName(std::string_view prefix, std::string_view label) {
+    std::string fileName(program_files::kDataFilePrefix);
+    fileName.append(prefix).append("_").append(label).append(program_files::kDataFileExtension);
+    return fileName;
+}
+
+bool SetFilesPresent(const AppContext& context, const SoundCategory& category, std::string_view label) {
+    if (!FileExists(context.DataFilePath(DataFileName(category.prefix, label)))) return false;
+    return category.secondPrefix == nullptr || FileExists(context.DataFilePath(DataFileName(category.secondPrefix, label)));
+}
+
+std::vector<std::string> AvailableSets(const AppContext& context, const SoundCategory& category) {
+    std::vector<std::string> sets;
+    for (const char* row : kRowLabels) {
+        const std::string label = FileLabelOf(row);
+        if (SetFilesPresent(context, category, label)) sets.push_back(label);
+    }
+    std::vector<std::string> others;
+    for (const std::string& fileName : FileNamesIn(context.ProgramFolder())) {
+        std::optional<std::string> label = LabelInDataFileName(fileName, category.prefix);
+        if (!label || FindSetLabel(sets, *label) || FindSetLabel(others, *label)) continue;
+        if (SetFilesPresent(context, category, *label)) others.push_back(std::move(*label));
+    }
+    std::sort(others.begin(), others.end());
+    sets.insert(sets.end(), others.begin(), others.end());
+    return sets;
+}
+
+std::optional<std::string> FindSetLabel(const std::vector<std::string>& available, std::string_view label) {
+    const auto found = std::find_if(available.begin(), available.end(),
+                                    [&](const std::string& set) { return EqualIgnoringAsciiCase(set, label); });
+    if (found == available.end()) return std::nullopt;
+    return *found;
+}
+
+}  // namespace tamsiro

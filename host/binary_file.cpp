@@ -1,0 +1,106 @@
+#include "host/binary_file.h"
+
+#include "host/file_change_hook.h"
+#include "host/file_system.h"
+
+#include <utility>
+
+namespace tamsiro {
+
+BinaryFile::BinaryFile(BinaryFile&& other) noexcept
+    : file_(std::exchange(other.file_, nullptr)), path_(std::move(other.path_)),
+      writing_(std::exchange(other.writing_, false)) {}
+
+BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
+    if (this != &other) {
+        (void)Close();
+        file_ = std::exchange(other.file_, nullptr);
+        path_ = std::move(other.path_);
+        writing_ = std::exchange(other.writing_, false);
+    }
+    return *this;
+}
+
+BinaryFile::~BinaryFile() { (void)Close(); }
+
+bool BinaryFile::Open(const std::string& path, Mode mode) {
+    (void)Close();
+    // fopen would happily "open" a directory for reading on POSIX.
+    if (IsFolder(path)) return false;
+    if (mode == Mode::Write) BeforeFileChange();
+    file_ = std::fopen(path.c_str(), mode == Mode::Read ? "rb" : "wb");
+    path_ = path;
+    writing_ = file_ != nullptr && mode == Mode::Write;
+    return file_ != nullptr;
+}
+
+std::size_t BinaryFile::ReadBlocks(void* buffer, std::size_t blockSize, std::size_t count) {
+    if (!file_ || blockSize == 0 || count == 0) return 0;
+    return std::fread(buffer, blockSize, count, file_);
+}
+
+std::size_t BinaryFile::WriteBlocks(const void* buffer, std::size_t blockSize, std::size_t count) {
+    if (!file_ || blockSize == 0 || count == 0) return 0;
+    BeforeFileChange(FileOperation::Write, path_, {}, static_cast<unsigned long long>(blockSize) * count);
+    return std::fwrite(buffer, blockSize, count, file_);
+}
+
+bool BinaryFile::ReadExactly(void* buffer, std::size_t size) {
+    if (!file_) return false;
+    return size == 0 || std::fread(buffer, 1, size, file_) == size;
+}
+
+bool BinaryFile::WriteExactly(const void* buffer, std::size_t size) {
+    if (!file_) return false;
+    if (size == 0) return true;
+    BeforeFileChange(FileOperation::Write, path_, {}, size);
+    return std::fwrite(buffer, 1, size, file_) == size;
+}
+
+bool BinaryFile::Seek(std::int64_t offsetFromStart) {
+    if (!file_ || offsetFromStart < 0) return false;
+    return SeekStream(file_, offsetFromStart, SEEK_SET) == 0;
+}
+
+std::int64_t BinaryFile::Tell() { return file_ ? StreamPosition(file_) : -1; }
+
+std::int64_t BinaryFile::Size() {
+    if (!file_) return -1;
+    const std::int64_t here = StreamPosition(file_);
+    if (here < 0 || SeekStream(file_, 0, SEEK_END) != 0) return -1;
+    const std::int64_t size = StreamPosition(file_);
+    if (SeekStream(file_, here, SEEK_SET) != 0) return -1;
+    return size;
+}
+
+void BinaryFile::StartWriteBack() {
+    if (file_ && std::fflush(file_) == 0) StartStreamWriteBack(file_);
+}
+
+bool BinaryFile::Flush() {
+    if (!file_) return false;
+    BeforeFileChange(FileOperation::Flush, path_);
+    return std::fflush(file_) == 0 && std::ferror(file_) == 0 && SyncStreamToDevice(file_);
+}
+
+bool BinaryFile::Close() {
+    if (!file_) return true;
+    if (writing_) BeforeFileChange();
+    writing_ = false;
+    const bool hadError = std::ferror(file_) != 0;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    return closed && !hadError;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t limit) {
+    BinaryFile file;
+    if (!file.Open(path, BinaryFile::Mode::Read)) return std::nullopt;
+    const std::int64_t size = file.Size();
+    if (size < 0 || static_cast<std::uint64_t>(size) > limit) return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (!file.ReadExactly(bytes.data(), bytes.size())) return std::nullopt;
+    return bytes;
+}
+
+}  // namespace tamsiro

@@ -1,0 +1,40 @@
+#include "host/file_system.h"
+
+#include "host/binary_file.h"
+
+#include <algorithm>
+
+namespace tamsiro {
+
+bool FileExists(const std::string& path) {
+    BinaryFile file;
+    return file.Open(path, BinaryFile::Mode::Read);
+}
+
+void DiscardFile(const std::string& path) {
+    (void)DeleteFileAt(path);
+}
+
+bool MakeFolders(const std::string& path) {
+    if (path.empty() || IsFolder(path)) return !path.empty();
+    std::string parent = FolderOf(path);
+    while (parent.size() > 1 && parent.back() == kPathSeparator) parent.pop_back();
+    if (!parent.empty() && parent != path && !MakeFolders(parent)) return false;
+    if (!MakeFolder(path)) return false;
+    if (!parent.empty()) (void)FlushFolder(parent);
+    return true;
+}
+
+std::string JoinPath(const std::string& folder, std::string_view name) {
+    std::string joined = folder;
+    if (joined.empty() || joined.back() != kPathSeparator) joined += kPathSeparator;
+    joined += name;
+    return joined;
+}
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+}  // namespace tamsiro

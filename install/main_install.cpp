@@ -1,0 +1,149 @@
+#include "install/main_install.h"
+
+#include "app/app_context.h"
+#include "app/progress.h"
+#include "archive/archive_merge.h"
+#include "archive/oda_archive.h"
+#include "host/binary_file.h"
+#include "host/file_system.h"
+#include "host/text_mode.h"
+#include "stick/stick.h"
+#include "stick/stick_files.h"
+#include "stick/stick_writer.h"
+
+namespace tamsiro {
+
+namespace {
+
+constexpr std::string_view kShellScriptName = "manual-copy.sh";
+
+// cmd expands %...% even inside double quotes; doubling each % keeps it.
+std::string BatchQuoted(const std::string& path) {
+    std::string quoted = "\"";
+    for (const char c : path) {
+        quoted += c;
+        if (c == '%') quoted += '%';
+    }
+    return quoted + "\"";
+}
+
+// Inside single quotes the shell expands nothing; a single quote itself is
+// closed, escaped and reopened.
+std::string ShellQuoted(const std::string& path) {
+    std::string quoted = "'";
+    for (const char c : path) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
+// Writes the whole text or nothing usable: false when any write, the flush
+// or the close failed (the fragment is removed).
+bool WriteWholeText(const std::string& path, const std::string& text) {
+    BinaryFile file;
+    if (!file.Open(path, BinaryFile::Mode::Write)) return false;
+    bool ok = file.WriteExactly(text.data(), text.size());
+    ok = file.Flush() && ok;
+    ok = file.Close() && ok;
+    if (!ok) DiscardFile(path);
+    return ok;
+}
+
+// The fallback after a failed copy: files the user can run to finish the
+// copy by hand. Each is offered only when it was written whole.
+void OfferManualCopy(AppContext& context, const std::string& workPath, const std::string& target) {
+    const bool batchWritten = WriteWholeText(
+        context.DataFilePath(program_files::kManualBatch),
+        EncodeTextMode("REM - this batch file copies updated file from PC to memory stick\n"
+                       "COPY " + BatchQuoted(workPath) + " " + BatchQuoted(target) + "\n"
+                       "PAUSE\n"));
+    if (kHostRunsBatchFiles) {
+        if (batchWritten) context.ShowMessage("Please run MANUAL.BAT batch file\n(in same folder as Tamsiro)");
+        return;
+    }
+    const bool scriptWritten = WriteWholeText(context.DataFilePath(kShellScriptName),
+                                              "#!/bin/sh\n"
+                                              "# Copies the new sound archive from the PC to the memory stick.\n"
+                                              "cp " + ShellQuoted(workPath) + " " + ShellQuoted(target) + " && sync\n");
+    if (scriptWritten) context.ShowMessage("Please run manual-copy.sh\n(in same folder as Tamsiro)");
+}
+
+}  // namespace
+
+std::string WorkArchivePath(const AppContext& context) { return context.DataFilePath(program_files::kWorkArchive); }
+
+bool BuildWorkArchive(AppContext& context, const std::string& selectedPath, std::optional<BusyScope>& busy) {
+    OdaArchive base;
+    if (!base.Open(context.DataFilePath(program_files::kBaseArchive))) {
+        context.ShowMessage("Failed to open base .ODA file\nNot Saved");
+        return false;
+    }
+    OdaArchive selected;
+    if (!selected.Open(selectedPath)) {
+        context.ShowMessage("Failed to open source .ODA file (1)\nNot Saved");
+        return false;
+    }
+
+    OdaArchive output;
+    PrepareWorkArchive(base, output);
+    if (!output.Create(WorkArchivePath(context))) {
+        context.ShowMessage("Failed to create TMP.ODA temporary file");
+        return false;
+    }
+
+    // The message below appears while the busy pointer is still on.
+    busy.emplace(context);
+    bool built = false;
+    {
+        ProgressMeter progress(context.Ui(), "Building the new DYNAUDIO.ODA", MergedDataSize(base, selected));
+        built = WriteMergedArchive(base, selected, output, kMaxOdaOffset, &progress);
+    }
+    // A work archive whose last writes never reached the disk is truncated:
+    // it must not replace the stick's archive.
+    if (!output.File().Close()) built = false;
+    if (!built) {
+        context.ShowMessage("Error writing to temp file\nNot Saved");
+        return false;
+    }
+    return true;
+}
+
+bool InstallWorkArchive(AppContext& context, const Stick& stick, ArchivePlacement placement) {
+    const BusyScope busy(context);
+    const std::string workPath = WorkArchivePath(context);
+    // A target that cannot be resolved is treated like a failed copy.
+    const std::string target = stick.Path(stick_files::kSoundArchive);
+    if (!target.empty() && SameContent(workPath, target)) {
+        DiscardFile(workPath);
+        return true;
+    }
+    const std::vector<StickFile> files{{workPath, target, CopyingStep(stick_files::kSoundArchive),
+                                        "Could not copy final audio to memory stick"}};
+    bool copied = false;
+    if (!target.empty()) {
+        copied = placement == ArchivePlacement::Beside ? WriteBesideThenReplace(context, files)
+                                                       : DeleteThenCopy(context, files);
+    }
+    if (copied) {
+        DiscardFile(workPath);
+        return true;
+    }
+    if (target.empty()) context.ShowMessage("Could not copy final audio to memory stick");
+    OfferManualCopy(context, workPath, target.empty() ? std::string(stick_files::kSoundArchive) : target);
+    return false;
+}
+
+bool InstallMain(AppContext& context, const Stick& stick, const std::string& selectedPath) {
+    std::optional<BusyScope> busy;
+    if (!BuildWorkArchive(context, selectedPath, busy)) return false;
+    const auto space = SpaceOf(stick.FolderOf(stick_files::kSoundArchive));
+    const auto size = FileSizeAt(WorkArchivePath(context));
+    const bool roomForBoth = space && size && space->freeBytes >= *size + space->allocationUnit;
+    return InstallWorkArchive(context, stick, roomForBoth ? ArchivePlacement::Beside : ArchivePlacement::DeleteFirst);
+}
+
+}  // namespace tamsiro

@@ -1,0 +1,67 @@
+#include "install/stick_selection.h"
+
+#include "app/app_context.h"
+#include "archive/archive_check.h"
+#include "host/file_system.h"
+#include "install/restore_command.h"
+#include "stick/interrupted_work.h"
+#include "stick/stick.h"
+#include "stick/stick_files.h"
+#include "stick/stick_locator.h"
+#include "stick/version_file.h"
+
+namespace tamsiro {
+
+namespace {
+
+enum class ArchiveState { Sound, Repaired, Refused };
+
+// A stick whose sound archive is missing or damaged (a Save cut short) can
+// be mended from a sound base archive. Without one, a missing archive is
+// refused here and a damaged one goes on to the base backup, which refuses
+// it with its own message.
+ArchiveState CheckSoundArchive(AppContext& context, const Stick& stick) {
+    const std::string archive = stick.Path(stick_files::kSoundArchive);
+    const bool there = FileExists(archive);
+    if (there && !CheckArchiveFile(archive)) return ArchiveState::Sound;
+    const std::string base = context.DataFilePath(program_files::kBaseArchive);
+    if (!FileExists(base) || CheckArchiveFile(base)) {
+        if (there) return ArchiveState::Sound;
+        context.ShowMessage("Bad AiboMind3 stick\nMissing DYNAUDIO.ODA");
+        return ArchiveState::Refused;
+    }
+    if (!context.Ask("DYNAUDIO.ODA on the memory stick is missing or damaged\nRestore it from DATA_BASEMIND3.ODA?", DefaultButton::Yes) ||
+        !RepairSoundArchive(context, stick)) {
+        return ArchiveState::Refused;
+    }
+    context.ShowMessage("DYNAUDIO.ODA restored");
+    return ArchiveState::Repaired;
+}
+
+}  // namespace
+
+std::optional<Stick> SelectStick(AppContext& context) {
+    for (;;) {
+        const auto chosen = context.Ui().PromptForMarker(FindInsertedStick().value_or(std::string()));
+        if (!chosen) return std::nullopt;
+
+        // Only the chosen file's folder counts; the file itself need not be the marker.
+        const std::string folder = FolderOf(*chosen);
+        if (folder.empty() || !EnterFolder(folder)) continue;
+        const Stick stick(folder);
+        if (!FileExists(stick.Path(stick_files::kMarker))) continue;
+
+        const VersionVerdict verdict = CheckVersionFile(stick.Path(stick_files::kVersion));
+        if (verdict != VersionVerdict::AiboMind3English) {
+            context.ShowMessage(VersionVerdictMessage(verdict));
+            continue;
+        }
+        // What an interrupted Save left behind is put in order before the
+        // stick's files are judged.
+        TidyAfterInterruption(context, stick);
+        if (CheckSoundArchive(context, stick) == ArchiveState::Refused) continue;
+        return stick;
+    }
+}
+
+}  // namespace tamsiro
