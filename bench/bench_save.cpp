@@ -1,11 +1,15 @@
 // Benchmark of a full Save (Main, Games, Voice) to a stick folder, with its
-// flushes and read-back checks, against the same output files copied by cp
-// followed by sync. Also counts the bytes of sound files that a second Save
-// of the same selection writes (it should be none).
+// flushes and read-back checks, against two anchors made of the same output
+// files: cp followed by sync, and that "verified copy" read back past the
+// cache and compared, as the Save checks its own copies. Also counts the
+// bytes of sound files that a second Save of the same selection writes (it
+// should be none), and says what the ratios depend on: the flushes the Save
+// makes and what one flush costs on this disk.
 //
 //   tamsiro_bench_save [--dir DIR] [--runs N] [--keep]
 #include "app/app_context.h"
 #include "catalogue/sound_catalogue.h"
+#include "host/device_reader.h"
 #include "host/file_change_hook.h"
 #include "install/save_command.h"
 #include "stick/stick.h"
@@ -13,12 +17,16 @@
 #include "tools/sample_workspace.h"
 
 #include <algorithm>
+#include <cstring>
+#include <fstream>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/statfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,19 +46,21 @@ public:
 const SaveSelection kAll{.main = "Tilda", .games = "Tilda", .voice = "MiniTilda", .voiceOffersMaleVoiceRemoval = false};
 
 // The Save as the child process runs it; prints the bytes it wrote to sound
-// files on the stick.
+// files on the stick, then the flushes it made (files and folders).
 int RunSave(const std::string& program, const std::string& stickRoot) {
     YesUi ui;
     AppContext context(ui, program);
     FileChangeRecorder recorder;
     if (!Save(context, Stick(stickRoot), kAll)) return 1;
     unsigned long long soundBytes = 0;
+    unsigned flushes = 0;
     for (const RecordedFileChange& change : recorder.Changes()) {
+        if (change.operation == FileOperation::Flush) ++flushes;
         const bool onStick = change.path.rfind(stickRoot, 0) == 0;
         const bool sound = change.path.find(".ODA") != std::string::npos || change.path.find(".NEW") != std::string::npos;
         if (change.operation == FileOperation::Write && onStick && sound) soundBytes += change.bytes;
     }
-    std::printf("%llu\n", soundBytes);
+    std::printf("%llu\n%u\n", soundBytes, flushes);
     return 0;
 }
 
@@ -85,6 +95,69 @@ int Run(const std::vector<std::string>& argv, std::string* output = nullptr) {
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
+}
+
+// Reads `copy` past the host's cache and compares it with `source`, as the
+// Save checks what it wrote.
+bool ReadBackMatches(const std::string& source, const std::string& copy) {
+    constexpr std::size_t kChunk = 1 << 20;
+    static AlignedBuffer device(kChunk);
+    static std::vector<char> expected(kChunk);
+    std::ifstream in(source, std::ios::binary);
+    DeviceReader reader;
+    if (!in || !reader.Open(copy)) return false;
+    std::error_code error;
+    std::uint64_t left = fs::file_size(source, error);
+    if (error || left != fs::file_size(copy, error)) return false;
+    while (left > 0) {
+        const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(left, kChunk));
+        if (!in.read(expected.data(), static_cast<std::streamsize>(size)) || !reader.ReadExactly(device, size) ||
+            std::memcmp(expected.data(), device.Data(), size) != 0) {
+            return false;
+        }
+        left -= size;
+    }
+    return true;
+}
+
+// What one small write and its flush cost on the disk under `dir`: the
+// Save's extra flushes are where its time over the anchor goes.
+double FlushLatency(const fs::path& dir) {
+    const std::string path = (dir / "flush-probe").string();
+    std::vector<double> times;
+    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    if (fd < 0) return -1;
+    char block[4096] = {};
+    for (int i = 0; i < 21; ++i) {
+        const double start = Now();
+        if (::pwrite(fd, block, sizeof block, 0) != static_cast<ssize_t>(sizeof block) || ::fsync(fd) != 0) break;
+        times.push_back(Now() - start);
+    }
+    ::close(fd);
+    ::unlink(path.c_str());
+    return times.empty() ? -1 : Median(times);
+}
+
+const char* FileSystemName(const fs::path& dir) {
+    struct statfs info {};
+    if (::statfs(dir.c_str(), &info) != 0) return "unknown";
+    switch (static_cast<unsigned long>(info.f_type)) {
+    case 0xEF53: return "ext4";
+    case 0x58465342: return "xfs";
+    case 0x9123683E: return "btrfs";
+    case 0x01021994: return "tmpfs";
+    case 0x4d44: return "vfat";
+    case 0x794c7630: return "overlayfs";
+    default: return "other";
+    }
+}
+
+struct Spread {
+    double median, min, max;
+};
+
+Spread SpreadOf(const std::vector<double>& values) {
+    return {Median(values), *std::min_element(values.begin(), values.end()), *std::max_element(values.begin(), values.end())};
 }
 
 bool MakeWorkspace(const fs::path& dir) {
@@ -146,37 +219,64 @@ int main(int argc, char** argv) {
     const std::string merged = program + "/MERGED.ODA";
     fs::copy_file(reference.Path(stick_files::kSoundArchive), merged, fs::copy_options::overwrite_existing);
 
-    // Each run times the anchor and the Save back to back; the ratio is the
-    // median of their ratios, which drifts less with the machine's load than
-    // a ratio of medians.
-    std::vector<double> anchor, save, ratio;
-    std::string secondBytes;
+    // Each run times the anchors and the Save back to back; a ratio is the
+    // median of the runs' ratios, which drifts less with the machine's load
+    // than a ratio of medians.
+    const std::vector<std::pair<std::string, std::string_view>> copies = {
+        {merged, stick_files::kSoundArchive},
+        {program + "/" + DataFileName("G3A", "Tilda"), stick_files::kGame1},
+        {program + "/" + DataFileName("G3B", "Tilda"), stick_files::kGame8},
+        {program + "/" + DataFileName("V3", "MiniTilda"), stick_files::kCustomVoice},
+    };
+    std::vector<double> anchor, verified, save, ratio, verifiedRatio;
+    std::string firstOutput, secondOutput;
     for (int run = 0; run < runs; ++run) {
         FreshStick(root, "anchor");
         const Stick target((root / "anchor").string());
         Run({"sync"});
         double start = Now();
-        Run({"cp", "--reflink=never", merged, target.Path(stick_files::kSoundArchive)});
-        Run({"cp", "--reflink=never", program + "/" + DataFileName("G3A", "Tilda"), target.Path(stick_files::kGame1)});
-        Run({"cp", "--reflink=never", program + "/" + DataFileName("G3B", "Tilda"), target.Path(stick_files::kGame8)});
-        Run({"cp", "--reflink=never", program + "/" + DataFileName("V3", "MiniTilda"), target.Path(stick_files::kCustomVoice)});
+        for (const auto& [source, stickPath] : copies) Run({"cp", "--reflink=never", source, target.Path(stickPath)});
         Run({"sync"});
         anchor.push_back(Now() - start);
+        for (const auto& [source, stickPath] : copies) {
+            if (!ReadBackMatches(source, target.Path(stickPath))) {
+                std::fprintf(stderr, "the verified copy of %s does not match\n", source.c_str());
+                return 1;
+            }
+        }
+        verified.push_back(Now() - start);
 
         FreshStick(root, "stick");
         Run({"sync"});
         start = Now();
-        if (Run({self, "--save", program, (root / "stick").string()}) != 0) return 1;
+        if (Run({self, "--save", program, (root / "stick").string()}, &firstOutput) != 0) return 1;
         save.push_back(Now() - start);
         ratio.push_back(save.back() / anchor.back());
-        if (Run({self, "--save", program, (root / "stick").string()}, &secondBytes) != 0) return 1;
+        verifiedRatio.push_back(save.back() / verified.back());
+        if (Run({self, "--save", program, (root / "stick").string()}, &secondOutput) != 0) return 1;
     }
-    const double a = Median(anchor), s = Median(save), r = Median(ratio);
-    std::printf("| case | anchor (cp x4 + sync) | full Save | median ratio | sound bytes written by a second Save |\n");
-    std::printf("|---|---:|---:|---:|---:|\n");
-    std::printf("| save to a stick folder (%.1f MiB archive) | %.3f s | %.3f s | %.2f | %s |\n",
-                static_cast<double>(fs::file_size(merged)) / (1 << 20), a, s, r,
-                secondBytes.empty() ? "?" : secondBytes.substr(0, secondBytes.find('\n')).c_str());
+    auto line = [](const std::string& output, int index) {
+        std::size_t start = 0;
+        for (int i = 0; i < index && start != std::string::npos; ++i) {
+            start = output.find('\n', start);
+            if (start != std::string::npos) ++start;
+        }
+        if (start == std::string::npos || start >= output.size()) return std::string("?");
+        return output.substr(start, output.find('\n', start) - start);
+    };
+    const Spread a = SpreadOf(anchor), v = SpreadOf(verified), s = SpreadOf(save);
+    const Spread r = SpreadOf(ratio), rv = SpreadOf(verifiedRatio);
+    std::printf("| case | cp x4 + sync | verified copy | full Save | Save / cp+sync (min-max) | Save / verified (min-max) | sound bytes written by a second Save |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("| save to a stick folder (%.1f MiB archive, %d runs) | %.3f s | %.3f s | %.3f s | %.2f (%.2f-%.2f) | %.2f (%.2f-%.2f) | %s |\n",
+                static_cast<double>(fs::file_size(merged)) / (1 << 20), runs, a.median, v.median, s.median, r.median, r.min,
+                r.max, rv.median, rv.min, rv.max, line(secondOutput, 0).c_str());
+    // The ratios move with the disk: the anchors flush once (sync), the
+    // Save flushes every file and folder it changes, each a round trip to
+    // the device.
+    std::printf("\nWhat the ratios depend on: %s under %s, one 4 KiB write and flush %.2f ms (median of 21); "
+                "the Save makes %s flushes, the anchors one sync.\n",
+                FileSystemName(root), root.c_str(), FlushLatency(root) * 1000, line(firstOutput, 1).c_str());
     if (!keep) fs::remove_all(root, error);
     return 0;
 }
