@@ -35,7 +35,7 @@ std::string FileLabelOf(std::string_view rowText) {
 RowFileLabels CatalogueFileLabels() {
     RowFileLabels labels;
     for (auto& category : labels) {
-        for (int row = 0; row < kRowsPerCategory; ++row) category[static_cast<std::size_t>(row)] = FileLabelOf(kRowLabels[static_cast<std::size_t>(row)]);
+        for (std::size_t row = 0; row < category.size(); ++row) category[row] = FileLabelOf(kRowLabels[row]);
     }
     return labels;
 }
@@ -59,7 +59,8 @@ RowAvailability AvailableRows(const AppContext& context, const RowFileLabels& la
     RowAvailability rows;
     for (std::size_t place = 0; place < kCategoriesInDialogOrder.size(); ++place) {
         for (int row = 0; row < kRowsPerCategory; ++row) {
-            rows.Set(place, row, SetFilesPresent(context, kCategoriesInDialogOrder[place], labels[place][static_cast<std::size_t>(row)]));
+            const std::string& label = labels[place][static_cast<std::size_t>(row)];
+            rows.Set(place, row, SetFilesPresent(context, kCategoriesInDialogOrder[place], label));
         }
     }
     return rows;
