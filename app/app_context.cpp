@@ -25,4 +25,11 @@ bool AppContext::Ask(const std::string& text, DefaultButton defaultButton) {
     return ui_.Ask(text, defaultButton);
 }
 
+bool AppContext::Ask(const std::string& text, DefaultButton defaultButton, const std::optional<GivenAnswer>& given) {
+    if (!given) return Ask(text, defaultButton);
+    ui_.EndProgress();
+    ui_.ShowGivenAnswer(text, *given);
+    return given->yes;
+}
+
 }  // namespace tamsiro

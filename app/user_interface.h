@@ -19,6 +19,12 @@ struct ProgressReport {
     std::uint64_t total = 0;
 };
 
+// An answer given before its question came up, and why ("--keep-male-voice").
+struct GivenAnswer {
+    bool yes = false;
+    std::string reason;
+};
+
 // Everything the core asks of a front end. A front end presents; it never
 // decides. All calls are made on the user-interface thread and are modal
 // where a person has to answer.
@@ -43,10 +49,12 @@ public:
     // nothing when the user cancelled.
     virtual std::optional<std::string> PromptForMarker(const std::string& suggestedFolder) = 0;
 
-    // The selection dialog's controls, addressed by their identifiers.
-    virtual std::string ControlText(int controlId) = 0;
-    virtual void DisableControl(int controlId) = 0;
-    virtual bool IsChecked(int controlId) = 0;
+    // A question its owner answered before it came up (a command-line
+    // option): a front end that keeps a log may show it with the answer.
+    virtual void ShowGivenAnswer(const std::string& question, const GivenAnswer& answer) {
+        (void)question;
+        (void)answer;
+    }
 
     // Ends the modal selection dialog. During the start sequence the dialog
     // then closes without ever being offered to the user.
@@ -60,14 +68,11 @@ public:
 };
 
 // A front end without a window (tools, benchmarks, fuzzers): no chooser, no
-// dialog controls, no pointer. It says and asks what its owner decides.
+// dialog, no pointer. It says and asks what its owner decides.
 class HeadlessUserInterface : public UserInterface {
 public:
     void ShowBusyCursor(bool) override {}
     std::optional<std::string> PromptForMarker(const std::string&) override { return std::nullopt; }
-    std::string ControlText(int) override { return {}; }
-    void DisableControl(int) override {}
-    bool IsChecked(int) override { return false; }
     void EndDialog(DialogResult) override {}
 };
 

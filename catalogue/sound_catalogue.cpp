@@ -25,7 +25,46 @@ std::optional<std::string> LabelInDataFileName(std::string_view fileName, std::s
 
 }  // namespace
 
-std::string FileLabelOf(std::string_view rowText) { return std::string(rowText.substr(0, rowText.find(' '))); }
+std::string FileLabelOf(std::string_view rowText) {
+    // A Windows dialog's row text was always read into 64 bytes.
+    constexpr std::size_t kLongestRowText = 63;
+    rowText = rowText.substr(0, kLongestRowText);
+    return std::string(rowText.substr(0, rowText.find(' ')));
+}
+
+RowFileLabels CatalogueFileLabels() {
+    RowFileLabels labels;
+    for (auto& category : labels) {
+        for (std::size_t row = 0; row < category.size(); ++row) category[row] = FileLabelOf(kRowLabels[row]);
+    }
+    return labels;
+}
+
+bool RowAvailability::IsAvailable(std::size_t categoryPlace, int row) const {
+    return categoryPlace < available_.size() && row >= 0 && row < kRowsPerCategory &&
+           available_[categoryPlace][static_cast<std::size_t>(row)];
+}
+
+int RowAvailability::Count() const {
+    int count = 0;
+    for (const auto& category : available_) count += static_cast<int>(std::count(category.begin(), category.end(), true));
+    return count;
+}
+
+void RowAvailability::Set(std::size_t categoryPlace, int row, bool available) {
+    available_.at(categoryPlace).at(static_cast<std::size_t>(row)) = available;
+}
+
+RowAvailability AvailableRows(const AppContext& context, const RowFileLabels& labels) {
+    RowAvailability rows;
+    for (std::size_t place = 0; place < kCategoriesInDialogOrder.size(); ++place) {
+        for (int row = 0; row < kRowsPerCategory; ++row) {
+            const std::string& label = labels[place][static_cast<std::size_t>(row)];
+            rows.Set(place, row, SetFilesPresent(context, kCategoriesInDialogOrder[place], label));
+        }
+    }
+    return rows;
+}
 
 std::string DataFileName(std::string_view prefix, std::string_view label) {
     std::string fileName(program_files::kDataFilePrefix);

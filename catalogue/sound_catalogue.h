@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,16 +12,10 @@ namespace tamsiro {
 class AppContext;
 
 // The eighteen choices of the selection dialog: three categories of six
-// rows. Row k of a category has control identifier firstId + k. The labels
-// are what the dialog shows; the data-file names are derived from the
-// label read back from the control (up to its first blank).
+// rows, named here by the category's place in the dialog and the row's
+// (both from 0). The labels are what the dialog shows; a row's data files
+// are named after its file label (the label up to its first blank).
 inline constexpr int kRowsPerCategory = 6;
-
-inline constexpr int kMainFirstId = 1011;
-inline constexpr int kVoiceFirstId = 1021;
-inline constexpr int kGamesFirstId = 1031;
-// Talkative Voice row 6 offers to delete the stock male voice.
-inline constexpr int kMiniVoiceId = 1026;
 
 inline constexpr std::array<const char*, kRowsPerCategory> kRowLabels = {
     "Tilda", "JumpyNoor", "SqueakyIda", "Barnaby", "Zorbit", "MiniTilda (fits in 32MB)",
@@ -28,21 +23,51 @@ inline constexpr std::array<const char*, kRowsPerCategory> kRowLabels = {
 
 struct SoundCategory {
     const char* caption;
-    int firstId;
     const char* prefix;        // data-file prefix
     const char* secondPrefix;  // Games need a second file; nullptr otherwise
-    int LastId() const { return firstId + kRowsPerCategory - 1; }
 };
 
-inline constexpr SoundCategory kMainCategory{"Main", kMainFirstId, "M3", nullptr};
-inline constexpr SoundCategory kVoiceCategory{"Talkative Voice", kVoiceFirstId, "V3", nullptr};
-inline constexpr SoundCategory kGamesCategory{"Games (Demo, Simon)", kGamesFirstId, "G3A", "G3B"};
+inline constexpr SoundCategory kMainCategory{"Main", "M3", nullptr};
+inline constexpr SoundCategory kVoiceCategory{"Talkative Voice", "V3", nullptr};
+inline constexpr SoundCategory kGamesCategory{"Games (Demo, Simon)", "G3A", "G3B"};
 
-// Top to bottom, as the dialog shows them.
+// Top to bottom, as the dialog shows them; the places below index this.
 inline constexpr std::array<SoundCategory, 3> kCategoriesInDialogOrder = {kMainCategory, kVoiceCategory, kGamesCategory};
+inline constexpr std::size_t kMainPlace = 0;
+inline constexpr std::size_t kVoicePlace = 1;
+inline constexpr std::size_t kGamesPlace = 2;
 
-// The label a row's text stands for in file names: the text up to its
-// first blank ("MiniTilda" for "MiniTilda (fits in 32MB)").
+// The sixth Talkative Voice row fits a 32 MB stick: choosing it offers to
+// delete the stock male voice, whatever its label says.
+inline constexpr int kMaleVoiceRemovalRow = 5;
+
+// A file label for each row of each category, in dialog order.
+using RowFileLabels = std::array<std::array<std::string, kRowsPerCategory>, kCategoriesInDialogOrder.size()>;
+
+// The file labels of the catalogue's own row labels.
+RowFileLabels CatalogueFileLabels();
+
+// Which rows have their data files in the program folder.
+class RowAvailability {
+public:
+    bool IsAvailable(std::size_t categoryPlace, int row) const;
+    // How many of the eighteen rows are available.
+    int Count() const;
+
+    void Set(std::size_t categoryPlace, int row, bool available);
+
+private:
+    std::array<std::array<bool, kRowsPerCategory>, kCategoriesInDialogOrder.size()> available_{};
+};
+
+// Whether each row's set is in the program folder, the row standing for the
+// set its file label names (the catalogue's labels unless a front end shows
+// others).
+RowAvailability AvailableRows(const AppContext& context, const RowFileLabels& labels = CatalogueFileLabels());
+
+// The label a row's text stands for in file names: the first 63
+// characters of the text, up to the first blank ("MiniTilda" for
+// "MiniTilda (fits in 32MB)"). Only a blank cuts it, not a tab.
 std::string FileLabelOf(std::string_view rowText);
 
 // "DATA_{prefix}_{label}.ODA".

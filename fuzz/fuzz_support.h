@@ -8,6 +8,7 @@
 #include "app/user_interface.h"
 #include "host/little_endian.h"
 #include "tests/support/reference_merge.h"
+#include "tests/support/temp_folder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,7 +20,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
 
 namespace tamsiro::fuzz {
 
@@ -54,21 +54,13 @@ inline void Require(bool ok, const char* what) {
 // A folder of this process's own, in memory when /dev/shm is there, removed
 // at exit.
 inline const std::string& ScratchFolder() {
-    static const std::string folder = [] {
+    static const test::TempFolder folder([] {
         std::error_code error;
-        const char* base = std::filesystem::is_directory("/dev/shm", error) ? "/dev/shm" : "/tmp";
-        std::string pattern = std::string(base) + "/tamsiro-fuzz-XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (::mkdtemp(buffer.data()) == nullptr) std::abort();
-        static std::string made = buffer.data();
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(made, ignored);
-        });
-        return made;
-    }();
-    return folder;
+        return std::filesystem::path(std::filesystem::is_directory("/dev/shm", error) ? "/dev/shm" : "/tmp");
+    }());
+    static const std::string path = folder.Str();
+    if (path.empty()) std::abort();
+    return path;
 }
 
 inline bool WriteFileBytes(const std::string& path, const unsigned char* data, std::size_t size) {

@@ -2,7 +2,6 @@
 
 #include "app/app_context.h"
 #include "host/file_system.h"
-#include "install/dialog_selection.h"
 #include "install/main_install.h"
 #include "install/messages.h"
 #include "stick/interrupted_work.h"
@@ -175,24 +174,20 @@ void RewriteConfiguration(AppContext& context, const Stick& stick, bool maleVoic
 
 }  // namespace
 
-SaveSelection ReadDialogSelection(AppContext& context) {
-    SaveSelection selection;
-    auto labelOf = [&](const SoundCategory& category) -> std::optional<std::string> {
-        const int id = SelectionOf(context, category.firstId, category.LastId());
-        if (id == 0) return std::nullopt;
-        return ControlFileLabel(context, id);
+SaveSelection SelectionOfRows(const CheckedRows& checked, const RowFileLabels& labels) {
+    auto labelOf = [&](std::size_t place, const std::optional<int>& row) -> std::optional<std::string> {
+        if (!row || *row < 0 || *row >= kRowsPerCategory) return std::nullopt;
+        return labels[place][static_cast<std::size_t>(*row)];
     };
-    selection.main = labelOf(kMainCategory);
-    selection.games = labelOf(kGamesCategory);
-    selection.voice = labelOf(kVoiceCategory);
-    // The question belongs to the sixth row, whatever its label says.
-    selection.voiceOffersMaleVoiceRemoval = SelectionOf(context, kVoiceCategory.firstId, kVoiceCategory.LastId()) == kMiniVoiceId;
+    SaveSelection selection{labelOf(kMainPlace, checked.main), labelOf(kGamesPlace, checked.games),
+                            labelOf(kVoicePlace, checked.voice)};
+    selection.voiceOffersMaleVoiceRemoval = checked.voice == kMaleVoiceRemovalRow;
     return selection;
 }
 
 SaveSelection SelectionOfLabels(std::optional<std::string> main, std::optional<std::string> games,
                                 std::optional<std::string> voice) {
-    const std::string miniVoice = FileLabelOf(kRowLabels[kMiniVoiceId - kVoiceCategory.firstId]);
+    const std::string miniVoice = FileLabelOf(kRowLabels[kMaleVoiceRemovalRow]);
     SaveSelection selection{std::move(main), std::move(games), std::move(voice)};
     selection.voiceOffersMaleVoiceRemoval = selection.voice && EqualIgnoringAsciiCase(*selection.voice, miniVoice);
     return selection;
@@ -204,7 +199,7 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
         context.ShowMessage("Please select something");
         return false;
     }
-    if (chosen < 3 && !context.Ask(kFewerPartsQuestion, DefaultButton::No)) {
+    if (chosen < 3 && !context.Ask(kFewerPartsQuestion, DefaultButton::No, selection.installFewerParts)) {
         return false;
     }
 
@@ -224,7 +219,7 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
         // Only the male voice's room makes the plan fit: the question comes
         // before anything is written.
         busy.reset();
-        plan.maleVoiceGoesFirst = context.Ask(kMaleVoiceQuestion, DefaultButton::Yes);
+        plan.maleVoiceGoesFirst = context.Ask(kMaleVoiceQuestion, DefaultButton::Yes, selection.removeMaleVoice);
         if (!plan.maleVoiceGoesFirst) plan.space.missingBytes = plan.missingWithMaleVoice;
     }
     if (verdict == PlanVerdict::DoesNotFit || (verdict == PlanVerdict::FitsWithoutTheMaleVoice && !plan.maleVoiceGoesFirst)) {
@@ -255,7 +250,7 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
     if (!WriteStep(context, plan.voice, plan.space.beside[SavePlan::kVoice])) return false;
     bool maleVoiceRemoved = plan.maleVoiceGoesFirst;
     if (selection.voiceOffersMaleVoiceRemoval && !plan.maleVoiceGoesFirst) {
-        maleVoiceRemoved = context.Ask(kMaleVoiceQuestion, DefaultButton::Yes);
+        maleVoiceRemoved = context.Ask(kMaleVoiceQuestion, DefaultButton::Yes, selection.removeMaleVoice);
     }
     RewriteConfiguration(context, stick, maleVoiceRemoved, maleVoiceRemoved && !plan.maleVoiceGoesFirst);
 
@@ -263,8 +258,8 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
     return true;
 }
 
-void OnSave(AppContext& context, const Stick& stick) {
-    if (Save(context, stick, ReadDialogSelection(context))) context.Ui().EndDialog(DialogResult::Ok);
+void OnSave(AppContext& context, const Stick& stick, const SaveSelection& selection) {
+    if (Save(context, stick, selection)) context.Ui().EndDialog(DialogResult::Ok);
 }
 
 }  // namespace tamsiro

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/user_interface.h"
+#include "catalogue/sound_catalogue.h"
+
 #include <optional>
 #include <string>
 
@@ -16,10 +19,23 @@ struct SaveSelection {
     std::optional<std::string> voice;
     // The 32 MB voice set offers to delete the stock male voice.
     bool voiceOffersMaleVoiceRemoval = false;
+    // Answers to Save's two questions when the front end has them up front
+    // (the command line's options); Save asks only where there is none.
+    std::optional<GivenAnswer> installFewerParts;
+    std::optional<GivenAnswer> removeMaleVoice;
 };
 
-// The selection the dialog's controls show.
-SaveSelection ReadDialogSelection(AppContext& context);
+// The row checked in each group of the dialog (0 to 5), if any.
+struct CheckedRows {
+    std::optional<int> main;
+    std::optional<int> voice;
+    std::optional<int> games;
+};
+
+// The selection of a dialog's checked rows, each standing for the set its
+// file label names. The male-voice question comes with the sixth voice row,
+// whatever its label.
+SaveSelection SelectionOfRows(const CheckedRows& checked, const RowFileLabels& labels = CatalogueFileLabels());
 
 // A selection by file labels, as the command line names them. The
 // male-voice question comes with the sixth voice row's set only
@@ -41,6 +57,6 @@ inline constexpr const char* kMaleVoiceQuestion =
 // The Save button: Save with the dialog's selection on the chosen stick;
 // a complete run ends the dialog with the OK result, anything else leaves
 // it open.
-void OnSave(AppContext& context, const Stick& stick);
+void OnSave(AppContext& context, const Stick& stick, const SaveSelection& selection);
 
 }  // namespace tamsiro

@@ -1,10 +1,11 @@
 #include "install/start_sequence.h"
 
 #include "app/app_context.h"
-#include "install/dialog_selection.h"
 #include "install/stick_selection.h"
 #include "stick/base_backup.h"
 #include "stick/stick.h"
+
+#include <utility>
 
 namespace tamsiro {
 
@@ -18,18 +19,19 @@ std::optional<Stick> PrepareStick(AppContext& context) {
     return stick;
 }
 
-std::optional<Stick> RunStartSequence(AppContext& context) {
+std::optional<DialogStart> RunStartSequence(AppContext& context, const RowFileLabels& labels) {
     std::optional<Stick> stick = PrepareStick(context);
     if (!stick) {
         context.Ui().EndDialog(DialogResult::Cancel);
         return std::nullopt;
     }
-    if (ScanAvailability(context) == 0) {
+    const RowAvailability rows = AvailableRows(context, labels);
+    if (rows.Count() == 0) {
         context.ShowMessage("No M3 Audio installed - please download some\nDATA_*.ODA files must be in same folder as program");
         context.Ui().EndDialog(DialogResult::Cancel);
         return std::nullopt;
     }
-    return stick;
+    return DialogStart{std::move(*stick), rows};
 }
 
 }  // namespace tamsiro

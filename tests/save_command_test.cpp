@@ -45,12 +45,14 @@ protected:
     }
 
     std::string stickArchive, voiceList, modeFlags, maleVoice;
+    // The rows checked in the dialog when Save is pressed.
+    SaveSelection checked;
 };
 
 TEST_F(SaveCommand, InstallsAllThreeGroupsWithoutAskingFirst) {
-    workspace.ui.checked = {1011, 1032, 1026};
+    checked = SelectionOfRows({.main = 0, .voice = 5, .games = 1});
     workspace.ui.answers = {true};
-    OnSave(workspace.context, workspace.stick);
+    OnSave(workspace.context, workspace.stick, checked);
 
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kMaleVoiceQuestion, "message: New audio saved"}));
     EXPECT_EQ(workspace.ui.endedWith, DialogResult::Ok);
@@ -71,16 +73,16 @@ TEST_F(SaveCommand, InstallsAllThreeGroupsWithoutAskingFirst) {
 }
 
 TEST_F(SaveCommand, NothingSelectedAsksForASelection) {
-    OnSave(workspace.context, workspace.stick);
+    OnSave(workspace.context, workspace.stick, checked);
     EXPECT_EQ(workspace.ui.Messages(), Messages{"message: Please select something"});
     ExpectDialogStaysOpen();
     EXPECT_EQ(ReadFile(P("DYNAUDIO.ODA")), stickArchive);
 }
 
 TEST_F(SaveCommand, APartialSelectionNeedsAYes) {
-    workspace.ui.checked = {1011};
+    checked = SelectionOfRows({.main = 0});
     workspace.ui.answers = {false};
-    OnSave(workspace.context, workspace.stick);
+    OnSave(workspace.context, workspace.stick, checked);
     EXPECT_EQ(workspace.ui.Messages(), Messages{kFewerParts});
     ExpectDialogStaysOpen();
     EXPECT_EQ(ReadFile(P("DYNAUDIO.ODA")), stickArchive);
@@ -88,7 +90,7 @@ TEST_F(SaveCommand, APartialSelectionNeedsAYes) {
     // Main alone never touches the configuration files.
     workspace.ui.transcript.clear();
     workspace.ui.answers = {true};
-    OnSave(workspace.context, workspace.stick);
+    OnSave(workspace.context, workspace.stick, checked);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: New audio saved"}));
     EXPECT_NE(ReadFile(P("DYNAUDIO.ODA")), stickArchive);
     ExpectConfigurationUntouched();
@@ -96,9 +98,9 @@ TEST_F(SaveCommand, APartialSelectionNeedsAYes) {
 }
 
 TEST_F(SaveCommand, OnlyTheSixthVoiceRowOffersToDeleteTheMaleVoice) {
-    workspace.ui.checked = {1024};
+    checked = SelectionOfRows({.voice = 3});
     workspace.ui.answers = {true};
-    OnSave(workspace.context, workspace.stick);
+    OnSave(workspace.context, workspace.stick, checked);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: New audio saved"}));
     EXPECT_EQ(ReadFile(P("CUSVOICE.ODA")), Data("DATA_V3_Barnaby.ODA"));
     EXPECT_EQ(ReadFile(E("ad003000.oda")), maleVoice);
@@ -107,9 +109,9 @@ TEST_F(SaveCommand, OnlyTheSixthVoiceRowOffersToDeleteTheMaleVoice) {
 }
 
 TEST_F(SaveCommand, KeepingTheMaleVoiceStillCommentsItOut) {
-    workspace.ui.checked = {1026};
+    checked = SelectionOfRows({.voice = 5});
     workspace.ui.answers = {true, false};
-    OnSave(workspace.context, workspace.stick);
+    OnSave(workspace.context, workspace.stick, checked);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, kMaleVoiceQuestion, "message: New audio saved"}));
     EXPECT_EQ(ReadFile(E("ad003000.oda")), maleVoice);
     EXPECT_EQ(ReadFile(P("MCUSLIST.CFG")),
@@ -119,17 +121,17 @@ TEST_F(SaveCommand, KeepingTheMaleVoiceStillCommentsItOut) {
 
 TEST_F(SaveCommand, AMaleVoiceAlreadyGoneIsNotAnError) {
     fs::remove(E("ad003000.oda"));
-    workspace.ui.checked = {1026};
+    checked = SelectionOfRows({.voice = 5});
     workspace.ui.answers = {true, true};
-    OnSave(workspace.context, workspace.stick);
+    OnSave(workspace.context, workspace.stick, checked);
     EXPECT_EQ(workspace.ui.Messages().back(), "message: New audio saved");
     EXPECT_NE(ReadFile(P("MCUSLIST.CFG")).find("# -- AD003000.ODA file deleted to free up space\r\n"), std::string::npos);
 }
 
 TEST_F(SaveCommand, AFailedGamesCopyStopsBeforeTheVoice) {
     fs::create_directory(P("AD013001.ODA"));
-    workspace.ui.checked = {1011, 1033, 1021};
-    OnSave(workspace.context, workspace.stick);
+    checked = SelectionOfRows({.main = 0, .voice = 0, .games = 2});
+    OnSave(workspace.context, workspace.stick, checked);
     EXPECT_EQ(workspace.ui.Messages(), Messages{"message: Could not copy game#1 audio to memory stick"});
     EXPECT_EQ(workspace.ui.busyAtMessage, std::vector<bool>{true});
     ExpectDialogStaysOpen();
@@ -141,7 +143,7 @@ TEST_F(SaveCommand, AFailedGamesCopyStopsBeforeTheVoice) {
     fs::remove(P("AD013001.ODA"));
     fs::create_directory(P("AD013008.ODA"));
     workspace.ui.transcript.clear();
-    OnSave(workspace.context, workspace.stick);
+    OnSave(workspace.context, workspace.stick, checked);
     EXPECT_EQ(workspace.ui.Messages(), Messages{"message: Could not copy game#8 audio to memory stick"});
     EXPECT_EQ(ReadFile(P("AD013001.ODA")), Data("DATA_G3A_SqueakyIda.ODA"));
     EXPECT_FALSE(Exists(P("CUSVOICE.ODA")));
@@ -150,9 +152,9 @@ TEST_F(SaveCommand, AFailedGamesCopyStopsBeforeTheVoice) {
 
 TEST_F(SaveCommand, AFailedVoiceCopyAsksNothingMore) {
     fs::create_directory(P("CUSVOICE.ODA"));
-    workspace.ui.checked = {1026};
+    checked = SelectionOfRows({.voice = 5});
     workspace.ui.answers = {true};
-    OnSave(workspace.context, workspace.stick);
+    OnSave(workspace.context, workspace.stick, checked);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: Could not copy user voice audio to memory stick"}));
     EXPECT_EQ(ReadFile(E("ad003000.oda")), maleVoice);
     ExpectConfigurationUntouched();
@@ -161,8 +163,8 @@ TEST_F(SaveCommand, AFailedVoiceCopyAsksNothingMore) {
 
 TEST_F(SaveCommand, AFailedConfigurationRewriteIsOnlyAWarning) {
     fs::remove(P("MCUSLIST.CFG"));
-    workspace.ui.checked = {1011, 1031, 1022};
-    OnSave(workspace.context, workspace.stick);
+    checked = SelectionOfRows({.main = 0, .voice = 1, .games = 0});
+    OnSave(workspace.context, workspace.stick, checked);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{"message: Error: Missing MCUSLIST.CFG file",
                                                  "message: Warning: CFG files not updated fully", "message: New audio saved"}));
     EXPECT_EQ(workspace.ui.busyAtMessage, (std::vector<bool>{true, false, false}));
@@ -174,20 +176,57 @@ TEST_F(SaveCommand, AFailedConfigurationRewriteIsOnlyAWarning) {
 TEST_F(SaveCommand, ADataFileRemovedAfterTheScanFailsItsStep) {
     fs::remove(workspace.Program("DATA_V3_Zorbit.ODA"));
     fs::remove(workspace.Program("DATA_M3_Zorbit.ODA"));
-    workspace.ui.checked = {1025};
+    checked = SelectionOfRows({.voice = 4});
     workspace.ui.answers = {true};
-    OnSave(workspace.context, workspace.stick);
+    OnSave(workspace.context, workspace.stick, checked);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: Could not copy user voice audio to memory stick"}));
     EXPECT_FALSE(Exists(P("CUSVOICE.ODA")));
 
     workspace.ui.transcript.clear();
-    workspace.ui.checked = {1015, 1031};
+    checked = SelectionOfRows({.main = 4, .games = 0});
     workspace.ui.answers = {true};
-    OnSave(workspace.context, workspace.stick);
+    OnSave(workspace.context, workspace.stick, checked);
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: Failed to open source .ODA file (1)\nNot Saved"}));
     EXPECT_FALSE(Exists(P("AD013001.ODA")));
     EXPECT_EQ(ReadFile(P("DYNAUDIO.ODA")), stickArchive);
     ExpectDialogStaysOpen();
+}
+
+TEST_F(SaveCommand, AnswersGivenUpFrontAreShownInsteadOfAsked) {
+    const std::string fewerParts = "You didn't select all three parts\nShould I install fewer parts?";
+    const std::string maleVoiceQuestion = "Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)";
+    const GivenAnswer yes{true, "named"};
+    const GivenAnswer no{false, "named"};
+    const struct {
+        const char* what;
+        CheckedRows rows;
+        std::optional<GivenAnswer> fewerPartsAnswer;
+        std::optional<GivenAnswer> maleVoiceAnswer;
+        Messages messages;
+        bool maleVoiceStays;
+    } cases[] = {
+        {"fewer parts, Yes", {.main = 0}, yes, std::nullopt, {"given(yes): " + fewerParts, "message: New audio saved"}, true},
+        {"fewer parts, No", {.main = 0}, no, std::nullopt, {"given(no): " + fewerParts}, true},
+        {"male voice, No", {.voice = 5}, yes, no,
+         {"given(yes): " + fewerParts, "given(no): " + maleVoiceQuestion, "message: New audio saved"}, true},
+        {"male voice, Yes", {.main = 1, .voice = 5, .games = 2}, std::nullopt, yes,
+         {"given(yes): " + maleVoiceQuestion, "message: New audio saved"}, false},
+        // An answer to a question that never comes up is not shown.
+        {"all three groups", {.main = 1, .voice = 2, .games = 2}, no, yes, {"message: New audio saved"}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(samples::WriteText(E("ad003000.oda"), maleVoice));
+        workspace.ui.transcript.clear();
+        workspace.ui.endedWith.reset();
+        checked = SelectionOfRows(c.rows);
+        checked.installFewerParts = c.fewerPartsAnswer;
+        checked.removeMaleVoice = c.maleVoiceAnswer;
+        OnSave(workspace.context, workspace.stick, checked);
+        EXPECT_EQ(workspace.ui.Messages(), c.messages);
+        EXPECT_EQ(workspace.ui.endedWith.has_value(), c.messages.back() == "message: New audio saved");
+        EXPECT_EQ(Exists(E("ad003000.oda")), c.maleVoiceStays);
+    }
 }
 
 }  // namespace

@@ -45,12 +45,13 @@ TEST_F(StartSequence, AGoodStartOffersTheAvailableChoices) {
     ASSERT_TRUE(workspace.AddSoundSets({.main = {0, 1}, .voice = {5}, .games = {1}}));
     ASSERT_TRUE(workspace.CopyBaseFromStick());
     workspace.QueueStickMarker();
-    EXPECT_TRUE(RunStartSequence(workspace.context).has_value());
+    const std::optional<DialogStart> start = RunStartSequence(workspace.context);
+    ASSERT_TRUE(start.has_value());
     EXPECT_EQ(workspace.ui.transcript, Messages{"prompt"});
     EXPECT_FALSE(workspace.ui.endedWith.has_value());
-    EXPECT_EQ(workspace.ui.disabled.size(), 14u);
-    EXPECT_EQ(workspace.ui.disabled.count(1026), 0u);
-    EXPECT_EQ(workspace.ui.disabled.count(1032), 0u);
+    EXPECT_EQ(start->rows.Count(), 4);
+    EXPECT_TRUE(start->rows.IsAvailable(kVoicePlace, 5));
+    EXPECT_TRUE(start->rows.IsAvailable(kGamesPlace, 1));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // tamsiro-cli status, install and restore, run as a program on generated
 // program folders and sticks.
 #include "tests/cli/run_cli.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/workspace.h"
 #include "tools/sample_workspace.h"
 
 #include <gtest/gtest.h>
@@ -33,13 +33,9 @@ Snapshot SnapshotOf(const fs::path& root) {
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // A program folder with sets for some rows and a stock sample stick.
-class StickCommandsTest : public ::testing::Test {
+class StickCommandsTest : public test::WorkspaceTest {
 protected:
-    StickCommandsTest() {
-        fs::create_directories(program_);
-        EXPECT_TRUE(samples::WriteSampleSoundSets(program_, {.main = {0, 1, 5}, .voice = {0, 3, 5}, .games = {1, 2}}));
-        EXPECT_TRUE(samples::WriteSampleStick(stick_));
-    }
+    StickCommandsTest() : WorkspaceTest({.sets = {.main = {0, 1, 5}, .voice = {0, 3, 5}, .games = {1, 2}}}) {}
 
     CliRun Run(std::vector<std::string> args, bool withFolders = true) {
         if (withFolders) args.insert(args.begin() + 1, {"--stick", stick_, "--program-folder", program_});
@@ -52,10 +48,10 @@ protected:
         return Json::parse(run.out, nullptr, false);
     }
 
-    test::TempFolder root_;
+    const test::TempFolder& root_ = workspace.root;
     test::TempFolder scratch_;
-    std::string program_ = root_ / "Tamsiro";
-    std::string stick_ = root_ / "stick";
+    std::string program_ = workspace.programFolder;
+    std::string stick_ = workspace.stickFolder;
 };
 
 TEST_F(StickCommandsTest, InstallShowsOnStatusAndRestoreGivesBackTheStockStick) {

@@ -67,7 +67,11 @@ struct Bench {
     std::string Stick(const std::string& relative) const { return workspace.OnStick(relative); }
     std::string Program(const std::string& name) const { return workspace.Program(name); }
     tamsiro::qt::SelectionDialog& Dialog() { return session->Dialog(); }
-    QAbstractButton* Control(int id) { return Dialog().Control(id); }
+    // A row by its name: M, V or G for its group, then 1 to 6 from the top.
+    QAbstractButton* Control(const std::string& name) {
+        const std::size_t place = std::string("MVG").find(name.at(0));
+        return Dialog().Choice(place, name.at(1) - '1');
+    }
 
     void AnswerChooserWithStick() { runner.markers.push_back(QString::fromStdString(Stick("memstick.ind"))); }
 
@@ -82,8 +86,8 @@ struct Bench {
     }
 
     // A click where a person clicks a choice: on its indicator.
-    void Click(int id) {
-        QAbstractButton* button = Control(id);
+    void Click(const std::string& row) {
+        QAbstractButton* button = Control(row);
         QStyleOptionButton option;
         option.initFrom(button);
         const QRect indicator = button->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, button);
@@ -92,14 +96,14 @@ struct Bench {
 
     void Save() { QTest::mouseClick(Dialog().SaveButton(), Qt::LeftButton); }
 
-    std::vector<int> Checked() {
-        std::vector<int> ids;
-        for (const auto& category : tamsiro::kCategoriesInDialogOrder) {
-            for (int id = category.firstId; id <= category.LastId(); ++id) {
-                if (Control(id)->isChecked()) ids.push_back(id);
+    std::vector<std::string> Checked() {
+        std::vector<std::string> rows;
+        for (const char group : {'M', 'V', 'G'}) {
+            for (char row = '1'; row <= '6'; ++row) {
+                if (Control({group, row})->isChecked()) rows.push_back({group, row});
             }
         }
-        return ids;
+        return rows;
     }
 
     bool StickUntouched() {
@@ -238,22 +242,23 @@ void SelectionDialogTest::dialogShowsTheCatalogueWithAvailability() {
     const auto boxes = dialog.findChildren<QGroupBox*>();
     QVERIFY(boxes[0]->y() < boxes[1]->y() && boxes[1]->y() < boxes[2]->y());
 
-    const std::vector<int> available = {1011, 1013, 1022, 1026, 1032};
-    for (const auto& category : tamsiro::kCategoriesInDialogOrder) {
+    const std::vector<std::string> available = {"M1", "M3", "V2", "V6", "G2"};
+    for (std::size_t place = 0; place < tamsiro::kCategoriesInDialogOrder.size(); ++place) {
+        const auto& category = tamsiro::kCategoriesInDialogOrder[place];
         for (int row = 0; row < tamsiro::kRowsPerCategory; ++row) {
-            const int id = category.firstId + row;
+            const std::string id{"MVG"[place], static_cast<char>('1' + row)};
             QAbstractButton* button = bench.Control(id);
             QVERIFY(qobject_cast<QRadioButton*>(button) != nullptr);
             QCOMPARE(button->text(), QString::fromLatin1(tamsiro::kRowLabels[row]));
             QCOMPARE(button->parentWidget()->property("title").toString(), QString::fromLatin1(category.caption));
             const bool expected = std::find(available.begin(), available.end(), id) != available.end();
-            QVERIFY2(button->isEnabled() == expected, qPrintable(QString::number(id)));
+            QVERIFY2(button->isEnabled() == expected, id.c_str());
         }
     }
 
     // A greyed-out choice cannot be checked.
-    bench.Click(1012);
-    bench.Click(1034);
+    bench.Click("M2");
+    bench.Click("G4");
     QVERIFY(bench.Checked().empty());
 
     QVERIFY(!dialog.SaveButton()->isDefault());
@@ -267,19 +272,20 @@ void SelectionDialogTest::dialogShowsTheCatalogueWithAvailability() {
 void SelectionDialogTest::eachGroupIsExclusiveOnItsOwn() {
     Bench bench({{0, 1, 2}, {0, 1}, {0, 1}});
     QVERIFY(bench.Open());
-    bench.Click(1011);
-    bench.Click(1021);
-    bench.Click(1031);
-    QCOMPARE(bench.Checked(), (std::vector<int>{1011, 1021, 1031}));
-    bench.Click(1013);
-    QCOMPARE(bench.Checked(), (std::vector<int>{1013, 1021, 1031}));
-    bench.Click(1032);
-    bench.Click(1022);
-    QCOMPARE(bench.Checked(), (std::vector<int>{1013, 1022, 1032}));
+    bench.Click("M1");
+    bench.Click("V1");
+    bench.Click("G1");
+    QCOMPARE(bench.Checked(), (std::vector<std::string>{"M1", "V1", "G1"}));
+    bench.Click("M3");
+    QCOMPARE(bench.Checked(), (std::vector<std::string>{"M3", "V1", "G1"}));
+    bench.Click("G2");
+    bench.Click("V2");
+    QCOMPARE(bench.Checked(), (std::vector<std::string>{"M3", "V2", "G2"}));
     // What the core reads back is what is on screen.
-    auto& ui = bench.session->Ui();
-    QVERIFY(ui.IsChecked(1013) && !ui.IsChecked(1011) && ui.IsChecked(1022) && ui.IsChecked(1032));
-    QCOMPARE(ui.ControlText(1016), std::string("MiniTilda (fits in 32MB)"));
+    const auto& dialog = bench.Dialog();
+    QVERIFY(dialog.CheckedRow(tamsiro::kMainPlace) == 2 && dialog.CheckedRow(tamsiro::kVoicePlace) == 1 &&
+            dialog.CheckedRow(tamsiro::kGamesPlace) == 1);
+    QCOMPARE(bench.Control("M6")->text(), QStringLiteral("MiniTilda (fits in 32MB)"));
     QVERIFY(bench.runner.Messages() == (QStringList{kBackingUp, kBackupComplete}));
 }
 
@@ -291,8 +297,8 @@ void SelectionDialogTest::escapeCancelsAndEnterOnSavePressesIt() {
     QVERIFY(bench.Dialog().isVisible());
 
     // Enter on a choice closes nothing and installs nothing.
-    bench.Click(1011);
-    QTest::keyClick(bench.Control(1011), Qt::Key_Return);
+    bench.Click("M1");
+    QTest::keyClick(bench.Control("M1"), Qt::Key_Return);
     QVERIFY(bench.Dialog().isVisible());
 
     QTest::keyClick(&bench.Dialog(), Qt::Key_Escape);
@@ -348,7 +354,7 @@ void SelectionDialogTest::dialogIsFixedCompactAndFitsSmallScreens() {
         for (const QWidget* button : {static_cast<QWidget*>(dialog.SaveButton()), static_cast<QWidget*>(dialog.CancelButton())}) {
             QVERIFY(dialog.rect().contains(QRect(button->mapTo(&dialog, QPoint(0, 0)), button->size())));
         }
-        QWidget* lastRow = bench.Control(1036);
+        QWidget* lastRow = bench.Control("G6");
         dialog.GroupsArea()->ensureWidgetVisible(lastRow);
         const QRect lastInArea(lastRow->mapTo(dialog.GroupsArea()->viewport(), QPoint(0, 0)), lastRow->size());
         QVERIFY(dialog.GroupsArea()->viewport()->rect().contains(lastInArea));
@@ -365,7 +371,7 @@ void SelectionDialogTest::f1OpensTheUsageTextOrSaysWhereItIs() {
     const int startMessages = bench.runner.Messages().size();
 
     // No README.txt anywhere.
-    QTest::keyClick(bench.Control(1011), Qt::Key_F1);
+    QTest::keyClick(bench.Control("M1"), Qt::Key_F1);
     QVERIFY(bench.runner.openedDocuments.isEmpty());
     QCOMPARE(bench.runner.Messages().mid(startMessages), QStringList{whereHelpIs});
 
@@ -377,7 +383,7 @@ void SelectionDialogTest::f1OpensTheUsageTextOrSaysWhereItIs() {
 
     // The desktop has nothing to show it with.
     bench.runner.desktopOpensDocuments = false;
-    QTest::keyClick(bench.Control(1032), Qt::Key_F1);
+    QTest::keyClick(bench.Control("G2"), Qt::Key_F1);
     QCOMPARE(bench.runner.Messages().mid(startMessages), (QStringList{whereHelpIs, whereHelpIs}));
     QVERIFY(bench.runner.problems.isEmpty());
     QVERIFY(bench.Dialog().isVisible());
@@ -431,9 +437,9 @@ void SelectionDialogTest::progressWindowOnlyForLongSteps() {
 void SelectionDialogTest::saveWithAllThreeGroups() {
     Bench bench(SomeOfEach());
     QVERIFY(bench.Open());
-    bench.Click(1011);
-    bench.Click(1022);
-    bench.Click(1032);
+    bench.Click("M1");
+    bench.Click("V2");
+    bench.Click("G2");
     bench.Save();
 
     QCOMPARE(bench.runner.Messages(), (QStringList{kBackingUp, kBackupComplete, kNewAudioSaved}));
@@ -460,7 +466,7 @@ void SelectionDialogTest::saveWithAllThreeGroups() {
 void SelectionDialogTest::partialSelectionWithYes() {
     Bench bench(SomeOfEach());
     QVERIFY(bench.Open());
-    bench.Click(1022);
+    bench.Click("V2");
     bench.runner.answers = {QMessageBox::Yes};
     bench.Save();
 
@@ -476,18 +482,18 @@ void SelectionDialogTest::partialSelectionWithYes() {
 void SelectionDialogTest::partialSelectionWithNo() {
     Bench bench(SomeOfEach());
     QVERIFY(bench.Open());
-    bench.Click(1013);
-    bench.Click(1032);
+    bench.Click("M3");
+    bench.Click("G2");
     bench.runner.answers = {QMessageBox::No};
     bench.Save();
 
     QCOMPARE(bench.runner.Messages().mid(2), QStringList{kFewerParts});
     QVERIFY(bench.Dialog().isVisible());
-    QCOMPARE(bench.Checked(), (std::vector<int>{1013, 1032}));
+    QCOMPARE(bench.Checked(), (std::vector<std::string>{"M3", "G2"}));
     QVERIFY(bench.StickUntouched());
 
     // The user may then pick the missing group and save everything.
-    bench.Click(1026);
+    bench.Click("V6");
     bench.runner.answers = {QMessageBox::No};
     bench.Save();
     QCOMPARE(bench.runner.Messages().mid(3), (QStringList{kMaleVoice, kNewAudioSaved}));
@@ -504,9 +510,9 @@ void SelectionDialogTest::maleVoiceQuestionForTheSixthVoice() {
     QFETCH(bool, remove);
     Bench bench(SomeOfEach());
     QVERIFY(bench.Open());
-    bench.Click(1011);
-    bench.Click(1026);
-    bench.Click(1032);
+    bench.Click("M1");
+    bench.Click("V6");
+    bench.Click("G2");
     bench.runner.answers = {remove ? QMessageBox::Yes : QMessageBox::No};
     bench.Save();
 
@@ -525,14 +531,14 @@ void SelectionDialogTest::failingMainInstallLeavesTheDialogAsItWas() {
     QVERIFY(bench.Open());
     // The kept base archive has gone bad since the start.
     QVERIFY(tamsiro::samples::WriteText(bench.Program("DATA_BASEMIND3.ODA"), "not an archive"));
-    bench.Click(1013);
-    bench.Click(1026);
-    bench.Click(1032);
+    bench.Click("M3");
+    bench.Click("V6");
+    bench.Click("G2");
     bench.Save();
 
     QCOMPARE(bench.runner.Messages().mid(2), QStringList{QStringLiteral("message: Failed to open base .ODA file\nNot Saved")});
     QVERIFY(bench.Dialog().isVisible());
-    QCOMPARE(bench.Checked(), (std::vector<int>{1013, 1026, 1032}));
+    QCOMPARE(bench.Checked(), (std::vector<std::string>{"M3", "V6", "G2"}));
     QVERIFY(bench.StickUntouched());
     QVERIFY(std::filesystem::exists(bench.Stick("OPEN-R/MW/DATA/E/ad003000.oda")));
 
@@ -550,7 +556,7 @@ void SelectionDialogTest::failedGamesCopyIsReportedUnderTheBusyPointer() {
     QVERIFY(bench.Open());
     // The set's first file has gone since the dialog opened.
     std::filesystem::remove(bench.Program("DATA_G3A_JumpyNoor.ODA"));
-    bench.Click(1032);
+    bench.Click("G2");
     bench.runner.answers = {QMessageBox::Yes};
     bench.Save();
 
@@ -559,7 +565,7 @@ void SelectionDialogTest::failedGamesCopyIsReportedUnderTheBusyPointer() {
     // The pointer is back once the Save has given up.
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     QVERIFY(bench.Dialog().isVisible());
-    QCOMPARE(bench.Checked(), std::vector<int>{1032});
+    QCOMPARE(bench.Checked(), std::vector<std::string>{"G2"});
     QVERIFY(!std::filesystem::exists(bench.Stick("OPEN-R/MW/DATA/P/AD013001.ODA")));
     QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA")), bench.originalArchive);
 }

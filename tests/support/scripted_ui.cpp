@@ -1,14 +1,6 @@
 #include "tests/support/scripted_ui.h"
 
-#include "catalogue/sound_catalogue.h"
-
 namespace tamsiro::test {
-
-ScriptedUi::ScriptedUi() {
-    for (const SoundCategory& category : kCategoriesInDialogOrder) {
-        for (int row = 0; row < kRowsPerCategory; ++row) controlTexts[category.firstId + row] = kRowLabels[row];
-    }
-}
 
 std::vector<std::string> ScriptedUi::Messages() const {
     std::vector<std::string> out;
@@ -45,17 +37,10 @@ std::optional<std::string> ScriptedUi::PromptForMarker(const std::string&) {
     return answer;
 }
 
-std::string ScriptedUi::ControlText(int controlId) {
-    const auto found = controlTexts.find(controlId);
-    return found == controlTexts.end() ? std::string() : found->second;
+void ScriptedUi::ShowGivenAnswer(const std::string& question, const GivenAnswer& answer) {
+    transcript.push_back(std::string(answer.yes ? "given(yes): " : "given(no): ") + question);
+    busyAtMessage.push_back(busyShown);
 }
-
-void ScriptedUi::DisableControl(int controlId) {
-    disabled.insert(controlId);
-    checked.erase(controlId);
-}
-
-bool ScriptedUi::IsChecked(int controlId) { return checked.count(controlId) != 0 && disabled.count(controlId) == 0; }
 
 void ScriptedUi::EndDialog(DialogResult result) { endedWith = result; }
 

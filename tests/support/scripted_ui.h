@@ -3,9 +3,7 @@
 #include "app/user_interface.h"
 
 #include <deque>
-#include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -16,17 +14,13 @@ namespace tamsiro::test {
 // cancel at the chooser), so a test can never loop forever.
 class ScriptedUi : public UserInterface {
 public:
-    ScriptedUi();
-
     // Script
     std::deque<bool> answers;                        // Ask: true = Yes
     std::deque<std::optional<std::string>> markers;  // PromptForMarker
-    std::map<int, std::string> controlTexts;         // defaults to the catalogue labels
-    std::set<int> checked;
 
-    // Record, in order: "message: ...", "ask(yes|no): ...", "prompt"
+    // Record, in order: "message: ...", "ask(yes|no): ...", "prompt", and
+    // "given(yes|no): ..." for a question answered up front
     std::vector<std::string> transcript;
-    std::set<int> disabled;
     std::optional<DialogResult> endedWith;
     bool busyShown = false;
     int busyTransitions = 0;
@@ -40,9 +34,7 @@ public:
     bool Ask(const std::string& text, DefaultButton defaultButton) override;
     void ShowBusyCursor(bool busy) override;
     std::optional<std::string> PromptForMarker(const std::string& suggestedFolder) override;
-    std::string ControlText(int controlId) override;
-    void DisableControl(int controlId) override;
-    bool IsChecked(int controlId) override;
+    void ShowGivenAnswer(const std::string& question, const GivenAnswer& answer) override;
     void EndDialog(DialogResult result) override;
 };
 

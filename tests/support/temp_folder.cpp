@@ -1,7 +1,5 @@
 #include "tests/support/temp_folder.h"
 
-#include "tools/sample_workspace.h"
-
 #include <cstdlib>
 #include <string>
 #include <system_error>
@@ -29,20 +27,6 @@ TempFolder::~TempFolder() {
     if (path_.empty()) return;
     std::error_code error;
     std::filesystem::remove_all(path_, error);
-}
-
-namespace {
-// A fatal failure ends only the function it is in: called from a fixture's
-// constructor, it keeps the test body from running.
-void RequireMade(const TempFolder& folder) { ASSERT_FALSE(folder.Path().empty()) << "no temporary folder"; }
-}  // namespace
-
-FolderTest::FolderTest() { RequireMade(folder); }
-
-std::string FolderTest::Write(const std::vector<unsigned char>& bytes, const std::string& name) const {
-    const std::string path = folder / name;
-    EXPECT_TRUE(samples::WriteBytes(path, bytes)) << path;
-    return path;
 }
 
 }  // namespace tamsiro::test

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <string>
-#include <vector>
 
 namespace tamsiro::test {
 
-// A fresh folder under the system's temporary directory (or `parent`),
-// removed with all its contents when the object goes. Path() is empty when
+// The first link of the fixture chain every suite builds on (then a
+// Workspace, then a stock stick): a fresh folder under the system's
+// temporary directory (or `parent`), removed with all its contents when the
+// object goes. Path() is empty when
 // it could not be made.
 class TempFolder {
 public:
@@ -25,17 +24,6 @@ public:
 
 private:
     std::filesystem::path path_;
-};
-
-// A temporary folder for each test; one that could not be made fails the
-// test before its body runs.
-class FolderTest : public ::testing::Test {
-protected:
-    FolderTest();
-    // Writes a file into the folder and returns its path.
-    std::string Write(const std::vector<unsigned char>& bytes, const std::string& name = "A.ODA") const;
-
-    TempFolder folder;
 };
 
 }  // namespace tamsiro::test

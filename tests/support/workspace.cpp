@@ -1,6 +1,7 @@
 #include "tests/support/workspace.h"
 
 #include "stick/stick_files.h"
+#include "tests/support/stock_stick.h"
 
 #include <filesystem>
 
@@ -19,7 +20,10 @@ std::string MadeFolder(const TempFolder& root, const std::string& name, std::str
     return path.string();
 }
 
-// As for FolderTest: a fatal failure here keeps the test body from running.
+// A fatal failure ends only the function it is in: called from a fixture's
+// constructor, it keeps the test body from running.
+void RequireMade(const TempFolder& folder) { ASSERT_FALSE(folder.Path().empty()) << "no temporary folder"; }
+
 void RequireMade(const Workspace& workspace) {
     ASSERT_TRUE(workspace.Problem().empty()) << "workspace not made: " << workspace.Problem();
 }
@@ -30,9 +34,11 @@ Workspace::Workspace(const WorkspaceLayout& layout)
     : programFolder(MadeFolder(root, layout.programName, problem_)),
       stickFolder(MadeFolder(root, layout.stickName, problem_)),
       stick(stickFolder),
-      context(ui, programFolder) {
+      context(ui, programFolder),
+      soundEntries_(layout.stick.soundEntries) {
     if (!problem_.empty()) return;
-    if (!samples::WriteSampleStick(stickFolder, layout.stick)) problem_ += "could not write the sample stick; ";
+    const bool written = layout.stock ? WriteStockStick(stickFolder, layout.stick) : samples::WriteSampleStick(stickFolder, layout.stick);
+    if (!written) problem_ += "could not write the sample stick; ";
     if (!AddSoundSets(layout.sets)) problem_ += "could not write the sound sets; ";
 }
 
@@ -48,7 +54,15 @@ bool Workspace::CopyBaseFromStick() const {
 }
 
 bool Workspace::AddSoundSets(const samples::SoundSetRows& rows) const {
-    return samples::WriteSampleSoundSets(programFolder, rows);
+    return samples::WriteSampleSoundSets(programFolder, rows, soundEntries_);
+}
+
+FolderTest::FolderTest() { RequireMade(folder); }
+
+std::string FolderTest::Write(const std::vector<unsigned char>& bytes, const std::string& name) const {
+    const std::string path = folder / name;
+    EXPECT_TRUE(samples::WriteBytes(path, bytes)) << path;
+    return path;
 }
 
 WorkspaceTest::WorkspaceTest(const WorkspaceLayout& layout) : workspace(layout) { RequireMade(workspace); }

@@ -10,20 +10,35 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tamsiro::test {
+
+// A temporary folder for each test; one that could not be made fails the
+// test before its body runs.
+class FolderTest : public ::testing::Test {
+protected:
+    FolderTest();
+    // Writes a file into the folder and returns its path.
+    std::string Write(const std::vector<unsigned char>& bytes, const std::string& name = "A.ODA") const;
+
+    TempFolder folder;
+};
 
 // What a workspace starts with.
 struct WorkspaceLayout {
     samples::StickOptions stick;
-    samples::SoundSetRows sets;  // sound sets in the program folder
+    samples::SoundSetRows sets;  // sound sets in the program folder, for a stick of stick.soundEntries
     std::string programName = "Tamsiro";
     std::string stickName = "stick";
+    // A stock stick (see WriteStockStick) rather than the bare sample stick.
+    bool stock = false;
 };
 
-// A program folder and a sample stick side by side in a temporary folder,
-// with a scripted front end and a context on that program folder. Files on
-// the stick are named host-style below its root ("OPEN-R/MW/DATA/P/MCUS.CFG").
+// The fixture chain's second link: a program folder and a sample (or
+// stock) stick side by side in a temporary folder, with a scripted front
+// end and a context on that program folder. Files on the stick are named
+// host-style below its root ("OPEN-R/MW/DATA/P/MCUS.CFG").
 class Workspace {
     // First, so that it is there while the folders below are made.
     std::string problem_;
@@ -49,6 +64,9 @@ public:
     Stick stick;
     ScriptedUi ui;
     AppContext context;
+
+private:
+    int soundEntries_;  // of the stick's sound archive, which the Main sets follow
 };
 
 // A workspace for each test; one that could not be made fails the test

@@ -18,7 +18,6 @@
 #include "stick/stick.h"
 
 #include <cstdio>
-#include <set>
 #include <string>
 
 namespace {
@@ -27,7 +26,7 @@ using namespace tamsiro;
 
 class YesSayer : public UserInterface {
 public:
-    YesSayer(std::string marker, std::set<int> checked) : marker_(std::move(marker)), checked_(std::move(checked)) {}
+    explicit YesSayer(std::string marker) : marker_(std::move(marker)) {}
 
     void ShowMessage(const std::string& text) override { Print("message", text); }
     bool Ask(const std::string& text, DefaultButton) override {
@@ -41,16 +40,6 @@ public:
         prompted_ = true;
         return marker_;
     }
-    std::string ControlText(int controlId) override {
-        for (const SoundCategory& category : kCategoriesInDialogOrder) {
-            if (controlId >= category.firstId && controlId <= category.LastId()) {
-                return kRowLabels[static_cast<std::size_t>(controlId - category.firstId)];
-            }
-        }
-        return {};
-    }
-    void DisableControl(int) override {}
-    bool IsChecked(int controlId) override { return checked_.count(controlId) != 0; }
     void EndDialog(DialogResult result) override { std::printf("dialog ended: %d\n", static_cast<int>(result)); }
 
 private:
@@ -62,7 +51,6 @@ private:
     }
 
     std::string marker_;
-    std::set<int> checked_;
     bool prompted_ = false;
 };
 
@@ -76,16 +64,17 @@ int main(int argc, char** argv) {
     const std::string command = argv[3];
     if (command != "start" && command != "save" && command != "restore") return 2;
 
-    YesSayer ui(std::string(argv[2]) + "/memstick.ind", {kMainFirstId, kGamesFirstId, kMiniVoiceId});
+    YesSayer ui(std::string(argv[2]) + "/memstick.ind");
     AppContext context(ui, argv[1]);
     int result = 0;
-    const std::optional<Stick> stick = RunStartSequence(context);
-    if (!stick) {
+    const std::optional<DialogStart> start = RunStartSequence(context);
+    if (!start) {
         result = 3;
     } else if (command == "save") {
-        result = Save(context, *stick, ReadDialogSelection(context)) ? 0 : 1;
+        const CheckedRows checked{.main = 0, .voice = kMaleVoiceRemovalRow, .games = 0};
+        result = Save(context, start->stick, SelectionOfRows(checked)) ? 0 : 1;
     } else if (command == "restore") {
-        result = RestoreStockSounds(context, *stick) ? 0 : 1;
+        result = RestoreStockSounds(context, start->stick) ? 0 : 1;
     }
     std::printf("file changes: %lu\n", FileChangesSoFar());
     return result;

@@ -7,7 +7,8 @@
 // with room for a single sound archive.
 //
 //   tamsiro_crash_test DRIVER [WORK-FOLDER]
-#include "tests/undo/stock_stick.h"
+#include "tests/support/stock_stick.h"
+#include "tests/support/workspace.h"
 #include "tools/sample_workspace.h"
 
 #include <fcntl.h>
@@ -20,6 +21,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 
 namespace {
 
@@ -206,15 +208,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string driver = fs::absolute(argv[1]).string();
-    const fs::path work = argc > 2 ? fs::path(argv[2]) : fs::temp_directory_path() / ("tamsiro-crash-" + std::to_string(::getpid()));
-    fs::remove_all(work);
-    const fs::path stockStick = work / "stock-stick", freshProgram = work / "fresh-program";
-    fs::create_directories(freshProgram);
-    if (!WriteStockStick(stockStick.string(), kSoundEntries) ||
-        !tamsiro::samples::WriteSampleSoundSets(freshProgram.string(), {{0}, {5}, {0}}, kSoundEntries)) {
-        std::cerr << "could not write the sample stick and sound sets\n";
+    // A work folder named on the command line stays for a look afterwards.
+    std::optional<TempFolder> temporary;
+    const fs::path work = argc > 2 ? fs::path(argv[2]) : temporary.emplace().Path();
+    if (argc > 2) fs::remove_all(work);
+    const Workspace fresh({.stick = {.soundEntries = kSoundEntries}, .sets = {{0}, {5}, {0}}, .stock = true});
+    if (work.empty() || !fresh.Problem().empty()) {
+        std::cerr << "could not write the sample stick and sound sets: " << fresh.Problem() << "\n";
         return 1;
     }
+    const fs::path stockStick = fresh.stickFolder, freshProgram = fresh.programFolder;
 
     // In memory where it can: flushes cost nothing there, and the order of
     // the operations is what is tested.
@@ -242,8 +245,6 @@ int main(int argc, char** argv) {
     }
     tight.Unmount();
     scratch.Unmount();
-    std::error_code ignored;
-    if (argc <= 2) fs::remove_all(work, ignored);
 
     std::cout << tally.passed << " passed, " << tally.failed << " failed\n";
     return complete && tally.failed == 0 ? 0 : 1;

@@ -9,8 +9,8 @@
 #include "install/start_sequence.h"
 #include "stick/stick.h"
 #include "tests/support/scripted_ui.h"
-#include "tests/support/temp_folder.h"
-#include "tests/undo/stock_stick.h"
+#include "tests/support/stock_stick.h"
+#include "tests/support/workspace.h"
 #include "tools/sample_workspace.h"
 
 #include <gtest/gtest.h>
@@ -30,19 +30,19 @@ const std::string kRepairQuestion =
     "ask(yes): DYNAUDIO.ODA on the memory stick is missing or damaged\nRestore it from DATA_BASEMIND3.ODA?";
 const std::string kNotRestored = "message: Stock sounds restored\nThese files could not be restored:";
 
+// A stock workspace, with the stick's files as they came.
 struct Folders {
     Folders() {
-        fs::create_directories(program);
-        EXPECT_TRUE(WriteStockStick(stick, kSoundEntries));
-        EXPECT_TRUE(samples::WriteSampleSoundSets(program, {{0, 1}, {4, 5}, {0, 1}}, kSoundEntries));
+        EXPECT_EQ(workspace.Problem(), "");
         stock = ReadTree(stick);
     }
-    std::string Stick(const std::string& relative) const { return stick + "/" + relative; }
-    std::string Program(const std::string& name) const { return program + "/" + name; }
+    std::string Stick(const std::string& relative) const { return workspace.OnStick(relative); }
+    std::string Program(const std::string& name) const { return workspace.Program(name); }
 
-    TempFolder root;
-    std::string stick = root / "stick";
-    std::string program = root / "program";
+    Workspace workspace{{.stick = {.soundEntries = kSoundEntries}, .sets = {{0, 1}, {4, 5}, {0, 1}}, .stock = true}};
+    const TempFolder& root = workspace.root;
+    std::string stick = workspace.stickFolder;
+    std::string program = workspace.programFolder;
     Tree stock;
 };
 

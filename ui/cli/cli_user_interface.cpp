@@ -52,8 +52,9 @@ void CliUserInterface::ShowMessage(const std::string& text) {
     streams_.err << text << '\n' << std::flush;
 }
 
-void CliUserInterface::AnswerWith(const std::string& question, bool answer, std::string reason) {
-    presetAnswers_[question] = {answer, std::move(reason)};
+void CliUserInterface::ShowGivenAnswer(const std::string& question, const GivenAnswer& answer) {
+    ClearBar();
+    streams_.err << question << " -> " << AnswerText(answer.yes) << " (" << answer.reason << ")\n" << std::flush;
 }
 
 std::optional<std::string> CliUserInterface::PromptForMarker(const std::string&) {
@@ -63,11 +64,6 @@ std::optional<std::string> CliUserInterface::PromptForMarker(const std::string&)
 bool CliUserInterface::Ask(const std::string& text, DefaultButton defaultButton) {
     ClearBar();
     const bool byDefault = defaultButton == DefaultButton::Yes;
-    if (const auto preset = presetAnswers_.find(text); preset != presetAnswers_.end()) {
-        streams_.err << text << " -> " << AnswerText(preset->second.answer) << " (" << preset->second.reason << ")\n"
-                     << std::flush;
-        return preset->second.answer;
-    }
     if (answerYes_) {
         streams_.err << text << " -> Yes (--yes)\n" << std::flush;
         return true;

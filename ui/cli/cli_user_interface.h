@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <iosfwd>
-#include <map>
 #include <optional>
 #include <string>
 
@@ -13,9 +12,9 @@ namespace tamsiro::cli {
 // The core's view of the command line. Messages, questions and progress go
 // to stderr, so stdout carries only a command's results.
 //
-// A question the command has answered already (from its own options, see
-// AnswerWith) takes that answer. Any other is asked on the terminal with
-// its default shown ([Y/n] or [y/N]; an empty answer takes it). With --yes
+// A question the command answered from its own options is not asked; the
+// core passes it on with its answer (ShowGivenAnswer). Any other is asked
+// on the terminal with its default shown ([Y/n] or [y/N]; an empty answer takes it). With --yes
 // every question is answered Yes; without a terminal the default is taken.
 // Either way the question and its answer are printed, so a log shows what
 // was decided.
@@ -39,6 +38,7 @@ public:
 
     void ShowMessage(const std::string& text) override;
     bool Ask(const std::string& text, DefaultButton defaultButton) override;
+    void ShowGivenAnswer(const std::string& question, const GivenAnswer& answer) override;
     std::optional<std::string> PromptForMarker(const std::string& suggestedFolder) override;
 
     // A one-line bar redrawn in place, on a terminal only, and at most ten
@@ -47,23 +47,14 @@ public:
     void ShowProgress(const ProgressReport& progress) override;
     void EndProgress() override;
 
-    // Answers the question with exactly this text, every time it is asked,
-    // saying `reason` (such as "--remove-male-voice") when it does.
-    void AnswerWith(const std::string& question, bool answer, std::string reason);
     // The next file chooser is answered with `markerPath`.
     void OfferMarker(std::string markerPath) { marker_ = std::move(markerPath); }
 
 private:
-    struct PresetAnswer {
-        bool answer;
-        std::string reason;
-    };
-
     void ClearBar();
 
     Streams streams_;
     bool answerYes_;
-    std::map<std::string, PresetAnswer> presetAnswers_;
     std::optional<std::string> marker_;
     bool progressActive_ = false;
     std::size_t barWidth_ = 0;  // characters on the line now; 0: no bar shown

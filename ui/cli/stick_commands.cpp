@@ -113,16 +113,16 @@ int Install(CliUserInterface& ui, const StickOptions& options) {
         ui.ShowMessage("Name a set with --main, --voice or --games");
         return kExitUsage;
     }
-    const SaveSelection selection = SelectionOfLabels(main, games, voice);
+    SaveSelection selection = SelectionOfLabels(main, games, voice);
     if ((options.removeMaleVoice || options.keepMaleVoice) && !selection.voiceOffersMaleVoiceRemoval) {
-        ui.ShowMessage("--remove-male-voice and --keep-male-voice go with --voice " +
-                       FileLabelOf(kRowLabels[kMiniVoiceId - kVoiceCategory.firstId]) + " only");
+        ui.ShowMessage("--remove-male-voice and --keep-male-voice go with --voice " + FileLabelOf(kRowLabels[kMaleVoiceRemovalRow]) +
+                       " only");
         return kExitUsage;
     }
     // Naming only some groups is the answer to "fewer parts?".
-    if (named < 3) ui.AnswerWith(kFewerPartsQuestion, true, "only some groups named");
-    if (options.removeMaleVoice) ui.AnswerWith(kMaleVoiceQuestion, true, "--remove-male-voice");
-    if (options.keepMaleVoice) ui.AnswerWith(kMaleVoiceQuestion, false, "--keep-male-voice");
+    if (named < 3) selection.installFewerParts = GivenAnswer{true, "only some groups named"};
+    if (options.removeMaleVoice) selection.removeMaleVoice = GivenAnswer{true, "--remove-male-voice"};
+    if (options.keepMaleVoice) selection.removeMaleVoice = GivenAnswer{false, "--keep-male-voice"};
 
     const std::optional<Stick> stick = OpenStick(ui, context, options.stick);
     if (!stick) return kExitFailure;

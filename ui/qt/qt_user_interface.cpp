@@ -4,7 +4,6 @@
 #include "ui/qt/selection_dialog.h"
 #include "ui/ui_texts.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
@@ -93,26 +92,6 @@ std::optional<std::string> QtUserInterface::PromptForMarker(const std::string& s
     const std::optional<QString> chosen = runner_.RunFileDialog(chooser);
     if (!chosen || chosen->isEmpty()) return std::nullopt;
     return HostFileName(*chosen);
-}
-
-std::string QtUserInterface::ControlText(int controlId) {
-    const QAbstractButton* control = dialog_.Control(controlId);
-    if (control == nullptr) return {};
-    // Some desktops add keyboard accelerators to button texts; the label
-    // the data files are named after has none.
-    QString text = control->text();
-    text.remove(QLatin1Char('&'));
-    return text.toLocal8Bit().toStdString();
-}
-
-void QtUserInterface::DisableControl(int controlId) {
-    if (QAbstractButton* control = dialog_.Control(controlId)) control->setEnabled(false);
-}
-
-bool QtUserInterface::IsChecked(int controlId) {
-    const QAbstractButton* control = dialog_.Control(controlId);
-    // A disabled choice never counts, even if it was checked before.
-    return control != nullptr && control->isEnabled() && control->isChecked();
 }
 
 void QtUserInterface::EndDialog(DialogResult result) {

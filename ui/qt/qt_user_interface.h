@@ -17,8 +17,7 @@ class ModalRunner;
 class SelectionDialog;
 
 // The core's view of the Qt front end: message boxes, the stick chooser and
-// the progress window owned by the selection dialog, the busy pointer, and
-// the dialog's controls addressed by their identifiers.
+// the progress window owned by the selection dialog, and the busy pointer.
 class QtUserInterface : public UserInterface {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
@@ -32,9 +31,6 @@ public:
     bool Ask(const std::string& text, DefaultButton defaultButton) override;
     void ShowBusyCursor(bool busy) override;
     std::optional<std::string> PromptForMarker(const std::string& suggestedFolder) override;
-    std::string ControlText(int controlId) override;
-    void DisableControl(int controlId) override;
-    bool IsChecked(int controlId) override;
     void EndDialog(DialogResult result) override;
     void ShowProgress(const ProgressReport& progress) override;
     void EndProgress() override;

@@ -61,7 +61,8 @@ SelectionDialog::SelectionDialog(ModalRunner& runner, QWidget* parent) : QDialog
     auto* version = new QLabel(QStringLiteral(TAMSIRO_VERSION_TEXT), content);
     column->addWidget(version, 0, Qt::AlignRight);
 
-    for (const SoundCategory& category : kCategoriesInDialogOrder) {
+    for (std::size_t place = 0; place < kCategoriesInDialogOrder.size(); ++place) {
+        const SoundCategory& category = kCategoriesInDialogOrder[place];
         auto* box = new QGroupBox(QString::fromLatin1(category.caption), content);
         auto* rows = new QVBoxLayout(box);
         rows->setContentsMargins(DialogUnitsX(metrics, 9), 0, DialogUnitsX(metrics, 4), DialogUnitsY(metrics, 1));
@@ -71,12 +72,11 @@ SelectionDialog::SelectionDialog(ModalRunner& runner, QWidget* parent) : QDialog
         auto* group = new QButtonGroup(box);
         group->setExclusive(true);
         for (int row = 0; row < kRowsPerCategory; ++row) {
-            const int id = category.firstId + row;
             auto* button = new QRadioButton(QString::fromLatin1(kRowLabels[static_cast<std::size_t>(row)]), box);
-            button->setObjectName(QStringLiteral("choice%1").arg(id));
-            group->addButton(button, id);
+            button->setObjectName(QStringLiteral("choice%1_%2").arg(place).arg(row));
+            group->addButton(button, row);
             rows->addWidget(button);
-            controls_[id] = button;
+            choices_[place][static_cast<std::size_t>(row)] = button;
         }
         column->addWidget(box);
     }
@@ -97,8 +97,6 @@ SelectionDialog::SelectionDialog(ModalRunner& runner, QWidget* parent) : QDialog
         button->setAutoDefault(false);
         button->setDefault(false);
     }
-    controls_[kSaveId] = save_;
-    controls_[kCancelId] = cancel_;
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();
     bottom->addWidget(save_);
@@ -154,9 +152,25 @@ void SelectionDialog::FitTo(const QRect& available) {
     setFixedSize(width, height);
 }
 
-QAbstractButton* SelectionDialog::Control(int controlId) const {
-    const auto found = controls_.find(controlId);
-    return found == controls_.end() ? nullptr : found->second;
+QAbstractButton* SelectionDialog::Choice(std::size_t categoryPlace, int row) const {
+    if (categoryPlace >= choices_.size() || row < 0 || row >= kRowsPerCategory) return nullptr;
+    return choices_[categoryPlace][static_cast<std::size_t>(row)];
+}
+
+void SelectionDialog::ShowAvailability(const RowAvailability& rows) {
+    for (std::size_t place = 0; place < choices_.size(); ++place) {
+        for (int row = 0; row < kRowsPerCategory; ++row) {
+            if (!rows.IsAvailable(place, row)) Choice(place, row)->setEnabled(false);
+        }
+    }
+}
+
+std::optional<int> SelectionDialog::CheckedRow(std::size_t categoryPlace) const {
+    for (int row = 0; row < kRowsPerCategory; ++row) {
+        const QAbstractButton* choice = Choice(categoryPlace, row);
+        if (choice != nullptr && choice->isEnabled() && choice->isChecked()) return row;
+    }
+    return std::nullopt;
 }
 
 void SelectionDialog::keyPressEvent(QKeyEvent* event) {

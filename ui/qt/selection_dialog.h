@@ -1,10 +1,14 @@
 #pragma once
 
+#include "catalogue/sound_catalogue.h"
+
 #include <QDialog>
 #include <QStringList>
 
+#include <array>
+#include <cstddef>
 #include <functional>
-#include <map>
+#include <optional>
 #include <utility>
 
 class QAbstractButton;
@@ -15,9 +19,6 @@ class QScrollArea;
 namespace tamsiro::qt {
 
 class ModalRunner;
-
-inline constexpr int kSaveId = 1003;
-inline constexpr int kCancelId = 2;
 
 // The program's one window: three groups of six sound sets, Save and
 // Cancel. It presents; what Save does is handed in by its owner.
@@ -30,9 +31,14 @@ public:
     void SetHelpFiles(QStringList paths) { helpFiles_ = std::move(paths); }
     void SetRestoreHandler(std::function<void()> handler) { onRestore_ = std::move(handler); }
 
-    // The radio buttons by their catalogue identifiers, and Save (1003)
-    // and Cancel (2); nullptr for any other identifier.
-    QAbstractButton* Control(int controlId) const;
+    // The radio button of a row, by its category's place in the dialog and
+    // its own (from 0); nullptr for a row there is not.
+    QAbstractButton* Choice(std::size_t categoryPlace, int row) const;
+    // Disables the rows that cannot be chosen.
+    void ShowAvailability(const RowAvailability& rows);
+    // The checked row of a category, if any; a disabled row never counts,
+    // even if it was checked before.
+    std::optional<int> CheckedRow(std::size_t categoryPlace) const;
     QPushButton* SaveButton() const { return save_; }
     QPushButton* CancelButton() const { return cancel_; }
     QAction* AboutAction() const { return about_; }
@@ -56,7 +62,7 @@ private:
     std::function<void()> onSave_;
     QStringList helpFiles_;
     std::function<void()> onRestore_;
-    std::map<int, QAbstractButton*> controls_;
+    std::array<std::array<QAbstractButton*, kRowsPerCategory>, kCategoriesInDialogOrder.size()> choices_{};
     QScrollArea* groupsArea_ = nullptr;
     QPushButton* save_ = nullptr;
     QPushButton* cancel_ = nullptr;

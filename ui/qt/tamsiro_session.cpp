@@ -17,7 +17,7 @@ namespace tamsiro::qt {
 TamsiroSession::TamsiroSession(std::string programFolder, ModalRunner& runner)
     : dialog_(runner), ui_(dialog_, runner), context_(ui_, std::move(programFolder)) {
     dialog_.SetSaveHandler([this] {
-        if (stick_) OnSave(context_, *stick_);
+        if (stick_) OnSave(context_, *stick_, Selection());
     });
     // The portable folder and the zip ship README.txt beside the program;
     // the Linux package puts it with the system's documentation.
@@ -30,8 +30,16 @@ TamsiroSession::TamsiroSession(std::string programFolder, ModalRunner& runner)
 }
 
 bool TamsiroSession::Start() {
-    stick_ = RunStartSequence(context_);
-    return stick_ && !ui_.DialogEnded();
+    std::optional<DialogStart> start = RunStartSequence(context_);
+    if (!start) return false;
+    stick_ = std::move(start->stick);
+    dialog_.ShowAvailability(start->rows);
+    return !ui_.DialogEnded();
+}
+
+SaveSelection TamsiroSession::Selection() const {
+    return SelectionOfRows(
+        {.main = dialog_.CheckedRow(kMainPlace), .voice = dialog_.CheckedRow(kVoicePlace), .games = dialog_.CheckedRow(kGamesPlace)});
 }
 
 void TamsiroSession::Run() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/app_context.h"
+#include "install/save_command.h"
 #include "stick/stick.h"
 #include "ui/qt/qt_user_interface.h"
 #include "ui/qt/selection_dialog.h"
@@ -31,6 +32,9 @@ public:
     QtUserInterface& Ui() { return ui_; }
 
 private:
+    // The rows checked now, as Save takes them.
+    SaveSelection Selection() const;
+
     SelectionDialog dialog_;
     QtUserInterface ui_;
     AppContext context_;

@@ -16,12 +16,37 @@
 
 namespace tamsiro::win32 {
 
-// The dialog template numbers its choices as the core's catalogue does;
-// the resource compiler can't check that, so this file does.
-static_assert(IDC_MAIN_1 == kMainFirstId && IDC_MAIN_6 == kMainFirstId + kRowsPerCategory - 1);
-static_assert(IDC_VOICE_1 == kVoiceFirstId && IDC_VOICE_6 == kVoiceFirstId + kRowsPerCategory - 1);
-static_assert(IDC_GAMES_1 == kGamesFirstId && IDC_GAMES_6 == kGamesFirstId + kRowsPerCategory - 1);
-static_assert(IDC_VOICE_6 == kMiniVoiceId);
+namespace {
+
+// The dialog template's choices: row k of a category is its first control
+// plus k. The resource compiler can't check that the template numbers them
+// so, so this file does.
+constexpr std::array<int, kCategoriesInDialogOrder.size()> kFirstChoiceIds = [] {
+    std::array<int, kCategoriesInDialogOrder.size()> ids{};
+    ids[kMainPlace] = IDC_MAIN_1;
+    ids[kVoicePlace] = IDC_VOICE_1;
+    ids[kGamesPlace] = IDC_GAMES_1;
+    return ids;
+}();
+
+constexpr int ChoiceId(std::size_t categoryPlace, int row) { return kFirstChoiceIds[categoryPlace] + row; }
+
+static_assert(IDC_MAIN_6 == ChoiceId(kMainPlace, kRowsPerCategory - 1));
+static_assert(IDC_VOICE_6 == ChoiceId(kVoicePlace, kRowsPerCategory - 1));
+static_assert(IDC_GAMES_6 == ChoiceId(kGamesPlace, kRowsPerCategory - 1));
+static_assert(IDC_VOICE_6 == ChoiceId(kVoicePlace, kMaleVoiceRemovalRow));
+
+// A row's text as the dialog shows it; labels are short, and only what fits
+// the buffer counts (see FileLabelOf).
+std::string ChoiceText(HWND dialog, int id) {
+    std::array<char, 64> text{};
+    const HWND control = ::GetDlgItem(dialog, id);
+    if (!control) return {};
+    const int length = ::GetWindowTextA(control, text.data(), static_cast<int>(text.size()));
+    return std::string(text.data(), length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+}  // namespace
 
 CTamsiroDlg::CTamsiroDlg(std::string applicationName, std::string programFolder)
     : CModalDialog(IDD_MAIN, nullptr),
@@ -41,8 +66,41 @@ BOOL CTamsiroDlg::OnInitDialog() {
 
     // On failure the sequence has already ended the dialog; it then closes
     // without being shown for input.
-    stick_ = RunStartSequence(context_);
+    std::optional<DialogStart> start = RunStartSequence(context_, ShownFileLabels());
+    if (!start) return TRUE;
+    stick_ = std::move(start->stick);
+    for (std::size_t place = 0; place < kCategoriesInDialogOrder.size(); ++place) {
+        for (int row = 0; row < kRowsPerCategory; ++row) {
+            if (start->rows.IsAvailable(place, row)) continue;
+            if (const HWND control = ::GetDlgItem(Handle(), ChoiceId(place, row))) ::EnableWindow(control, FALSE);
+        }
+    }
     return TRUE;
+}
+
+RowFileLabels CTamsiroDlg::ShownFileLabels() const {
+    // The data files are named after what the rows say, as the template has it.
+    RowFileLabels labels;
+    for (std::size_t place = 0; place < kCategoriesInDialogOrder.size(); ++place) {
+        for (int row = 0; row < kRowsPerCategory; ++row) {
+            labels[place][static_cast<std::size_t>(row)] = FileLabelOf(ChoiceText(Handle(), ChoiceId(place, row)));
+        }
+    }
+    return labels;
+}
+
+SaveSelection CTamsiroDlg::Selection() const {
+    CheckedRows checked;
+    auto checkedRow = [&](std::size_t place) -> std::optional<int> {
+        for (int row = 0; row < kRowsPerCategory; ++row) {
+            if (::IsDlgButtonChecked(Handle(), ChoiceId(place, row)) == BST_CHECKED) return row;
+        }
+        return std::nullopt;
+    };
+    checked.main = checkedRow(kMainPlace);
+    checked.voice = checkedRow(kVoicePlace);
+    checked.games = checkedRow(kGamesPlace);
+    return SelectionOfRows(checked, ShownFileLabels());
 }
 
 void CTamsiroDlg::AddSystemMenuEntries() {
@@ -71,7 +129,7 @@ void CTamsiroDlg::ShowHelp() {
 void CTamsiroDlg::OnCommand(int id, int notifyCode) {
     if (ui_.InsideStep()) return;
     if (id == IDC_SAVE) {
-        if (notifyCode == BN_CLICKED && stick_) OnSave(context_, *stick_);
+        if (notifyCode == BN_CLICKED && stick_) OnSave(context_, *stick_, Selection());
         return;
     }
     CModalDialog::OnCommand(id, notifyCode);

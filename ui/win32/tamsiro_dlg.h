@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/app_context.h"
+#include "catalogue/sound_catalogue.h"
+#include "install/save_command.h"
 #include "stick/stick.h"
 #include "ui/win32/modal_dialog.h"
 #include "ui/win32/win32_user_interface.h"
@@ -11,7 +13,8 @@
 namespace tamsiro::win32 {
 
 // The selection dialog, the program's only main window. Its start runs
-// the core's start sequence; Save runs the core's Save command.
+// the core's start sequence and disables the rows it found unavailable;
+// Save hands the checked rows to the core's Save command.
 class CTamsiroDlg : public CModalDialog {
 public:
     CTamsiroDlg(std::string applicationName, std::string programFolder);
@@ -23,6 +26,10 @@ protected:
 
 private:
     void AddSystemMenuEntries();
+    // The file label each row's text stands for.
+    RowFileLabels ShownFileLabels() const;
+    // The rows checked now, as Save takes them.
+    SaveSelection Selection() const;
     // F1: README.txt beside the program, or a note where help is.
     void ShowHelp();
     void PaintMinimized();

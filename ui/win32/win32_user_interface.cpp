@@ -16,9 +16,6 @@ namespace tamsiro::win32 {
 
 namespace {
 
-// Labels are short; longer texts are cut as the core expects.
-constexpr int kControlTextBytes = 64;
-
 // Steps shorter than this pass without a window.
 constexpr ULONGLONG kProgressDelayMs = 500;
 
@@ -109,22 +106,6 @@ std::optional<std::string> Win32UserInterface::PromptForMarker(const std::string
     ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
     if (!::GetOpenFileNameA(&ofn)) return std::nullopt;
     return std::string(file.data());
-}
-
-std::string Win32UserInterface::ControlText(int controlId) {
-    std::array<char, kControlTextBytes> text{};
-    const HWND control = ::GetDlgItem(dialog_, controlId);
-    if (!control) return {};
-    const int length = ::GetWindowTextA(control, text.data(), static_cast<int>(text.size()));
-    return std::string(text.data(), length > 0 ? static_cast<std::size_t>(length) : 0);
-}
-
-void Win32UserInterface::DisableControl(int controlId) {
-    if (const HWND control = ::GetDlgItem(dialog_, controlId)) ::EnableWindow(control, FALSE);
-}
-
-bool Win32UserInterface::IsChecked(int controlId) {
-    return ::IsDlgButtonChecked(dialog_, controlId) == BST_CHECKED;
 }
 
 void Win32UserInterface::EndDialog(DialogResult result) {

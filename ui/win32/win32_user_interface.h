@@ -9,9 +9,9 @@
 
 namespace tamsiro::win32 {
 
-// The core's questions and the selection dialog's controls, answered with
-// the Windows services: message boxes, the open-file dialog, the wait
-// cursor and the dialog's own controls.
+// The core's messages and questions, answered with the Windows services:
+// message boxes, the open-file dialog, the wait cursor and a progress
+// window over the selection dialog.
 class Win32UserInterface : public UserInterface {
 public:
     explicit Win32UserInterface(std::string applicationName);
@@ -27,9 +27,6 @@ public:
     bool Ask(const std::string& text, DefaultButton defaultButton) override;
     void ShowBusyCursor(bool busy) override;
     std::optional<std::string> PromptForMarker(const std::string& suggestedFolder) override;
-    std::string ControlText(int controlId) override;
-    void DisableControl(int controlId) override;
-    bool IsChecked(int controlId) override;
     void EndDialog(DialogResult result) override;
     void ShowProgress(const ProgressReport& progress) override;
     void EndProgress() override;

@@ -16,8 +16,9 @@
 #define IDC_PROGRESS_STEP 1004
 #define IDC_PROGRESS_BAR 1005
 
-// The choices: three groups of six, in the order the core's catalogue
-// numbers them (ui/sound_catalogue.h; tamsiro_dlg.cpp checks that they agree).
+// The choices: three groups of six in the catalogue's order, row k of a
+// group being its first identifier plus k (tamsiro_dlg.cpp maps them to the
+// catalogue's rows and checks the numbering).
 #define IDC_MAIN_1 1011
 #define IDC_MAIN_2 1012
 #define IDC_MAIN_3 1013

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/sample_workspace.h"
+
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -8,12 +10,12 @@
 
 namespace tamsiro::test {
 
-// A stock stick for the undo tests: the sample stick (with a sound archive
-// of `soundEntries` entries), the stock male voice and a stock pair of
-// Games files, but no CUSVOICE.ODA.
-bool WriteStockStick(const std::string& root, int soundEntries);
+// The fixture chain's last link: a stick as it comes from the factory, the
+// sample stick (with the stock male voice) and a stock pair of Games
+// files, but no CUSVOICE.ODA.
+bool WriteStockStick(const std::string& root, const samples::StickOptions& options = {});
 
-// The stick paths the undo tests look at, with '/' separators.
+// The stick paths the tests look at, with '/' separators.
 inline constexpr const char* kSoundArchive = "OPEN-R/MW/DATA/P/DYNAUDIO.ODA";
 inline constexpr const char* kGame1 = "OPEN-R/MW/DATA/P/AD013001.ODA";
 inline constexpr const char* kGame8 = "OPEN-R/MW/DATA/P/AD013008.ODA";

@@ -1,7 +1,6 @@
-#include "tests/undo/stock_stick.h"
+#include "tests/support/stock_stick.h"
 
 #include "archive/archive_writer.h"
-#include "tools/sample_workspace.h"
 
 #include <fstream>
 #include <iterator>
@@ -10,9 +9,7 @@ namespace tamsiro::test {
 
 namespace fs = std::filesystem;
 
-bool WriteStockStick(const std::string& root, int soundEntries) {
-    samples::StickOptions options;
-    options.soundEntries = soundEntries;
+bool WriteStockStick(const std::string& root, const samples::StickOptions& options) {
     bool ok = samples::WriteSampleStick(root, options);
     ok = WriteArchive(root + "/" + kGame1, {{"WAVE", "STOCK1.WAV", samples::SyntheticTone(1200, 7)}}) && ok;
     ok = WriteArchive(root + "/" + kGame8, {{"WAVE", "STOCK8.WAV", samples::SyntheticTone(1300, 9)}}) && ok;
