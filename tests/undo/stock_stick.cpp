@@ -25,9 +25,12 @@ Tree ReadTree(const fs::path& root) {
     std::error_code error;
     for (fs::recursive_directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
         if (!it->is_regular_file()) continue;
+        // One read per file: a stick may hold tens of MB the checks skip.
         std::ifstream in(it->path(), std::ios::binary);
-        tree[fs::relative(it->path(), root).generic_string()] =
-            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        std::string bytes(static_cast<std::size_t>(it->file_size()), '\0');
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        bytes.resize(static_cast<std::size_t>(in.gcount()));
+        tree[fs::relative(it->path(), root).generic_string()] = std::move(bytes);
     }
     return tree;
 }
