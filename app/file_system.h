@@ -55,7 +55,9 @@ enum class CopyMode { FailIfExists, Overwrite };
 // a folder flush alone leaves an entry pointing at freed clusters.
 [[nodiscard]] bool FlushUnderNewName(const std::string& path);
 
-// Deletes a file; never removes a directory.
+// Deletes a file, then flushes its folder; never removes a directory. On
+// FAT the freed clusters may be the next file's: a deletion still in the
+// cache would leave the old entry pointing at the new file's data.
 [[nodiscard]] bool DeleteFileAt(const std::string& path);
 
 // Deletes a file if it is there, for clean-up whose result changes nothing.

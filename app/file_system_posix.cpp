@@ -176,7 +176,9 @@ bool FlushFile(const std::string& path) {
 bool DeleteFileAt(const std::string& path) {
     if (IsFolder(path)) return false;
     BeforeFileChange(FileOperation::Delete, path);
-    return ::unlink(path.c_str()) == 0;
+    if (::unlink(path.c_str()) != 0) return false;
+    const std::string folder = FolderOf(path);
+    return FlushFolder(folder.empty() ? std::string(".") : folder);
 }
 
 bool MakeFolder(const std::string& path) {

@@ -95,7 +95,7 @@ bool FlushFile(const std::string& path) {
 
 bool DeleteFileAt(const std::string& path) {
     BeforeFileChange(FileOperation::Delete, path);
-    return ::DeleteFileA(path.c_str()) != 0;
+    return ::DeleteFileA(path.c_str()) != 0 && FlushFolder(FolderOf(path));
 }
 
 bool MakeFolder(const std::string& path) {
