@@ -3,18 +3,20 @@
 #   make test   install what is missing, build everything, run every test
 SHELL := /bin/bash
 .DEFAULT_GOAL := help
-.PHONY: help deps build test test-core test-asan test-werror test-win32 run bench fuzz clean test-qt package package-check
+.PHONY: help deps build test test-core test-asan test-werror test-win32 test-fat test-fat-full run bench fuzz clean test-qt package package-check
 
 # What the host can run. Every host runs the core and Qt suites (test-core);
 # these need Linux: Debian's gcc and clang with their sanitizer runtime,
-# MinGW-w64 and Wine. `make test HOST_OS=Darwin` shows on Linux what a Mac does.
+# MinGW-w64 and Wine, QEMU with Debian's cloud kernel. `make test
+# HOST_OS=Darwin` shows on Linux what a Mac does.
 HOST_OS ?= $(shell uname -s)
-LINUX_ONLY_TESTS := test-asan test-werror test-win32 package-check
+LINUX_ONLY_TESTS := test-asan test-werror test-win32 package-check test-fat
 
 help:
 	@echo "make run    build and launch Tamsiro on a generated demo workspace"
 	@echo "make test   install what is missing, build, run every test"
 	@echo "make test-werror  build everything with gcc and with clang, warnings as errors"
+	@echo "make test-fat  Save, Restore and power cuts on a FAT stick in QEMU (test-fat-full: every cut)"
 	@echo "make package  the portable folder (.tar.gz) and the Debian package (build/release)"
 	@echo "make bench  release benchmarks of the Main install"
 	@echo "make fuzz   run the fuzz targets (FUZZ_SECONDS per target, default 60)"
@@ -74,6 +76,16 @@ fuzz: deps
 # Tamsiro.exe (MinGW-w64) end to end under Wine on a virtual display.
 test-win32: deps
 	tests/win32/run-e2e.sh
+
+# Tamsiro on a FAT stick under Linux's vfat driver, in QEMU without KVM
+# (build/fat): the scenarios and a sample of power cuts, about 6 minutes on
+# two cores; test-fat-full cuts at every file operation of a Save and a
+# Restore. FAT_JOBS sets how many machines run at once (default 2).
+test-fat: build
+	tests/fat/run-fat.sh build/dev
+
+test-fat-full: build
+	FAT_CUTS=all tests/fat/run-fat.sh build/dev
 
 test-qt: build
 	ctest --preset dev -R '^tamsiro_qt_tests$$'

@@ -1,5 +1,7 @@
 #include "host/file_change_hook.h"
 
+#include "host/power_cut.h"
+
 #include <cstdlib>
 
 namespace tamsiro {
@@ -17,13 +19,25 @@ unsigned long CrashPoint() {
     return point;
 }
 
+// TAMSIRO_CRASH_MODE=power: the crash point cuts the machine's power
+// instead, so that what the host had not yet written is lost as well.
+bool CutsPower() {
+    static const bool power = [] {
+        const char* mode = std::getenv("TAMSIRO_CRASH_MODE");
+        return mode && std::string(mode) == "power";
+    }();
+    return power;
+}
+
 }  // namespace
 
 void BeforeFileChange() {
     ++changes;
     // _Exit skips destructors, atexit handlers and stdio flushes, as a
     // crash or a pulled plug would.
-    if (changes == CrashPoint()) std::_Exit(86);
+    if (changes != CrashPoint()) return;
+    if (CutsPower()) CutPower();
+    std::_Exit(86);
 }
 
 void BeforeFileChange(FileOperation operation, const std::string& path, const std::string& target,

@@ -9,7 +9,9 @@ namespace tamsiro {
 // create, write, flush, rename, delete, copy. It counts them; when the
 // environment variable TAMSIRO_CRASH_AT holds a number k, the process ends
 // abruptly (no clean-up, no flush of its own buffers) just before operation
-// k. The crash-point tests use it to stop a Save at every step.
+// k. The crash-point tests use it to stop a Save at every step. With
+// TAMSIRO_CRASH_MODE=power it cuts the machine's power there instead
+// (see power_cut.h), for tests in a throwaway virtual machine.
 void BeforeFileChange();
 
 // The same, for the operations whose order matters to durability; they are

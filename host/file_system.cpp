@@ -25,6 +25,12 @@ bool MakeFolders(const std::string& path) {
     return true;
 }
 
+bool FlushUnderNewName(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    const bool fileFlushed = FlushFile(path);
+    return FlushFolder(folder.empty() ? std::string(".") : folder) && fileFlushed;
+}
+
 std::string JoinPath(const std::string& folder, std::string_view name) {
     std::string joined = folder;
     if (joined.empty() || joined.back() != kPathSeparator) joined += kPathSeparator;

@@ -36,14 +36,28 @@ enum class CopyMode { FailIfExists, Overwrite };
 // success.
 [[nodiscard]] bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode, bool durable = false);
 
-// Renames a file; fails when anything already exists at the target.
+// Renames a file; fails when anything already exists at the target. The
+// rename is durable before it reports success (see FlushUnderNewName).
 [[nodiscard]] bool RenameFile(const std::string& from, const std::string& to);
 
 // Puts `from` in the place of `to` in one step, replacing a file there:
-// readers see the old file or the new one, never neither.
+// readers see the old file or the new one, never neither. Durable, as
+// RenameFile.
 [[nodiscard]] bool ReplaceFile(const std::string& from, const std::string& to);
 
-// Deletes a file; never removes a directory.
+// Makes a file's data and directory entry durable (POSIX: fsync; Windows:
+// FlushFileBuffers).
+[[nodiscard]] bool FlushFile(const std::string& path);
+
+// Flushes a file just renamed to `path` under that name, then its folder.
+// On FAT the renamed entry's size and first cluster are written only with
+// the file itself (Linux's vfat writes them when the file is written back);
+// a folder flush alone leaves an entry pointing at freed clusters.
+[[nodiscard]] bool FlushUnderNewName(const std::string& path);
+
+// Deletes a file, then flushes its folder; never removes a directory. On
+// FAT the freed clusters may be the next file's: a deletion still in the
+// cache would leave the old entry pointing at the new file's data.
 [[nodiscard]] bool DeleteFileAt(const std::string& path);
 
 // Deletes a file if it is there, for clean-up whose result changes nothing.

@@ -149,24 +149,36 @@ bool RenameFile(const std::string& from, const std::string& to) {
     BeforeFileChange(FileOperation::Rename, from, to);
 #if defined(__linux__) && defined(SYS_renameat2)
     constexpr unsigned kRenameNoReplace = 1;
-    if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), kRenameNoReplace) == 0) return true;
+    if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), kRenameNoReplace) == 0) {
+        return FlushUnderNewName(to);
+    }
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
 #endif
     // File systems without an atomic no-replace rename: check, then rename.
     if (AnythingAt(to)) return false;
-    return std::rename(from.c_str(), to.c_str()) == 0;
+    return std::rename(from.c_str(), to.c_str()) == 0 && FlushUnderNewName(to);
 }
 
 bool ReplaceFile(const std::string& from, const std::string& to) {
     if (IsFolder(to) || !AnythingAt(from)) return false;
     BeforeFileChange(FileOperation::Replace, from, to);
-    return std::rename(from.c_str(), to.c_str()) == 0;
+    return std::rename(from.c_str(), to.c_str()) == 0 && FlushUnderNewName(to);
+}
+
+bool FlushFile(const std::string& path) {
+    // fsync needs no write access on the hosts this file serves.
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.Valid()) return false;
+    BeforeFileChange(FileOperation::Flush, path);
+    return ::fsync(file.Get()) == 0;
 }
 
 bool DeleteFileAt(const std::string& path) {
     if (IsFolder(path)) return false;
     BeforeFileChange(FileOperation::Delete, path);
-    return ::unlink(path.c_str()) == 0;
+    if (::unlink(path.c_str()) != 0) return false;
+    const std::string folder = FolderOf(path);
+    return FlushFolder(folder.empty() ? std::string(".") : folder);
 }
 
 bool MakeFolder(const std::string& path) {

@@ -77,17 +77,25 @@ bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode
 
 bool RenameFile(const std::string& from, const std::string& to) {
     BeforeFileChange(FileOperation::Rename, from, to);
-    return ::MoveFileA(from.c_str(), to.c_str()) != 0;
+    // Without MOVEFILE_REPLACE_EXISTING it refuses an existing target, as
+    // MoveFile does.
+    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0 && FlushUnderNewName(to);
 }
 
 bool ReplaceFile(const std::string& from, const std::string& to) {
     BeforeFileChange(FileOperation::Replace, from, to);
-    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 &&
+           FlushUnderNewName(to);
+}
+
+bool FlushFile(const std::string& path) {
+    BeforeFileChange(FileOperation::Flush, path);
+    return FlushFileAt(path);
 }
 
 bool DeleteFileAt(const std::string& path) {
     BeforeFileChange(FileOperation::Delete, path);
-    return ::DeleteFileA(path.c_str()) != 0;
+    return ::DeleteFileA(path.c_str()) != 0 && FlushFolder(FolderOf(path));
 }
 
 bool MakeFolder(const std::string& path) {
@@ -96,8 +104,10 @@ bool MakeFolder(const std::string& path) {
     return ::CreateDirectoryA(path.c_str(), nullptr) != 0 || (::GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(path));
 }
 
-bool FlushFolder(const std::string&) {
-    // MoveFileEx with MOVEFILE_WRITE_THROUGH has already flushed the rename.
+bool FlushFolder(const std::string& folder) {
+    // MoveFileEx with MOVEFILE_WRITE_THROUGH has already flushed the rename;
+    // counted all the same, so that both hosts record the same order.
+    BeforeFileChange(FileOperation::Flush, folder);
     return true;
 }
 

@@ -3,6 +3,7 @@
 // situation a stick can be in.
 #include "app/app_context.h"
 #include "host/file_change_hook.h"
+#include "host/file_system.h"
 #include "install/save_command.h"
 #include "install/start_sequence.h"
 #include "stick/stick.h"
@@ -158,15 +159,25 @@ TEST(StickSafety, EachSituationLeavesTheStickWhole) {
         EXPECT_EQ(messages, situation.messages);
         situation.check(workspace, before, Take(workspace.stickFolder));
 
-        // Nothing takes a file's place before it has reached the device.
+        // Nothing takes a file's place before it has reached the device, and
+        // a file under its new name is flushed, then its folder, before
+        // anything else happens (FAT writes the entry only with the file).
         std::set<std::string> flushed;
-        for (const RecordedFileChange& change : recorder.Changes()) {
+        const std::vector<RecordedFileChange>& changes = recorder.Changes();
+        for (std::size_t i = 0; i < changes.size(); ++i) {
+            const RecordedFileChange& change = changes[i];
             if (change.operation == FileOperation::Flush) flushed.insert(change.path);
             if (change.operation == FileOperation::Rename && flushed.count(change.path)) flushed.insert(change.target);
             if (change.operation == FileOperation::Replace) {
                 EXPECT_TRUE(flushed.count(change.path)) << change.path << " replaced " << change.target << " unflushed";
                 flushed.insert(change.target);
             }
+            if (change.operation != FileOperation::Rename && change.operation != FileOperation::Replace) continue;
+            const bool fileThen = i + 1 < changes.size() && changes[i + 1].operation == FileOperation::Flush &&
+                                  changes[i + 1].path == change.target;
+            const bool folderThen = i + 2 < changes.size() && changes[i + 2].operation == FileOperation::Flush &&
+                                    changes[i + 2].path == FolderOf(change.target);
+            EXPECT_TRUE(fileThen && folderThen) << change.target << " not flushed under its new name, then its folder";
         }
     }
 }

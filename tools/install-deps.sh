@@ -18,6 +18,8 @@ packages=(
   clang                                                         # sanitizers and fuzzing (runtime below)
   desktop-file-utils appstream file                             # checks of the Linux package
 )
+# Linux only: the FAT test's virtual machine, its kernel and its disks.
+fat_packages=(qemu-system-x86 linux-image-cloud-amd64 busybox-static dosfstools mtools e2fsprogs cpio)
 
 # The same on macOS: the Xcode command-line tools bring the compiler; the
 # Windows and Linux-only checks do not run there.
@@ -63,6 +65,7 @@ apt_install() {
 }
 
 apt_install "${packages[@]}"
+[[ $(uname -s) == Linux ]] && apt_install "${fat_packages[@]}"
 
 # The sanitizer and libFuzzer runtime is made for one clang version: the one
 # installed (14 on Debian 12).

@@ -33,6 +33,14 @@ std::optional<std::string> FileIn(const Tree& tree, const std::string& relative)
 // The relative paths whose presence or content differ.
 std::vector<std::string> Differences(const Tree& actual, const Tree& expected);
 
+// Every invariant of an interrupted command that does not hold, in words,
+// once Tamsiro has started again on the stick and the program folder:
+// stock records exact, no fragment under a real name, each stick file the
+// old one or the new one, the Games files a pair. `before` and `after` are
+// the stick before the command and after a complete run.
+std::vector<std::string> BrokenInvariants(const Tree& stick, const Tree& program, const Tree& stock, const Tree& before,
+                                          const Tree& after);
+
 // Replaces everything inside `to` (which stays, as a mount point must) with
 // a copy of `from`.
 void ReplaceContents(const std::filesystem::path& from, const std::filesystem::path& to);

@@ -59,10 +59,6 @@ DriverRun RunDriver(const std::string& driver, const fs::path& program, const fs
     return run;
 }
 
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 // One command, from a given stick and program folder, cut short everywhere.
 struct Phase {
     std::string name;
@@ -70,38 +66,6 @@ struct Phase {
     fs::path stickFrom, programFrom;
     Tree before, after;  // the stick before the command and after a complete run
 };
-
-// Every invariant that does not hold after the restart, in words.
-std::vector<std::string> Broken(const Tree& stick, const Tree& program, const Tree& stock, const Phase& phase) {
-    std::vector<std::string> broken;
-    auto oneOf = [&](const char* path, std::initializer_list<std::optional<std::string>> allowed) {
-        const auto actual = FileIn(stick, path);
-        if (std::find(allowed.begin(), allowed.end(), actual) == allowed.end()) {
-            broken.push_back(std::string(path) + (actual ? " is neither the old nor the new file" : " is missing"));
-        }
-    };
-    oneOf(kSoundArchive, {FileIn(phase.before, kSoundArchive), FileIn(phase.after, kSoundArchive), FileIn(stock, kSoundArchive)});
-    oneOf(kVoiceList, {FileIn(phase.before, kVoiceList), FileIn(phase.after, kVoiceList)});
-    oneOf(kModeFlags, {FileIn(phase.before, kModeFlags), FileIn(phase.after, kModeFlags)});
-    auto games = [](const Tree& tree) { return std::make_pair(FileIn(tree, kGame1), FileIn(tree, kGame8)); };
-    if (games(stick) != games(phase.before) && games(stick) != games(phase.after)) broken.push_back("the Games files are not a pair");
-    for (const auto& [path, bytes] : stick) {
-        if (EndsWith(path, ".NEW") || EndsWith(path, ".RDY") || EndsWith(path, ".TMP")) broken.push_back(path + " left on the stick");
-    }
-    const std::string store = "DATA_BASEMIND3.FILES/";
-    for (const auto& [path, bytes] : program) {
-        if (EndsWith(path, ".partial")) {
-            broken.push_back(path + " left in the program folder");
-        } else if (path == "DATA_BASEMIND3.ODA" && bytes != FileIn(stock, kSoundArchive)) {
-            broken.push_back("the base is not the stock archive");
-        } else if (path.rfind(store, 0) == 0 && EndsWith(path, ".absent")) {
-            if (FileIn(stock, path.substr(store.size(), path.size() - store.size() - 7))) broken.push_back(path + ": the stock stick has it");
-        } else if (path.rfind(store, 0) == 0 && FileIn(stock, path.substr(store.size())) != bytes) {
-            broken.push_back(path + " is not the stock file");
-        }
-    }
-    return broken;
-}
 
 struct Tally {
     int passed = 0;
@@ -151,7 +115,7 @@ bool RunCase(const std::string& label, const std::string& driver, const fs::path
             const DriverRun restart = RunDriver(driver, program, stick, "start", 0, log);
             if (restart.exitCode != 0) broken.push_back("the start after the crash failed:\n" + restart.output);
             if (restart.output.find("message: DYNAUDIO.ODA restored") != std::string::npos) ++repaired;
-            for (std::string& what : Broken(ReadTree(stick), ReadTree(program), stock, *phase)) broken.push_back(std::move(what));
+            for (std::string& what : BrokenInvariants(ReadTree(stick), ReadTree(program), stock, phase->before, phase->after)) broken.push_back(std::move(what));
             const DriverRun restored = RunDriver(driver, program, stick, "restore", 0, log);
             if (restored.exitCode != 0) broken.push_back("the restore failed:\n" + restored.output);
             for (const std::string& difference : Differences(ReadTree(stick), stock)) broken.push_back("after the restore " + difference);
