@@ -16,6 +16,6 @@ class Stick;
 //   stock copies being made, and a TMP.ODA that is not a whole archive (a
 //   whole one is what MANUAL.BAT copies, so it stays).
 // Does nothing when there is nothing to tidy.
-void TidyAfterInterruption(const AppContext& context, const Stick& stick);
+void TidyAfterInterruption(AppContext& context, const Stick& stick);
 
 }  // namespace tamsiro
