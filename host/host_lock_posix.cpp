@@ -12,19 +12,6 @@
 
 namespace tamsiro {
 
-HostLock::HostLock(HostLock&& other) noexcept : handle_(other.handle_) { other.handle_ = kNoHandle; }
-
-HostLock& HostLock::operator=(HostLock&& other) noexcept {
-    if (this != &other) {
-        Release();
-        handle_ = other.handle_;
-        other.handle_ = kNoHandle;
-    }
-    return *this;
-}
-
-HostLock::~HostLock() { Release(); }
-
 void HostLock::Release() {
     if (handle_ != kNoHandle) ::close(static_cast<int>(handle_));
     handle_ = kNoHandle;

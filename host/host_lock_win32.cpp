@@ -7,19 +7,6 @@
 
 namespace tamsiro {
 
-HostLock::HostLock(HostLock&& other) noexcept : handle_(other.handle_) { other.handle_ = kNoHandle; }
-
-HostLock& HostLock::operator=(HostLock&& other) noexcept {
-    if (this != &other) {
-        Release();
-        handle_ = other.handle_;
-        other.handle_ = kNoHandle;
-    }
-    return *this;
-}
-
-HostLock::~HostLock() { Release(); }
-
 void HostLock::Release() {
     if (handle_ == kNoHandle) return;
     ::CloseHandle(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(handle_)));

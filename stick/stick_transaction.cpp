@@ -123,10 +123,13 @@ bool PutBack(UserInterface& ui, const Stick& stick, const JournalEntry& entry) {
     }
     const bool there = FileExists(current);
     if (there && SameContent(entry.previous, current)) return true;
-    // A file that is gone comes back under the name it had.
-    const std::string target = there ? current : JoinPath(folder, NameOnDisk(entry.previous));
+    // A file that is gone comes back under the name it had (a kept copy
+    // keeps the stick's spelling; the base archive has a name of its own).
+    const std::string keptName = NameOnDisk(entry.previous);
+    const std::string_view stickName = std::string_view(entry.stickPath).substr(entry.stickPath.rfind('\\') + 1);
+    const std::string target = there || !EqualIgnoringAsciiCase(keptName, stickName) ? current : JoinPath(folder, keptName);
     const std::string beside = BesidePath(target);
-    const std::string step = "Restoring " + NameOnDisk(entry.previous) + " on memory stick";
+    const std::string step = "Restoring " + std::string(stickName) + " on memory stick";
     bool written = CopyVerified(ui, entry.previous, beside, step);
     if (!written && there) {
         // No room for both: the file being undone goes first.
@@ -316,24 +319,29 @@ public:
             } else if (!ReplaceFile(ReadyPath(target), target)) {
                 return Fail(file, ChangeOutcome::RenameFailed);
             }
+            results_.push_back({file.stickPath, ChangeOutcome::Done});
         }
         if (!FlushFolders()) return Fail(step_.files.front(), ChangeOutcome::WriteFailed);
-        return Done();
+        return true;
     }
 
     // No room for both: each old file goes first (its bytes are kept).
     bool OneByOne() {
         for (const PlannedFile& file : step_.files) {
             if (!RemoveIfThere(file) || !FlushFolders()) return Fail(file, ChangeOutcome::RemoveFailed);
-            if (file.Removes()) continue;
+            if (file.Removes()) {
+                results_.push_back({file.stickPath, ChangeOutcome::Done});
+                continue;
+            }
             const std::string target = stick_.Path(file.stickPath);
             if (!WriteBeside(file)) return Fail(file, ChangeOutcome::WriteFailed);
             if (!ReplaceFile(BesidePath(target), ReadyPath(target)) || !FlushFolders() ||
                 !ReplaceFile(ReadyPath(target), target) || !FlushFolders()) {
                 return Fail(file, ChangeOutcome::RenameFailed);
             }
+            results_.push_back({file.stickPath, ChangeOutcome::Done});
         }
-        return Done();
+        return true;
     }
 
     bool Rotate() {
