@@ -105,10 +105,14 @@ bool MakeFolder(const std::string& path) {
 }
 
 bool FlushFolder(const std::string& folder) {
-    // MoveFileEx with MOVEFILE_WRITE_THROUGH has already flushed the rename;
-    // counted all the same, so that both hosts record the same order.
     BeforeFileChange(FileOperation::Flush, folder);
-    return true;
+    // A folder opens only with backup semantics, and some file systems
+    // refuse a writable folder handle: there the write-through rename has
+    // already put the change on the device.
+    Handle handle(::CreateFileA(folder.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle.Valid()) return ::GetLastError() == ERROR_ACCESS_DENIED && Exists(folder);
+    return ::FlushFileBuffers(handle.Get()) != 0;
 }
 
 std::optional<VolumeSpace> SpaceOf(const std::string& folder) {

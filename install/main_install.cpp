@@ -9,6 +9,9 @@
 #include "host/text_mode.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
+#include "install/messages.h"
+#include "stick/stick_lock.h"
+#include "stick/stick_transaction.h"
 #include "stick/stick_writer.h"
 
 namespace tamsiro {
@@ -53,8 +56,8 @@ bool WriteWholeText(const std::string& path, const std::string& text) {
     return ok;
 }
 
-// The fallback after a failed copy: files the user can run to finish the
-// copy by hand. Each is offered only when it was written whole.
+}  // namespace
+
 void OfferManualCopy(AppContext& context, const std::string& workPath, const std::string& target) {
     const bool batchWritten = WriteWholeText(
         context.DataFilePath(program_files::kManualBatch),
@@ -71,8 +74,6 @@ void OfferManualCopy(AppContext& context, const std::string& workPath, const std
                                               "cp " + ShellQuoted(workPath) + " " + ShellQuoted(target) + " && sync\n");
     if (scriptWritten) context.ShowMessage("Please run manual-copy.sh\n(in same folder as Tamsiro)");
 }
-
-}  // namespace
 
 std::string WorkArchivePath(const AppContext& context) { return context.DataFilePath(program_files::kWorkArchive); }
 
@@ -112,8 +113,14 @@ bool BuildWorkArchive(AppContext& context, const std::string& selectedPath, std:
     return true;
 }
 
-bool InstallWorkArchive(AppContext& context, const Stick& stick, ArchivePlacement placement) {
-    const BusyScope busy(context);
+bool InstallMain(AppContext& context, const Stick& stick, const std::string& selectedPath) {
+    StickLock lock;
+    if (!lock.Take(context, stick)) {
+        context.ShowMessage(kStickBusy);
+        return false;
+    }
+    std::optional<BusyScope> busy;
+    if (!BuildWorkArchive(context, selectedPath, busy)) return false;
     const std::string workPath = WorkArchivePath(context);
     // A target that cannot be resolved is treated like a failed copy.
     const std::string target = stick.Path(stick_files::kSoundArchive);
@@ -121,29 +128,27 @@ bool InstallWorkArchive(AppContext& context, const Stick& stick, ArchivePlacemen
         DiscardFile(workPath);
         return true;
     }
-    const std::vector<StickFile> files{{workPath, target, CopyingStep(stick_files::kSoundArchive),
-                                        "Could not copy final audio to memory stick"}};
-    bool copied = false;
+    StickPlan plan(1);
+    plan[0].files.push_back({std::string(stick_files::kSoundArchive), workPath, std::nullopt, CopyingStep(stick_files::kSoundArchive)});
+    Room room = JudgeRoom(stick, plan);
+    // A stick too full even for one at a time gets its chance all the same:
+    // the copy's own failure is what the user is told.
+    if (!room.fits) room.beside.assign(1, false);
+    StickTransaction transaction(context, stick, std::move(plan), room);
     if (!target.empty()) {
-        copied = placement == ArchivePlacement::Beside ? WriteBesideThenReplace(context, files)
-                                                       : DeleteThenCopy(context, files);
+        if (!ReportPrepared(context, transaction.Keep())) return false;
+        const CarryResult result = transaction.Carry();
+        if (result.verdict == CarryVerdict::Done) {
+            DiscardFile(workPath);
+            return true;
+        }
+        context.ShowMessage("Could not copy final audio to memory stick");
+        ReportUndone(context, result.verdict, false);
+    } else {
+        context.ShowMessage("Could not copy final audio to memory stick");
     }
-    if (copied) {
-        DiscardFile(workPath);
-        return true;
-    }
-    if (target.empty()) context.ShowMessage("Could not copy final audio to memory stick");
     OfferManualCopy(context, workPath, target.empty() ? std::string(stick_files::kSoundArchive) : target);
     return false;
-}
-
-bool InstallMain(AppContext& context, const Stick& stick, const std::string& selectedPath) {
-    std::optional<BusyScope> busy;
-    if (!BuildWorkArchive(context, selectedPath, busy)) return false;
-    const auto space = SpaceOf(stick.FolderOf(stick_files::kSoundArchive));
-    const auto size = FileSizeAt(WorkArchivePath(context));
-    const bool roomForBoth = space && size && space->freeBytes >= *size + space->allocationUnit;
-    return InstallWorkArchive(context, stick, roomForBoth ? ArchivePlacement::Beside : ArchivePlacement::DeleteFirst);
 }
 
 }  // namespace tamsiro

@@ -16,20 +16,16 @@ class Stick;
 // created, in `busy`, which the caller keeps until the archive is installed.
 [[nodiscard]] bool BuildWorkArchive(AppContext& context, const std::string& selectedPath, std::optional<BusyScope>& busy);
 
-// How the built work archive goes to the stick.
-enum class ArchivePlacement {
-    Beside,       // written as DYNAUDIO.NEW, checked, then put in the old one's place
-    DeleteFirst,  // no room for both: the old archive goes first
-};
+// The fallback after a failed copy of the work archive to `target`: files
+// the user can run to finish the copy by hand (MANUAL.BAT, and on hosts
+// other than Windows a shell script), each offered only when written whole.
+void OfferManualCopy(AppContext& context, const std::string& workPath, const std::string& target);
 
-// Installs the built work archive on the stick as
-// OPEN-R\MW\DATA\P\DYNAUDIO.ODA and deletes it. A stick archive that is
-// already identical is left alone. When the copy fails the user is told,
-// and a batch file (and on hosts other than Windows a shell script) that
-// finishes the copy by hand is left in the program folder.
-[[nodiscard]] bool InstallWorkArchive(AppContext& context, const Stick& stick, ArchivePlacement placement);
-
-// Both, for a Main install on its own, placed beside when the stick has room.
+// A Main install on its own: builds the work archive and puts it on the
+// stick as OPEN-R\MW\DATA\P\DYNAUDIO.ODA through the stick transaction
+// (beside the old one when there is room), then deletes it. A stick archive
+// that is already identical is left alone. When the copy fails the user is
+// told and offered the manual copy.
 [[nodiscard]] bool InstallMain(AppContext& context, const Stick& stick, const std::string& selectedPath);
 
 // The work archive in the program folder and its size, for planning.

@@ -6,7 +6,8 @@
 #include "host/file_system.h"
 #include "install/messages.h"
 #include "stick/interrupted_work.h"
-#include "stick/space_plan.h"
+#include "stick/stick_lock.h"
+#include "stick/stick_transaction.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "stick/stick_writer.h"
@@ -23,13 +24,6 @@ namespace {
 
 constexpr const char* kQuestion = "Put the stock sounds back on the memory stick?\n(your custom sounds will be removed from it)";
 
-// Files that change together, and how much room they need.
-struct RestoreStep {
-    std::vector<StickFile> writes;
-    std::vector<std::string> removals;  // host paths on the stick
-    bool besideOnly = false;
-};
-
 // A file the restore leaves as it is, and why.
 struct Unrestored {
     std::string name;
@@ -38,12 +32,11 @@ struct Unrestored {
 
 std::string FileNameOf(const std::string& path) { return path.substr(FolderOf(path).size()); }
 
-std::uint64_t SizeOrZero(const std::string& path) { return FileSizeAt(path).value_or(0); }
-
-StickFile WriteOf(const std::string& source, const std::string& target) {
-    const std::string name = FileNameOf(target);
-    // The failure is named in the closing message instead of a box of its own.
-    return StickFile{source, target, "Restoring " + name + " on memory stick", {}};
+PlannedFile WriteOf(std::string_view stickPath, const std::string& source, const std::string& current) {
+    // A file that is gone comes back under the name it had.
+    const std::string name = FileExists(current) ? NameOnDisk(current) : NameOnDisk(source);
+    const std::string spelled = std::string(stickPath.substr(0, stickPath.rfind('\\') + 1)) + name;
+    return {spelled, source, std::nullopt, "Restoring " + name + " on memory stick"};
 }
 
 // The sound-set prefix whose data files a stick file is copied from.
@@ -72,21 +65,19 @@ bool ChangedWithoutStockCopy(const AppContext& context, const Stick& stick, std:
 }
 
 // What it takes to bring back the stick files of one step.
-RestoreStep StepFor(const AppContext& context, const Stick& stick, const StockStore& store,
+PlannedStep StepFor(const AppContext& context, const Stick& stick, const StockStore& store,
                     std::initializer_list<std::string_view> stickPaths, std::vector<Unrestored>& unrestored) {
-    RestoreStep step;
+    PlannedStep step;
     for (const std::string_view stickPath : stickPaths) {
         const std::string current = stick.Path(stickPath);
         switch (store.RecordOf(stickPath)) {
         case StockRecord::Kept: {
             const std::string kept = store.KeptPath(stickPath);
-            // A file that is gone comes back under the name it had.
-            const std::string target = FileExists(current) ? current : JoinPath(stick.FolderOf(stickPath), NameOnDisk(kept));
-            if (!SameContent(kept, target)) step.writes.push_back(WriteOf(kept, target));
+            if (!SameContent(kept, current)) step.files.push_back(WriteOf(stickPath, kept, current));
             break;
         }
         case StockRecord::Absent:
-            if (FileExists(current)) step.removals.push_back(current);
+            if (PresenceOf(stick, stickPath) != Presence::Absent) step.files.push_back({std::string(stickPath), {}, std::nullopt, {}});
             break;
         case StockRecord::None:
             if (ChangedWithoutStockCopy(context, stick, stickPath)) {
@@ -98,8 +89,8 @@ RestoreStep StepFor(const AppContext& context, const Stick& stick, const StockSt
     return step;
 }
 
-RestoreStep SoundArchiveStep(const AppContext& context, const Stick& stick, std::vector<Unrestored>& unrestored) {
-    RestoreStep step;
+PlannedStep SoundArchiveStep(const AppContext& context, const Stick& stick, std::vector<Unrestored>& unrestored) {
+    PlannedStep step;
     const std::string base = context.DataFilePath(program_files::kBaseArchive);
     const std::string target = stick.Path(stick_files::kSoundArchive);
     if (!FileExists(base)) {
@@ -107,7 +98,7 @@ RestoreStep SoundArchiveStep(const AppContext& context, const Stick& stick, std:
     } else if (CheckArchiveFile(base)) {
         unrestored.push_back({"DYNAUDIO.ODA", "DATA_BASEMIND3.ODA is damaged"});
     } else if (!SameContent(base, target)) {
-        step.writes.push_back(WriteOf(base, target));
+        step.files.push_back({std::string(stick_files::kSoundArchive), base, std::nullopt, "Restoring DYNAUDIO.ODA on memory stick"});
     }
     return step;
 }
@@ -115,61 +106,29 @@ RestoreStep SoundArchiveStep(const AppContext& context, const Stick& stick, std:
 // Everything a restore changes, in an order that frees room before it is
 // needed: the custom voice, the Games pair and the sound archive, then the
 // male voice and the configuration files.
-std::vector<RestoreStep> PlanRestore(const AppContext& context, const Stick& stick, std::vector<Unrestored>& unrestored) {
+StickPlan PlanRestore(const AppContext& context, const Stick& stick, std::vector<Unrestored>& unrestored) {
     namespace files = stick_files;
     const StockStore store(context);
-    std::vector<RestoreStep> steps;
+    StickPlan steps;
     steps.push_back(StepFor(context, stick, store, {files::kCustomVoice}, unrestored));
     steps.push_back(StepFor(context, stick, store, {files::kGame1, files::kGame8}, unrestored));
     steps.push_back(SoundArchiveStep(context, stick, unrestored));
     steps.push_back(StepFor(context, stick, store, {files::kMaleVoice}, unrestored));
     for (const std::string_view config : {files::kVoiceList, files::kModeFlags, files::kVoiceListBackup, files::kModeFlagsBackup}) {
         steps.push_back(StepFor(context, stick, store, {config}, unrestored));
-        // A configuration file is never missing, not even for a moment.
-        steps.back().besideOnly = true;
     }
+    std::erase_if(steps, [](const PlannedStep& step) { return step.files.empty(); });
     return steps;
 }
 
-std::vector<PlanStep> SpaceStepsOf(const std::vector<RestoreStep>& steps) {
-    std::vector<PlanStep> planSteps;
-    for (const RestoreStep& step : steps) {
-        PlanStep planStep;
-        planStep.besideOnly = step.besideOnly;
-        for (const StickFile& write : step.writes) planStep.files.push_back({SizeOrZero(write.source), SizeOrZero(write.target), false});
-        for (const std::string& removal : step.removals) planStep.files.push_back({0, SizeOrZero(removal), true});
-        planSteps.push_back(std::move(planStep));
-    }
-    return planSteps;
-}
-
-// How the steps fit on the stick; nothing (after telling the user) when
-// they do not.
-std::optional<SpacePlan> FitOnStick(AppContext& context, const Stick& stick, const std::vector<RestoreStep>& steps) {
-    const auto space = SpaceOf(stick.FolderOf(stick_files::kSoundArchive));
-    if (!space) {
-        // A host that cannot say: write beside, as on a roomy stick.
-        SpacePlan roomy;
-        roomy.beside.assign(steps.size(), true);
-        return roomy;
-    }
-    const SpacePlan plan = PlanSpace(SpaceStepsOf(steps), space->freeBytes, space->allocationUnit);
-    if (plan.Fits()) return plan;
-    context.ShowMessage(NotEnoughSpaceMessage(plan.missingBytes));
-    return std::nullopt;
-}
-
-void Carry(AppContext& context, const RestoreStep& step, bool beside, std::vector<Unrestored>& unrestored) {
-    const BusyScope busy(context);
-    if (!step.writes.empty()) {
-        const bool written = beside ? WriteBesideThenReplace(context, step.writes) : DeleteThenCopy(context, step.writes);
-        if (!written) {
-            for (const StickFile& write : step.writes) unrestored.push_back({FileNameOf(write.target), "could not be written"});
+// The files of the plan that are not byte for byte what was kept.
+void CheckRestored(const Stick& stick, const StickPlan& plan, std::vector<Unrestored>& unrestored) {
+    for (const PlannedStep& step : plan) {
+        for (const PlannedFile& file : step.files) {
+            const bool asKept = file.Removes() ? PresenceOf(stick, file.stickPath) == Presence::Absent
+                                               : SameContent(file.source, stick.Path(file.stickPath));
+            if (!asKept) unrestored.push_back({StickFileName(file.stickPath), "is not the stock file"});
         }
-    }
-    for (const std::string& removal : step.removals) {
-        if (!DeleteFileAt(removal)) unrestored.push_back({FileNameOf(removal), "could not be removed"});
-        (void)FlushFolder(FolderOf(removal));
     }
 }
 
@@ -185,31 +144,60 @@ std::string ClosingMessage(const std::vector<Unrestored>& unrestored) {
 
 bool RestoreStockSounds(AppContext& context, const Stick& stick) {
     if (!context.Ask(kQuestion, DefaultButton::No)) return false;
+    StickLock lock;
+    if (!lock.Take(context, stick)) {
+        context.ShowMessage(kStickBusy);
+        return false;
+    }
     TidyAfterInterruption(context, stick);
 
     std::vector<Unrestored> unrestored;
-    std::vector<RestoreStep> steps;
+    StickPlan plan;
     {
         const BusyScope busy(context);
-        steps = PlanRestore(context, stick, unrestored);
+        plan = PlanRestore(context, stick, unrestored);
     }
-    const std::optional<SpacePlan> plan = FitOnStick(context, stick, steps);
-    if (!plan) return false;
-    for (std::size_t i = 0; i < steps.size(); ++i) Carry(context, steps[i], plan->beside[i], unrestored);
-
+    const Room room = JudgeRoom(stick, plan);
+    if (!room.fits) {
+        context.ShowMessage(NotEnoughSpaceMessage(room.missingBytes));
+        return false;
+    }
+    StickTransaction transaction(context, stick, plan, room);
+    if (!ReportPrepared(context, transaction.Keep())) return false;
+    const CarryResult result = transaction.Carry();
+    if (result.verdict != CarryVerdict::Done) {
+        std::string message = "Stock sounds not restored";
+        for (const FileResult& file : result.files) {
+            if (file.outcome == ChangeOutcome::Done || file.outcome == ChangeOutcome::NotDone) continue;
+            message += "\n" + StickFileName(file.stickPath) +
+                       (file.outcome == ChangeOutcome::RemoveFailed ? " could not be removed" : " could not be written");
+        }
+        context.ShowMessage(message);
+        ReportUndone(context, result.verdict, result.undoneFiles > 0);
+        return false;
+    }
+    // Said only of a stick that is, file for file, what was kept.
+    CheckRestored(stick, plan, unrestored);
     context.ShowMessage(ClosingMessage(unrestored));
     return unrestored.empty();
 }
 
 bool RepairSoundArchive(AppContext& context, const Stick& stick) {
     const std::string base = context.DataFilePath(program_files::kBaseArchive);
-    const std::string target = stick.Path(stick_files::kSoundArchive);
-    RestoreStep step;
-    step.writes.push_back({base, target, "Restoring DYNAUDIO.ODA on memory stick", "Could not restore DYNAUDIO.ODA on memory stick"});
-    const std::optional<SpacePlan> plan = FitOnStick(context, stick, {step});
-    if (!plan) return false;
-    const BusyScope busy(context);
-    return plan->beside[0] ? WriteBesideThenReplace(context, step.writes) : DeleteThenCopy(context, step.writes);
+    StickPlan plan(1);
+    plan[0].files.push_back({std::string(stick_files::kSoundArchive), base, std::nullopt, "Restoring DYNAUDIO.ODA on memory stick"});
+    const Room room = JudgeRoom(stick, plan);
+    if (!room.fits) {
+        context.ShowMessage(NotEnoughSpaceMessage(room.missingBytes));
+        return false;
+    }
+    StickTransaction transaction(context, stick, std::move(plan), room);
+    if (!ReportPrepared(context, transaction.Keep())) return false;
+    const CarryResult result = transaction.Carry();
+    if (result.verdict == CarryVerdict::Done) return true;
+    context.ShowMessage("Could not restore DYNAUDIO.ODA on memory stick");
+    ReportUndone(context, result.verdict, false);
+    return false;
 }
 
 }  // namespace tamsiro

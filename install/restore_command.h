@@ -21,7 +21,8 @@ class Stick;
 
 // Puts the base archive DATA_BASEMIND3.ODA back on the stick as
 // DYNAUDIO.ODA, the same safe way (beside the old one when there is room,
-// else in its place). Every failure is shown before false is returned.
+// else in its place). Every failure is shown before false is returned. The
+// caller holds the stick's lock.
 [[nodiscard]] bool RepairSoundArchive(AppContext& context, const Stick& stick);
 
 }  // namespace tamsiro

@@ -1,16 +1,18 @@
 #include "install/save_command.h"
 
 #include "app/app_context.h"
+#include "archive/archive_check.h"
+#include "host/binary_file.h"
 #include "host/file_system.h"
 #include "install/main_install.h"
 #include "install/messages.h"
 #include "stick/interrupted_work.h"
 #include "stick/mode_flags.h"
-#include "stick/space_plan.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
+#include "stick/stick_lock.h"
+#include "stick/stick_transaction.h"
 #include "stick/stick_writer.h"
-#include "stick/stock_store.h"
 #include "stick/voice_list.h"
 
 #include <algorithm>
@@ -19,9 +21,6 @@
 namespace tamsiro {
 
 namespace {
-
-// Room a rewritten configuration file may need beyond the old one's size.
-constexpr std::uint64_t kConfigGrowth = 512;
 
 struct StickCopy {
     const char* prefix;
@@ -32,143 +31,170 @@ struct StickCopy {
 constexpr StickCopy kGame1{"G3A", stick_files::kGame1, "Could not copy game#1 audio to memory stick"};
 constexpr StickCopy kGame8{"G3B", stick_files::kGame8, "Could not copy game#8 audio to memory stick"};
 constexpr StickCopy kVoice{"V3", stick_files::kCustomVoice, "Could not copy user voice audio to memory stick"};
+constexpr const char* kArchiveFailure = "Could not copy final audio to memory stick";
 
-std::uint64_t SizeOrZero(const std::string& path) { return FileSizeAt(path).value_or(0); }
+// The Save's closing words when the sounds are on the stick but the
+// configuration could not be switched to the new voice.
+constexpr const char* kConfigNotSwitched =
+    "The new sounds are on the memory stick, but the voice settings were not changed\n"
+    "The robot keeps using its old voice, and the male voice was kept";
+constexpr const char* kMaleVoiceKept = "New audio saved, but the male voice could not be removed";
+
+std::string SetPath(const AppContext& context, const char* prefix, const std::string& label) {
+    return context.DataFilePath(DataFileName(prefix, label));
+}
+
+// A Voice or Games set file that is empty, or an ODA archive cut short,
+// would install half a set: refused, naming it.
+bool SetFileWhole(AppContext& context, const std::string& path) {
+    BinaryFile file;
+    char magic[4] = {};
+    const auto size = FileSizeAt(path);
+    // A file that has gone fails its copy, with that copy's own message.
+    if (!size) return true;
+    bool whole = *size > 0 && file.Open(path, BinaryFile::Mode::Read);
+    if (whole && file.ReadExactly(magic, sizeof magic) && std::string_view(magic, 4) == "ODAR") whole = !CheckArchiveFile(path);
+    if (!whole) context.ShowMessage(path.substr(FolderOf(path).size()) + " is empty or damaged\nNothing was changed");
+    return whole;
+}
+
+bool SetsWhole(AppContext& context, const SaveSelection& selection) {
+    std::vector<std::string> paths;
+    if (selection.games) {
+        paths.push_back(SetPath(context, kGame1.prefix, *selection.games));
+        paths.push_back(SetPath(context, kGame8.prefix, *selection.games));
+    }
+    if (selection.voice) paths.push_back(SetPath(context, kVoice.prefix, *selection.voice));
+    return std::all_of(paths.begin(), paths.end(), [&](const std::string& path) { return SetFileWhole(context, path); });
+}
 
 // The files of one step that differ from what the stick holds; a stick
 // file that is already identical is left alone.
-std::vector<StickFile> FilesToWrite(AppContext& context, const Stick& stick, const std::string& label,
-                                    std::initializer_list<StickCopy> copies) {
-    std::vector<StickFile> files;
+PlannedStep CopiesOf(AppContext& context, const Stick& stick, const std::string& label, std::initializer_list<StickCopy> copies) {
+    PlannedStep step;
     for (const StickCopy& copy : copies) {
-        StickFile file{context.DataFilePath(DataFileName(copy.prefix, label)), stick.Path(copy.destination),
-                       CopyingStep(copy.destination), copy.failure};
-        if (!file.target.empty() && SameContent(file.source, file.target)) continue;
-        files.push_back(std::move(file));
+        const std::string source = SetPath(context, copy.prefix, label);
+        if (SameContent(source, stick.Path(copy.destination))) continue;
+        step.files.push_back({std::string(copy.destination), source, std::nullopt, CopyingStep(copy.destination)});
     }
-    return files;
-}
-
-PlanStep StepFor(const std::vector<StickFile>& files) {
-    PlanStep step;
-    for (const StickFile& file : files) step.files.push_back({SizeOrZero(file.source), SizeOrZero(file.target), false});
     return step;
 }
 
-PlanStep ConfigStep(const Stick& stick, std::string_view stem) {
-    const std::string name(stem);
-    PlanStep step;
-    step.besideOnly = true;
-    step.files.push_back({SizeOrZero(stick.Path(name + ".CFG")) + kConfigGrowth, SizeOrZero(stick.Path(name + ".BAK")), false});
+PlannedStep MaleVoiceRemoval(bool optional) {
+    PlannedStep step;
+    step.files.push_back({std::string(stick_files::kMaleVoice), {}, std::nullopt, {}});
+    step.optional = optional;
     return step;
 }
 
-// Everything a Save will write, worked out before the stick is touched.
-struct SavePlan {
+enum class MaleVoice { Kept, RemovedForRoom, RemovedLast };
+
+// What a Save writes: the sound files, then the configuration switch, and
+// the male voice last; where only its room lets the voice fit, it goes
+// just before the voice, once the voice list without it is written beside.
+struct SaveWork {
     bool mainChanges = false;
-    std::vector<StickFile> games;
-    std::vector<StickFile> voice;
-    // Indexes into the space plan's steps.
-    enum Step { kMain, kGames, kVoice, kVoiceList, kModeFlags, kStepCount };
-    SpacePlan space;
-    // The male voice goes before the voice copy, because only then does the
-    // plan fit; the question was asked up front.
-    bool maleVoiceGoesFirst = false;
-    std::uint64_t missingWithMaleVoice = 0;
+    PlannedStep games;
+    PlannedStep voice;
+    bool configWanted = false;
+    PlannedConfig voiceList;
+    PlannedConfig modeFlags;
+
+    StickPlan PlanFor(MaleVoice maleVoice) const {
+        StickPlan plan;
+        if (mainChanges) {
+            PlannedStep main;
+            main.files.push_back({std::string(stick_files::kSoundArchive), mainSource, std::nullopt, CopyingStep(stick_files::kSoundArchive)});
+            plan.push_back(std::move(main));
+        }
+        if (!games.files.empty()) plan.push_back(games);
+        if (maleVoice == MaleVoice::RemovedForRoom) plan.push_back(MaleVoiceRemoval(false));
+        if (!voice.files.empty()) plan.push_back(voice);
+        if (ConfigSwitchable()) {
+            PlannedStep config;
+            config.kind = StepKind::Rotation;
+            // Without the male voice's room the voice cannot stay without
+            // the switch: all or nothing then.
+            config.optional = maleVoice != MaleVoice::RemovedForRoom;
+            for (const PlannedConfig* file : {&voiceList, &modeFlags}) {
+                config.files.push_back({file->stem + ".CFG", {}, file->bytes, {}});
+            }
+            plan.push_back(std::move(config));
+        }
+        if (maleVoice == MaleVoice::RemovedLast) plan.push_back(MaleVoiceRemoval(true));
+        return plan;
+    }
+
+    bool ConfigSwitchable() const {
+        return configWanted && voiceList.problem == ConfigProblem::None && modeFlags.problem == ConfigProblem::None;
+    }
+
+    std::string mainSource;
 };
 
-std::vector<PlanStep> StepsOf(const AppContext& context, const Stick& stick, const SaveSelection& selection,
-                              const SavePlan& plan, bool maleVoiceFirst) {
-    std::vector<PlanStep> steps(SavePlan::kStepCount);
-    if (plan.mainChanges) {
-        steps[SavePlan::kMain].files.push_back(
-            {SizeOrZero(WorkArchivePath(context)), SizeOrZero(stick.Path(stick_files::kSoundArchive)), false});
+// The messages of a configuration file that could not be switched, as the
+// rewrite has always named them.
+struct ConfigMessages {
+    std::string_view stickPath;
+    const char* missing;
+    const char* badFormat;
+    const char* cannotCreate;
+    const char* writeFailed;
+    const char* renameFailed;
+};
+
+constexpr ConfigMessages kVoiceListMessages{stick_files::kVoiceList, "Error: Missing MCUSLIST.CFG file", "Error: bad MCUSLIST.CFG format",
+                                            "Error: Can't create new MCUSLIST.CFG file", "Error: Failed to write new MCUSLIST.CFG file",
+                                            "Error: Failed to rename files (MCUSLIST.*)"};
+constexpr ConfigMessages kModeFlagsMessages{stick_files::kModeFlags, "Error: Missing MCUS.CFG file", nullptr,
+                                            "Error: Can't create new MCUS.CFG file", "Error: Failed to write new MCUS.CFG file",
+                                            "Error: Failed to rename files (MCUS.*)"};
+
+// The first configuration problem, found before anything changed.
+const char* PlanProblemText(const SaveWork& work) {
+    for (const auto& [planned, messages] : {std::pair{&work.voiceList, &kVoiceListMessages}, std::pair{&work.modeFlags, &kModeFlagsMessages}}) {
+        if (planned->problem == ConfigProblem::Missing) return messages->missing;
+        if (planned->problem == ConfigProblem::BadFormat) return messages->badFormat;
     }
-    steps[SavePlan::kGames] = StepFor(plan.games);
-    steps[SavePlan::kVoice] = StepFor(plan.voice);
-    if (maleVoiceFirst) {
-        steps[SavePlan::kVoice].files.insert(steps[SavePlan::kVoice].files.begin(),
-                                             {0, SizeOrZero(stick.Path(stick_files::kMaleVoice)), true});
-    }
-    if (selection.voice) {
-        steps[SavePlan::kVoiceList] = ConfigStep(stick, stick_files::kVoiceListStem);
-        steps[SavePlan::kModeFlags] = ConfigStep(stick, stick_files::kModeFlagsStem);
-    }
-    return steps;
+    return nullptr;
 }
 
-enum class PlanVerdict { Fits, FitsWithoutTheMaleVoice, DoesNotFit };
-
-// Works out what to write and how, before anything on the stick changes.
-PlanVerdict MakePlan(AppContext& context, const Stick& stick, const SaveSelection& selection, SavePlan& plan) {
-    plan.mainChanges = selection.main && !SameContent(WorkArchivePath(context), stick.Path(stick_files::kSoundArchive));
-    if (selection.games) plan.games = FilesToWrite(context, stick, *selection.games, {kGame1, kGame8});
-    if (selection.voice) plan.voice = FilesToWrite(context, stick, *selection.voice, {kVoice});
-
-    const auto space = SpaceOf(stick.FolderOf(stick_files::kSoundArchive));
-    if (!space) {
-        // A host that cannot say: write beside, as a roomy stick would.
-        plan.space.beside.assign(SavePlan::kStepCount, true);
-        return PlanVerdict::Fits;
-    }
-    plan.space = PlanSpace(StepsOf(context, stick, selection, plan, false), space->freeBytes, space->allocationUnit);
-    if (plan.space.Fits()) return PlanVerdict::Fits;
-
-    if (selection.voiceOffersMaleVoiceRemoval && FileExists(stick.Path(stick_files::kMaleVoice))) {
-        const SpacePlan withoutMaleVoice =
-            PlanSpace(StepsOf(context, stick, selection, plan, true), space->freeBytes, space->allocationUnit);
-        if (withoutMaleVoice.Fits()) {
-            plan.missingWithMaleVoice = plan.space.missingBytes;
-            plan.space = withoutMaleVoice;
-            return PlanVerdict::FitsWithoutTheMaleVoice;
+// The first configuration file that failed while it was carried.
+const char* CarryProblemText(const CarryResult& result) {
+    for (const ConfigMessages* messages : {&kVoiceListMessages, &kModeFlagsMessages}) {
+        switch (result.OutcomeOf(messages->stickPath)) {
+        case ChangeOutcome::CreateFailed: return messages->cannotCreate;
+        case ChangeOutcome::WriteFailed: return messages->writeFailed;
+        case ChangeOutcome::RenameFailed:
+        case ChangeOutcome::RemoveFailed: return messages->renameFailed;
+        case ChangeOutcome::Done:
+        case ChangeOutcome::NotDone: break;
         }
     }
-    return PlanVerdict::DoesNotFit;
+    return nullptr;
 }
 
-// The stick files with a stock version to keep that this Save will change
-// or may delete. The sound archive's stock version is the base archive.
-std::vector<std::string_view> StockFilesTouched(const Stick& stick, const SaveSelection& selection, const SavePlan& plan) {
-    std::vector<std::string_view> touched;
-    auto addIfWritten = [&](const std::vector<StickFile>& files, std::string_view stickPath) {
-        const std::string target = stick.Path(stickPath);
-        if (std::any_of(files.begin(), files.end(), [&](const StickFile& file) { return file.target == target; })) {
-            touched.push_back(stickPath);
-        }
-    };
-    addIfWritten(plan.games, stick_files::kGame1);
-    addIfWritten(plan.games, stick_files::kGame8);
-    addIfWritten(plan.voice, stick_files::kCustomVoice);
-    if (selection.voice) {
-        // The rotation replaces each .CFG and deletes its old .BAK.
-        touched.insert(touched.end(), {stick_files::kVoiceList, stick_files::kVoiceListBackup, stick_files::kModeFlags,
-                                       stick_files::kModeFlagsBackup});
-        if (selection.voiceOffersMaleVoiceRemoval) touched.push_back(stick_files::kMaleVoice);
+// The rewrite's error comes under the busy pointer, as part of the work;
+// the warning is the Save's own verdict, shown with the normal pointer.
+void ShowConfigProblem(AppContext& context, const char* problem) {
+    {
+        const BusyScope busy(context);
+        context.ShowMessage(problem);
     }
-    return touched;
+    context.ShowMessage("Warning: CFG files not updated fully");
 }
 
-bool WriteStep(AppContext& context, const std::vector<StickFile>& files, bool beside) {
-    if (files.empty()) return true;
+// The failure of a sound file, in the words each has always had, under
+// the busy pointer as the work it ends.
+void ReportSoundFailure(AppContext& context, const Stick& stick, const CarryResult& result) {
     const BusyScope busy(context);
-    return beside ? WriteBesideThenReplace(context, files) : DeleteThenCopy(context, files);
-}
-
-void RewriteConfiguration(AppContext& context, const Stick& stick, bool maleVoiceRemoved, bool deleteMaleVoiceAfter) {
-    // A configuration that could not be rewritten is a warning, not a failure:
-    // the sounds are on the stick already.
-    BusyScope busy(context);
-    const bool voiceListRewritten = RewriteVoiceList(context, stick, maleVoiceRemoved);
-    // The male voice goes only once the voice list no longer names it.
-    if (voiceListRewritten && deleteMaleVoiceAfter) {
-        (void)DeleteFileAt(stick.Path(stick_files::kMaleVoice));
-        (void)FlushFolder(stick.FolderOf(stick_files::kMaleVoice));
+    for (const StickCopy& copy : {kGame1, kGame8, kVoice}) {
+        if (result.Failed(copy.destination)) context.ShowMessage(copy.failure);
     }
-    if (!voiceListRewritten || !RewriteModeFlags(context, stick)) {
-        // The warning is the Save's own verdict, not part of the work: it is
-        // shown with the normal pointer, unlike the rewrite's error before it.
-        busy.End();
-        context.ShowMessage("Warning: CFG files not updated fully");
+    if (result.Failed(stick_files::kMaleVoice)) context.ShowMessage("Could not remove the male voice from memory stick");
+    if (result.Failed(stick_files::kSoundArchive)) {
+        context.ShowMessage(kArchiveFailure);
+        OfferManualCopy(context, WorkArchivePath(context), stick.Path(stick_files::kSoundArchive));
     }
 }
 
@@ -202,58 +228,84 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
     if (chosen < 3 && !context.Ask(kFewerPartsQuestion, DefaultButton::No, selection.installFewerParts)) {
         return false;
     }
-
+    StickLock lock;
+    if (!lock.Take(context, stick)) {
+        context.ShowMessage(kStickBusy);
+        return false;
+    }
     // Whatever an interrupted run left behind is put in order first.
     TidyAfterInterruption(context, stick);
+    if (!SetsWhole(context, selection)) return false;
 
     // The new sound archive is built first: its size is part of the plan.
     // The busy pointer runs from there until the new archive is on the stick.
     std::optional<BusyScope> busy;
-    if (selection.main &&
-        !BuildWorkArchive(context, context.DataFilePath(DataFileName(kMainCategory.prefix, *selection.main)), busy)) {
+    if (selection.main && !BuildWorkArchive(context, SetPath(context, kMainCategory.prefix, *selection.main), busy)) {
         return false;
     }
-    SavePlan plan;
-    const PlanVerdict verdict = MakePlan(context, stick, selection, plan);
-    if (verdict == PlanVerdict::FitsWithoutTheMaleVoice) {
-        // Only the male voice's room makes the plan fit: the question comes
-        // before anything is written.
-        busy.reset();
-        plan.maleVoiceGoesFirst = context.Ask(kMaleVoiceQuestion, DefaultButton::Yes, selection.removeMaleVoice);
-        if (!plan.maleVoiceGoesFirst) plan.space.missingBytes = plan.missingWithMaleVoice;
+    SaveWork work;
+    work.mainSource = WorkArchivePath(context);
+    work.mainChanges = selection.main && !SameContent(work.mainSource, stick.Path(stick_files::kSoundArchive));
+    if (selection.games) work.games = CopiesOf(context, stick, *selection.games, {kGame1, kGame8});
+    if (selection.voice) work.voice = CopiesOf(context, stick, *selection.voice, {kVoice});
+    work.configWanted = selection.voice.has_value();
+    if (work.configWanted) {
+        work.voiceList = PlanVoiceList(stick, false);
+        work.modeFlags = PlanModeFlags(stick);
     }
-    if (verdict == PlanVerdict::DoesNotFit || (verdict == PlanVerdict::FitsWithoutTheMaleVoice && !plan.maleVoiceGoesFirst)) {
+
+    // The male voice may go only with the switch that stops naming it; its
+    // room counts only when it is there.
+    const bool maleVoiceOffered = selection.voiceOffersMaleVoiceRemoval && work.ConfigSwitchable();
+    MaleVoice maleVoice = MaleVoice::Kept;
+    Room room = JudgeRoom(stick, work.PlanFor(MaleVoice::Kept));
+    const bool maleVoiceThere = PresenceOf(stick, stick_files::kMaleVoice) == Presence::There;
+    if (maleVoiceOffered && (room.fits || (maleVoiceThere && JudgeRoom(stick, work.PlanFor(MaleVoice::RemovedForRoom)).fits))) {
         busy.reset();
-        context.ShowMessage(NotEnoughSpaceMessage(plan.space.missingBytes));
+        if (context.Ask(kMaleVoiceQuestion, DefaultButton::Yes, selection.removeMaleVoice)) maleVoice = room.fits ? MaleVoice::RemovedLast : MaleVoice::RemovedForRoom;
+    }
+    if (maleVoice != MaleVoice::Kept) {
+        work.voiceList = PlanVoiceList(stick, true);
+        room = JudgeRoom(stick, work.PlanFor(maleVoice));
+    }
+    if (!room.fits) {
+        busy.reset();
+        context.ShowMessage(NotEnoughSpaceMessage(room.missingBytes));
         DiscardFile(WorkArchivePath(context));
         return false;
     }
+
     // The stock version of every stick file this Save changes is kept first.
-    if (!KeepStockFiles(context, stick, StockFilesTouched(stick, selection, plan))) {
+    StickTransaction transaction(context, stick, work.PlanFor(maleVoice), room);
+    if (!ReportPrepared(context, transaction.Keep())) {
         busy.reset();
         DiscardFile(WorkArchivePath(context));
         return false;
     }
-
-    if (selection.main) {
-        const auto placement = plan.space.beside[SavePlan::kMain] ? ArchivePlacement::Beside : ArchivePlacement::DeleteFirst;
-        if (!InstallWorkArchive(context, stick, placement)) return false;
-    }
+    const CarryResult result = transaction.Carry();
     busy.reset();
-    if (!WriteStep(context, plan.games, plan.space.beside[SavePlan::kGames])) return false;
-    if (!selection.voice) {
-        context.ShowMessage("New audio saved");
-        return true;
+    if (result.verdict == CarryVerdict::Undone || result.verdict == CarryVerdict::UndoFailed) {
+        if (const char* problem = CarryProblemText(result)) ShowConfigProblem(context, problem);
+        ReportSoundFailure(context, stick, result);
+        const BusyScope stillBusy(context);
+        ReportUndone(context, result.verdict, result.undoneFiles > 0);
+        return false;
     }
-
-    if (plan.maleVoiceGoesFirst) (void)DeleteFileAt(stick.Path(stick_files::kMaleVoice));
-    if (!WriteStep(context, plan.voice, plan.space.beside[SavePlan::kVoice])) return false;
-    bool maleVoiceRemoved = plan.maleVoiceGoesFirst;
-    if (selection.voiceOffersMaleVoiceRemoval && !plan.maleVoiceGoesFirst) {
-        maleVoiceRemoved = context.Ask(kMaleVoiceQuestion, DefaultButton::Yes, selection.removeMaleVoice);
+    DiscardFile(WorkArchivePath(context));
+    if (work.configWanted && !work.ConfigSwitchable()) {
+        ShowConfigProblem(context, PlanProblemText(work));
+        context.ShowMessage(kConfigNotSwitched);
+        return false;
     }
-    RewriteConfiguration(context, stick, maleVoiceRemoved, maleVoiceRemoved && !plan.maleVoiceGoesFirst);
-
+    if (result.verdict == CarryVerdict::OptionalStepsUndone) {
+        if (const char* problem = CarryProblemText(result)) {
+            ShowConfigProblem(context, problem);
+            context.ShowMessage(kConfigNotSwitched);
+        } else {
+            context.ShowMessage(kMaleVoiceKept);
+        }
+        return false;
+    }
     context.ShowMessage("New audio saved");
     return true;
 }

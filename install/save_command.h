@@ -49,9 +49,11 @@ inline constexpr const char* kMaleVoiceQuestion =
     "Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)";
 
 // Installs the chosen Main, Games and Talkative Voice sets in that order
-// and rewrites the stick's configuration for a voice. Asks first when not
-// all three groups are chosen; stops at the first failure. After a complete
-// run it says "New audio saved" and returns true.
+// and switches the stick's configuration to a voice, as one stick
+// transaction: everything is planned and asked before the stick changes,
+// and a failure puts the stick back as it was. Asks first when not all
+// three groups are chosen. Only when every change is on the stick does it
+// say "New audio saved" and return true.
 [[nodiscard]] bool Save(AppContext& context, const Stick& stick, const SaveSelection& selection);
 
 // The Save button: Save with the dialog's selection on the chosen stick;

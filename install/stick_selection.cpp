@@ -3,10 +3,12 @@
 #include "app/app_context.h"
 #include "archive/archive_check.h"
 #include "host/file_system.h"
+#include "install/messages.h"
 #include "install/restore_command.h"
 #include "stick/interrupted_work.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
+#include "stick/stick_lock.h"
 #include "stick/stick_locator.h"
 #include "stick/version_file.h"
 
@@ -55,6 +57,11 @@ std::optional<Stick> SelectStick(AppContext& context) {
         if (verdict != VersionVerdict::AiboMind3English) {
             context.ShowMessage(VersionVerdictMessage(verdict));
             continue;
+        }
+        StickLock lock;
+        if (!lock.Take(context, stick)) {
+            context.ShowMessage(kStickBusy);
+            return std::nullopt;
         }
         // What an interrupted Save left behind is put in order before the
         // stick's files are judged.

@@ -6,31 +6,34 @@
 
 namespace tamsiro {
 
-class AppContext;
 class Stick;
 
-// The messages a configuration rewrite shows, in the order of its steps.
-struct ConfigRewriteMessages {
-    std::string_view missingInput;
-    std::string_view cannotCreate;
-    std::string_view writeFailed;
-    std::string_view renameFailed;
+// What stops a configuration file from being rewritten, found before
+// anything on the stick changes.
+enum class ConfigProblem {
+    None,
+    Missing,    // the .CFG cannot be read
+    BadFormat,  // its shape is not the one the rewrite expects
 };
 
-// What a transform made of the decoded file: the new text, and the message
-// to show instead of installing it when the input's shape is wrong (empty
-// when the shape is fine).
+// The new content of a stick configuration file, worked out in memory.
+struct PlannedConfig {
+    std::string stem;   // e.g. "OPEN-R\MW\DATA\P\MCUS"
+    std::string bytes;  // encoded as the stick keeps it
+    ConfigProblem problem = ConfigProblem::None;
+};
+
+// What a transform made of the decoded file: the new text, and whether the
+// input had the shape it expects.
 struct TransformedConfig {
     std::string text;
-    std::string_view problem;
+    bool wellFormed = true;
 };
 
 using ConfigTransform = std::function<TransformedConfig(std::string_view decoded)>;
 
-// Rewrites the stick configuration file `stem`.CFG into `stem`.TMP with
-// `transform`, then rotates .TMP, .CFG and .BAK. Each failure shows its
-// message; false is returned after any of them.
-[[nodiscard]] bool RewriteStickConfig(AppContext& context, const Stick& stick, std::string_view stem,
-                                      const ConfigRewriteMessages& messages, const ConfigTransform& transform);
+// Reads `stem`.CFG and transforms it. The stick is not touched: the new
+// file is written, beside and rotated, by the stick transaction.
+[[nodiscard]] PlannedConfig PlanStickConfig(const Stick& stick, std::string_view stem, const ConfigTransform& transform);
 
 }  // namespace tamsiro

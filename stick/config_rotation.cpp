@@ -23,15 +23,6 @@ std::string StickConfigPath(const Stick& stick, std::string_view stem, std::stri
 
 }  // namespace
 
-bool RotateStickConfig(const Stick& stick, std::string_view stem) {
-    auto path = [&](std::string_view extension) { return StickConfigPath(stick, stem, extension); };
-    const bool rotated = RotateConfigFiles(path(".TMP"), path(".CFG"), path(".BAK"));
-    // The renames are done either way; a folder the host cannot sync is as
-    // durable as it gets.
-    (void)FlushFolder(stick.FolderOf(std::string(stem) + ".CFG"));
-    return rotated;
-}
-
 void RepairInterruptedRotation(const Stick& stick, std::string_view stem) {
     const std::string cfg = StickConfigPath(stick, stem, ".CFG");
     const std::string bak = StickConfigPath(stick, stem, ".BAK");

@@ -13,10 +13,6 @@ class Stick;
 // True when the new file is in place.
 [[nodiscard]] bool RotateConfigFiles(const std::string& tmpPath, const std::string& cfgPath, const std::string& bakPath);
 
-// The same for a stick configuration file given by its stem, e.g.
-// "OPEN-R\MW\DATA\P\MCUS"; the folder is flushed afterwards.
-[[nodiscard]] bool RotateStickConfig(const Stick& stick, std::string_view stem);
-
 // After a rotation of the stick configuration file `stem` was cut short
 // between its two renames (X.CFG gone, X.BAK there), puts X.BAK back as
 // X.CFG: the stick keeps the configuration it had. A leftover X.TMP, which

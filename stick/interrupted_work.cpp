@@ -6,6 +6,7 @@
 #include "stick/config_rotation.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
+#include "stick/stick_transaction.h"
 #include "stick/stick_writer.h"
 #include "stick/stock_store.h"
 
@@ -13,7 +14,7 @@
 
 namespace tamsiro {
 
-void TidyAfterInterruption(const AppContext& context, const Stick& stick) {
+void TidyAfterInterruption(AppContext& context, const Stick& stick) {
     std::vector<std::string> targets;
     for (const std::string_view stickPath : stick_files::kSafelyWrittenFiles) {
         std::string target = stick.Path(stickPath);
@@ -22,6 +23,8 @@ void TidyAfterInterruption(const AppContext& context, const Stick& stick) {
     FinishInterruptedWrites(targets);
     RepairInterruptedRotation(stick, stick_files::kVoiceListStem);
     RepairInterruptedRotation(stick, stick_files::kModeFlagsStem);
+    // A change the journal says was under way is undone, from the bytes it kept.
+    (void)RollBackInterruptedChange(context, stick);
 
     const std::string partialBase = context.DataFilePath(program_files::kBaseArchivePartial);
     if (FileExists(partialBase)) DiscardFile(partialBase);

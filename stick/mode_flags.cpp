@@ -29,16 +29,9 @@ std::string WithVoiceMode(std::string_view decoded) {
     return out;
 }
 
-bool RewriteModeFlags(AppContext& context, const Stick& stick) {
-    static constexpr ConfigRewriteMessages kMessages{
-        "Error: Missing MCUS.CFG file",
-        "Error: Can't create new MCUS.CFG file",
-        "Error: Failed to write new MCUS.CFG file",
-        "Error: Failed to rename files (MCUS.*)",
-    };
-    return RewriteStickConfig(context, stick, stick_files::kModeFlagsStem, kMessages, [](std::string_view decoded) {
-        return TransformedConfig{WithVoiceMode(decoded), {}};
-    });
+PlannedConfig PlanModeFlags(const Stick& stick) {
+    return PlanStickConfig(stick, stick_files::kModeFlagsStem,
+                           [](std::string_view decoded) { return TransformedConfig{WithVoiceMode(decoded), true}; });
 }
 
 }  // namespace tamsiro

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "stick/config_rewrite.h"
+
 #include <string>
 #include <string_view>
 
 namespace tamsiro {
 
-class AppContext;
 class Stick;
 
 // The mode file with the custom voice switched on, over decoded text:
@@ -13,8 +14,7 @@ class Stick;
 // unchanged.
 std::string WithVoiceMode(std::string_view decoded);
 
-// Rewrites the stick's MCUS.CFG so the robot uses the custom voice; the
-// previous file is kept as MCUS.BAK.
-[[nodiscard]] bool RewriteModeFlags(AppContext& context, const Stick& stick);
+// The stick's MCUS.CFG switched to the custom voice.
+[[nodiscard]] PlannedConfig PlanModeFlags(const Stick& stick);
 
 }  // namespace tamsiro

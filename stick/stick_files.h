@@ -62,6 +62,19 @@ inline constexpr std::string_view kManualBatch = "MANUAL.BAT";
 inline constexpr std::string_view kStockFolder = "DATA_BASEMIND3.FILES";
 inline constexpr std::string_view kStockAbsentSuffix = ".absent";
 inline constexpr std::string_view kStockPartialSuffix = ".partial";
+// Marks a kept copy that is a damaged archive (what the stick had all the same).
+inline constexpr std::string_view kStockDamagedSuffix = ".damaged";
+// A change to a stick being carried: the journal names every file it
+// touches and where its previous bytes are, so that a run cut short is
+// rolled back at the next start (docs/RELIABILITY.md).
+inline constexpr std::string_view kJournal = "TAMSIRO.JNL";
+inline constexpr std::string_view kJournalPartial = "TAMSIRO.JNL.partial";
+// The previous bytes of the stick files a change touches that no stock
+// record holds, and the new configuration files, laid out as on the stick.
+inline constexpr std::string_view kUndoFolder = "TAMSIRO.UNDO";
+inline constexpr std::string_view kNewFolder = "TAMSIRO.NEW";
+// Held locked while Tamsiro works on a stick from this program folder.
+inline constexpr std::string_view kLockFile = "TAMSIRO.LCK";
 // Sound-set data files are DATA_{prefix}_{label}.ODA.
 inline constexpr std::string_view kDataFilePrefix = "DATA_";
 inline constexpr std::string_view kDataFileExtension = ".ODA";

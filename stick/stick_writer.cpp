@@ -1,6 +1,6 @@
 #include "stick/stick_writer.h"
 
-#include "app/app_context.h"
+#include "app/user_interface.h"
 #include "app/progress.h"
 #include "host/binary_file.h"
 #include "host/device_reader.h"
@@ -127,21 +127,6 @@ std::string WithExtension(const std::string& target, std::string_view extension)
 // The temporary name as it is on disk, whatever its case.
 std::string ExistingName(const std::string& path) { return FolderOf(path) + NameOnDisk(path); }
 
-void ShowFailure(AppContext& context, const StickFile& file) {
-    if (!file.failure.empty()) context.ShowMessage(file.failure);
-}
-
-void DiscardTemporaries(const std::vector<StickFile>& files) {
-    for (const StickFile& file : files) {
-        DiscardFile(BesidePath(file.target));
-        DiscardFile(ReadyPath(file.target));
-    }
-}
-
-void FlushFolders(const std::vector<StickFile>& files) {
-    for (const StickFile& file : files) (void)FlushFolder(FolderOf(file.target));
-}
-
 }  // namespace
 
 std::string BesidePath(const std::string& target) { return WithExtension(target, ".NEW"); }
@@ -160,51 +145,6 @@ void FinishInterruptedWrites(const std::vector<std::string>& targets) {
         if (readyThere && (unfinished || !ReplaceFile(ready, target))) DiscardFile(ready);
         if (besideThere || readyThere) (void)FlushFolder(FolderOf(target));
     }
-}
-
-bool WriteBesideThenReplace(AppContext& context, const std::vector<StickFile>& files) {
-    for (const StickFile& file : files) {
-        if (CopyVerified(context.Ui(), file.source, BesidePath(file.target), file.step)) continue;
-        DiscardTemporaries(files);
-        ShowFailure(context, file);
-        return false;
-    }
-    // Every file is whole and checked: from here on an interrupted step is
-    // finished rather than undone.
-    for (const StickFile& file : files) {
-        if (ReplaceFile(BesidePath(file.target), ReadyPath(file.target))) continue;
-        DiscardTemporaries(files);
-        ShowFailure(context, file);
-        return false;
-    }
-    FlushFolders(files);
-    for (const StickFile& file : files) {
-        if (!ReplaceFile(ReadyPath(file.target), file.target)) {
-            DiscardTemporaries(files);
-            ShowFailure(context, file);
-            return false;
-        }
-    }
-    FlushFolders(files);
-    return true;
-}
-
-bool DeleteThenCopy(AppContext& context, const std::vector<StickFile>& files) {
-    for (const StickFile& file : files) {
-        (void)DeleteFileAt(file.target);
-        const std::vector<StickFile> one{file};
-        bool written = CopyVerified(context.Ui(), file.source, BesidePath(file.target), file.step) &&
-                       ReplaceFile(BesidePath(file.target), ReadyPath(file.target));
-        (void)FlushFolder(FolderOf(file.target));
-        written = written && ReplaceFile(ReadyPath(file.target), file.target);
-        (void)FlushFolder(FolderOf(file.target));
-        if (!written) {
-            DiscardTemporaries(one);
-            ShowFailure(context, file);
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace tamsiro

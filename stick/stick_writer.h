@@ -6,7 +6,6 @@
 
 namespace tamsiro {
 
-class AppContext;
 class UserInterface;
 
 // The one way Tamsiro writes a file to the stick: copied in pieces with
@@ -41,28 +40,5 @@ std::string ReadyPath(const std::string& target);
 // stay as they are; otherwise each .RDY file takes its target's place.
 // Does nothing when no temporary file is there.
 void FinishInterruptedWrites(const std::vector<std::string>& targets);
-
-// One file to put on the stick: `source` is a host path (program folder),
-// `target` the host path on the stick.
-struct StickFile {
-    std::string source;
-    std::string target;
-    std::string step;     // progress text
-    std::string failure;  // shown when this file could not be written (nothing when empty)
-};
-
-// Writes every file beside its target (.NEW), and only when all of them are
-// written and verified, marks them ready (.RDY) and replaces the targets
-// with them (a pair such as the two Games files changes together or not at
-// all, even across a crash: see FinishInterruptedWrites). On failure the
-// failing file's message is shown, the temporary files are removed and
-// every target is as it was.
-[[nodiscard]] bool WriteBesideThenReplace(AppContext& context, const std::vector<StickFile>& files);
-
-// For a stick without room for both: deletes each target, then writes the
-// new file beside it and renames it into place the same way, one file at a
-// time. On failure its message is shown and the target is gone (but never
-// left as a fragment).
-[[nodiscard]] bool DeleteThenCopy(AppContext& context, const std::vector<StickFile>& files);
 
 }  // namespace tamsiro

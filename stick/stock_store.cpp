@@ -4,6 +4,7 @@
 #include "archive/archive_check.h"
 #include "host/binary_file.h"
 #include "host/file_system.h"
+#include "host/folder_listing.h"
 #include "stick/space_plan.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
@@ -33,9 +34,6 @@ std::string Joined(std::string_view a, std::string_view b) {
     return joined;
 }
 
-constexpr const char* kNoRoom = "Not enough space in Tamsiro's folder to keep the stock files\nNothing was changed";
-constexpr const char* kNotKept = "Could not keep the stock files in Tamsiro's folder\nNothing was changed";
-
 // An empty file that says the stock stick did not have a file. Its creation
 // is the whole of it, so it needs no temporary name.
 bool WriteAbsentMarker(const std::string& path) {
@@ -45,13 +43,25 @@ bool WriteAbsentMarker(const std::string& path) {
     return marker.Close() && flushed;
 }
 
+// Whether every byte of a stick file reads: a copy that failed is then
+// the program folder's fault, not the stick's.
+bool ReadWholeFileOk(const std::string& path) {
+    BinaryFile file;
+    if (!file.Open(path, BinaryFile::Mode::Read)) return false;
+    std::vector<unsigned char> buffer(std::size_t{1} << 16);
+    while (true) {
+        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.Handle());
+        if (got < buffer.size()) return std::ferror(file.Handle()) == 0;
+    }
+}
+
 // Room in the program folder for the copies and markers still to be made.
 bool RoomToKeep(const AppContext& context, const Stick& stick, const StockStore& store,
-                const std::vector<std::string_view>& stickPaths) {
+                const std::vector<std::string>& stickPaths) {
     const auto space = SpaceOf(context.ProgramFolder().empty() ? std::string(1, kPathSeparator) : context.ProgramFolder());
     if (!space) return true;
     PlanStep step;
-    for (const std::string_view stickPath : stickPaths) {
+    for (const std::string& stickPath : stickPaths) {
         if (store.RecordOf(stickPath) != StockRecord::None) continue;
         // A marker, or a copy; either may need a new folder as well.
         step.files.push_back({FileSizeAt(stick.Path(stickPath)).value_or(1), 0, false});
@@ -60,37 +70,43 @@ bool RoomToKeep(const AppContext& context, const Stick& stick, const StockStore&
     return PlanSpace({step}, space->freeBytes, space->allocationUnit).Fits();
 }
 
-enum class KeepResult { Kept, Damaged, Failed };
-
-KeepResult KeepOne(AppContext& context, const Stick& stick, const StockStore& store, std::string_view stickPath) {
-    if (store.RecordOf(stickPath) != StockRecord::None) return KeepResult::Kept;
+KeepVerdict KeepOne(AppContext& context, const Stick& stick, const StockStore& store, std::string_view stickPath) {
+    if (store.RecordOf(stickPath) != StockRecord::None) return KeepVerdict::Kept;
     const Stick tree(store.Root());
     const std::string folder = tree.FolderOf(stickPath);
-    if (folder.empty() || !MakeFolders(folder)) return KeepResult::Failed;
+    if (folder.empty() || !MakeFolders(folder)) return KeepVerdict::NotKept;
 
-    const std::string source = stick.Path(stickPath);
-    if (!FileExists(source)) {
+    switch (PresenceOf(stick, stickPath)) {
+    case Presence::Unknown:
+        return KeepVerdict::StickUnreadable;
+    case Presence::Absent:
         if (!WriteAbsentMarker(JoinPath(folder, Joined(FileNameOf(stickPath), program_files::kStockAbsentSuffix)))) {
-            return KeepResult::Failed;
+            return KeepVerdict::NotKept;
         }
-        (void)FlushFolder(folder);
-        return KeepResult::Kept;
+        return FlushFolder(folder) ? KeepVerdict::Kept : KeepVerdict::NotKept;
+    case Presence::There:
+        break;
     }
+    const std::string source = stick.Path(stickPath);
     // The copy keeps the name as the stick spells it.
     const std::string name = NameOnDisk(source);
     const std::string kept = JoinPath(folder, name);
     const std::string partial = kept + std::string(program_files::kStockPartialSuffix);
-    if (!CopyVerified(context.Ui(), source, partial, "Keeping the stock " + name)) return KeepResult::Failed;
-    if (IsArchiveName(name) && CheckArchiveFile(partial)) {
+    if (!CopyVerified(context.Ui(), source, partial, "Keeping the stock " + name)) {
+        return ReadWholeFileOk(source) ? KeepVerdict::NotKept : KeepVerdict::StickUnreadable;
+    }
+    // A damaged archive is still what the stick had: kept, and marked so
+    // that nothing mistakes it for a sound set.
+    if (IsArchiveName(name) && CheckArchiveFile(partial) &&
+        !WriteAbsentMarker(JoinPath(folder, name + std::string(program_files::kStockDamagedSuffix)))) {
         DiscardFile(partial);
-        return KeepResult::Damaged;
+        return KeepVerdict::NotKept;
     }
     if (!RenameFile(partial, kept)) {
         DiscardFile(partial);
-        return KeepResult::Failed;
+        return KeepVerdict::NotKept;
     }
-    (void)FlushFolder(folder);
-    return KeepResult::Kept;
+    return FlushFolder(folder) ? KeepVerdict::Kept : KeepVerdict::NotKept;
 }
 
 }  // namespace
@@ -99,6 +115,10 @@ StockStore::StockStore(const AppContext& context) : tree_(context.DataFilePath(p
 
 std::string StockStore::PathWithSuffix(std::string_view stickPath, std::string_view suffix) const {
     return tree_.Path(Joined(stickPath, suffix));
+}
+
+bool StockStore::MarkedDamaged(std::string_view stickPath) const {
+    return FileExists(PathWithSuffix(stickPath, program_files::kStockDamagedSuffix));
 }
 
 StockRecord StockStore::RecordOf(std::string_view stickPath) const {
@@ -117,29 +137,25 @@ void StockStore::DiscardPartialCopies() const {
     }
 }
 
-bool KeepStockFiles(AppContext& context, const Stick& stick, const std::vector<std::string_view>& stickPaths) {
+Presence PresenceOf(const Stick& stick, std::string_view stickPath) {
+    const std::string folder = stick.FolderOf(stickPath);
+    if (folder.empty()) return Presence::Unknown;
+    const auto names = ListFileNames(folder);
+    if (!names) return FolderProvablyAbsent(folder) ? Presence::Absent : Presence::Unknown;
+    const std::string_view name = FileNameOf(stickPath);
+    const bool there = std::any_of(names->begin(), names->end(), [&](const std::string& entry) { return EqualIgnoringAsciiCase(entry, name); });
+    return there ? Presence::There : Presence::Absent;
+}
+
+KeepOutcome KeepStockFiles(AppContext& context, const Stick& stick, const std::vector<std::string>& stickPaths) {
     const StockStore store(context);
-    if (!RoomToKeep(context, stick, store, stickPaths)) {
-        context.ShowMessage(kNoRoom);
-        return false;
-    }
+    if (!RoomToKeep(context, stick, store, stickPaths)) return {KeepVerdict::NoRoom, {}};
     const BusyScope busy(context);
-    for (const std::string_view stickPath : stickPaths) {
-        switch (KeepOne(context, stick, store, stickPath)) {
-        case KeepResult::Kept:
-            continue;
-        case KeepResult::Damaged:
-            // A damaged archive is never kept as the stock one, as it never
-            // becomes the base. It is no one's stock sound either (an earlier
-            // copy cut short leaves such files), so the Save may replace it;
-            // a restore then names it as a file it cannot put back.
-            continue;
-        case KeepResult::Failed:
-            context.ShowMessage(kNotKept);
-            return false;
-        }
+    for (const std::string& stickPath : stickPaths) {
+        const KeepVerdict verdict = KeepOne(context, stick, store, stickPath);
+        if (verdict != KeepVerdict::Kept) return {verdict, stickPath};
     }
-    return true;
+    return {};
 }
 
 }  // namespace tamsiro

@@ -28,6 +28,9 @@ public:
     StockRecord RecordOf(std::string_view stickPath) const;
     // Host path of the kept copy of a stick file (meaningful with Kept).
     std::string KeptPath(std::string_view stickPath) const;
+    // Whether the kept copy is a damaged archive: kept all the same, as it
+    // is what the stick had, but no one's sound.
+    bool MarkedDamaged(std::string_view stickPath) const;
     // Removes copies left half-made by an interrupted Save.
     void DiscardPartialCopies() const;
 
@@ -39,13 +42,29 @@ private:
     Stick tree_;
 };
 
+// Whether a file is on the stick. Absent only when provably so: its
+// folder's listing succeeded and lacks the name (in any case), or the
+// folder itself is provably missing.
+enum class Presence { There, Absent, Unknown };
+Presence PresenceOf(const Stick& stick, std::string_view stickPath);
+
+enum class KeepVerdict {
+    Kept,
+    NoRoom,          // the program folder has no room for the copies
+    NotKept,         // a copy could not be written in the program folder
+    StickUnreadable, // a stick file could not be listed, opened or read
+};
+struct KeepOutcome {
+    KeepVerdict verdict = KeepVerdict::Kept;
+    std::string stickPath;  // the file that stopped it
+};
+
 // Keeps the stock version of each of `stickPaths` that has no record yet,
-// before a Save changes them: a copy that is written under a temporary
-// name, flushed, read back, checked as an archive (.ODA files) and only then
-// renamed into place; or a marker for a file that is not on the stick. A
-// damaged archive gets no record at all. The
-// program folder's free space is checked first. False, after telling the
-// user, when they could not all be kept; the stick is untouched either way.
-[[nodiscard]] bool KeepStockFiles(AppContext& context, const Stick& stick, const std::vector<std::string_view>& stickPaths);
+// before anything changes them: the exact bytes, whatever their format,
+// written under a temporary name, flushed, read back and only then renamed
+// into place (a damaged archive is kept too, and marked); or a marker for a
+// file that is provably not on the stick. The program folder's free space
+// is checked first. The stick is untouched either way.
+[[nodiscard]] KeepOutcome KeepStockFiles(AppContext& context, const Stick& stick, const std::vector<std::string>& stickPaths);
 
 }  // namespace tamsiro

@@ -31,17 +31,10 @@ VoiceListText WithCustomVoice(std::string_view decoded, bool maleVoiceRemoved) {
     return out;
 }
 
-bool RewriteVoiceList(AppContext& context, const Stick& stick, bool maleVoiceRemoved) {
-    static constexpr ConfigRewriteMessages kMessages{
-        "Error: Missing MCUSLIST.CFG file",
-        "Error: Can't create new MCUSLIST.CFG file",
-        "Error: Failed to write new MCUSLIST.CFG file",
-        "Error: Failed to rename files (MCUSLIST.*)",
-    };
-    return RewriteStickConfig(context, stick, stick_files::kVoiceListStem, kMessages, [maleVoiceRemoved](std::string_view decoded) {
+PlannedConfig PlanVoiceList(const Stick& stick, bool maleVoiceRemoved) {
+    return PlanStickConfig(stick, stick_files::kVoiceListStem, [maleVoiceRemoved](std::string_view decoded) {
         VoiceListText voiceList = WithCustomVoice(decoded, maleVoiceRemoved);
-        const std::string_view problem = voiceList.voiceSections == 1 ? std::string_view() : "Error: bad MCUSLIST.CFG format";
-        return TransformedConfig{std::move(voiceList.text), problem};
+        return TransformedConfig{std::move(voiceList.text), voiceList.voiceSections == 1};
     });
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "stick/config_rewrite.h"
+
 #include <string>
 #include <string_view>
 
 namespace tamsiro {
 
-class AppContext;
 class Stick;
 
 // The voice list with the body of every "[VOICE]" section replaced by one
@@ -17,9 +18,8 @@ struct VoiceListText {
 };
 VoiceListText WithCustomVoice(std::string_view decoded, bool maleVoiceRemoved);
 
-// Rewrites the stick's MCUSLIST.CFG to name the custom voice; the previous
-// file is kept as MCUSLIST.BAK. A file without exactly one voice section is
-// left as it is.
-[[nodiscard]] bool RewriteVoiceList(AppContext& context, const Stick& stick, bool maleVoiceRemoved);
+// The stick's MCUSLIST.CFG naming the custom voice; a file without exactly
+// one voice section is badly formed.
+[[nodiscard]] PlannedConfig PlanVoiceList(const Stick& stick, bool maleVoiceRemoved);
 
 }  // namespace tamsiro

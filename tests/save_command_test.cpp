@@ -128,14 +128,15 @@ TEST_F(SaveCommand, AMaleVoiceAlreadyGoneIsNotAnError) {
     EXPECT_NE(ReadFile(P("MCUSLIST.CFG")).find("# -- AD003000.ODA file deleted to free up space\r\n"), std::string::npos);
 }
 
-TEST_F(SaveCommand, AFailedGamesCopyStopsBeforeTheVoice) {
+TEST_F(SaveCommand, AFailedGamesCopyUndoesTheWholeSave) {
     fs::create_directory(P("AD013001.ODA"));
     checked = SelectionOfRows({.main = 0, .voice = 0, .games = 2});
     OnSave(workspace.context, workspace.stick, checked);
-    EXPECT_EQ(workspace.ui.Messages(), Messages{"message: Could not copy game#1 audio to memory stick"});
-    EXPECT_EQ(workspace.ui.busyAtMessage, std::vector<bool>{true});
+    EXPECT_EQ(workspace.ui.Messages(), (Messages{"message: Could not copy game#1 audio to memory stick",
+                                                 "message: The memory stick was put back as it was"}));
+    EXPECT_EQ(workspace.ui.busyAtMessage, (std::vector<bool>{true, true}));
     ExpectDialogStaysOpen();
-    EXPECT_NE(ReadFile(P("DYNAUDIO.ODA")), stickArchive);  // what was done stays done
+    EXPECT_EQ(ReadFile(P("DYNAUDIO.ODA")), stickArchive);  // the Main set, already in place, is undone
     EXPECT_FALSE(Exists(P("CUSVOICE.ODA")));
     ExpectConfigurationUntouched();
 
@@ -144,32 +145,38 @@ TEST_F(SaveCommand, AFailedGamesCopyStopsBeforeTheVoice) {
     fs::create_directory(P("AD013008.ODA"));
     workspace.ui.transcript.clear();
     OnSave(workspace.context, workspace.stick, checked);
-    EXPECT_EQ(workspace.ui.Messages(), Messages{"message: Could not copy game#8 audio to memory stick"});
-    EXPECT_EQ(ReadFile(P("AD013001.ODA")), Data("DATA_G3A_SqueakyIda.ODA"));
+    EXPECT_EQ(workspace.ui.Messages(), (Messages{"message: Could not copy game#8 audio to memory stick",
+                                                 "message: The memory stick was put back as it was"}));
+    // The pair changes together or not at all.
+    EXPECT_FALSE(Exists(P("AD013001.ODA")));
     EXPECT_FALSE(Exists(P("CUSVOICE.ODA")));
     ExpectDialogStaysOpen();
 }
 
-TEST_F(SaveCommand, AFailedVoiceCopyAsksNothingMore) {
+TEST_F(SaveCommand, AFailedVoiceCopyKeepsTheMaleVoice) {
     fs::create_directory(P("CUSVOICE.ODA"));
     checked = SelectionOfRows({.voice = 5});
-    workspace.ui.answers = {true};
+    workspace.ui.answers = {true, true};
     OnSave(workspace.context, workspace.stick, checked);
-    EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: Could not copy user voice audio to memory stick"}));
+    // Everything is asked before the stick changes.
+    EXPECT_EQ(workspace.ui.Messages(),
+              (Messages{kFewerParts, kMaleVoiceQuestion, "message: Could not copy user voice audio to memory stick"}));
     EXPECT_EQ(ReadFile(E("ad003000.oda")), maleVoice);
     ExpectConfigurationUntouched();
     ExpectDialogStaysOpen();
 }
 
-TEST_F(SaveCommand, AFailedConfigurationRewriteIsOnlyAWarning) {
+TEST_F(SaveCommand, AConfigurationThatCannotBeSwitchedIsNoSuccess) {
     fs::remove(P("MCUSLIST.CFG"));
     checked = SelectionOfRows({.main = 0, .voice = 1, .games = 0});
     OnSave(workspace.context, workspace.stick, checked);
-    EXPECT_EQ(workspace.ui.Messages(), (Messages{"message: Error: Missing MCUSLIST.CFG file",
-                                                 "message: Warning: CFG files not updated fully", "message: New audio saved"}));
+    EXPECT_EQ(workspace.ui.Messages(),
+              (Messages{"message: Error: Missing MCUSLIST.CFG file", "message: Warning: CFG files not updated fully",
+                        "message: The new sounds are on the memory stick, but the voice settings were not changed\n"
+                        "The robot keeps using its old voice, and the male voice was kept"}));
     EXPECT_EQ(workspace.ui.busyAtMessage, (std::vector<bool>{true, false, false}));
-    EXPECT_EQ(ReadFile(P("MCUS.CFG")), modeFlags);  // not reached
-    EXPECT_EQ(workspace.ui.endedWith, DialogResult::Ok);
+    EXPECT_EQ(ReadFile(P("MCUS.CFG")), modeFlags);
+    ExpectDialogStaysOpen();
     EXPECT_FALSE(workspace.ui.busyShown);
 }
 

@@ -55,7 +55,7 @@ protected:
 };
 
 TEST_F(StickCommandsTest, InstallShowsOnStatusAndRestoreGivesBackTheStockStick) {
-    // The sixth voice may remove the male voice, so its stock copy is kept too.
+    // Removing the male voice keeps its stock copy too.
     const Json voiceStockFiles = {"OPEN-R\\MW\\DATA\\E\\ad003000.oda", "OPEN-R\\MW\\DATA\\P\\MCUSLIST.CFG",
                                   "OPEN-R\\MW\\DATA\\P\\MCUS.CFG"};
     const struct {
@@ -73,9 +73,10 @@ TEST_F(StickCommandsTest, InstallShowsOnStatusAndRestoreGivesBackTheStockStick) 
         {"MiniTilda, male voice removed", {"--voice", "MiniTilda", "--remove-male-voice"},
          {{"archive", "stock"}, {"voice", "MiniTilda"}, {"games", "missing"}, {"male_voice", false}},
          "(answer Yes to fit on 32MB stick) -> Yes (--remove-male-voice)", voiceStockFiles},
+        // A male voice that stays is not touched, so nothing of it is kept.
         {"MiniTilda, male voice kept", {"--voice", "MiniTilda", "--keep-male-voice"},
          {{"archive", "stock"}, {"voice", "MiniTilda"}, {"games", "missing"}, {"male_voice", true}},
-         "(answer Yes to fit on 32MB stick) -> No (--keep-male-voice)", voiceStockFiles},
+         "(answer Yes to fit on 32MB stick) -> No (--keep-male-voice)", {voiceStockFiles[1], voiceStockFiles[2]}},
         {"MiniTilda, default answer", {"--voice", "MiniTilda"},
          {{"archive", "stock"}, {"voice", "MiniTilda"}, {"games", "missing"}, {"male_voice", false}},
          "(answer Yes to fit on 32MB stick) -> Yes (default, no terminal)", voiceStockFiles},

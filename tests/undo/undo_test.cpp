@@ -8,6 +8,7 @@
 #include "install/save_command.h"
 #include "install/start_sequence.h"
 #include "stick/stick.h"
+#include "stick/stick_lock.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/stock_stick.h"
 #include "tests/support/workspace.h"
@@ -29,6 +30,7 @@ const std::string kRestoreQuestion =
 const std::string kRepairQuestion =
     "ask(yes): DYNAUDIO.ODA on the memory stick is missing or damaged\nRestore it from DATA_BASEMIND3.ODA?";
 const std::string kNotRestored = "message: Stock sounds restored\nThese files could not be restored:";
+const std::string kFewer = "ask(no): You didn't select all three parts\nShould I install fewer parts?";
 
 // A stock workspace, with the stick's files as they came.
 struct Folders {
@@ -77,7 +79,7 @@ void ChangeWithoutStockCopies(Folders& f) {
     Copy(f.Stick(kVoiceList), f.Stick("OPEN-R/MW/DATA/P/MCUSLIST.BAK"));
 }
 
-enum class Flow { Start, Restore };
+enum class Flow { Start, Restore, SaveGames, SaveVoice };
 enum class StickAfter { Stock, AsPrepared, Checked };
 
 struct Situation {
@@ -196,6 +198,59 @@ const std::vector<Situation>& Situations() {
              EXPECT_FALSE(fs::exists(f.Program("TMP.ODA")));
              EXPECT_FALSE(fs::exists(f.Program("DATA_BASEMIND3.ODA.partial")));
          }},
+        {"stock files that are not whole archives are kept byte for byte and come back",
+         [](Folders& f) {
+             // A male voice in another format, and a Games file cut short.
+             samples::WriteText(f.Stick(kMaleVoice), "RIFF\x10\0\0\0WAVEfmt not an ODA archive");
+             Truncate(f.Stick(kGame8));
+             f.stock = ReadTree(f.stick);
+             SaveOnce(f);
+         },
+         Flow::Restore, {true}, true, {kRestoreQuestion, "message: Stock sounds restored"}, StickAfter::Stock,
+         [](const Folders& f) {
+             const Tree kept = ReadTree(f.Program("DATA_BASEMIND3.FILES"));
+             EXPECT_EQ(FileIn(kept, kMaleVoice), FileIn(f.stock, kMaleVoice));
+             EXPECT_EQ(FileIn(kept, kGame8), FileIn(f.stock, kGame8));
+             EXPECT_TRUE(FileIn(kept, std::string(kGame8) + ".damaged"));
+             EXPECT_FALSE(FileIn(kept, std::string(kGame1) + ".damaged"));
+         }},
+        {"a Games pair whose second file cannot take its place stays the old pair",
+         [](Folders& f) {
+             MakeBase(f);
+             fs::remove(f.Stick(kGame8));
+             fs::create_directory(f.Stick(kGame8));
+         },
+         Flow::SaveGames, {true}, false,
+         {kFewer, "message: Could not copy game#8 audio to memory stick", "message: The memory stick was put back as it was"},
+         StickAfter::AsPrepared},
+        {"an empty Games set file is refused before anything changes",
+         [](Folders& f) {
+             MakeBase(f);
+             fs::resize_file(f.Program("DATA_G3B_Tilda.ODA"), 0);
+         },
+         Flow::SaveGames, {true}, false, {kFewer, "message: DATA_G3B_Tilda.ODA is empty or damaged\nNothing was changed"},
+         StickAfter::AsPrepared},
+        {"a Voice set cut short is refused, and the male voice stays",
+         [](Folders& f) {
+             MakeBase(f);
+             Truncate(f.Program("DATA_V3_MiniTilda.ODA"));
+         },
+         Flow::SaveVoice, {true, true}, false, {kFewer, "message: DATA_V3_MiniTilda.ODA is empty or damaged\nNothing was changed"},
+         StickAfter::AsPrepared},
+        {"a Voice set in another format is copied as before",
+         [](Folders& f) {
+             MakeBase(f);
+             samples::WriteText(f.Program("DATA_V3_MiniTilda.ODA"), "RIFF a voice in another format");
+         },
+         Flow::SaveVoice, {true, true}, true,
+         {kFewer, "ask(yes): Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)",
+          "message: New audio saved"},
+         StickAfter::Checked,
+         [](const Folders& f) {
+             const Tree stick = ReadTree(f.stick);
+             EXPECT_EQ(FileIn(stick, kCustomVoice), "RIFF a voice in another format");
+             EXPECT_FALSE(FileIn(stick, kMaleVoice));
+         }},
     };
     return situations;
 }
@@ -214,8 +269,13 @@ TEST_P(UndoSituation, EndsAsExpected) {
     ui.answers = situation.answers;
     ui.markers = {folders.Stick("memstick.ind")};
     AppContext context(ui, folders.program);
-    const bool succeeded = situation.flow == Flow::Start ? RunStartSequence(context).has_value()
-                                                         : RestoreStockSounds(context, Stick(folders.stick));
+    bool succeeded = false;
+    switch (situation.flow) {
+    case Flow::Start: succeeded = RunStartSequence(context).has_value(); break;
+    case Flow::Restore: succeeded = RestoreStockSounds(context, Stick(folders.stick)); break;
+    case Flow::SaveGames: succeeded = Save(context, Stick(folders.stick), {std::nullopt, "Tilda", std::nullopt, false}); break;
+    case Flow::SaveVoice: succeeded = Save(context, Stick(folders.stick), {std::nullopt, std::nullopt, "MiniTilda", true}); break;
+    }
 
     EXPECT_EQ(succeeded, situation.succeeds);
     EXPECT_EQ(ui.Messages(), situation.messages);
@@ -229,6 +289,29 @@ TEST_P(UndoSituation, EndsAsExpected) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Undo, UndoSituation, ::testing::Range<std::size_t>(0, Situations().size()));
+
+// A second Tamsiro on the same stick or program folder changes nothing.
+TEST(UndoStockFiles, ASecondRunOnTheSameStickChangesNothing) {
+    Folders folders;
+    SaveOnce(folders);
+    const Tree saved = ReadTree(folders.stick);
+    ScriptedUi first;
+    AppContext running(first, folders.program);
+    StickLock held;
+    ASSERT_TRUE(held.Take(running, Stick(folders.stick)));
+
+    // From another program folder, on the same stick.
+    const std::string other = folders.root / "other-program";
+    fs::create_directories(other);
+    for (const std::string& program : {folders.program, other}) {
+        ScriptedUi ui;
+        ui.answers = {true, true};
+        AppContext context(ui, program);
+        EXPECT_FALSE(RestoreStockSounds(context, Stick(folders.stick)));
+        EXPECT_EQ(ui.Messages().back(), "message: Tamsiro is already working on this memory stick");
+        EXPECT_EQ(Differences(ReadTree(folders.stick), saved), std::vector<std::string>());
+    }
+}
 
 // A program folder too small for the stock copies: the Save stops before
 // anything is written. Needs a small file system (a tmpfs, as root).

@@ -1,0 +1,62 @@
+// POSIX lock and folder listing (Linux, macOS).
+#include "host/folder_listing.h"
+#include "host/host_lock.h"
+#include "host/file_system.h"
+
+#include <cerrno>
+#include <filesystem>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace tamsiro {
+
+void HostLock::Release() {
+    if (handle_ != kNoHandle) ::close(static_cast<int>(handle_));
+    handle_ = kNoHandle;
+}
+
+bool HostLock::Take(const std::string& path, bool create) {
+    Release();
+    // A read-only descriptor is enough for flock, so a stick's own file can
+    // be locked without being changed.
+    const int fd = create ? ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    handle_ = fd;
+    return true;
+}
+
+std::optional<std::vector<std::string>> ListFileNames(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder.empty() ? std::string("/") : folder, error);
+    for (const auto end = std::filesystem::directory_iterator(); !error && entries != end; entries.increment(error)) {
+        std::error_code typeError;
+        const bool regular = entries->is_regular_file(typeError);
+        if (typeError) return std::nullopt;
+        if (regular) names.push_back(entries->path().filename().string());
+    }
+    if (error) return std::nullopt;
+    return names;
+}
+
+bool FolderProvablyAbsent(const std::string& folder) {
+    std::string trimmed = folder;
+    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+    const std::string parent = FolderOf(trimmed);
+    const std::string name = trimmed.substr(parent.size());
+    if (parent.empty() || name.empty()) return false;
+    std::error_code error;
+    std::filesystem::directory_iterator entries(parent, error);
+    for (const auto end = std::filesystem::directory_iterator(); !error && entries != end; entries.increment(error)) {
+        if (EqualIgnoringAsciiCase(entries->path().filename().string(), name)) return false;
+    }
+    return !error;
+}
+
+}  // namespace tamsiro
