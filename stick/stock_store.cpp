@@ -80,7 +80,9 @@ KeepResult KeepOne(AppContext& context, const Stick& stick, const StockStore& st
     const std::string name = NameOnDisk(source);
     const std::string kept = JoinPath(folder, name);
     const std::string partial = kept + std::string(program_files::kStockPartialSuffix);
-    if (!CopyVerified(context.Ui(), source, partial, "Keeping the stock " + name)) return KeepResult::Failed;
+    if (!CopyVerified(context.Ui(), source, partial,
+                      ProgramFolderCopySteps("Keeping the stock " + name + " in Tamsiro's folder",
+                                             "Checking the stock " + name + " in Tamsiro's folder"))) return KeepResult::Failed;
     if (IsArchiveName(name) && CheckArchiveFile(partial)) {
         DiscardFile(partial);
         return KeepResult::Damaged;
