@@ -103,7 +103,7 @@ std::optional<std::string> StickFolder(UserInterface& ui, const StickOptions& op
     }
     exitCode = kExitFailure;
     std::string folder = AbsolutePath(*options.stick);
-    if (!IsFolder(folder) && FileExists(folder)) folder = ProgramFolderOf(folder);
+    if (!IsFolder(folder) && FileExists(folder)) folder = FolderOf(folder);
     if (!IsFolder(folder)) {
         ui.ShowMessage(*options.stick + ": no such folder");
         return std::nullopt;
