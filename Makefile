@@ -3,7 +3,7 @@
 #   make test   install what is missing, build everything, run every test
 SHELL := /bin/bash
 .DEFAULT_GOAL := help
-.PHONY: help deps build test test-core test-asan test-werror test-win32 test-fat test-fat-full run bench fuzz clean test-qt package package-check
+.PHONY: help deps build test test-core test-asan test-werror test-win32 test-fat test-fat-full run bench fuzz clean test-qt package package-check package-windows
 
 # What the host can run. Every host runs the core and Qt suites (test-core);
 # these need Linux: Debian's gcc and clang with their sanitizer runtime,
@@ -18,6 +18,7 @@ help:
 	@echo "make test-werror  build everything with gcc and with clang, warnings as errors"
 	@echo "make test-fat  Save, Restore and power cuts on a FAT stick in QEMU (test-fat-full: every cut)"
 	@echo "make package  the portable folder (.tar.gz) and the Debian package (build/release)"
+	@echo "make package-windows  the Windows zip (build/mingw), cross-built with MinGW-w64"
 	@echo "make bench  release benchmarks of the Main install"
 	@echo "make fuzz   run the fuzz targets (FUZZ_SECONDS per target, default 60)"
 
@@ -73,7 +74,8 @@ fuzz: deps
 	cmake --build --preset fuzz
 	fuzz/run-fuzzers.sh build/fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
-# Tamsiro.exe (MinGW-w64) end to end under Wine on a virtual display.
+# Tamsiro.exe (MinGW-w64) and its zip, checked, then end to end under Wine
+# on a virtual display, run from the zip.
 test-win32: deps
 	tests/win32/run-e2e.sh
 
@@ -115,6 +117,13 @@ run: deps
 package: deps
 	cmake --preset release
 	cmake --build --preset release --target package
+
+# The Windows zip build/mingw/Tamsiro-<version>-Windows.zip: Tamsiro.exe,
+# tamsiro-cli.exe and README.txt (make test-win32 builds and checks it too).
+package-windows: deps
+	cmake --preset mingw
+	cmake --build --preset mingw --target tamsiro_packages
+	packaging/check-packages.sh --windows build/mingw
 
 # The Linux packages (build/release: the .deb and the portable .tar.gz),
 # built without the tests, then checked by packaging/check-packages.sh:

@@ -21,4 +21,10 @@ void ProgressMeter::Advance(std::uint64_t bytes) {
     ui_.ShowProgress(report_);
 }
 
+void ProgressMeter::StartPhase(std::string step, std::uint64_t total) {
+    report_ = {std::move(step), 0, total};
+    lastReport_ = std::chrono::steady_clock::now();
+    ui_.ShowProgress(report_);
+}
+
 }  // namespace tamsiro

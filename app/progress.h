@@ -18,6 +18,10 @@ public:
     ProgressMeter& operator=(const ProgressMeter&) = delete;
 
     void Advance(std::uint64_t bytes);
+    // The same step goes on with other work, such as the flush after a
+    // copy: a new text and total, reported at once, so that the window
+    // never stands at 100% meanwhile. A total of 0 is of unknown length.
+    void StartPhase(std::string step, std::uint64_t total);
 
 private:
     UserInterface& ui_;

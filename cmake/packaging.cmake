@@ -10,7 +10,8 @@
 include(${CMAKE_CURRENT_LIST_DIR}/install_layout.cmake)
 
 set(TAMSIRO_HOMEPAGE "https://github.com/tamsiro/tamsiro" CACHE STRING "The project's home, named in the packages")
-set(TAMSIRO_APP_ID "io.github.tamsiro.Tamsiro")
+set(TAMSIRO_MAINTAINER "Tamsiro developers <tamsiro@users.noreply.github.com>" CACHE STRING
+    "Who answers for the packages, as Name <address>")
 set(packaging_dir ${PROJECT_SOURCE_DIR}/packaging)
 
 set(programs)
@@ -71,6 +72,44 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND TARGET tamsiro)
   install(DIRECTORY ${icon_theme} DESTINATION share/icons COMPONENT deb)
   install(FILES ${packaging_dir}/README.txt DESTINATION ${TAMSIRO_DEB_DOC_DIR} COMPONENT deb)
 
+  # Debian policy: the copyright file, the changelog and each program's
+  # manual page, compressed without a timestamp (gzip -n).
+  set(deb_doc ${CMAKE_BINARY_DIR}/packaging/doc)
+  configure_file(${packaging_dir}/copyright ${deb_doc}/copyright @ONLY)
+  install(FILES ${deb_doc}/copyright DESTINATION ${TAMSIRO_DEB_DOC_DIR} COMPONENT deb)
+  add_custom_command(OUTPUT ${deb_doc}/changelog.gz
+    COMMAND gzip -9n -c ${packaging_dir}/changelog > ${deb_doc}/changelog.gz
+    DEPENDS ${packaging_dir}/changelog
+    VERBATIM)
+  set(deb_docs ${deb_doc}/changelog.gz)
+  install(FILES ${deb_doc}/changelog.gz DESTINATION ${TAMSIRO_DEB_DOC_DIR} COMPONENT deb)
+
+  # The manual pages are the programs' own --help and --version, so they
+  # cannot drift from what the programs say. A sanitizer build's leak
+  # report at exit must not fail them.
+  find_program(TAMSIRO_HELP2MAN help2man)
+  if(TAMSIRO_HELP2MAN)
+    set(summary_tamsiro "install custom sound sets on an AiboMind 3 memory stick")
+    set(summary_tamsiro-cli "install sound sets and work with .ODA archives from a terminal")
+    foreach(program ${programs})
+      set(page ${deb_doc}/${program}.1)
+      add_custom_command(OUTPUT ${page}.gz
+        COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
+                ${TAMSIRO_HELP2MAN} --no-info --section=1 --name=${summary_${program}}
+                --include=${packaging_dir}/man-${program}.h2m --output=${page} $<TARGET_FILE:${program}>
+        COMMAND gzip -9nf ${page}
+        DEPENDS ${program} ${packaging_dir}/man-${program}.h2m
+        COMMENT "Writing the manual page of ${program}"
+        VERBATIM)
+      list(APPEND deb_docs ${page}.gz)
+      install(FILES ${page}.gz DESTINATION share/man/man1 COMPONENT deb)
+    endforeach()
+  else()
+    message(WARNING "help2man not found: the Debian package will lack its manual pages (tools/install-deps.sh installs it)")
+  endif()
+  add_custom_target(tamsiro_deb_docs ALL DEPENDS ${deb_docs})
+  add_dependencies(tamsiro_packages tamsiro_deb_docs)
+
   list(APPEND CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_PACKAGE_NAME "tamsiro")
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -86,7 +125,7 @@ endif()
 
 set(CPACK_PACKAGE_NAME "Tamsiro")
 set(CPACK_PACKAGE_VENDOR "Tamsiro")
-set(CPACK_PACKAGE_CONTACT "The Tamsiro developers")
+set(CPACK_PACKAGE_CONTACT "${TAMSIRO_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Installs custom sound sets on an AiboMind 3 memory stick")
 set(CPACK_PACKAGE_DESCRIPTION "Tamsiro puts custom sound sets onto the memory stick of a robot running
 AiboMind 3 (English edition): a Main set merged into the stick's sound

@@ -20,9 +20,12 @@ std::string ProgramFolderOf(const std::string& executablePath);
 inline constexpr std::string_view kHomeProgramFolderName = "Tamsiro";
 
 // The program folder a front end uses unless told otherwise, for the
-// executable at `executablePath`: the executable's own folder. On POSIX
-// hosts a folder the user cannot write to (the Linux package installs into
-// /usr/bin for everyone) gives way to $HOME/Tamsiro, made when missing.
+// executable at `executablePath`: the executable's own folder (a portable
+// copy keeps its sound sets beside it). On POSIX hosts a program installed
+// into a system folder (the Linux package's /usr/bin) or into one the user
+// cannot write to uses $HOME/Tamsiro instead, even when run as root: the
+// package manager owns the system folders, and files left there would
+// outlive the package. The folder is not made here; see MakeFolders.
 // Empty when there is none (no executable path, no home to fall back to):
 // the front end must then refuse to start.
 std::string DefaultProgramFolderFor(const std::string& executablePath);

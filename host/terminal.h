@@ -8,4 +8,8 @@ namespace tamsiro::cli {
 // where a person can see a progress bar and answer questions.
 bool IsTerminal(std::FILE* stream);
 
+// The width of the terminal the stream is attached to, in columns; 0 when
+// it is none or won't say.
+int TerminalColumns(std::FILE* stream);
+
 }  // namespace tamsiro::cli

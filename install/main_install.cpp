@@ -100,7 +100,7 @@ bool BuildWorkArchive(AppContext& context, const std::string& selectedPath, std:
     busy.emplace(context);
     bool built = false;
     {
-        ProgressMeter progress(context.Ui(), "Building the new DYNAUDIO.ODA", MergedDataSize(base, selected));
+        ProgressMeter progress(context.Ui(), "Building the new DYNAUDIO.ODA in Tamsiro's folder", MergedDataSize(base, selected));
         built = WriteMergedArchive(base, selected, output, kMaxOdaOffset, &progress);
     }
     // A work archive whose last writes never reached the disk is truncated:

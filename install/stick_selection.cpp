@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "archive/archive_check.h"
 #include "host/file_system.h"
+#include "host/removable_volumes.h"
 #include "install/messages.h"
 #include "install/restore_command.h"
 #include "stick/interrupted_work.h"
@@ -44,7 +45,8 @@ ArchiveState CheckSoundArchive(AppContext& context, const Stick& stick) {
 
 std::optional<Stick> SelectStick(AppContext& context) {
     for (;;) {
-        const auto chosen = context.Ui().PromptForMarker(FindInsertedStick().value_or(std::string()));
+        const auto chosen = context.Ui().PromptForMarker(
+            ChooserStartFolder(FindStickRoots(CandidateVolumeRoots())).value_or(std::string()));
         if (!chosen) return std::nullopt;
 
         // Only the chosen file's folder counts; the file itself need not be the marker.

@@ -28,6 +28,9 @@ struct StickStatus {
     // "stock" (as the stock files kept say), "missing" or "unknown".
     std::string games;
     bool maleVoice = false;
+    // Whether Restore would change nothing: DYNAUDIO.ODA is the base and
+    // every stock file kept (or recorded as absent) is so on the stick.
+    bool stock = false;
     std::optional<std::uint64_t> freeBytes;  // nothing when the host won't say
 
     // DATA_BASEMIND3.ODA: "ok", "missing" or "damaged".

@@ -8,16 +8,58 @@
 #    --force-depends: that root holds no Qt, the host's libraries serve),
 #    and what it installed runs: tamsiro-cli --version when the package
 #    holds it, else tamsiro's libraries all resolve;
+#  - lintian finds no error and no warning in the .deb; it holds the
+#    copyright file, a changelog naming its version and a manual page for
+#    each program; tamsiro --help and --version print and exit 0 without a
+#    display;
 #  - the portable .tar.gz holds tamsiro, README.txt (and tamsiro-cli when
 #    the .deb does) in one folder.
 #   packaging/check-packages.sh <build folder>
+# With --windows, the Windows zip of a MinGW build folder instead: it holds
+# Tamsiro.exe, tamsiro-cli.exe (64-bit Windows programs, one for the
+# desktop, one for the console) and README.txt with Windows line ends, in
+# one folder and nothing else.
+#   packaging/check-packages.sh --windows <build folder>
 set -euo pipefail
-build=${1:?usage: $0 <build folder>}
+windows=0
+if [[ ${1:-} == --windows ]]; then windows=1; shift; fi
+build=${1:?usage: $0 [--windows] <build folder>}
 app_id=io.github.tamsiro.Tamsiro
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 pass() { echo "ok:   $*"; }
+
+if ((windows)); then
+  zip=$(ls -t "$build"/Tamsiro-*-Windows.zip 2>/dev/null | head -1)
+  [[ -n $zip ]] || { echo "FAIL: no Tamsiro-*-Windows.zip in $build" >&2; exit 1; }
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  folder=$(basename "$zip" .zip)
+  listing=$(unzip -Z1 "$zip" | grep -v '/$' | sort | tr '\n' ' ')
+  expected="$folder/README.txt $folder/Tamsiro.exe $folder/tamsiro-cli.exe "
+  if [[ $listing == "$expected" ]]; then pass "$(basename "$zip") holds $expected"; else fail "$(basename "$zip") holds $listing, not $expected"; fi
+  unzip -q "$zip" -d "$work"
+  for program in Tamsiro.exe:GUI tamsiro-cli.exe:console; do
+    name=${program%%:*} kind=${program##*:}
+    if file "$work/$folder/$name" | grep -q "PE32+ executable ($kind) x86-64"; then
+      pass "$name: 64-bit Windows $kind program"
+    else
+      fail "$name: $(file "$work/$folder/$name")"
+    fi
+  done
+  if [[ -s $work/$folder/README.txt ]] && ! grep -qv $'\r$' "$work/$folder/README.txt"; then
+    pass "README.txt has Windows line ends"
+  else
+    fail "README.txt missing or with bare LF line ends"
+  fi
+  if ((failures)); then
+    echo "package-check: $failures failed" >&2
+    exit 1
+  fi
+  echo "package-check --windows: all passed"
+  exit 0
+fi
 
 deb=$(ls -t "$build"/tamsiro_*.deb 2>/dev/null | head -1)
 tgz=$(ls -t "$build"/Tamsiro-*-Linux.tar.gz 2>/dev/null | head -1)
@@ -60,6 +102,43 @@ for size in 16 24 32 48 64 128 256; do
     pass "icon ${size}x${size}"
   else
     fail "icon ${size}x${size}: $(file "$icon" 2>&1)"
+  fi
+done
+
+# Errors and warnings only: the informational tags are advice.
+if lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1; then
+  pass "lintian: no error or warning"
+else
+  fail "lintian:"; cat "$work/lintian.log" >&2
+fi
+version=$(dpkg-deb -f "$deb" Version)
+doc=$usr/share/doc/tamsiro
+if [[ -s $doc/copyright ]] && head -1 "$doc/copyright" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/'; then
+  pass "machine-readable copyright file"
+else
+  fail "no DEP-5 copyright file in $doc"
+fi
+if [[ $(zcat "$doc/changelog.gz" 2>/dev/null | head -1) == "tamsiro ($version) "* ]]; then
+  pass "changelog.gz starts at $version"
+else
+  fail "changelog.gz does not start at $version: $(zcat "$doc/changelog.gz" 2>&1 | head -1)"
+fi
+if grep -qx 'StartupWMClass=Tamsiro' "$usr/share/applications/$app_id.desktop"; then
+  pass "StartupWMClass names the window's class"
+else
+  fail "desktop entry lacks StartupWMClass=Tamsiro"
+fi
+for program in tamsiro tamsiro-cli; do
+  [[ -x $usr/bin/$program ]] || continue
+  page=$usr/share/man/man1/$program.1.gz
+  if zcat "$page" 2>/dev/null | grep -q '^\.SH DESCRIPTION'; then pass "manual page $program(1)"; else fail "no manual page $page"; fi
+done
+# Asked for help or version, the desktop program prints and needs no display.
+for option in --help --version; do
+  if out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$usr/bin/tamsiro" "$option" 2>&1) && [[ $out == *Tamsiro* || $out == *tamsiro* ]]; then
+    pass "tamsiro $option without a display"
+  else
+    fail "tamsiro $option without a display: $out"
   fi
 done
 

@@ -48,7 +48,9 @@ bool EnsureBaseArchive(AppContext& context, const Stick& stick) {
     // so the copy lands under a temporary name, is read back and compared,
     // and only then renamed into place.
     const std::string partialPath = context.DataFilePath(program_files::kBaseArchivePartial);
-    bool copied = CopyVerified(context.Ui(), source, partialPath, "Backing up DYNAUDIO.ODA from memory stick");
+    bool copied = CopyVerified(context.Ui(), source, partialPath,
+                               ProgramFolderCopySteps("Backing up DYNAUDIO.ODA into Tamsiro's folder",
+                                                      "Checking the backup of DYNAUDIO.ODA in Tamsiro's folder"));
     if (copied && !RenameFile(partialPath, basePath)) copied = false;
     if (!copied) {
         DiscardFile(partialPath);

@@ -1,9 +1,9 @@
 #include "stick/stick_locator.h"
 
 #include "host/file_system.h"
-#include "host/removable_volumes.h"
 #include "stick/stick_files.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -24,17 +24,36 @@ bool HoldsStick(const std::string& root) {
 
 }  // namespace
 
-std::optional<std::string> FindStickRoot(const std::vector<std::string>& roots) {
-    std::optional<std::string> found;
+std::vector<std::string> FindStickRoots(const std::vector<std::string>& roots) {
+    std::vector<std::string> found;
     for (const std::string& root : roots) {
-        if (!HoldsStick(root)) continue;
-        // Two sticks: which one is meant is the user's call.
-        if (found) return std::nullopt;
-        found = root;
+        if (HoldsStick(root)) found.push_back(root);
     }
     return found;
 }
 
-std::optional<std::string> FindInsertedStick() { return FindStickRoot(CandidateVolumeRoots()); }
+std::optional<std::string> FindStickRoot(const std::vector<std::string>& roots) {
+    const std::vector<std::string> found = FindStickRoots(roots);
+    // Two sticks: which one is meant is the user's call.
+    if (found.size() != 1) return std::nullopt;
+    return found.front();
+}
+
+std::optional<std::string> ChooserStartFolder(const std::vector<std::string>& stickRoots) {
+    namespace fs = std::filesystem;
+    if (stickRoots.empty()) return std::nullopt;
+    if (stickRoots.size() == 1) return stickRoots.front();
+    const auto holds = [&stickRoots](const fs::path& folder) {
+        return std::all_of(stickRoots.begin(), stickRoots.end(), [&folder](const std::string& root) {
+            const fs::path relative = fs::path(root).lexically_relative(folder);
+            return !relative.empty() && *relative.begin() != "..";
+        });
+    };
+    // Sticks on separate drives share no folder: nothing to suggest.
+    for (fs::path common = fs::path(stickRoots.front()).parent_path();; common = common.parent_path()) {
+        if (holds(common)) return common.string();
+        if (common == common.parent_path()) return std::nullopt;
+    }
+}
 
 }  // namespace tamsiro

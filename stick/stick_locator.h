@@ -11,7 +11,12 @@ namespace tamsiro {
 // when none does, or when several do and the user has to pick.
 std::optional<std::string> FindStickRoot(const std::vector<std::string>& roots);
 
-// FindStickRoot over the host's candidate roots.
-std::optional<std::string> FindInsertedStick();
+// Every root among `roots` that holds a robot stick, in their order.
+std::vector<std::string> FindStickRoots(const std::vector<std::string>& roots);
+
+// Where the stick chooser opens: the one stick's root, the folder that
+// holds all of them when several are mounted (/media/$USER), or nothing
+// when no stick is mounted.
+std::optional<std::string> ChooserStartFolder(const std::vector<std::string>& stickRoots);
 
 }  // namespace tamsiro

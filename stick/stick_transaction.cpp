@@ -130,10 +130,10 @@ bool PutBack(UserInterface& ui, const Stick& stick, const JournalEntry& entry) {
     const std::string target = there || !EqualIgnoringAsciiCase(keptName, stickName) ? current : JoinPath(folder, keptName);
     const std::string beside = BesidePath(target);
     const std::string step = "Restoring " + std::string(stickName) + " on memory stick";
-    bool written = CopyVerified(ui, entry.previous, beside, step);
+    bool written = CopyVerified(ui, entry.previous, beside, StickCopySteps(step, stickName));
     if (!written && there) {
         // No room for both: the file being undone goes first.
-        written = DeleteFileAt(target) && CopyVerified(ui, entry.previous, beside, step);
+        written = DeleteFileAt(target) && CopyVerified(ui, entry.previous, beside, StickCopySteps(step, stickName));
     }
     written = written && FlushFolder(folder) && ReplaceFile(beside, target) && FlushFolder(folder);
     if (!written) DiscardFile(beside);
@@ -249,7 +249,9 @@ PrepareOutcome StickTransaction::Keep() {
             } else {
                 const std::string copy = JoinPath(undo.FolderOf(path), NameOnDisk(current));
                 if (!MakeFolders(undo.FolderOf(path))) return {PrepareVerdict::NotKept, path};
-                if (!CopyVerified(context_.Ui(), current, copy, "Keeping " + NameOnDisk(current))) {
+                if (!CopyVerified(context_.Ui(), current, copy,
+                                  ProgramFolderCopySteps("Keeping " + NameOnDisk(current) + " in Tamsiro's folder",
+                                                         "Checking " + NameOnDisk(current) + " in Tamsiro's folder"))) {
                     return {FileExists(current) ? PrepareVerdict::NotKept : PrepareVerdict::StickUnreadable, path};
                 }
                 entry.previous = copy;
@@ -298,7 +300,7 @@ public:
     }
 
     bool WriteBeside(const PlannedFile& file) {
-        return CopyVerified(context_.Ui(), file.source, BesidePath(stick_.Path(file.stickPath)), file.progress);
+        return CopyVerified(context_.Ui(), file.source, BesidePath(stick_.Path(file.stickPath)), StickCopySteps(file.progress, file.stickPath));
     }
 
     // Every file beside its target, and only when all are whole and
@@ -383,7 +385,7 @@ bool WriteRotationFiles(AppContext& context, const Stick& stick, const PlannedSt
             return false;
         }
         (void)probe.Close();
-        if (!CopyVerified(context.Ui(), file.source, tmp, file.progress) || !FlushFolder(stick.FolderOf(file.stickPath))) {
+        if (!CopyVerified(context.Ui(), file.source, tmp, StickCopySteps(file.progress, file.stickPath)) || !FlushFolder(stick.FolderOf(file.stickPath))) {
             results.push_back({file.stickPath, ChangeOutcome::WriteFailed});
             return false;
         }

@@ -61,12 +61,12 @@ auto StreamReader(BinaryFile& file) {
 }
 
 bool CopyAndFlush(UserInterface& ui, const std::string& source, const std::string& target, std::uint64_t size,
-                  std::string_view step) {
+                  const CopySteps& steps) {
     BinaryFile in;
     BinaryFile out;
     if (!OpenForReading(in, source) || !out.Open(target, BinaryFile::Mode::Write)) return false;
     std::setvbuf(out.Handle(), nullptr, _IONBF, 0);
-    ProgressMeter meter(ui, std::string(step), size);
+    ProgressMeter meter(ui, steps.copying, size);
     unsigned char* buffer = Buffers().first.Data();
     for (std::uint64_t done = 0; done < size;) {
         const std::size_t chunk = NextChunk(done, size);
@@ -75,18 +75,21 @@ bool CopyAndFlush(UserInterface& ui, const std::string& source, const std::strin
         done += chunk;
         meter.Advance(chunk);
     }
+    // The flush may take longer than the copy on a slow stick.
+    meter.StartPhase(steps.writing, 0);
     const bool flushed = out.Flush();
     return out.Close() && flushed;
 }
 
-bool Verify(UserInterface& ui, const std::string& source, const std::string& target, std::uint64_t size) {
+bool Verify(UserInterface& ui, const std::string& source, const std::string& target, std::uint64_t size,
+            const std::string& step) {
     // The read-back must come from the device, not from what the host
     // still holds in its cache.
     BinaryFile expected;
     DeviceReader written;
     if (!OpenForReading(expected, source) || !written.Open(target)) return false;
     if (expected.Size() != static_cast<std::int64_t>(size) || FileSizeAt(target) != size) return false;
-    ProgressMeter meter(ui, "Checking " + FileNameOf(target) + " on memory stick", size);
+    ProgressMeter meter(ui, step, size);
     return CompareChunks(size, &meter, StreamReader(expected),
                          [&written](AlignedBuffer& into, std::size_t bytes) { return written.ReadExactly(into, bytes); });
 }
@@ -103,10 +106,19 @@ bool SameContent(const std::string& a, const std::string& b) {
     return CompareChunks(*sizeA, nullptr, StreamReader(left), StreamReader(right));
 }
 
-bool CopyVerified(UserInterface& ui, const std::string& source, const std::string& target, std::string_view step) {
+CopySteps ProgramFolderCopySteps(std::string copying, std::string checking) {
+    return {std::move(copying), "Writing to Tamsiro's folder...", std::move(checking)};
+}
+
+CopySteps StickCopySteps(std::string copying, std::string_view stickPath) {
+    const std::string_view name = stickPath.substr(stickPath.find_last_of("\\/") + 1);
+    return {std::move(copying), "Writing to memory stick...", "Checking " + std::string(name) + " on memory stick"};
+}
+
+bool CopyVerified(UserInterface& ui, const std::string& source, const std::string& target, const CopySteps& steps) {
     const auto size = FileSizeAt(source);
     if (!size || IsFolder(target)) return false;
-    if (CopyAndFlush(ui, source, target, *size, step) && Verify(ui, source, target, *size)) return true;
+    if (CopyAndFlush(ui, source, target, *size, steps) && Verify(ui, source, target, *size, steps.checking)) return true;
     DiscardFile(target);
     return false;
 }

@@ -16,10 +16,26 @@ class UserInterface;
 // True when both files exist and hold the same bytes.
 [[nodiscard]] bool SameContent(const std::string& a, const std::string& b);
 
+// What the progress window says in each phase of a copy. The texts name
+// the file the user knows, never the temporary name it is written under.
+struct CopySteps {
+    std::string copying;   // e.g. "Copying DYNAUDIO.ODA to memory stick"
+    std::string writing;   // while the host writes what it holds to the device
+    std::string checking;  // while the copy is read back and compared
+};
+
+// The phases of a copy into Tamsiro's folder (`copying` and `checking`
+// say what it is, and where).
+CopySteps ProgramFolderCopySteps(std::string copying, std::string checking);
+
+// The phases of a copy to the stick: `copying` says what it is; the check
+// names the file the stick will hold, never its temporary name.
+CopySteps StickCopySteps(std::string copying, std::string_view stickPath);
+
 // Copies `source` to `target` (created or truncated), then flushes and
-// verifies it. On failure the target is deleted. `step` names the work
-// for the progress window, e.g. "Copying DYNAUDIO.ODA to memory stick".
-[[nodiscard]] bool CopyVerified(UserInterface& ui, const std::string& source, const std::string& target, std::string_view step);
+// verifies it. On failure the target is deleted.
+[[nodiscard]] bool CopyVerified(UserInterface& ui, const std::string& source, const std::string& target,
+                                const CopySteps& steps);
 
 // The name a new file is written under beside the one it will replace:
 // the same folder and stem with the extension .NEW (8.3-safe, e.g.

@@ -92,7 +92,9 @@ KeepVerdict KeepOne(AppContext& context, const Stick& stick, const StockStore& s
     const std::string name = NameOnDisk(source);
     const std::string kept = JoinPath(folder, name);
     const std::string partial = kept + std::string(program_files::kStockPartialSuffix);
-    if (!CopyVerified(context.Ui(), source, partial, "Keeping the stock " + name)) {
+    if (!CopyVerified(context.Ui(), source, partial,
+                      ProgramFolderCopySteps("Keeping the stock " + name + " in Tamsiro's folder",
+                                             "Checking the stock " + name + " in Tamsiro's folder"))) {
         return ReadWholeFileOk(source) ? KeepVerdict::NotKept : KeepVerdict::StickUnreadable;
     }
     // A damaged archive is still what the stick had: kept, and marked so

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,25 @@ TEST(FindStickRoot, TheOneStickAmongTheRoots) {
         } else {
             EXPECT_EQ(found, roots[static_cast<std::size_t>(c.expected)]);
         }
+    }
+}
+
+TEST(ChooserStartFolder, TheStickOrTheFolderHoldingThemAll) {
+    const struct {
+        const char* name;
+        std::vector<std::string> sticks;
+        std::optional<std::string> expected;
+    } cases[] = {
+        {"none", {}, std::nullopt},
+        {"one", {"/media/ann/STICK"}, "/media/ann/STICK"},
+        {"two of one user", {"/media/ann/STICK", "/media/ann/SPARE"}, "/media/ann"},
+        {"a user's and a bare mount", {"/media/ann/STICK", "/media/usb0"}, "/media"},
+        {"nothing shared but the root", {"/media/ann/STICK", "/mnt/usb"}, "/"},
+        {"a name that starts like another", {"/media/ann/STICK", "/media/anna/STICK"}, "/media"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ChooserStartFolder(c.sticks), c.expected);
     }
 }
 

@@ -12,6 +12,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev                               # command-line front end
   qt6-base-dev qt6-base-dev-tools libgl-dev                     # Qt front end
   dpkg-dev file desktop-file-utils appstream                    # the .deb and its checks
+  help2man lintian zip unzip                                    # manual pages, Debian policy, the Windows zip
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64        # Tamsiro.exe and its tests
   xvfb xauth                                                    # a display for Wine
   fonts-wine libxrender1                                        # Wine's dialog fonts, as on Windows

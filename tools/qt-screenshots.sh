@@ -2,7 +2,9 @@
 # Refreshes the pictures of the Qt dialog in docs/screenshots: qt-dialog.png
 # at 100 % and qt-dialog-200.png at 200 % (QT_SCALE_FACTOR=2), each taken on
 # the demo workspace on a virtual 1280x1024 display, with openbox drawing
-# the window frame. Needs xvfb, openbox, xdotool and ImageMagick's import.
+# the window frame. Main JumpyNoor is installed on the stick first
+# (tamsiro-cli), so the status line under the groups shows a set. Needs
+# xvfb, openbox, xdotool and ImageMagick's import.
 #   tools/qt-screenshots.sh [build folder, default build/dev]
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,6 +17,8 @@ shoot() {
   rm -rf "$work/demo"
   "$build/tools/make_demo_workspace" "$work/demo" >/dev/null
   cp "$build/ui/qt/tamsiro" "$work/demo/Tamsiro/"
+  "$build/ui/cli/tamsiro-cli" install --stick "$work/demo/stick" --program-folder "$work/demo/Tamsiro" --main JumpyNoor \
+    >/dev/null 2>&1
   SCALE=$scale OUT=$work/$picture.png DEMO=$work/demo xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     set -euo pipefail
     openbox >/dev/null 2>&1 &
@@ -22,12 +26,8 @@ shoot() {
     cd "$DEMO/stick"
     QT_SCALE_FACTOR=$SCALE ../Tamsiro/tamsiro &
     app=$!
-    # The chooser opens on memstick.ind; then the two backup messages.
+    # The chooser opens on memstick.ind; the backup was made by the install.
     xdotool search --sync --name "Open MEMSTICK.IND" >/dev/null; sleep 1; xdotool key Return
-    for _ in 1 2; do
-      box=$(xdotool search --sync --name "^Tamsiro$" | head -1); sleep 1
-      xdotool windowactivate --sync "$box" key Return; sleep 1
-    done
     dialog=$(xdotool search --sync --name "AiboMind 3 Customized Sounds" | head -1)
     sleep 1
     # A choice in each group (Main: Tilda, Talkative Voice: Barnaby, Games:

@@ -28,12 +28,21 @@ QMessageBox::StandardButton ScriptedRunner::RunMessageBox(QMessageBox& box) {
     progressAtBox.push_back(std::any_of(windows.begin(), windows.end(), [](const QWidget* window) {
         return window->isVisible() && qobject_cast<const QProgressDialog*>(window) != nullptr;
     }));
-    if (box.icon() != QMessageBox::Warning) problems << QStringLiteral("no warning icon: ") + box.text();
     if (box.windowTitle() != QLatin1String("Tamsiro")) problems << QStringLiteral("caption ") + box.windowTitle();
     if (box.textFormat() != Qt::PlainText) problems << QStringLiteral("text may be read as markup: ") + box.text();
     if (!box.parentWidget()) problems << QStringLiteral("box without owner: ") + box.text();
-
     const auto buttons = box.standardButtons();
+    if (buttons == (QMessageBox::Open | QMessageBox::Ok)) {
+        transcript << QStringLiteral("welcome: ") + box.text();
+        if (box.icon() != QMessageBox::Information) problems << QStringLiteral("welcome without information icon");
+        if (box.button(QMessageBox::Open)->text() != QLatin1String("Open folder")) problems << QStringLiteral("no Open folder");
+        if (welcomeAnswers.empty()) return QMessageBox::Ok;
+        const auto answer = welcomeAnswers.front();
+        welcomeAnswers.pop_front();
+        return answer;
+    }
+    if (box.icon() != QMessageBox::Warning) problems << QStringLiteral("no warning icon: ") + box.text();
+
     if (buttons == QMessageBox::Ok) {
         transcript << QStringLiteral("message: ") + box.text();
         return QMessageBox::Ok;
@@ -83,6 +92,7 @@ void ScriptedRunner::RunAboutBox(QDialog& about) {
 
 bool ScriptedRunner::OpenDocument(const QUrl& url) {
     openedDocuments << url;
+    if (whenDocumentOpened) whenDocumentOpened();
     return desktopOpensDocuments;
 }
 

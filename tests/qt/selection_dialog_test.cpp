@@ -136,12 +136,14 @@ private slots:
     void chooserComesFirstAndAsksAgainAfterAWrongStick();
     void cancelledChooserEndsWithoutMessageOrWindow();
     void noSoundSetsEndsBeforeTheDialog();
+    void installedProgramWelcomesWhileItsFolderIsEmpty();
 
     // The dialog
     void dialogShowsTheCatalogueWithAvailability();
     void eachGroupIsExclusiveOnItsOwn();
     void escapeCancelsAndEnterOnSavePressesIt();
     void aboutBoxFromTheContextMenu();
+    void statusLineAndRestoreButtonShowTheStick();
     void dialogIsFixedCompactAndFitsSmallScreens();
     void f1OpensTheUsageTextOrSaysWhereItIs();
     void progressWindowOnlyForLongSteps();
@@ -225,6 +227,40 @@ void SelectionDialogTest::noSoundSetsEndsBeforeTheDialog() {
     QVERIFY(std::filesystem::exists(bench.Program("DATA_BASEMIND3.ODA")));
 }
 
+void SelectionDialogTest::installedProgramWelcomesWhileItsFolderIsEmpty() {
+    Bench bench({});
+    QVERIFY(bench.Ready());
+    bench.session->WelcomeWhileEmpty(true);
+    const QString folder = QString::fromStdString(bench.workspace.programFolder);
+    // %1: the program folder.
+    const QString welcome = QStringLiteral(
+        "welcome: Welcome to Tamsiro.\n\nPut the sound-set files you downloaded (DATA_M3_*.ODA, DATA_V3_*.ODA, "
+        "DATA_G3A_*.ODA and DATA_G3B_*.ODA) in Tamsiro's folder:\n\n%1\n\nThen press OK, insert the memory stick and "
+        "choose its memstick.ind.");
+
+    // Closed with the folder still empty: nothing to install, so nothing
+    // happens, not even the backup.
+    bench.AnswerChooserWithStick();
+    QVERIFY(!bench.session->Start());
+    QCOMPARE(bench.runner.transcript, QStringList{welcome.arg(folder)});
+    QVERIFY(!std::filesystem::exists(bench.Program("DATA_BASEMIND3.ODA")));
+
+    // "Open folder" shows the folder and keeps the welcome up; the sets
+    // put in meanwhile take the user on to the chooser.
+    Bench second({});
+    QVERIFY(second.Ready());
+    second.session->WelcomeWhileEmpty(true);
+    second.runner.welcomeAnswers = {QMessageBox::Open, QMessageBox::Ok};
+    second.runner.whenDocumentOpened = [&second] {
+        QVERIFY(tamsiro::samples::WriteSampleSoundSets(second.workspace.programFolder, {.main = {0}}));
+    };
+    QVERIFY(second.Open());
+    QCOMPARE(second.runner.openedDocuments, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(second.workspace.programFolder))});
+    QCOMPARE(second.runner.transcript.mid(0, 3),
+             (QStringList{welcome.arg(QString::fromStdString(second.workspace.programFolder)), welcome.arg(QString::fromStdString(second.workspace.programFolder)), QStringLiteral("prompt")}));
+    QVERIFY(second.runner.problems.isEmpty());
+}
+
 void SelectionDialogTest::dialogShowsTheCatalogueWithAvailability() {
     Bench bench(SomeOfEach());
     // A Games set with only its first file is not available.
@@ -233,8 +269,8 @@ void SelectionDialogTest::dialogShowsTheCatalogueWithAvailability() {
     auto& dialog = bench.Dialog();
 
     QCOMPARE(dialog.windowTitle(), QStringLiteral("AiboMind 3 Customized Sounds"));
-    QVERIFY(dialog.findChild<QLabel*>() != nullptr);
-    QCOMPARE(dialog.findChild<QLabel*>()->text(), QStringLiteral("Test Version .01"));
+    QVERIFY(dialog.GroupsArea()->widget()->findChild<QLabel*>() != nullptr);
+    QCOMPARE(dialog.GroupsArea()->widget()->findChild<QLabel*>()->text(), QStringLiteral("Test Version .01"));
     QStringList groups;
     for (const QGroupBox* box : dialog.findChildren<QGroupBox*>()) groups << box->title();
     QCOMPARE(groups, (QStringList{QStringLiteral("Main"), QStringLiteral("Talkative Voice"), QStringLiteral("Games (Demo, Simon)")}));
@@ -326,6 +362,26 @@ void SelectionDialogTest::aboutBoxFromTheContextMenu() {
     QVERIFY(dialog.isVisible());
 }
 
+void SelectionDialogTest::statusLineAndRestoreButtonShowTheStick() {
+    Bench bench(SomeOfEach());
+    QVERIFY(bench.Open());
+    auto& dialog = bench.Dialog();
+    const QString stock = QStringLiteral("Memory stick: %1\nMain: stock \u00b7 Voice: stock \u00b7 Games: none")
+                              .arg(QString::fromStdString(bench.workspace.stickFolder));
+    QVERIFY(dialog.StickStatusLine()->isVisible());
+    QCOMPARE(dialog.StickStatusLine()->text(), stock);
+
+    // Restore is a button beside Save and Cancel, and asks first.
+    QPushButton* restore = dialog.RestoreButton();
+    QVERIFY(restore->isVisible());
+    QCOMPARE(restore->text(), QStringLiteral("Restore stock sounds..."));
+    QCOMPARE(restore->y(), dialog.SaveButton()->y());
+    QTest::mouseClick(restore, Qt::LeftButton);
+    QVERIFY(bench.runner.Messages().last().startsWith(QStringLiteral("ask(no): Put the stock sounds back")));
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.StickStatusLine()->text(), stock);
+}
+
 void SelectionDialogTest::dialogIsFixedCompactAndFitsSmallScreens() {
     Bench bench(SomeOfEach());
     QVERIFY(bench.Open());
@@ -333,9 +389,11 @@ void SelectionDialogTest::dialogIsFixedCompactAndFitsSmallScreens() {
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
     QVERIFY(!dialog.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     QVERIFY(!dialog.windowFlags().testFlag(Qt::WindowContextHelpButtonHint));
-    // No taller than the Windows dialog (295 dialog units) in this font.
+    // No taller than the Windows dialog (295 dialog units) in this font,
+    // but for the stick's status line, which only the Qt dialog has.
     const QFontMetrics metrics = dialog.fontMetrics();
-    QVERIFY2(dialog.height() <= (295 * metrics.height() + 4) / 8, qPrintable(QString::number(dialog.height())));
+    const int statusLine = dialog.StickStatusLine()->height() + dialog.layout()->spacing();
+    QVERIFY2(dialog.height() <= (295 * metrics.height() + 4) / 8 + statusLine, qPrintable(QString::number(dialog.height())));
     QCOMPARE(dialog.GroupsArea()->verticalScrollBar()->maximum(), 0);
     // The groups take the whole width: no empty band beside them.
     for (const QGroupBox* box : dialog.findChildren<QGroupBox*>()) {
@@ -384,7 +442,8 @@ void SelectionDialogTest::f1OpensTheUsageTextOrSaysWhereItIs() {
     // The desktop has nothing to show it with.
     bench.runner.desktopOpensDocuments = false;
     QTest::keyClick(bench.Control("G2"), Qt::Key_F1);
-    QCOMPARE(bench.runner.Messages().mid(startMessages), (QStringList{whereHelpIs, whereHelpIs}));
+    QCOMPARE(bench.runner.Messages().mid(startMessages),
+             (QStringList{whereHelpIs, QStringLiteral("message: Help: see ") + QString::fromStdString(bench.Program("README.txt"))}));
     QVERIFY(bench.runner.problems.isEmpty());
     QVERIFY(bench.Dialog().isVisible());
 }

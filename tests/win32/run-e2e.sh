@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# End-to-end tests of Tamsiro.exe: builds it (MinGW-w64), runs it under Wine
+# End-to-end tests of Tamsiro.exe: builds it and its zip (MinGW-w64), checks
+# the zip (packaging/check-packages.sh --windows), runs it under Wine
 # on a virtual display, drives it with tests/win32/tamsiro_driver.exe as a
 # person would, and compares the stick and the program folder byte for byte
 # with what each scenario must leave.
@@ -11,7 +12,9 @@ set -uo pipefail
 
 REPO=$(cd "$(dirname "$0")/../.." && pwd)
 WORK=$REPO/build/win32-e2e
-EXE=$REPO/build/mingw/ui/win32/Tamsiro.exe
+# The scenarios run the Tamsiro.exe a user gets: unpacked from the zip.
+UNZIPPED=$WORK/zip
+EXE=$UNZIPPED/Tamsiro.exe
 DRIVER=$REPO/build/mingw/tests/win32/tamsiro_driver.exe
 # The fixture maker is a host program: it comes from the dev tree, which
 # make test builds anyway.
@@ -42,10 +45,17 @@ mkdir -p "$WORK"
 # Windows-only code with MinGW's compiler.
 {
   cmake --preset mingw -DTAMSIRO_BUILD_TESTS=ON -DTAMSIRO_WERROR=ON &&
-  cmake --build --preset mingw -j2 --target Tamsiro tamsiro_driver &&
+  cmake --build --preset mingw -j2 --target Tamsiro tamsiro_driver tamsiro_packages &&
   cmake --preset dev &&
   cmake --build --preset dev -j2 --target tamsiro_e2e_fixture
 } >"$WORK/build.log" 2>&1 || { tail -40 "$WORK/build.log"; die "build failed (log: $WORK/build.log)"; }
+
+say "== checking the Windows zip"
+"$REPO/packaging/check-packages.sh" --windows "$REPO/build/mingw" || die "the Windows zip is not as it should be"
+zip=$(ls -t "$REPO"/build/mingw/Tamsiro-*-Windows.zip | head -1)
+rm -rf "$UNZIPPED" "$WORK/unzip"
+mkdir -p "$WORK/unzip"
+unzip -q "$zip" -d "$WORK/unzip" && mv "$WORK/unzip/$(basename "$zip" .zip)" "$UNZIPPED" || die "cannot unpack $zip"
 
 # ---------------------------------------------------------------- Wine on Xvfb
 xvfb_pid=
@@ -218,6 +228,12 @@ expect_stock_files() {
 }
 GAMES_STOCK_FILES=("$DATA_P/AD013001.ODA" "$DATA_P/AD013008.ODA")
 VOICE_STOCK_FILES=("$DATA_P/CUSVOICE.ODA" "$DATA_P/MCUSLIST.CFG" "$DATA_P/MCUSLIST.BAK" "$DATA_P/MCUS.CFG" "$DATA_P/MCUS.BAK")
+
+# first_start FOLDER: the script lines of a first start from FOLDER (a
+# Windows path) on the stick $S: the chooser, then the backup's messages.
+first_start() {
+  printf 'start %s\\Tamsiro.exe\nchooser %s\\memstick.ind\nmessage %s\nmessage %s' "$1" "$S" "$BACKUP_WARNING" "$BACKUP_DONE"
+}
 
 shots=$WORK/shots
 rm -rf "$shots"
@@ -621,10 +637,7 @@ if wanted utf8-folder; then
   fixture sets "$home" main=0
   snapshot
   drive <<EOF
-start $(winpath "$home")\\Tamsiro.exe
-chooser $S\\memstick.ind
-message $BACKUP_WARNING
-message $BACKUP_DONE
+$(first_start "$(winpath "$home")")
 dialog
 enabled 1011
 cancel
@@ -633,6 +646,38 @@ EOF
   status=$?
   cp "$expect/stick/$DATA_P/DYNAUDIO.ODA" "$expect/prog/Звуки/DATA_BASEMIND3.ODA"
   finish $status
+fi
+
+if wanted accented-names; then
+  # Accented names in the program folder and the stick's folder, as many
+  # Windows user names have: a whole Save lands where it should.
+  new_scenario accented-names
+  home=$prog/users/José/Téléchargements/Tamsiro
+  stick=$dir/Clé S=$(winpath "$dir/Clé")
+  mkdir -p "$home" && mv "$prog/Tamsiro.exe" "$home/"
+  fixture stick "$stick"
+  fixture sets "$home" main=1 games=2
+  snapshot Clé
+  drive <<EOF
+$(first_start "$(winpath "$home")")
+dialog
+click 1012
+click 1033
+save
+ask yes default no $FEWER_PARTS
+message New audio saved
+exit
+EOF
+  status=$?
+  base=$expect/prog/users/José/Téléchargements/Tamsiro
+  cp "$expect/Clé/$DATA_P/DYNAUDIO.ODA" "$base/DATA_BASEMIND3.ODA"
+  mkdir -p "$base/DATA_BASEMIND3.FILES/$DATA_P"
+  : >"$base/DATA_BASEMIND3.FILES/$DATA_P/AD013001.ODA.absent"
+  : >"$base/DATA_BASEMIND3.FILES/$DATA_P/AD013008.ODA.absent"
+  fixture merge "$base/DATA_BASEMIND3.ODA" "$home/DATA_M3_JumpyNoor.ODA" "$expect/Clé/$DATA_P/DYNAUDIO.ODA"
+  cp "$home/DATA_G3A_SqueakyIda.ODA" "$expect/Clé/$DATA_P/AD013001.ODA"
+  cp "$home/DATA_G3B_SqueakyIda.ODA" "$expect/Clé/$DATA_P/AD013008.ODA"
+  finish $status prog Clé
 fi
 
 if wanted path-too-long; then

@@ -493,7 +493,9 @@ std::string RunStep(Session& session, const std::string& command, const std::str
             return "chooser: cancelled";
         }
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argument.c_str()), SMTO_ABORTIFHUNG, 5000, &ignored);
+        // Wide, as the script is UTF-8 and the driver's code page may not be.
+        const std::wstring path = Wide(argument);
+        SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, 5000, &ignored);
         Press(chooser, IDOK, "Open");
         session.WaitGone(chooser, "the chooser");
         return "chooser: opened " + argument;

@@ -12,11 +12,10 @@ namespace tamsiro::cli {
 
 namespace {
 
-// The core reports a few times a second; these only guard the terminal.
-constexpr auto kFirstDrawDelay = std::chrono::milliseconds(300);
+// The core reports a few times a second; this only guards the terminal.
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 constexpr std::size_t kBarCells = 30;
-constexpr std::size_t kLineWidth = 79;
+constexpr int kDefaultColumns = 80;
 
 std::string Lowered(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -24,6 +23,16 @@ std::string Lowered(std::string text) {
 }
 
 const char* AnswerText(bool yes) { return yes ? "Yes" : "No"; }
+
+// " [#####.....]  50%  1.0 MiB of 2.0 MiB"
+std::string BarText(const ProgressReport& progress) {
+    const double fraction = std::min(1.0, static_cast<double>(progress.done) / static_cast<double>(progress.total));
+    const auto filled = static_cast<std::size_t>(fraction * kBarCells);
+    char percent[8];
+    std::snprintf(percent, sizeof percent, "%3d%%", static_cast<int>(fraction * 100));
+    return " [" + std::string(filled, '#') + std::string(kBarCells - filled, '.') + "] " + percent + "  " +
+           SizeText(progress.done) + " of " + SizeText(progress.total);
+}
 
 }  // namespace
 
@@ -44,7 +53,8 @@ std::string SizeText(std::uint64_t bytes) {
 CliUserInterface::CliUserInterface(Streams streams, bool answerYes) : streams_(streams), answerYes_(answerYes) {}
 
 CliUserInterface CliUserInterface::ForConsole(bool answerYes) {
-    return CliUserInterface({std::cin, std::cerr, IsTerminal(stdin), IsTerminal(stderr)}, answerYes);
+    return CliUserInterface({std::cin, std::cerr, IsTerminal(stdin), IsTerminal(stderr), [] { return TerminalColumns(stderr); }},
+                            answerYes);
 }
 
 void CliUserInterface::ShowMessage(const std::string& text) {
@@ -92,28 +102,20 @@ bool CliUserInterface::Ask(const std::string& text, DefaultButton defaultButton)
 void CliUserInterface::ShowProgress(const ProgressReport& progress) {
     if (!streams_.errIsTerminal) return;
     const auto now = std::chrono::steady_clock::now();
-    if (!progressActive_) {
-        // The first report starts the clock; short steps end before a draw.
-        progressActive_ = true;
-        lastDraw_ = now;
-        return;
-    }
     const bool finished = progress.total > 0 && progress.done >= progress.total;
-    const bool shown = barWidth_ > 0;
-    const auto wait = shown ? kRedrawInterval : kFirstDrawDelay;
-    if (now - lastDraw_ < wait && !(finished && shown)) return;
+    const bool first = !progressActive_;
+    progressActive_ = true;
+    // A new phase (the flush after a copy) is shown at once.
+    if (!first && progress.step == shownStep_ && now - lastDraw_ < kRedrawInterval && !finished) return;
     lastDraw_ = now;
+    shownStep_ = progress.step;
 
-    const double fraction =
-        progress.total == 0 ? 1.0 : std::min(1.0, static_cast<double>(progress.done) / static_cast<double>(progress.total));
-    const auto filled = static_cast<std::size_t>(fraction * kBarCells);
-    char percent[8];
-    std::snprintf(percent, sizeof percent, "%3d%%", static_cast<int>(fraction * 100));
-    const std::string bar = " [" + std::string(filled, '#') + std::string(kBarCells - filled, '.') + "] " + percent +
-                            "  " + SizeText(progress.done) + " of " + SizeText(progress.total);
-    // One line of an 80-column terminal: a line that wrapped could not be
-    // redrawn in place, so a long step text is cut.
-    std::string line = progress.step.substr(0, kLineWidth > bar.size() ? kLineWidth - bar.size() : 0) + bar;
+    const int columns = streams_.errColumns ? streams_.errColumns() : 0;
+    const std::size_t lineWidth = static_cast<std::size_t>(columns > 1 ? columns : kDefaultColumns) - 1;
+    // Work of unknown length (the flush after a copy) has no bar to fill.
+    const std::string bar = progress.total == 0 ? std::string() : BarText(progress);
+    std::string line = progress.step.substr(0, lineWidth > bar.size() ? lineWidth - bar.size() : 0) + bar;
+    if (line.size() > lineWidth) line.resize(lineWidth);
     // Pad over whatever a longer previous line left behind.
     const std::size_t width = line.size();
     if (width < barWidth_) line.append(barWidth_ - width, ' ');

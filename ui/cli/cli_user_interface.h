@@ -3,6 +3,7 @@
 #include "app/user_interface.h"
 
 #include <chrono>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -30,6 +31,9 @@ public:
         std::ostream& err;
         bool inIsTerminal;
         bool errIsTerminal;
+        // The terminal's width, asked at each draw (it may be resized);
+        // none: 80 columns.
+        std::function<int()> errColumns = {};
     };
 
     CliUserInterface(Streams streams, bool answerYes);
@@ -41,9 +45,9 @@ public:
     void ShowGivenAnswer(const std::string& question, const GivenAnswer& answer) override;
     std::optional<std::string> PromptForMarker(const std::string& suggestedFolder) override;
 
-    // A one-line bar redrawn in place, on a terminal only, and at most ten
-    // times a second. A step that is over within its first 0.3 s never
-    // shows one.
+    // A one-line bar as wide as the terminal, redrawn in place, on a
+    // terminal only: drawn at a step's first report and at most ten times
+    // a second after that.
     void ShowProgress(const ProgressReport& progress) override;
     void EndProgress() override;
 
@@ -57,6 +61,7 @@ private:
     bool answerYes_;
     std::optional<std::string> marker_;
     bool progressActive_ = false;
+    std::string shownStep_;
     std::size_t barWidth_ = 0;  // characters on the line now; 0: no bar shown
     std::chrono::steady_clock::time_point lastDraw_{};
 };

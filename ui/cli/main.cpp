@@ -23,6 +23,20 @@ int main(int argc, char** argv) {
 
     try {
         app.parse(argc, argv);
+    } catch (const CLI::ExtrasError&) {
+        // CLI11 would say only that the arguments were not expected; a
+        // misspelt option is better called what it is.
+        const std::vector<std::string> extras = app.remaining(true);
+        bool optionNamed = false;
+        for (const std::string& extra : extras) {
+            if (!extra.starts_with('-')) continue;
+            std::cerr << extra << ": unknown option\n";
+            optionNamed = true;
+        }
+        // An argument after an unknown option is most likely its value.
+        if (!optionNamed && !extras.empty()) std::cerr << extras.front() << ": unexpected argument\n";
+        std::cerr << "Run with --help for more information.\n";
+        return kExitUsage;
     } catch (const CLI::ParseError& error) {
         // --help and --version end here too, successfully.
         return app.exit(error) == 0 ? kExitSuccess : kExitUsage;

@@ -5,6 +5,7 @@
 #include "archive/archive_folder.h"
 #include "archive/oda_archive.h"
 #include "archive/oda_text.h"
+#include "host/file_system.h"
 #include "ui/cli/cli_commands.h"
 #include "ui/cli/cli_user_interface.h"
 
@@ -25,6 +26,7 @@ struct OdaOptions {
     std::string other;
     std::string to;
     bool json = false;
+    bool force = false;
 };
 
 int Fail(UserInterface& ui, const std::string& text) {
@@ -92,6 +94,9 @@ int Extract(UserInterface& ui, const OdaOptions& options) {
 }
 
 int Pack(UserInterface& ui, const OdaOptions& options) {
+    // An archive is often packed next to the one it came from: a slip of
+    // the name must not cost the original.
+    if (FileExists(options.to) && !options.force) return Fail(ui, options.to + ": exists already; --force replaces it");
     const FolderResult result = PackArchive(options.file, options.to, &ui);
     if (!result.Ok()) return Fail(ui, options.file + ": " + result.problem);
     std::cout << "Packed " << result.entries << " entries (" << SizeText(result.dataBytes) << ") into " << options.to
@@ -155,6 +160,7 @@ void AddOdaCommands(CLI::App& app, CommandAction& chosen) {
     CLI::App* pack = AddCommand(*oda, "pack", "Build an archive from a folder that extract wrote", chosen, options, Pack);
     pack->add_option("DIR", options->file, "The folder")->required();
     pack->add_option("--to", options->to, "The archive to write")->required()->type_name("FILE");
+    pack->add_flag("--force", options->force, "Replace the archive when it exists");
 
     CLI::App* diff = AddCommand(*oda, "diff", "List the entries added, removed or changed from A to B (exit 1 if any)",
                                 chosen, options, Diff);

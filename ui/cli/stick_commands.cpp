@@ -6,16 +6,19 @@
 #include "catalogue/sound_catalogue.h"
 #include "host/file_system.h"
 #include "host/program_folder.h"
+#include "host/removable_volumes.h"
 #include "install/restore_command.h"
 #include "install/save_command.h"
 #include "install/start_sequence.h"
 #include "install/stick_status.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
+#include "stick/stick_locator.h"
 #include "ui/cli/cli_commands.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -27,8 +30,8 @@ namespace tamsiro::cli {
 namespace {
 
 struct StickOptions {
-    std::string stick;
-    std::string programFolder;  // empty: the default
+    std::optional<std::string> stick;          // nothing: the one stick mounted
+    std::optional<std::string> programFolder;  // nothing: the default
     bool json = false;
     std::optional<std::string> main;
     std::optional<std::string> voice;
@@ -55,19 +58,68 @@ std::string Joined(const std::vector<std::string>& items, const char* separator)
 }
 
 // The folder given with --program-folder, else the one the dialog would
-// use; nothing, after saying why, when there is none.
-std::optional<std::string> ProgramFolder(UserInterface& ui, const StickOptions& options) {
-    if (!options.programFolder.empty()) {
-        if (IsFolder(options.programFolder)) return AbsolutePath(options.programFolder);
-        ui.ShowMessage(options.programFolder + ": no such folder");
+// use, made when `make` says so; nothing, after saying why, when there is
+// none. Not having one is a usage error: the command line must name one.
+std::optional<std::string> ProgramFolder(UserInterface& ui, const StickOptions& options, bool make) {
+    if (options.programFolder) {
+        if (options.programFolder->empty()) {
+            ui.ShowMessage("--program-folder is empty: name the folder with the sound sets");
+            return std::nullopt;
+        }
+        if (IsFolder(*options.programFolder)) return AbsolutePath(*options.programFolder);
+        ui.ShowMessage(*options.programFolder + ": no such folder");
         return std::nullopt;
     }
-    std::string folder = DefaultProgramFolder();
+    const std::string folder = DefaultProgramFolder();
     if (folder.empty()) {
         ui.ShowMessage(std::string(kNoProgramFolderMessage) + "\nName one with --program-folder");
         return std::nullopt;
     }
+    if (make && !MakeFolders(folder)) {
+        ui.ShowMessage(folder + ": can't make the folder\nName another with --program-folder");
+        return std::nullopt;
+    }
     return folder;
+}
+
+// The stick's root folder: the one --stick names (or the folder of the file
+// it names, as the chooser takes any file at the root), else the one stick
+// mounted, named on stderr. Nothing, after saying why, when there is none;
+// `exitCode` then says whether the command line was at fault.
+std::optional<std::string> StickFolder(UserInterface& ui, const StickOptions& options, int& exitCode) {
+    if (!options.stick) {
+        exitCode = kExitUsage;
+        const std::vector<std::string> mounted = FindStickRoots(CandidateVolumeRoots());
+        if (mounted.size() == 1) {
+            ui.ShowMessage("Memory stick: " + mounted.front());
+            return mounted.front();
+        }
+        if (mounted.empty()) {
+            ui.ShowMessage("No memory stick found: name its root folder with --stick");
+        } else {
+            ui.ShowMessage("Several memory sticks are mounted (" + Joined(mounted, ", ") + "): name one with --stick");
+        }
+        return std::nullopt;
+    }
+    exitCode = kExitFailure;
+    std::string folder = AbsolutePath(*options.stick);
+    if (!IsFolder(folder) && FileExists(folder)) folder = FolderOf(folder);
+    if (!IsFolder(folder)) {
+        ui.ShowMessage(*options.stick + ": no such folder");
+        return std::nullopt;
+    }
+    // The chooser never shows a folder without the marker; here it is named.
+    if (!FileExists(Stick(folder).Path(stick_files::kMarker))) {
+        ui.ShowMessage(*options.stick + ": no memstick.ind here\n--stick names the memory stick's root folder");
+        return std::nullopt;
+    }
+    return folder;
+}
+
+// Stick paths as a script reads them on any host: with '/'.
+std::vector<std::string> PortablePaths(std::vector<std::string> paths) {
+    for (std::string& path : paths) std::replace(path.begin(), path.end(), '\\', '/');
+    return paths;
 }
 
 // The label of the set an option names, as the program folder spells it.
@@ -84,20 +136,15 @@ bool ResolveSet(UserInterface& ui, const AppContext& context, const SetOption& o
 }
 
 // The stick check, its repair offer and the base backup, as at the
-// dialog's start; false after their messages.
+// dialog's start; nothing after their messages.
 std::optional<Stick> OpenStick(CliUserInterface& ui, AppContext& context, const std::string& stickFolder) {
-    // The chooser never shows a folder without the marker; here it is named.
-    if (!FileExists(Stick(stickFolder).Path(stick_files::kMarker))) {
-        ui.ShowMessage(stickFolder + ": no memstick.ind here\n--stick names the memory stick's root folder");
-        return std::nullopt;
-    }
-    ui.OfferMarker(JoinPath(AbsolutePath(stickFolder), stick_files::kMarker));
+    ui.OfferMarker(JoinPath(stickFolder, stick_files::kMarker));
     return PrepareStick(context);
 }
 
 int Install(CliUserInterface& ui, const StickOptions& options) {
-    const auto folder = ProgramFolder(ui, options);
-    if (!folder) return kExitFailure;
+    const auto folder = ProgramFolder(ui, options, true);
+    if (!folder) return kExitUsage;
     AppContext context(ui, *folder);
 
     std::optional<std::string> main;
@@ -124,17 +171,28 @@ int Install(CliUserInterface& ui, const StickOptions& options) {
     if (options.removeMaleVoice) selection.removeMaleVoice = GivenAnswer{true, "--remove-male-voice"};
     if (options.keepMaleVoice) selection.removeMaleVoice = GivenAnswer{false, "--keep-male-voice"};
 
-    const std::optional<Stick> stick = OpenStick(ui, context, options.stick);
+    int refusal = kExitFailure;
+    const auto stickFolder = StickFolder(ui, options, refusal);
+    if (!stickFolder) return refusal;
+    const std::optional<Stick> stick = OpenStick(ui, context, *stickFolder);
     if (!stick) return kExitFailure;
     return Save(context, *stick, selection) ? kExitSuccess : kExitFailure;
 }
 
 int Restore(CliUserInterface& ui, const StickOptions& options) {
-    const auto folder = ProgramFolder(ui, options);
-    if (!folder) return kExitFailure;
+    const auto folder = ProgramFolder(ui, options, true);
+    if (!folder) return kExitUsage;
     AppContext context(ui, *folder);
-    const std::optional<Stick> stick = OpenStick(ui, context, options.stick);
+    int refusal = kExitFailure;
+    const auto stickFolder = StickFolder(ui, options, refusal);
+    if (!stickFolder) return refusal;
+    const std::optional<Stick> stick = OpenStick(ui, context, *stickFolder);
     if (!stick) return kExitFailure;
+    // Asking to put back what is there already would only alarm.
+    if (ReadStickStatus(context, *stick).stock) {
+        ui.ShowMessage("The memory stick has its stock sounds already: nothing to restore");
+        return kExitSuccess;
+    }
     return RestoreStockSounds(context, *stick) ? kExitSuccess : kExitFailure;
 }
 
@@ -148,7 +206,7 @@ void PrintStatus(const StickStatus& status, const std::string& programFolder) {
               << "stick.free_bytes: " << (status.freeBytes ? std::to_string(*status.freeBytes) : "unknown") << '\n'
               << "program_folder.path: " << programFolder << '\n'
               << "program_folder.base: " << status.base << '\n'
-              << "program_folder.stock_files: " << list(status.stockFiles) << '\n'
+              << "program_folder.stock_files: " << list(PortablePaths(status.stockFiles)) << '\n'
               << "program_folder.sets.main: " << list(status.mainSets) << '\n'
               << "program_folder.sets.voice: " << list(status.voiceSets) << '\n'
               << "program_folder.sets.games: " << list(status.gamesSets) << '\n';
@@ -163,15 +221,19 @@ void PrintStatusJson(const StickStatus& status, const std::string& programFolder
                         {"male_voice", status.maleVoice},
                         {"free_bytes", status.freeBytes ? Json(*status.freeBytes) : Json(nullptr)}};
     const Json sets = {{"main", status.mainSets}, {"voice", status.voiceSets}, {"games", status.gamesSets}};
-    const Json folder = {{"path", programFolder}, {"base", status.base}, {"stock_files", status.stockFiles}, {"sets", sets}};
+    const Json folder = {{"path", programFolder}, {"base", status.base}, {"stock_files", PortablePaths(status.stockFiles)}, {"sets", sets}};
     std::cout << Json{{"stick", stick}, {"program_folder", folder}}.dump(2) << '\n';
 }
 
 int Status(CliUserInterface& ui, const StickOptions& options) {
-    const auto folder = ProgramFolder(ui, options);
-    if (!folder) return kExitFailure;
+    // Only looks: a missing program folder is reported as empty, not made.
+    const auto folder = ProgramFolder(ui, options, false);
+    if (!folder) return kExitUsage;
+    int refusal = kExitFailure;
+    const auto stickFolder = StickFolder(ui, options, refusal);
+    if (!stickFolder) return refusal;
     const AppContext context(ui, *folder);
-    const StickStatus status = ReadStickStatus(context, Stick(options.stick));
+    const StickStatus status = ReadStickStatus(context, Stick(*stickFolder));
     if (options.json) {
         PrintStatusJson(status, *folder);
     } else {
@@ -184,11 +246,16 @@ int Status(CliUserInterface& ui, const StickOptions& options) {
 CLI::App* AddCommand(CLI::App& app, const char* name, const char* description, CommandAction& chosen,
                      const std::shared_ptr<StickOptions>& options, int (*run)(CliUserInterface&, const StickOptions&)) {
     CLI::App* command = app.add_subcommand(name, description);
-    command->add_option("--stick", options->stick, "The memory stick's root folder (holding memstick.ind and OPEN-R)")
-        ->required()
+    command
+        ->add_option_function<std::string>(
+            "--stick", [options](const std::string& folder) { options->stick = folder; },
+            "The memory stick's root folder (holding memstick.ind and OPEN-R), or a file in it "
+            "(default: the one stick mounted)")
         ->type_name("DIR");
-    command->add_option("--program-folder", options->programFolder,
-                        "The folder with the sound sets and the backup (default: the program's own, as for the dialog)")
+    command
+        ->add_option_function<std::string>(
+            "--program-folder", [options](const std::string& folder) { options->programFolder = folder; },
+            "The folder with the sound sets and the backup (default: the dialog's, ~/Tamsiro when installed)")
         ->type_name("DIR");
     command->callback([&chosen, options, run] {
         chosen = [options, run](CliUserInterface& ui) { return run(ui, *options); };

@@ -5,16 +5,66 @@
 #include "ui/ui_texts.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QWidget>
+
+#include <cstdio>
+#include <optional>
 
 #ifdef Q_OS_MACOS
 #include <QMenu>
 #include <QMenuBar>
 #endif
 
+namespace {
+
+void SetApplicationNames() {
+    QCoreApplication::setApplicationName(QStringLiteral(TAMSIRO_APPLICATION_NAME));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAMSIRO_VERSION));
+}
+
+// --help and --version are answered before any window system is asked for:
+// they must print even where there is no display. Returns the exit code
+// when the program should end there.
+std::optional<int> AnswerInformationOptions(int argc, char* argv[]) {
+    QCoreApplication core(argc, argv);
+    SetApplicationNames();
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Installs custom sound sets on the memory stick of a robot running AiboMind 3\n"
+        "(English edition): a Main set, a Talkative Voice and a Games set.\n"
+        "\n"
+        "Put the downloaded DATA_*.ODA files in Tamsiro's folder (~/Tamsiro for the\n"
+        "installed program, else the program's own folder), insert the stick and start\n"
+        "tamsiro without options. It asks for the stick's memstick.ind, then shows the\n"
+        "sets to choose from. tamsiro-cli does the same from a terminal."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    // Unknown options may be Qt's own (-platform, -style): the window
+    // system takes those later.
+    (void)parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(help)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        // The command's name, as tamsiro-cli --version gives its own.
+        std::printf("tamsiro %s\n", TAMSIRO_VERSION);
+        return 0;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    if (const auto exitCode = AnswerInformationOptions(argc, argv)) return *exitCode;
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral(TAMSIRO_APPLICATION_NAME));
+    SetApplicationNames();
+    // The Wayland app id, which the desktop entry is named after.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TAMSIRO_APP_ID));
     QApplication::setWindowIcon(tamsiro::qt::ApplicationIcon());
 
     tamsiro::qt::ModalRunner runner;
@@ -28,6 +78,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     tamsiro::qt::TamsiroSession session(programFolder, runner);
+    session.WelcomeWhileEmpty(tamsiro::qt::IsInstalledProgramFolder(programFolder));
 
 #ifdef Q_OS_MACOS
     // The About entry goes to the application menu, where Mac users look.

@@ -66,7 +66,13 @@ bool QtUserInterface::Ask(const std::string& text, DefaultButton defaultButton) 
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton == DefaultButton::Yes ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
-    return runner_.RunMessageBox(box) == QMessageBox::Yes;
+    const bool yes = runner_.RunMessageBox(box) == QMessageBox::Yes;
+    box.hide();
+    // Long work often follows a Yes on this, the only thread: what lay
+    // under the box is painted again first, not after that work.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (dialog_.isVisible()) dialog_.repaint();
+    return yes;
 }
 
 void QtUserInterface::ShowBusyCursor(bool busy) {

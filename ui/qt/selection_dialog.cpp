@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QDir>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
@@ -89,15 +90,25 @@ SelectionDialog::SelectionDialog(ModalRunner& runner, QWidget* parent) : QDialog
     groupsArea_->setWidget(content);
     layout->addWidget(groupsArea_, 1);
 
+    // Empty, and so hidden, until the start sequence has accepted a stick.
+    stickStatus_ = new QLabel(this);
+    stickStatus_->setObjectName(QStringLiteral("stickStatus"));
+    stickStatus_->setTextFormat(Qt::PlainText);
+    stickStatus_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    stickStatus_->hide();
+    layout->addWidget(stickStatus_);
+
+    restoreButton_ = new QPushButton(QString::fromLatin1(TAMSIRO_RESTORE_ENTRY), this);
     save_ = new QPushButton(QStringLiteral("Save"), this);
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    // Neither button is the default: Enter presses the focused button only
+    // No button is the default: Enter presses the focused button only
     // (see keyPressEvent), as a dialog box without a default button does.
-    for (QPushButton* button : {save_, cancel_}) {
+    for (QPushButton* button : {restoreButton_, save_, cancel_}) {
         button->setAutoDefault(false);
         button->setDefault(false);
     }
     auto* bottom = new QHBoxLayout;
+    bottom->addWidget(restoreButton_);
     bottom->addStretch();
     bottom->addWidget(save_);
     bottom->addWidget(cancel_);
@@ -118,6 +129,7 @@ SelectionDialog::SelectionDialog(ModalRunner& runner, QWidget* parent) : QDialog
     connect(restore_, &QAction::triggered, this, [this] {
         if (onRestore_) onRestore_();
     });
+    connect(restoreButton_, &QPushButton::clicked, restore_, &QAction::trigger);
     addAction(restore_);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
@@ -129,14 +141,22 @@ void SelectionDialog::FitTo(const QRect& available) {
     const QFontMetrics metrics = fontMetrics();
     const QMargins margins = layout()->contentsMargins();
     const QSize content = groupsArea_->widget()->sizeHint();
-    const int buttons = std::max(save_->sizeHint().height(), cancel_->sizeHint().height());
-    const int chrome = margins.top() + margins.bottom() + layout()->spacing() + buttons;
+    int buttons = 0;
+    int buttonsWidth = 0;
+    for (const QPushButton* button : {restoreButton_, save_, cancel_}) {
+        buttons = std::max(buttons, button->sizeHint().height());
+        buttonsWidth += button->sizeHint().width() + DialogUnitsX(metrics, 4);
+    }
+    int chrome = margins.top() + margins.bottom() + layout()->spacing() + buttons;
+    if (!stickStatus_->isHidden()) chrome += stickStatus_->sizeHint().height() + layout()->spacing();
 
     // Wide enough for the caption beside a title bar's icon and buttons.
     QFont captionFont = font();
     captionFont.setBold(true);
     const int captionWidth = QFontMetrics(captionFont).horizontalAdvance(windowTitle()) + DialogUnitsX(metrics, 64);
-    int width = std::max(content.width() + margins.left() + margins.right(), captionWidth);
+    int width = std::max({content.width(), buttonsWidth, stickStatus_->isHidden() ? 0 : stickStatus_->sizeHint().width()}) +
+                margins.left() + margins.right();
+    width = std::max(width, captionWidth);
     int height = content.height() + chrome;
 
     // The frame is not known before the window is shown; leave room for a
@@ -150,6 +170,12 @@ void SelectionDialog::FitTo(const QRect& available) {
     }
     width = std::min(width, available.width());
     setFixedSize(width, height);
+}
+
+void SelectionDialog::SetStickStatus(const QString& text) {
+    stickStatus_->setText(text);
+    stickStatus_->setVisible(!text.isEmpty());
+    if (const QScreen* shown = screen()) FitTo(shown->availableGeometry());
 }
 
 QAbstractButton* SelectionDialog::Choice(std::size_t categoryPlace, int row) const {
@@ -197,7 +223,9 @@ void SelectionDialog::ShowHelp() {
     for (const QString& path : helpFiles_) {
         if (!QFileInfo(path).isFile()) continue;
         if (runner_.OpenDocument(QUrl::fromLocalFile(path))) return;
-        break;  // found but no viewer took it: say where it is instead
+        // Found, but no viewer took it: say where it is, for any other.
+        ShowWarning(runner_, *this, QStringLiteral(TAMSIRO_HELP_AT).arg(QDir::toNativeSeparators(path)));
+        return;
     }
     ShowWarning(runner_, *this, QString::fromLatin1(TAMSIRO_HELP_MISSING));
 }

@@ -13,6 +13,7 @@
 
 class QAbstractButton;
 class QAction;
+class QLabel;
 class QPushButton;
 class QScrollArea;
 
@@ -44,6 +45,10 @@ public:
     QAction* AboutAction() const { return about_; }
     QScrollArea* GroupsArea() const { return groupsArea_; }
     QAction* RestoreAction() const { return restore_; }
+    QPushButton* RestoreButton() const { return restoreButton_; }
+    // The line under the groups that names the stick and what it holds.
+    void SetStickStatus(const QString& text);
+    QLabel* StickStatusLine() const { return stickStatus_; }
 
     void ShowAbout();
     // F1: the usage text in the desktop's viewer, or where to find it.
@@ -66,6 +71,8 @@ private:
     QScrollArea* groupsArea_ = nullptr;
     QPushButton* save_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    QPushButton* restoreButton_ = nullptr;
+    QLabel* stickStatus_ = nullptr;
     QAction* about_ = nullptr;
     QAction* restore_ = nullptr;
 };

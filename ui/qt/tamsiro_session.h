@@ -28,6 +28,11 @@ public:
     // Start, then the dialog for the user, until it closes.
     void Run();
 
+    // An installed program's folder (~/Tamsiro) is one the user has never
+    // seen: while it holds no sound set, Start welcomes the user first and
+    // says where the files go.
+    void WelcomeWhileEmpty(bool welcome) { welcomeWhileEmpty_ = welcome; }
+
     SelectionDialog& Dialog() { return dialog_; }
     QtUserInterface& Ui() { return ui_; }
 
@@ -35,6 +40,14 @@ private:
     // The rows checked now, as Save takes them.
     SaveSelection Selection() const;
 
+    // The welcome, until the folder holds a set or the user closes it; true
+    // when the folder holds a set.
+    bool Welcome();
+    // The dialog's status line, from what the stick holds now.
+    void ShowStickStatus();
+
+    ModalRunner& runner_;
+    bool welcomeWhileEmpty_ = false;
     SelectionDialog dialog_;
     QtUserInterface ui_;
     AppContext context_;
@@ -42,9 +55,13 @@ private:
     std::optional<Stick> stick_;
 };
 
-// The folder where the data files live (see DefaultProgramFolder: the
-// running executable's own, or ~/Tamsiro when the program is installed
-// where the user cannot write). Empty when there is none.
+// The folder where the data files live (see DefaultProgramFolderFor: the
+// running executable's own, or ~/Tamsiro for an installed program), made
+// when missing. Empty when there is none or it can't be made.
 std::string ProgramFolder();
+
+// Whether `programFolder` is not the running executable's own folder, as
+// for an installed program.
+bool IsInstalledProgramFolder(const std::string& programFolder);
 
 }  // namespace tamsiro::qt
