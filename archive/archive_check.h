@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/binary_file.h"
+#include "archive/byte_source.h"
 
 #include <optional>
 #include <span>
@@ -18,8 +18,8 @@ namespace tamsiro {
 // wrong and where ("entry 17: data ends past the end of the file (...)";
 // entries count from 0), or nothing when the archive is sound.
 
-// Over an open file (BinaryFile::Mode::Read). Moves the file's position.
-[[nodiscard]] std::optional<std::string> CheckArchive(BinaryFile& file);
+// Over any byte source; a file that is not open cannot tell its size.
+[[nodiscard]] std::optional<std::string> CheckArchive(ByteSource& source);
 
 // Opens the file itself; a file that does not open is a problem too.
 [[nodiscard]] std::optional<std::string> CheckArchiveFile(const std::string& path);

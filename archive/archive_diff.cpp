@@ -33,11 +33,16 @@ public:
 
     bool Same(const OdaEntry& a, const OdaEntry& b) {
         if (a.Size() != b.Size()) return false;
-        if (!first_.File().Seek(a.Offset()) || !second_.File().Seek(b.Offset())) return false;
+        std::int64_t left = a.Offset();
+        std::int64_t right = b.Offset();
         for (std::uint64_t remaining = a.Size(); remaining > 0;) {
             const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, kCompareChunk));
-            if (!first_.File().ReadExactly(left_.get(), n) || !second_.File().ReadExactly(right_.get(), n)) return false;
+            if (!first_.Source().ReadAt(left, left_.get(), n) || !second_.Source().ReadAt(right, right_.get(), n)) {
+                return false;
+            }
             if (std::memcmp(left_.get(), right_.get(), n) != 0) return false;
+            left += static_cast<std::int64_t>(n);
+            right += static_cast<std::int64_t>(n);
             remaining -= n;
         }
         return true;
@@ -80,16 +85,26 @@ EntryDifference DifferenceOf(EntryChange change, const OdaEntry& entry) {
 }  // namespace
 
 ArchiveDiff DiffArchiveFiles(const std::string& firstPath, const std::string& secondPath) {
+    NamedSource sources[2] = {{firstPath, std::make_unique<FileSource>()}, {secondPath, std::make_unique<FileSource>()}};
+    for (NamedSource& source : sources) {
+        if (!static_cast<FileSource&>(*source.bytes).Open(source.name)) {
+            return ArchiveDiff{source.name + ": cannot open the file for reading", {}, 0};
+        }
+    }
+    return DiffArchives(std::move(sources[0]), std::move(sources[1]));
+}
+
+ArchiveDiff DiffArchives(NamedSource firstSource, NamedSource secondSource) {
     ArchiveDiff diff;
     OdaArchive first;
     OdaArchive second;
-    for (auto [path, archive] : {std::pair{&firstPath, &first}, std::pair{&secondPath, &second}}) {
-        if (auto problem = CheckArchiveFile(*path)) {
-            diff.problem = *path + ": " + *problem;
+    for (auto [source, archive] : {std::pair{&firstSource, &first}, std::pair{&secondSource, &second}}) {
+        if (auto problem = CheckArchive(*source->bytes)) {
+            diff.problem = source->name + ": " + *problem;
             return diff;
         }
-        if (!archive->Open(*path)) {
-            diff.problem = *path + ": cannot open the archive";
+        if (!archive->OpenSource(std::move(source->bytes))) {
+            diff.problem = source->name + ": cannot open the archive";
             return diff;
         }
     }

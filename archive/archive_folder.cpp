@@ -108,12 +108,13 @@ class DataCopier {
 public:
     explicit DataCopier(ProgressMeter* meter) : buffer_(std::make_unique<unsigned char[]>(kCopyBufferSize)), meter_(meter) {}
 
-    // Copies `size` bytes from the source's current position. False when
-    // the source ran short or a write failed.
-    [[nodiscard]] bool Copy(BinaryFile& from, BinaryFile& to, std::uint64_t size) {
+    // Copies `size` bytes from `position` in the source. False when the
+    // source ran short or a write failed.
+    [[nodiscard]] bool Copy(ByteSource& from, std::int64_t position, BinaryFile& to, std::uint64_t size) {
         while (size > 0) {
             const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(size, kCopyBufferSize));
-            if (!from.ReadExactly(buffer_.get(), chunk) || !to.WriteExactly(buffer_.get(), chunk)) return false;
+            if (!from.ReadAt(position, buffer_.get(), chunk) || !to.WriteExactly(buffer_.get(), chunk)) return false;
+            position += static_cast<std::int64_t>(chunk);
             size -= chunk;
             if (meter_) meter_->Advance(chunk);
         }
@@ -252,11 +253,11 @@ std::optional<std::string> WritePacked(const std::string& folder, const PackPlan
     auto meter = MeterFor(progress, "Packing", result.dataBytes);
     DataCopier copier(meter ? &*meter : nullptr);
     for (std::size_t i = 0; i < plan.table.size(); ++i) {
-        BinaryFile from;
-        if (!from.Open(JoinPath(folder, plan.files[i]), BinaryFile::Mode::Read)) return plan.files[i] + " cannot be opened";
+        FileSource from;
+        if (!from.Open(JoinPath(folder, plan.files[i]))) return plan.files[i] + " cannot be opened";
         // The size was taken before writing began; a file that has shrunk
         // since comes up short here.
-        if (!copier.Copy(from, out, plan.table[i].Size())) return "cannot copy " + plan.files[i] + " into the archive";
+        if (!copier.Copy(from, 0, out, plan.table[i].Size())) return "cannot copy " + plan.files[i] + " into the archive";
         ++result.entries;
     }
     if (!out.Close()) return "cannot finish writing the archive";
@@ -349,7 +350,7 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
             result.problem = "cannot create " + JoinPath(folder, fileNames[i]);
             return result;
         }
-        const bool copied = archive.File().Seek(entry.Offset()) && copier.Copy(archive.File(), out, entry.Size());
+        const bool copied = copier.Copy(archive.Source(), entry.Offset(), out, entry.Size());
         if (!out.Close() || !copied) {
             result.problem = "entry " + std::to_string(i) + ": cannot copy its data to " + JoinPath(folder, fileNames[i]);
             return result;

@@ -60,7 +60,7 @@ TEST(ArchiveCheckTest, EdgesAgreeInMemoryAndOnDisk) {
             EXPECT_EQ(inMemory.value_or("").substr(0, c.problem.size()), c.problem) << c.what;
         }
     }
-    BinaryFile closed;
+    FileSource closed;
     EXPECT_NE(CheckArchive(closed), std::nullopt);
 }
 

@@ -529,11 +529,11 @@ TEST_F(ArchiveMergeTest, OutputOffsetsBeyondTheFieldAreErrorsAndTheirDataIsNotWr
     // The real limit is 2 GiB - 1; a lowered limit shows the same handling
     // without writing gigabytes.
     const std::vector<ArchiveItem> items = samples::StickSoundEntries(6, 1000);
-    const std::string basePath = Write(ArchiveBytes(items), "BASE.ODA");
-    const std::string setPath = Write(ArchiveBytes({}), "SET.ODA");
+    const Bytes baseBytes = ArchiveBytes(items);
+    const Bytes setBytes = ArchiveBytes({});
     OdaArchive base, selected, output;
-    ASSERT_TRUE(base.Open(basePath));
-    ASSERT_TRUE(selected.Open(setPath));
+    ASSERT_TRUE(base.OpenBytes(baseBytes));
+    ASSERT_TRUE(selected.OpenBytes(setBytes));
     PrepareWorkArchive(base, output);
     ASSERT_TRUE(output.Create(folder / "OUT.ODA"));
     const std::int64_t tableEnd = 64 + 144 * 6;
