@@ -57,6 +57,10 @@ std::optional<std::string> CheckArchive(ByteSource& source) {
         return "table: " + std::to_string(count) + " entries end at byte " + std::to_string(tableEnd) +
                ", past the end of the file (file size " + std::to_string(fileSize) + ")";
     }
+    if (count > kMaxOdaEntries) {
+        return "table: " + std::to_string(count) + " entries, more than the " + std::to_string(kMaxOdaEntries) +
+               " Tamsiro handles";
+    }
 
     std::vector<OdaEntry> slice(std::min<std::size_t>(kEntriesPerSlice, static_cast<std::size_t>(count)));
     for (std::size_t first = 0; first < static_cast<std::size_t>(count); first += slice.size()) {
@@ -70,6 +74,34 @@ std::optional<std::string> CheckArchive(ByteSource& source) {
         }
     }
     return std::nullopt;
+}
+
+std::size_t CountOverlappingEntries(const std::vector<OdaEntry>& table) {
+    struct Span {
+        std::int64_t start;
+        std::int64_t end;
+        std::size_t index;
+    };
+    std::vector<Span> spans;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const std::int64_t start = table[i].Offset();
+        // An empty entry shares no byte with anything.
+        if (table[i].Size() > 0) spans.push_back({start, start + static_cast<std::int64_t>(table[i].Size()), i});
+    }
+    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.start < b.start; });
+    // In order of their starts, an entry overlaps one before it exactly when
+    // it starts before the furthest end so far; the entry that reached that
+    // end overlaps it too.
+    std::vector<bool> overlapping(table.size(), false);
+    const Span* furthest = nullptr;
+    for (const Span& span : spans) {
+        if (furthest && span.start < furthest->end) {
+            overlapping[span.index] = true;
+            overlapping[furthest->index] = true;
+        }
+        if (!furthest || span.end > furthest->end) furthest = &span;
+    }
+    return static_cast<std::size_t>(std::count(overlapping.begin(), overlapping.end(), true));
 }
 
 std::optional<std::string> CheckArchiveFile(const std::string& path) {

@@ -6,7 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
+#include <numeric>
+#include <string_view>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -16,10 +17,6 @@ namespace tamsiro {
 namespace {
 
 constexpr std::size_t kCompareChunk = 64 * 1024;
-
-std::string KeyOf(const OdaEntry& entry) {
-    return std::string(TagBytes(entry)) + std::string(entry.Name());
-}
 
 // Compares two entries' data a chunk at a time through two buffers made
 // once. A read that fails counts as a difference: both archives have passed
@@ -56,26 +53,38 @@ private:
 };
 
 // Pairs entries of two archives by tag and name: the k-th entry with a
-// given tag and name in one archive with the k-th in the other.
+// given tag and name in one archive with the k-th in the other. The
+// positions are kept sorted by key (4 bytes an entry, whatever the names),
+// and each key's group remembers how many of it are taken.
 class EntryMatcher {
 public:
-    explicit EntryMatcher(const OdaArchive& archive) {
-        for (std::size_t i = archive.TableSize(); i-- > 0;) unmatched_[KeyOf(archive.Entry(i))].push_back(i);
+    explicit EntryMatcher(const OdaArchive& archive) : archive_(archive), order_(archive.TableSize()), taken_(order_.size(), 0) {
+        std::iota(order_.begin(), order_.end(), 0u);
+        std::stable_sort(order_.begin(), order_.end(),
+                         [this](std::uint32_t a, std::uint32_t b) { return KeyAt(a) < KeyAt(b); });
     }
 
     // The position of the earliest entry left with the tag and name of
     // `entry`, which is then taken; nothing when none is left.
     std::optional<std::size_t> Take(const OdaEntry& entry) {
-        auto it = unmatched_.find(KeyOf(entry));
-        if (it == unmatched_.end() || it->second.empty()) return std::nullopt;
-        const std::size_t position = it->second.back();
-        it->second.pop_back();
-        return position;
+        const std::string_view key = entry.Key();
+        const auto group = std::lower_bound(order_.begin(), order_.end(), key,
+                                            [this](std::uint32_t i, std::string_view k) { return KeyAt(i) < k; });
+        const auto first = static_cast<std::size_t>(group - order_.begin());
+        if (first == order_.size()) return std::nullopt;
+        const std::size_t next = first + taken_[first];
+        if (next >= order_.size() || KeyAt(order_[next]) != key) return std::nullopt;
+        ++taken_[first];
+        return order_[next];
     }
 
 private:
-    // Positions by key, the earliest last.
-    std::map<std::string, std::vector<std::size_t>> unmatched_;
+    std::string_view KeyAt(std::uint32_t position) const { return archive_.Entry(position).Key(); }
+
+    const OdaArchive& archive_;
+    std::vector<std::uint32_t> order_;
+    // At the first position of each group: how many of the group are taken.
+    std::vector<std::uint32_t> taken_;
 };
 
 EntryDifference DifferenceOf(EntryChange change, const OdaEntry& entry) {

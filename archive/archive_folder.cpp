@@ -71,13 +71,7 @@ std::string Numbered(const std::string& fileName, int number) {
 // --- hex -----------------------------------------------------------------
 
 std::string HexOf(const unsigned char* bytes, std::size_t size) {
-    std::string hex;
-    hex.reserve(size * 2);
-    for (std::size_t i = 0; i < size; ++i) {
-        hex += kHexDigits[bytes[i] >> 4];
-        hex += kHexDigits[bytes[i] & 0xF];
-    }
-    return hex;
+    return HexText({reinterpret_cast<const char*>(bytes), size});
 }
 
 int HexValue(char c) {
@@ -277,6 +271,30 @@ std::optional<std::string> PrepareEmptyFolder(const std::string& folder) {
     return std::nullopt;
 }
 
+// The most a manifest entry takes: a name of 128 odd bytes as escaped text
+// and as hex, with the other fields.
+constexpr std::uint64_t kManifestBytesPerEntry = 1536;
+
+// Whether the volume that will hold `folder` has room for every entry's
+// file and the manifest, checked before anything is written: overlapping
+// entries let a small archive claim far more data than it holds. A host
+// that cannot say lets the extraction go on (a failed write still stops it).
+std::optional<std::string> CheckRoomFor(const OdaArchive& archive, const std::string& folder) {
+    std::error_code error;
+    fs::path existing = fs::absolute(fs::path(folder), error);
+    while (!error && !fs::exists(existing, error) && existing.has_parent_path() && existing != existing.parent_path()) {
+        existing = existing.parent_path();
+    }
+    const auto space = SpaceOf(existing.string());
+    if (error || !space) return std::nullopt;
+    const std::uint64_t unit = space->allocationUnit;
+    std::uint64_t needed = (kManifestBytesPerEntry * archive.TableSize() + unit) / unit * unit;
+    for (const OdaEntry& entry : archive.Table()) needed += (entry.Size() + unit - 1) / unit * unit;
+    if (needed <= space->freeBytes) return std::nullopt;
+    return "not enough room in " + folder + ": extracting needs " + std::to_string(needed) + " bytes, the volume has " +
+           std::to_string(space->freeBytes) + " free (entries that share data are each written in full)";
+}
+
 std::vector<std::string> FileNamesFor(const OdaArchive& archive) {
     std::set<std::string> taken = {LowerAscii(kManifestFileName)};
     std::vector<std::string> names;
@@ -332,6 +350,10 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
     OdaArchive archive;
     if (!archive.Open(archivePath)) {
         result.problem = "cannot open the archive";
+        return result;
+    }
+    if (auto problem = CheckRoomFor(archive, folder)) {
+        result.problem = *problem;
         return result;
     }
     if (auto problem = PrepareEmptyFolder(folder)) {

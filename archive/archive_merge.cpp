@@ -107,13 +107,29 @@ void PrepareWorkArchive(const OdaArchive& base, OdaArchive& output) {
     output.MutableTable() = base.Table();
 }
 
+namespace {
+
+// Whether an entry's data lies inside its source: only then does the merge
+// copy it (anything else is an error that writes nothing).
+bool DataInside(const OdaEntry& entry, std::int64_t fileSize) {
+    return entry.Offset() >= 0 && fileSize >= 0 && entry.Offset() + static_cast<std::int64_t>(entry.Size()) <= fileSize;
+}
+
+}  // namespace
+
 std::uint64_t MergedDataSize(const OdaArchive& base, const OdaArchive& selected) {
     std::uint64_t total = 0;
     for (std::size_t i = 0; i < base.TableSize(); ++i) {
         const int found = selected.Find(base.Entry(i));
-        total += found >= 0 ? selected.Entry(static_cast<std::size_t>(found)).Size() : base.Entry(i).Size();
+        const OdaArchive& source = found >= 0 ? selected : base;
+        const OdaEntry& from = found >= 0 ? selected.Entry(static_cast<std::size_t>(found)) : base.Entry(i);
+        if (DataInside(from, source.FileSize())) total += from.Size();
     }
     return total;
+}
+
+std::uint64_t MergedArchiveSize(const OdaArchive& base, const OdaArchive& selected) {
+    return kOdaHeaderSize + kOdaEntrySize * static_cast<std::uint64_t>(base.TableSize()) + MergedDataSize(base, selected);
 }
 
 bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& output, std::int64_t maxOutputOffset,
@@ -158,8 +174,7 @@ bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& outp
 
         // A negative offset is a failed positioning; data past the end of the
         // source file is a failed read. Neither writes anything.
-        const std::int64_t fileSize = source.FileSize();
-        if (offset < 0 || fileSize < 0 || offset + static_cast<std::int64_t>(size) > fileSize) {
+        if (!DataInside(from, source.FileSize())) {
             ++errors;
             continue;
         }

@@ -7,13 +7,7 @@ namespace tamsiro {
 
 namespace {
 
-// Tag (4 bytes) and name (up to its terminator) lie back to back in the
-// entry, so the pair is one contiguous run of bytes. Two keys are equal
-// exactly when tag and name are: the name part holds no zero byte, so
-// different name lengths always differ.
-std::string_view KeyOf(const OdaEntry& entry) {
-    return {reinterpret_cast<const char*>(entry.bytes.data()), 4 + entry.Name().size()};
-}
+std::string_view KeyOf(const OdaEntry& entry) { return entry.Key(); }
 
 std::uint64_t HashOf(std::string_view key) {
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
@@ -45,7 +39,7 @@ bool OdaArchive::OpenSource(std::unique_ptr<ByteSource> source) {
     if (!header_.HasMagic()) return false;
 
     const std::int32_t count = header_.Count();
-    if (count < 0) return false;
+    if (count < 0 || count > kMaxOdaEntries) return false;
     // Refuse a table that would run past the end of the file before
     // allocating it: an absurd count must not cost memory.
     fileSize_ = source_->Size();

@@ -215,7 +215,7 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
     // The busy pointer runs from there until the new archive is on the stick.
     std::optional<BusyScope> busy;
     if (selection.main &&
-        !BuildWorkArchive(context, context.DataFilePath(DataFileName(kMainCategory.prefix, *selection.main)), busy)) {
+        !BuildWorkArchive(context, stick, context.DataFilePath(DataFileName(kMainCategory.prefix, *selection.main)), busy)) {
         return false;
     }
     SavePlan plan;

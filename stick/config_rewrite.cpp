@@ -2,6 +2,7 @@
 
 #include "app/app_context.h"
 #include "host/binary_file.h"
+#include "host/file_system.h"
 #include "host/text_mode.h"
 #include "stick/config_rotation.h"
 #include "stick/stick.h"
@@ -25,8 +26,12 @@ bool RewriteStickConfig(AppContext& context, const Stick& stick, std::string_vie
         context.ShowMessage(std::string(messages.missingInput));
         return false;
     }
+    // A leftover .TMP goes first and the new one is created afresh, so a
+    // link left at its name is removed, never written through.
+    const std::string temporary = stick.Path(Named(stem, ".TMP"));
+    DiscardFile(temporary);
     BinaryFile output;
-    if (!output.Open(stick.Path(Named(stem, ".TMP")), BinaryFile::Mode::Write)) {
+    if (!output.Open(temporary, BinaryFile::Mode::CreateNew)) {
         context.ShowMessage(std::string(messages.cannotCreate));
         return false;
     }

@@ -17,7 +17,8 @@ class UserInterface;
 // True when both files exist and hold the same bytes.
 [[nodiscard]] bool SameContent(const std::string& a, const std::string& b);
 
-// Copies `source` to `target` (created or truncated), then flushes and
+// Copies `source` to `target` (whatever is at its name removed, then
+// created exclusively, so never written through a link), then flushes and
 // verifies it. On failure the target is deleted. `step` names the work
 // for the progress window, e.g. "Copying DYNAUDIO.ODA to memory stick".
 [[nodiscard]] bool CopyVerified(UserInterface& ui, const std::string& source, const std::string& target, std::string_view step);

@@ -5,15 +5,52 @@
 #include "ui/ui_texts.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QWidget>
+
+#include <exception>
+#include <new>
 
 #ifdef Q_OS_MACOS
 #include <QMenu>
 #include <QMenuBar>
 #endif
 
+namespace {
+
+// The one place where an exception nobody expected ends up, from any event
+// handler: the user is told ("Internal error: ...") and the program ends
+// with status 1 instead of aborting.
+class GuardedApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::bad_alloc&) {
+            Report("out of memory");
+        } catch (const std::exception& error) {
+            Report(error.what());
+        } catch (...) {
+            Report("an unknown exception");
+        }
+        return false;
+    }
+
+private:
+    static void Report(const char* what) {
+        QMessageBox::critical(nullptr, QStringLiteral(TAMSIRO_APPLICATION_NAME),
+                              QStringLiteral("Internal error: ") + QString::fromLocal8Bit(what));
+        // Every event loop ends, the dialog's too.
+        QCoreApplication::exit(1);
+    }
+};
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral(TAMSIRO_APPLICATION_NAME));
     QApplication::setWindowIcon(tamsiro::qt::ApplicationIcon());
 
