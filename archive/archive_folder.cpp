@@ -31,6 +31,9 @@ constexpr const char* kManifestFormat = "tamsiro-oda-folder";
 constexpr int kManifestVersion = 1;
 constexpr std::size_t kMaxFileNameLength = 150;
 constexpr std::size_t kCopyBufferSize = 256 * 1024;
+// The most a manifest entry takes: a name of 128 odd bytes as escaped text
+// and as hex, with the other fields.
+constexpr std::uint64_t kManifestBytesPerEntry = 1536;
 constexpr std::size_t kOpaqueOffset = 140;
 constexpr std::size_t kOpaqueSize = 4;
 constexpr std::string_view kSpecialCharacters = "<>:\"/\\|?*%~";
@@ -128,28 +131,46 @@ std::optional<ProgressMeter> MeterFor(UserInterface* ui, std::string step, std::
 
 // --- the manifest ----------------------------------------------------------
 
-Json ManifestOf(const OdaArchive& archive, const std::vector<std::string>& fileNames) {
-    Json entries = Json::array();
-    for (std::size_t i = 0; i < archive.TableSize(); ++i) {
-        const OdaEntry& entry = archive.Entry(i);
-        // The name field with its trailing zeros left out; packing pads it.
-        std::size_t fieldLength = kOdaNameSize;
-        while (fieldLength > 0 && entry.bytes[4 + fieldLength - 1] == 0) --fieldLength;
-        entries.push_back({
-            {"file", fileNames[i]},
-            {"tag", TagText(entry)},
-            {"name", NameText(entry)},
-            {"tag_hex", HexOf(entry.Tag(), 4)},
-            {"name_field_hex", HexOf(entry.bytes.data() + 4, fieldLength)},
-            {"opaque_hex", HexOf(entry.bytes.data() + kOpaqueOffset, kOpaqueSize)},
-        });
-    }
+Json ManifestEntryOf(const OdaEntry& entry, const std::string& fileName) {
+    // The name field with its trailing zeros left out; packing pads it.
+    std::size_t fieldLength = kOdaNameSize;
+    while (fieldLength > 0 && entry.bytes[4 + fieldLength - 1] == 0) --fieldLength;
     return {
+        {"file", fileName},
+        {"tag", TagText(entry)},
+        {"name", NameText(entry)},
+        {"tag_hex", HexOf(entry.Tag(), 4)},
+        {"name_field_hex", HexOf(entry.bytes.data() + 4, fieldLength)},
+        {"opaque_hex", HexOf(entry.bytes.data() + kOpaqueOffset, kOpaqueSize)},
+    };
+}
+
+std::string Dumped(const Json& value) { return value.dump(2, ' ', false, Json::error_handler_t::replace); }
+
+// Writes the manifest an entry at a time, laid out as one dump of the whole
+// would be, so that its memory does not grow with the table.
+bool WriteManifest(BinaryFile& out, const OdaArchive& archive, const std::vector<std::string>& fileNames) {
+    Json head = {
         {"format", kManifestFormat},
         {"version", kManifestVersion},
         {"header_hex", HexOf(archive.Header().bytes.data(), kOdaHeaderSize)},
-        {"entries", std::move(entries)},
+        {"entries", Json::array()},
     };
+    std::string text = Dumped(head);
+    // Up to the empty list's "[]" and what follows it.
+    const std::size_t listEnd = text.rfind("[]");
+    bool ok = out.WriteExactly(text.data(), listEnd + 1);
+    for (std::size_t i = 0; ok && i < archive.TableSize(); ++i) {
+        std::string item = (i == 0 ? "\n" : ",\n") + Dumped(ManifestEntryOf(archive.Entry(i), fileNames[i]));
+        std::string indented;
+        for (const char c : item) {
+            indented += c;
+            if (c == '\n') indented += "    ";
+        }
+        ok = out.WriteExactly(indented.data(), indented.size());
+    }
+    const std::string tail = (archive.TableSize() == 0 ? "" : "\n  ") + text.substr(listEnd + 1) + "\n";
+    return ok && out.WriteExactly(tail.data(), tail.size());
 }
 
 // A hex field of `object` decoded, of exactly `size` bytes unless
@@ -171,11 +192,18 @@ struct PackPlan {
 
 std::string ManifestProblem(const std::string& what) { return std::string(kManifestFileName) + ": " + what; }
 
+// The most a manifest of the largest table takes (see CheckRoomFor).
+constexpr std::uint64_t kMaxManifestSize = kManifestBytesPerEntry * kMaxOdaEntries;
+
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string& text) {
     BinaryFile file;
     if (!file.Open(path, BinaryFile::Mode::Read)) return "cannot be opened";
     const std::int64_t size = file.Size();
     if (size < 0) return "cannot be read";
+    if (static_cast<std::uint64_t>(size) > kMaxManifestSize) {
+        return "larger than the " + std::to_string(kMaxManifestSize >> 20) + " MiB a manifest of " +
+               std::to_string(kMaxOdaEntries) + " entries can take";
+    }
     text.resize(static_cast<std::size_t>(size));
     if (!file.ReadExactly(text.data(), text.size())) return "cannot be read";
     return std::nullopt;
@@ -270,10 +298,6 @@ std::optional<std::string> PrepareEmptyFolder(const std::string& folder) {
     if (!fs::create_directories(path, error) || error) return "cannot create the folder " + folder;
     return std::nullopt;
 }
-
-// The most a manifest entry takes: a name of 128 odd bytes as escaped text
-// and as hex, with the other fields.
-constexpr std::uint64_t kManifestBytesPerEntry = 1536;
 
 // Whether the volume that will hold `folder` has room for every entry's
 // file and the manifest, checked before anything is written: overlapping
@@ -380,10 +404,9 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
         ++result.entries;
     }
 
-    const std::string manifest = ManifestOf(archive, fileNames).dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
     BinaryFile out;
-    if (!out.Open(JoinPath(folder, kManifestFileName), BinaryFile::Mode::Write) ||
-        !out.WriteExactly(manifest.data(), manifest.size()) || !out.Close()) {
+    if (!out.Open(JoinPath(folder, kManifestFileName), BinaryFile::Mode::Write) || !WriteManifest(out, archive, fileNames) ||
+        !out.Close()) {
         result.problem = "cannot write " + JoinPath(folder, kManifestFileName);
     }
     return result;
