@@ -1,6 +1,7 @@
 #include "stick/config_rotation.h"
 #include "stick/mode_flags.h"
 #include "stick/voice_list.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/workspace.h"
 
 #include <gtest/gtest.h>
@@ -104,8 +105,10 @@ TEST_F(ConfigRewrite, FailuresKeepTheStickConfigurationUsable) {
     fs::remove(Cfg("MCUS.TMP"));
 
     // The disk fills up: the failure shows when the output is closed.
-    fs::create_symlink("/dev/full", Cfg("MCUS.TMP"));
-    EXPECT_FALSE(RewriteModeFlags(workspace.context, workspace.stick));
+    {
+        const test::FullDisk full(1);
+        EXPECT_FALSE(RewriteModeFlags(workspace.context, workspace.stick));
+    }
     fs::remove(Cfg("MCUS.TMP"));
 
     // A folder where the backup goes cannot be deleted or renamed over.
