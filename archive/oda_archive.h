@@ -30,8 +30,9 @@ public:
     // Opens the file for binary reading and loads the header and the table
     // (one read of N blocks of 144 bytes). False when the file does not
     // open, the header is short, the magic is not "ODAR", the count is
-    // negative or above kMaxOdaEntries, or the table would run past the end of the file (checked
-    // before anything is allocated), or the table is short. On false the
+    // negative or above kMaxOdaEntries, or the table would run past the end
+    // of the file (checked before anything is allocated), or the table is
+    // short. On false the
     // object may be partly filled; Close() (or the destructor) cleans up.
     [[nodiscard]] bool Open(const std::string& path);
     // The same over bytes in memory, which must outlive the archive (or its

@@ -33,8 +33,10 @@ std::vector<std::string> PathsInUse(const Stick& stick) {
 }  // namespace
 
 std::optional<StickHazard> FindStickHazard(const Stick& stick) {
+    // The root as the paths below it are spelled (Windows makes them full).
+    const std::string root = stick.Path("");
     for (const std::string& path : PathsInUse(stick)) {
-        if (auto link = FirstLinkBelow(stick.Root(), path)) return StickHazard{StickHazard::Kind::Link, *link};
+        if (auto link = FirstLinkBelow(root, path)) return StickHazard{StickHazard::Kind::Link, *link};
         if (KindAt(path) == PathKind::Special) return StickHazard{StickHazard::Kind::SpecialFile, path};
     }
     return std::nullopt;
