@@ -17,34 +17,6 @@ namespace {
 // check needs does not grow with the archive.
 constexpr std::size_t kEntriesPerSlice = 512;
 
-// An archive in memory, read the way a file is.
-class ByteSource {
-public:
-    explicit ByteSource(std::span<const unsigned char> bytes) : bytes_(bytes) {}
-    std::int64_t Size() const { return static_cast<std::int64_t>(bytes_.size()); }
-    bool ReadAt(std::int64_t position, void* buffer, std::size_t size) const {
-        if (position < 0 || static_cast<std::uint64_t>(position) + size > bytes_.size()) return false;
-        std::memcpy(buffer, bytes_.data() + position, size);
-        return true;
-    }
-
-private:
-    std::span<const unsigned char> bytes_;
-};
-
-class FileSource {
-public:
-    explicit FileSource(BinaryFile& file) : file_(file), size_(file.Size()) {}
-    std::int64_t Size() const { return size_; }
-    bool ReadAt(std::int64_t position, void* buffer, std::size_t size) const {
-        return file_.Seek(position) && file_.ReadExactly(buffer, size);
-    }
-
-private:
-    BinaryFile& file_;
-    std::int64_t size_;
-};
-
 std::string EntryProblem(std::size_t index, const std::string& what) {
     return "entry " + std::to_string(index) + ": " + what;
 }
@@ -62,8 +34,9 @@ std::optional<std::string> CheckEntry(const OdaEntry& entry, std::size_t index, 
     return std::nullopt;
 }
 
-template <typename Source>
-std::optional<std::string> CheckSource(const Source& source) {
+}  // namespace
+
+std::optional<std::string> CheckArchive(ByteSource& source) {
     const std::int64_t fileSize = source.Size();
     if (fileSize < 0) return "cannot tell the size of the file";
     if (fileSize < static_cast<std::int64_t>(kOdaHeaderSize)) {
@@ -84,6 +57,10 @@ std::optional<std::string> CheckSource(const Source& source) {
         return "table: " + std::to_string(count) + " entries end at byte " + std::to_string(tableEnd) +
                ", past the end of the file (file size " + std::to_string(fileSize) + ")";
     }
+    if (count > kMaxOdaEntries) {
+        return "table: " + std::to_string(count) + " entries, more than the " + std::to_string(kMaxOdaEntries) +
+               " Tamsiro handles";
+    }
 
     std::vector<OdaEntry> slice(std::min<std::size_t>(kEntriesPerSlice, static_cast<std::size_t>(count)));
     for (std::size_t first = 0; first < static_cast<std::size_t>(count); first += slice.size()) {
@@ -99,21 +76,43 @@ std::optional<std::string> CheckSource(const Source& source) {
     return std::nullopt;
 }
 
-}  // namespace
-
-std::optional<std::string> CheckArchive(BinaryFile& file) {
-    if (!file.IsOpen()) return "the file is not open";
-    return CheckSource(FileSource(file));
+std::size_t CountOverlappingEntries(const std::vector<OdaEntry>& table) {
+    struct Span {
+        std::int64_t start;
+        std::int64_t end;
+        std::size_t index;
+    };
+    std::vector<Span> spans;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const std::int64_t start = table[i].Offset();
+        // An empty entry shares no byte with anything.
+        if (table[i].Size() > 0) spans.push_back({start, start + static_cast<std::int64_t>(table[i].Size()), i});
+    }
+    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.start < b.start; });
+    // In order of their starts, an entry overlaps one before it exactly when
+    // it starts before the furthest end so far; the entry that reached that
+    // end overlaps it too.
+    std::vector<bool> overlapping(table.size(), false);
+    const Span* furthest = nullptr;
+    for (const Span& span : spans) {
+        if (furthest && span.start < furthest->end) {
+            overlapping[span.index] = true;
+            overlapping[furthest->index] = true;
+        }
+        if (!furthest || span.end > furthest->end) furthest = &span;
+    }
+    return static_cast<std::size_t>(std::count(overlapping.begin(), overlapping.end(), true));
 }
 
 std::optional<std::string> CheckArchiveFile(const std::string& path) {
-    BinaryFile file;
-    if (!file.Open(path, BinaryFile::Mode::Read)) return "cannot open the file for reading";
+    FileSource file;
+    if (!file.Open(path)) return "cannot open the file for reading";
     return CheckArchive(file);
 }
 
 std::optional<std::string> CheckArchiveBytes(std::span<const unsigned char> bytes) {
-    return CheckSource(ByteSource(bytes));
+    MemorySource memory(bytes);
+    return CheckArchive(memory);
 }
 
 }  // namespace tamsiro

@@ -6,7 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
+#include <numeric>
+#include <string_view>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -16,10 +17,6 @@ namespace tamsiro {
 namespace {
 
 constexpr std::size_t kCompareChunk = 64 * 1024;
-
-std::string KeyOf(const OdaEntry& entry) {
-    return std::string(TagBytes(entry)) + std::string(entry.Name());
-}
 
 // Compares two entries' data a chunk at a time through two buffers made
 // once. A read that fails counts as a difference: both archives have passed
@@ -33,11 +30,16 @@ public:
 
     bool Same(const OdaEntry& a, const OdaEntry& b) {
         if (a.Size() != b.Size()) return false;
-        if (!first_.File().Seek(a.Offset()) || !second_.File().Seek(b.Offset())) return false;
+        std::int64_t left = a.Offset();
+        std::int64_t right = b.Offset();
         for (std::uint64_t remaining = a.Size(); remaining > 0;) {
             const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, kCompareChunk));
-            if (!first_.File().ReadExactly(left_.get(), n) || !second_.File().ReadExactly(right_.get(), n)) return false;
+            if (!first_.Source().ReadAt(left, left_.get(), n) || !second_.Source().ReadAt(right, right_.get(), n)) {
+                return false;
+            }
             if (std::memcmp(left_.get(), right_.get(), n) != 0) return false;
+            left += static_cast<std::int64_t>(n);
+            right += static_cast<std::int64_t>(n);
             remaining -= n;
         }
         return true;
@@ -51,26 +53,38 @@ private:
 };
 
 // Pairs entries of two archives by tag and name: the k-th entry with a
-// given tag and name in one archive with the k-th in the other.
+// given tag and name in one archive with the k-th in the other. The
+// positions are kept sorted by key (4 bytes an entry, whatever the names),
+// and each key's group remembers how many of it are taken.
 class EntryMatcher {
 public:
-    explicit EntryMatcher(const OdaArchive& archive) {
-        for (std::size_t i = archive.TableSize(); i-- > 0;) unmatched_[KeyOf(archive.Entry(i))].push_back(i);
+    explicit EntryMatcher(const OdaArchive& archive) : archive_(archive), order_(archive.TableSize()), taken_(order_.size(), 0) {
+        std::iota(order_.begin(), order_.end(), 0u);
+        std::stable_sort(order_.begin(), order_.end(),
+                         [this](std::uint32_t a, std::uint32_t b) { return KeyAt(a) < KeyAt(b); });
     }
 
     // The position of the earliest entry left with the tag and name of
     // `entry`, which is then taken; nothing when none is left.
     std::optional<std::size_t> Take(const OdaEntry& entry) {
-        auto it = unmatched_.find(KeyOf(entry));
-        if (it == unmatched_.end() || it->second.empty()) return std::nullopt;
-        const std::size_t position = it->second.back();
-        it->second.pop_back();
-        return position;
+        const std::string_view key = entry.Key();
+        const auto group = std::lower_bound(order_.begin(), order_.end(), key,
+                                            [this](std::uint32_t i, std::string_view k) { return KeyAt(i) < k; });
+        const auto first = static_cast<std::size_t>(group - order_.begin());
+        if (first == order_.size()) return std::nullopt;
+        const std::size_t next = first + taken_[first];
+        if (next >= order_.size() || KeyAt(order_[next]) != key) return std::nullopt;
+        ++taken_[first];
+        return order_[next];
     }
 
 private:
-    // Positions by key, the earliest last.
-    std::map<std::string, std::vector<std::size_t>> unmatched_;
+    std::string_view KeyAt(std::uint32_t position) const { return archive_.Entry(position).Key(); }
+
+    const OdaArchive& archive_;
+    std::vector<std::uint32_t> order_;
+    // At the first position of each group: how many of the group are taken.
+    std::vector<std::uint32_t> taken_;
 };
 
 EntryDifference DifferenceOf(EntryChange change, const OdaEntry& entry) {
@@ -80,16 +94,26 @@ EntryDifference DifferenceOf(EntryChange change, const OdaEntry& entry) {
 }  // namespace
 
 ArchiveDiff DiffArchiveFiles(const std::string& firstPath, const std::string& secondPath) {
+    NamedSource sources[2] = {{firstPath, std::make_unique<FileSource>()}, {secondPath, std::make_unique<FileSource>()}};
+    for (NamedSource& source : sources) {
+        if (!static_cast<FileSource&>(*source.bytes).Open(source.name)) {
+            return ArchiveDiff{source.name + ": cannot open the file for reading", {}, 0};
+        }
+    }
+    return DiffArchives(std::move(sources[0]), std::move(sources[1]));
+}
+
+ArchiveDiff DiffArchives(NamedSource firstSource, NamedSource secondSource) {
     ArchiveDiff diff;
     OdaArchive first;
     OdaArchive second;
-    for (auto [path, archive] : {std::pair{&firstPath, &first}, std::pair{&secondPath, &second}}) {
-        if (auto problem = CheckArchiveFile(*path)) {
-            diff.problem = *path + ": " + *problem;
+    for (auto [source, archive] : {std::pair{&firstSource, &first}, std::pair{&secondSource, &second}}) {
+        if (auto problem = CheckArchive(*source->bytes)) {
+            diff.problem = source->name + ": " + *problem;
             return diff;
         }
-        if (!archive->Open(*path)) {
-            diff.problem = *path + ": cannot open the archive";
+        if (!archive->OpenSource(std::move(source->bytes))) {
+            diff.problem = source->name + ": cannot open the archive";
             return diff;
         }
     }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "archive/byte_source.h"
+
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +34,14 @@ struct [[nodiscard]] ArchiveDiff {
 
 // Both archives must pass CheckArchive; a problem names the archive it is in.
 ArchiveDiff DiffArchiveFiles(const std::string& firstPath, const std::string& secondPath);
+
+// The same over any two sources (files or memory); `name` is what a problem
+// calls the archive.
+struct NamedSource {
+    std::string name;
+    std::unique_ptr<ByteSource> bytes;
+};
+ArchiveDiff DiffArchives(NamedSource first, NamedSource second);
 
 // The first of the sets at `setPaths` whose merge into the base at
 // `basePath` the archive at `mergedPath` holds: the base's entries, matched

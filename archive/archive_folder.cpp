@@ -31,6 +31,9 @@ constexpr const char* kManifestFormat = "tamsiro-oda-folder";
 constexpr int kManifestVersion = 1;
 constexpr std::size_t kMaxFileNameLength = 150;
 constexpr std::size_t kCopyBufferSize = 256 * 1024;
+// The most a manifest entry takes: a name of 128 odd bytes as escaped text
+// and as hex, with the other fields.
+constexpr std::uint64_t kManifestBytesPerEntry = 1536;
 constexpr std::size_t kOpaqueOffset = 140;
 constexpr std::size_t kOpaqueSize = 4;
 constexpr std::string_view kSpecialCharacters = "<>:\"/\\|?*%~";
@@ -71,13 +74,7 @@ std::string Numbered(const std::string& fileName, int number) {
 // --- hex -----------------------------------------------------------------
 
 std::string HexOf(const unsigned char* bytes, std::size_t size) {
-    std::string hex;
-    hex.reserve(size * 2);
-    for (std::size_t i = 0; i < size; ++i) {
-        hex += kHexDigits[bytes[i] >> 4];
-        hex += kHexDigits[bytes[i] & 0xF];
-    }
-    return hex;
+    return HexText({reinterpret_cast<const char*>(bytes), size});
 }
 
 int HexValue(char c) {
@@ -108,12 +105,13 @@ class DataCopier {
 public:
     explicit DataCopier(ProgressMeter* meter) : buffer_(std::make_unique<unsigned char[]>(kCopyBufferSize)), meter_(meter) {}
 
-    // Copies `size` bytes from the source's current position. False when
-    // the source ran short or a write failed.
-    [[nodiscard]] bool Copy(BinaryFile& from, BinaryFile& to, std::uint64_t size) {
+    // Copies `size` bytes from `position` in the source. False when the
+    // source ran short or a write failed.
+    [[nodiscard]] bool Copy(ByteSource& from, std::int64_t position, BinaryFile& to, std::uint64_t size) {
         while (size > 0) {
             const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(size, kCopyBufferSize));
-            if (!from.ReadExactly(buffer_.get(), chunk) || !to.WriteExactly(buffer_.get(), chunk)) return false;
+            if (!from.ReadAt(position, buffer_.get(), chunk) || !to.WriteExactly(buffer_.get(), chunk)) return false;
+            position += static_cast<std::int64_t>(chunk);
             size -= chunk;
             if (meter_) meter_->Advance(chunk);
         }
@@ -133,28 +131,46 @@ std::optional<ProgressMeter> MeterFor(UserInterface* ui, std::string step, std::
 
 // --- the manifest ----------------------------------------------------------
 
-Json ManifestOf(const OdaArchive& archive, const std::vector<std::string>& fileNames) {
-    Json entries = Json::array();
-    for (std::size_t i = 0; i < archive.TableSize(); ++i) {
-        const OdaEntry& entry = archive.Entry(i);
-        // The name field with its trailing zeros left out; packing pads it.
-        std::size_t fieldLength = kOdaNameSize;
-        while (fieldLength > 0 && entry.bytes[4 + fieldLength - 1] == 0) --fieldLength;
-        entries.push_back({
-            {"file", fileNames[i]},
-            {"tag", TagText(entry)},
-            {"name", NameText(entry)},
-            {"tag_hex", HexOf(entry.Tag(), 4)},
-            {"name_field_hex", HexOf(entry.bytes.data() + 4, fieldLength)},
-            {"opaque_hex", HexOf(entry.bytes.data() + kOpaqueOffset, kOpaqueSize)},
-        });
-    }
+Json ManifestEntryOf(const OdaEntry& entry, const std::string& fileName) {
+    // The name field with its trailing zeros left out; packing pads it.
+    std::size_t fieldLength = kOdaNameSize;
+    while (fieldLength > 0 && entry.bytes[4 + fieldLength - 1] == 0) --fieldLength;
     return {
+        {"file", fileName},
+        {"tag", TagText(entry)},
+        {"name", NameText(entry)},
+        {"tag_hex", HexOf(entry.Tag(), 4)},
+        {"name_field_hex", HexOf(entry.bytes.data() + 4, fieldLength)},
+        {"opaque_hex", HexOf(entry.bytes.data() + kOpaqueOffset, kOpaqueSize)},
+    };
+}
+
+std::string Dumped(const Json& value) { return value.dump(2, ' ', false, Json::error_handler_t::replace); }
+
+// Writes the manifest an entry at a time, laid out as one dump of the whole
+// would be, so that its memory does not grow with the table.
+bool WriteManifest(BinaryFile& out, const OdaArchive& archive, const std::vector<std::string>& fileNames) {
+    Json head = {
         {"format", kManifestFormat},
         {"version", kManifestVersion},
         {"header_hex", HexOf(archive.Header().bytes.data(), kOdaHeaderSize)},
-        {"entries", std::move(entries)},
+        {"entries", Json::array()},
     };
+    std::string text = Dumped(head);
+    // Up to the empty list's "[]" and what follows it.
+    const std::size_t listEnd = text.rfind("[]");
+    bool ok = out.WriteExactly(text.data(), listEnd + 1);
+    for (std::size_t i = 0; ok && i < archive.TableSize(); ++i) {
+        std::string item = (i == 0 ? "\n" : ",\n") + Dumped(ManifestEntryOf(archive.Entry(i), fileNames[i]));
+        std::string indented;
+        for (const char c : item) {
+            indented += c;
+            if (c == '\n') indented += "    ";
+        }
+        ok = out.WriteExactly(indented.data(), indented.size());
+    }
+    const std::string tail = (archive.TableSize() == 0 ? "" : "\n  ") + text.substr(listEnd + 1) + "\n";
+    return ok && out.WriteExactly(tail.data(), tail.size());
 }
 
 // A hex field of `object` decoded, of exactly `size` bytes unless
@@ -176,11 +192,18 @@ struct PackPlan {
 
 std::string ManifestProblem(const std::string& what) { return std::string(kManifestFileName) + ": " + what; }
 
+// The most a manifest of the largest table takes (see CheckRoomFor).
+constexpr std::uint64_t kMaxManifestSize = kManifestBytesPerEntry * kMaxOdaEntries;
+
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string& text) {
     BinaryFile file;
     if (!file.Open(path, BinaryFile::Mode::Read)) return "cannot be opened";
     const std::int64_t size = file.Size();
     if (size < 0) return "cannot be read";
+    if (static_cast<std::uint64_t>(size) > kMaxManifestSize) {
+        return "larger than the " + std::to_string(kMaxManifestSize >> 20) + " MiB a manifest of " +
+               std::to_string(kMaxOdaEntries) + " entries can take";
+    }
     text.resize(static_cast<std::size_t>(size));
     if (!file.ReadExactly(text.data(), text.size())) return "cannot be read";
     return std::nullopt;
@@ -252,11 +275,11 @@ std::optional<std::string> WritePacked(const std::string& folder, const PackPlan
     auto meter = MeterFor(progress, "Packing", result.dataBytes);
     DataCopier copier(meter ? &*meter : nullptr);
     for (std::size_t i = 0; i < plan.table.size(); ++i) {
-        BinaryFile from;
-        if (!from.Open(JoinPath(folder, plan.files[i]), BinaryFile::Mode::Read)) return plan.files[i] + " cannot be opened";
+        FileSource from;
+        if (!from.Open(JoinPath(folder, plan.files[i]))) return plan.files[i] + " cannot be opened";
         // The size was taken before writing began; a file that has shrunk
         // since comes up short here.
-        if (!copier.Copy(from, out, plan.table[i].Size())) return "cannot copy " + plan.files[i] + " into the archive";
+        if (!copier.Copy(from, 0, out, plan.table[i].Size())) return "cannot copy " + plan.files[i] + " into the archive";
         ++result.entries;
     }
     if (!out.Close()) return "cannot finish writing the archive";
@@ -274,6 +297,26 @@ std::optional<std::string> PrepareEmptyFolder(const std::string& folder) {
     }
     if (!fs::create_directories(path, error) || error) return "cannot create the folder " + folder;
     return std::nullopt;
+}
+
+// Whether the volume that will hold `folder` has room for every entry's
+// file and the manifest, checked before anything is written: overlapping
+// entries let a small archive claim far more data than it holds. A host
+// that cannot say lets the extraction go on (a failed write still stops it).
+std::optional<std::string> CheckRoomFor(const OdaArchive& archive, const std::string& folder) {
+    std::error_code error;
+    fs::path existing = fs::absolute(fs::path(folder), error);
+    while (!error && !fs::exists(existing, error) && existing.has_parent_path() && existing != existing.parent_path()) {
+        existing = existing.parent_path();
+    }
+    const auto space = SpaceOf(existing.string());
+    if (error || !space) return std::nullopt;
+    const std::uint64_t unit = space->allocationUnit;
+    std::uint64_t needed = (kManifestBytesPerEntry * archive.TableSize() + unit) / unit * unit;
+    for (const OdaEntry& entry : archive.Table()) needed += (entry.Size() + unit - 1) / unit * unit;
+    if (needed <= space->freeBytes) return std::nullopt;
+    return "not enough room in " + folder + ": extracting needs " + std::to_string(needed) + " bytes, the volume has " +
+           std::to_string(space->freeBytes) + " free (entries that share data are each written in full)";
 }
 
 std::vector<std::string> FileNamesFor(const OdaArchive& archive) {
@@ -333,6 +376,10 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
         result.problem = "cannot open the archive";
         return result;
     }
+    if (auto problem = CheckRoomFor(archive, folder)) {
+        result.problem = *problem;
+        return result;
+    }
     if (auto problem = PrepareEmptyFolder(folder)) {
         result.problem = *problem;
         return result;
@@ -349,7 +396,7 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
             result.problem = "cannot create " + JoinPath(folder, fileNames[i]);
             return result;
         }
-        const bool copied = archive.File().Seek(entry.Offset()) && copier.Copy(archive.File(), out, entry.Size());
+        const bool copied = copier.Copy(archive.Source(), entry.Offset(), out, entry.Size());
         if (!out.Close() || !copied) {
             result.problem = "entry " + std::to_string(i) + ": cannot copy its data to " + JoinPath(folder, fileNames[i]);
             return result;
@@ -357,10 +404,9 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
         ++result.entries;
     }
 
-    const std::string manifest = ManifestOf(archive, fileNames).dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
     BinaryFile out;
-    if (!out.Open(JoinPath(folder, kManifestFileName), BinaryFile::Mode::Write) ||
-        !out.WriteExactly(manifest.data(), manifest.size()) || !out.Close()) {
+    if (!out.Open(JoinPath(folder, kManifestFileName), BinaryFile::Mode::Write) || !WriteManifest(out, archive, fileNames) ||
+        !out.Close()) {
         result.problem = "cannot write " + JoinPath(folder, kManifestFileName);
     }
     return result;

@@ -31,7 +31,8 @@ struct [[nodiscard]] FolderResult {
 // Writes each entry's data to a file in `folder` and then the manifest.
 // The folder is created when missing and must otherwise be empty, so
 // nothing already there can be overwritten. The archive must pass
-// CheckArchive first. Files are named by EntryFileName; a name already
+// CheckArchive first, and the volume must have room for all the files
+// (checked before anything is written). Files are named by EntryFileName; a name already
 // taken (letter case aside) gets " (2)", " (3)", ... before its extension.
 // `progress`, when given, is shown the copy's progress ("Extracting").
 FolderResult ExtractArchive(const std::string& archivePath, const std::string& folder,

@@ -19,11 +19,11 @@ public:
     explicit CopyBuffer(BinaryFile& output)
         : output_(output), bytes_(std::make_unique<unsigned char[]>(kMergeCopyBufferSize)) {}
 
-    // Appends `size` bytes read from the source's current position. False
+    // Appends `size` bytes read from the source at `position`. False
     // when the source ran short; what the failed run had put in the buffer
     // is dropped, unless part of it has already been written out. A failed
     // write counts in `writeErrors`.
-    bool Append(BinaryFile& source, std::uint64_t size, int& writeErrors) {
+    bool Append(ByteSource& source, std::int64_t position, std::uint64_t size, int& writeErrors) {
         const std::size_t startFill = fill_;
         bool flushed = false;
         std::uint64_t remaining = size;
@@ -33,11 +33,12 @@ public:
                 flushed = true;
             }
             const std::size_t chunk = std::min<std::size_t>(remaining, kMergeCopyBufferSize - fill_);
-            if (!source.ReadExactly(bytes_.get() + fill_, chunk)) {
+            if (!source.ReadAt(position, bytes_.get() + fill_, chunk)) {
                 if (!flushed) fill_ = startFill;
                 return false;
             }
             fill_ += chunk;
+            position += static_cast<std::int64_t>(chunk);
             remaining -= chunk;
         }
         return true;
@@ -59,21 +60,6 @@ private:
     std::size_t fill_ = 0;
 };
 
-// Where a source file stands, so that reading entries that follow each
-// other needs no positioning call (-1: unknown).
-struct SourceCursor {
-    OdaArchive& archive;
-    std::int64_t position = -1;
-
-    bool SeekTo(std::int64_t offset) {
-        if (offset == position) return true;
-        position = -1;
-        if (!archive.File().Seek(offset)) return false;
-        position = offset;
-        return true;
-    }
-};
-
 // Entries whose data follow each other in one source are read as one run:
 // a stock archive's untouched entries come in long runs, and one read per
 // entry would cost thousands of small reads.
@@ -82,16 +68,16 @@ public:
     explicit RunReader(CopyBuffer& buffer) : buffer_(buffer) {}
 
     // Takes the entry's data at `offset` into the run, or ends the run and
-    // starts a new one there. False when the data could not be reached.
-    bool Add(SourceCursor& source, std::int64_t offset, std::uint32_t size, int& errors) {
-        if (source_ == &source && source.position >= 0 &&
-            source.position + static_cast<std::int64_t>(length_) == offset) {
+    // starts a new one there. False when the run before could not be read
+    // (this entry is then not taken).
+    bool Add(ByteSource& source, std::int64_t offset, std::uint32_t size, int& errors) {
+        if (source_ == &source && start_ + static_cast<std::int64_t>(length_) == offset) {
             length_ += size;
             return true;
         }
         if (!Flush(errors)) return false;
-        if (!source.SeekTo(offset)) return false;
         source_ = &source;
+        start_ = offset;
         length_ = size;
         return true;
     }
@@ -100,21 +86,17 @@ public:
     // short.
     bool Flush(int& errors) {
         if (source_ == nullptr || length_ == 0) return true;
-        SourceCursor& source = *source_;
+        ByteSource& source = *source_;
         const std::uint64_t length = length_;
         source_ = nullptr;
         length_ = 0;
-        if (!buffer_.Append(source.archive.File(), length, errors)) {
-            source.position = -1;
-            return false;
-        }
-        source.position += static_cast<std::int64_t>(length);
-        return true;
+        return buffer_.Append(source, start_, length, errors);
     }
 
 private:
     CopyBuffer& buffer_;
-    SourceCursor* source_ = nullptr;
+    ByteSource* source_ = nullptr;
+    std::int64_t start_ = 0;
     std::uint64_t length_ = 0;
 };
 
@@ -125,13 +107,29 @@ void PrepareWorkArchive(const OdaArchive& base, OdaArchive& output) {
     output.MutableTable() = base.Table();
 }
 
+namespace {
+
+// Whether an entry's data lies inside its source: only then does the merge
+// copy it (anything else is an error that writes nothing).
+bool DataInside(const OdaEntry& entry, std::int64_t fileSize) {
+    return entry.Offset() >= 0 && fileSize >= 0 && entry.Offset() + static_cast<std::int64_t>(entry.Size()) <= fileSize;
+}
+
+}  // namespace
+
 std::uint64_t MergedDataSize(const OdaArchive& base, const OdaArchive& selected) {
     std::uint64_t total = 0;
     for (std::size_t i = 0; i < base.TableSize(); ++i) {
         const int found = selected.Find(base.Entry(i));
-        total += found >= 0 ? selected.Entry(static_cast<std::size_t>(found)).Size() : base.Entry(i).Size();
+        const OdaArchive& source = found >= 0 ? selected : base;
+        const OdaEntry& from = found >= 0 ? selected.Entry(static_cast<std::size_t>(found)) : base.Entry(i);
+        if (DataInside(from, source.FileSize())) total += from.Size();
     }
     return total;
+}
+
+std::uint64_t MergedArchiveSize(const OdaArchive& base, const OdaArchive& selected) {
+    return kOdaHeaderSize + kOdaEntrySize * static_cast<std::uint64_t>(base.TableSize()) + MergedDataSize(base, selected);
 }
 
 bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& output, std::int64_t maxOutputOffset,
@@ -150,8 +148,6 @@ bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& outp
     // position is the position in the file plus what the buffer holds.
     CopyBuffer buffer(out);
     RunReader runs(buffer);
-    SourceCursor baseCursor{base};
-    SourceCursor selectedCursor{selected};
     std::int64_t position = out.Tell();
     // After a failed read the output position is where the buffer ends.
     auto resynchronise = [&] {
@@ -162,7 +158,7 @@ bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& outp
     for (std::size_t i = 0; i < count; ++i) {
         OdaEntry& entry = table[i];
         const int found = selected.Find(entry);
-        SourceCursor& source = found >= 0 ? selectedCursor : baseCursor;
+        OdaArchive& source = found >= 0 ? selected : base;
         const OdaEntry& from = found >= 0 ? selected.Entry(static_cast<std::size_t>(found)) : base.Entry(i);
         const std::uint32_t size = from.Size();
         const std::int64_t offset = from.Offset();
@@ -178,14 +174,13 @@ bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& outp
 
         // A negative offset is a failed positioning; data past the end of the
         // source file is a failed read. Neither writes anything.
-        const std::int64_t fileSize = source.archive.FileSize();
-        if (offset < 0 || fileSize < 0 || offset + static_cast<std::int64_t>(size) > fileSize) {
+        if (!DataInside(from, source.FileSize())) {
             ++errors;
             continue;
         }
         if (progress) progress->Advance(size);
         if (size == 0) continue;  // a zero-size entry is valid and empty
-        if (runs.Add(source, offset, size, errors)) {
+        if (runs.Add(source.Source(), offset, size, errors)) {
             position += size;
         } else {
             resynchronise();

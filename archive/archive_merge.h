@@ -36,8 +36,14 @@ void PrepareWorkArchive(const OdaArchive& base, OdaArchive& output);
                        std::int64_t maxOutputOffset = kMaxOdaOffset, ProgressMeter* progress = nullptr);
 
 // The bytes of entry data the merge of these two archives copies, for its
-// progress.
+// progress and its size (data outside its file is not copied).
 std::uint64_t MergedDataSize(const OdaArchive& base, const OdaArchive& selected);
+
+// The size in bytes of the archive the merge of these two writes, from
+// their tables alone (header, table and data), so that a merge that cannot
+// fit is refused before its first byte is written. Entries whose data
+// overlap in a source each count in full, as the merge copies each.
+std::uint64_t MergedArchiveSize(const OdaArchive& base, const OdaArchive& selected);
 
 // The whole merge without messages, busy cursor or installation, for tools,
 // benchmarks and fuzzing: opens both archives, writes the work archive and

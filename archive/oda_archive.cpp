@@ -1,6 +1,5 @@
 #include "archive/oda_archive.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -8,13 +7,7 @@ namespace tamsiro {
 
 namespace {
 
-// Tag (4 bytes) and name (up to its terminator) lie back to back in the
-// entry, so the pair is one contiguous run of bytes. Two keys are equal
-// exactly when tag and name are: the name part holds no zero byte, so
-// different name lengths always differ.
-std::string_view KeyOf(const OdaEntry& entry) {
-    return {reinterpret_cast<const char*>(entry.bytes.data()), 4 + entry.Name().size()};
-}
+std::string_view KeyOf(const OdaEntry& entry) { return entry.Key(); }
 
 std::uint64_t HashOf(std::string_view key) {
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
@@ -29,34 +22,45 @@ std::uint64_t HashOf(std::string_view key) {
 
 bool OdaArchive::Open(const std::string& path) {
     Close();
-    if (!file_.Open(path, BinaryFile::Mode::Read)) return false;
-    // Unbuffered: the table comes in one read, and the merge reads entry data
-    // straight into its own buffer, so a stream buffer would only add a copy.
-    std::setvbuf(file_.Handle(), nullptr, _IONBF, 0);
-    if (file_.ReadBlocks(header_.bytes.data(), kOdaHeaderSize, 1) != 1) return false;
+    auto file = std::make_unique<FileSource>();
+    if (!file->Open(path)) return false;
+    return OpenSource(std::move(file));
+}
+
+bool OdaArchive::OpenBytes(std::span<const unsigned char> bytes) {
+    Close();
+    return OpenSource(std::make_unique<MemorySource>(bytes));
+}
+
+bool OdaArchive::OpenSource(std::unique_ptr<ByteSource> source) {
+    Close();
+    source_ = std::move(source);
+    if (!source_->ReadAt(0, header_.bytes.data(), kOdaHeaderSize)) return false;
     if (!header_.HasMagic()) return false;
 
     const std::int32_t count = header_.Count();
-    if (count < 0) return false;
+    if (count < 0 || count > kMaxOdaEntries) return false;
     // Refuse a table that would run past the end of the file before
     // allocating it: an absurd count must not cost memory.
-    fileSize_ = file_.Size();
+    fileSize_ = source_->Size();
     const std::int64_t tableEnd =
         static_cast<std::int64_t>(kOdaHeaderSize) + static_cast<std::int64_t>(kOdaEntrySize) * count;
     if (fileSize_ < 0 || tableEnd > fileSize_) return false;
 
     table_.resize(static_cast<std::size_t>(count));
     // One read of N blocks; N = 0 reads nothing and succeeds.
-    return file_.ReadBlocks(table_.data(), kOdaEntrySize, table_.size()) == table_.size();
+    return source_->ReadAt(static_cast<std::int64_t>(kOdaHeaderSize), table_.data(), kOdaEntrySize * table_.size());
 }
 
 bool OdaArchive::Create(const std::string& path) {
+    source_.reset();
     (void)file_.Close();
     fileSize_ = -1;
     return file_.Open(path, BinaryFile::Mode::Write);
 }
 
 void OdaArchive::Close() {
+    source_.reset();
     (void)file_.Close();
     std::vector<OdaEntry>().swap(table_);
     std::vector<std::uint32_t>().swap(slots_);

@@ -31,6 +31,12 @@ inline constexpr std::array<char, 4> kOdaMagic = {'O', 'D', 'A', 'R'};
 // The largest data offset a table entry can hold (the field is signed).
 inline constexpr std::int64_t kMaxOdaOffset = std::numeric_limits<std::int32_t>::max();
 
+// The most entries Tamsiro handles in one table (18 MiB of table). Real
+// archives hold a few thousand; a larger count is refused before anything is
+// allocated, so that every command's memory stays bounded (a merge holds
+// three tables) whatever a file claims.
+inline constexpr std::int32_t kMaxOdaEntries = 1 << 17;
+
 // The 64 header bytes exactly as on disk.
 struct OdaHeader {
     std::array<unsigned char, kOdaHeaderSize> bytes{};
@@ -56,6 +62,10 @@ struct OdaEntry {
         const void* end = std::memchr(NameField(), 0, kOdaNameSize);
         return {NameField(), end ? static_cast<std::size_t>(static_cast<const char*>(end) - NameField()) : kOdaNameSize};
     }
+    // Tag and name as one run of bytes (they lie back to back). Two keys are
+    // equal exactly when tag and name are: the name part holds no zero
+    // byte, so different name lengths always differ.
+    std::string_view Key() const { return {reinterpret_cast<const char*>(bytes.data()), 4 + Name().size()}; }
     std::int32_t Offset() const { return static_cast<std::int32_t>(LoadLe32(bytes.data() + 132)); }
     std::uint32_t Size() const { return LoadLe32(bytes.data() + 136); }
     void SetOffset(std::int32_t offset) { StoreLe32(bytes.data() + 132, static_cast<std::uint32_t>(offset)); }

@@ -29,6 +29,19 @@ inline std::string PrintableBytes(std::string_view raw) {
     return text;
 }
 
+// Raw bytes as lower-case hex, two digits a byte.
+inline std::string HexText(std::string_view raw) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(raw.size() * 2);
+    for (const char c : raw) {
+        const auto byte = static_cast<unsigned char>(c);
+        hex += kHex[byte >> 4];
+        hex += kHex[byte & 0xF];
+    }
+    return hex;
+}
+
 inline std::string_view TagBytes(const OdaEntry& entry) {
     return {reinterpret_cast<const char*>(entry.Tag()), 4};
 }

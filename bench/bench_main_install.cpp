@@ -271,11 +271,14 @@ bool Verify(const std::string& installed, const std::string& basePath, const std
         expected += entry.Size();
         if (i % 997 != 0 && i + 1 != out.TableSize()) continue;
         std::uint64_t left = entry.Size();
-        if (!out.File().Seek(entry.Offset()) || !from.File().Seek(source.Offset())) return false;
+        std::int64_t at = entry.Offset();
+        std::int64_t fromAt = source.Offset();
         while (left > 0) {
             const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, a.size()));
-            if (!out.File().ReadExactly(a.data(), n) || !from.File().ReadExactly(b.data(), n)) return false;
+            if (!out.Source().ReadAt(at, a.data(), n) || !from.Source().ReadAt(fromAt, b.data(), n)) return false;
             if (std::memcmp(a.data(), b.data(), n) != 0) return false;
+            at += static_cast<std::int64_t>(n);
+            fromAt += static_cast<std::int64_t>(n);
             left -= n;
         }
     }

@@ -10,12 +10,10 @@ using namespace tamsiro;
 using namespace tamsiro::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = ScratchFolder() + "/ARCHIVE.ODA";
-    if (!WriteFileBytes(path, data, size)) return 0;
     const Bytes bytes(data, data + size);
 
     OdaArchive archive;
-    const bool opened = archive.Open(path);
+    const bool opened = archive.OpenBytes({data, size});
     Require(opened == ReferenceOpens(bytes), "Open agrees with the format");
     if (!opened) {
         archive.Close();

@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto expected = ReferenceMerge(base, selected);
     if (!expected) {
         Require(!installed && ui.messages == Messages{"Error writing to temp file\nNot Saved"}, "build error");
-        Require(stick == previous && work.has_value(), "stick untouched, work archive left");
+        Require(stick == previous && !work, "stick untouched, no work archive left after Not Saved");
         return 0;
     }
     Require(installed && ui.messages.empty(), "installed without a message");

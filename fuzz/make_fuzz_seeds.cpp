@@ -76,6 +76,16 @@ void MergeSeeds() {
     PatchLe32(gapped, EntryFieldPosition(0, 132), static_cast<std::uint32_t>(gapped.size() - 2));
     PatchLe32(gapped, EntryFieldPosition(0, 136), 2);
     Seed("fuzz_main_install", "out-of-order", Pair(gapped, ArchiveBytes({{"WAVE", "A", {9}}})));
+
+    Seed("fuzz_oda_commands", "changed", Pair(base, set));
+    Seed("fuzz_oda_commands", "not-back-to-back", Pair(gapped, ArchiveBytes({{"WAVE", "B", {4, 5}}})));
+    // Every entry the same bytes: the overlap a bomb is made of.
+    Bytes shared = ArchiveBytes(Small(4, 10, 1));
+    for (std::size_t i = 1; i < 4; ++i) {
+        PatchLe32(shared, EntryFieldPosition(i, 132), LoadLe32(shared.data() + EntryFieldPosition(0, 132)));
+        PatchLe32(shared, EntryFieldPosition(i, 136), LoadLe32(shared.data() + EntryFieldPosition(0, 136)));
+    }
+    Seed("fuzz_oda_commands", "shared-data", Pair(shared, base));
 }
 
 void VersionSeeds() {

@@ -27,10 +27,14 @@ bool BinaryFile::Open(const std::string& path, Mode mode) {
     (void)Close();
     // fopen would happily "open" a directory for reading on POSIX.
     if (IsFolder(path)) return false;
-    if (mode == Mode::Write) BeforeFileChange();
-    file_ = std::fopen(path.c_str(), mode == Mode::Read ? "rb" : "wb");
+    if (mode != Mode::Read) BeforeFileChange();
+    switch (mode) {
+        case Mode::Read: file_ = OpenRegularFileForReading(path); break;
+        case Mode::Write: file_ = std::fopen(path.c_str(), "wb"); break;
+        case Mode::CreateNew: file_ = CreateNewFileForWriting(path); break;
+    }
     path_ = path;
-    writing_ = file_ != nullptr && mode == Mode::Write;
+    writing_ = file_ != nullptr && mode != Mode::Read;
     return file_ != nullptr;
 }
 

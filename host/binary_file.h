@@ -12,7 +12,9 @@ namespace tamsiro {
 // scope that opened it; Close() reports whether the final flush worked.
 class BinaryFile {
 public:
-    enum class Mode { Read, Write };
+    // Read opens regular files only; Write creates or truncates; CreateNew
+    // creates a file that must not exist yet, never through a link.
+    enum class Mode { Read, Write, CreateNew };
 
     BinaryFile() = default;
     BinaryFile(const BinaryFile&) = delete;
@@ -21,7 +23,8 @@ public:
     BinaryFile& operator=(BinaryFile&& other) noexcept;
     ~BinaryFile();
 
-    // "rb" or "wb". A directory never opens.
+    // "rb" or "wb". A directory never opens, and neither does a FIFO,
+    // device or socket for reading: opening one could wait for ever.
     [[nodiscard]] bool Open(const std::string& path, Mode mode);
     bool IsOpen() const { return file_ != nullptr; }
 
@@ -67,6 +70,10 @@ private:
 
 // Host pieces of the stream above (binary_file_posix.cpp, _linux.cpp,
 // _macos.cpp, _win32.cpp).
+// A stream for reading a regular file, checked without blocking, or null.
+std::FILE* OpenRegularFileForReading(const std::string& path);
+// A stream for writing a file created now (O_EXCL, CREATE_NEW), or null.
+std::FILE* CreateNewFileForWriting(const std::string& path);
 int SeekStream(std::FILE* file, std::int64_t offset, int origin);
 std::int64_t StreamPosition(std::FILE* file);
 bool SyncStreamToDevice(std::FILE* file);

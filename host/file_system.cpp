@@ -31,6 +31,19 @@ bool FlushUnderNewName(const std::string& path) {
     return FlushFolder(folder.empty() ? std::string(".") : folder) && fileFlushed;
 }
 
+std::optional<std::string> FirstLinkBelow(const std::string& root, const std::string& path) {
+    if (path.size() <= root.size() || path.compare(0, root.size(), root) != 0) return std::nullopt;
+    for (std::size_t end = root.size() + 1; end <= path.size(); ++end) {
+        if (end < path.size() && path[end] != kPathSeparator) continue;
+        if (path[end - 1] == kPathSeparator) continue;
+        const std::string prefix = path.substr(0, end);
+        const PathKind kind = KindAt(prefix);
+        if (kind == PathKind::Link) return prefix;
+        if (kind == PathKind::Missing) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 std::string JoinPath(const std::string& folder, std::string_view name) {
     std::string joined = folder;
     if (joined.empty() || joined.back() != kPathSeparator) joined += kPathSeparator;

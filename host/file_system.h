@@ -27,6 +27,18 @@ enum class CopyMode { FailIfExists, Overwrite };
 
 [[nodiscard]] bool IsFolder(const std::string& path);
 
+// What is at a path, a link itself rather than what it points to. Special
+// is anything that is neither a file nor a folder: a FIFO, a device, a
+// socket. A link is a symbolic link or, on Windows, any reparse point (a
+// junction too).
+enum class PathKind { Missing, File, Folder, Link, Special };
+[[nodiscard]] PathKind KindAt(const std::string& path);
+
+// The first link on the way from `root` down to `path` (a path under it
+// as JoinPath builds them), `path` itself included and `root` left out, or
+// nothing.
+[[nodiscard]] std::optional<std::string> FirstLinkBelow(const std::string& root, const std::string& path);
+
 // Size in bytes of the file at `path`, or nothing.
 [[nodiscard]] std::optional<std::uint64_t> FileSizeAt(const std::string& path);
 

@@ -119,6 +119,14 @@ bool IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+PathKind KindAt(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return PathKind::Missing;
+    if (S_ISLNK(info.st_mode)) return PathKind::Link;
+    if (S_ISDIR(info.st_mode)) return PathKind::Folder;
+    return S_ISREG(info.st_mode) ? PathKind::File : PathKind::Special;
+}
+
 std::optional<std::uint64_t> FileSizeAt(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
@@ -126,9 +134,10 @@ std::optional<std::uint64_t> FileSizeAt(const std::string& path) {
 }
 
 bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode, bool durable) {
-    Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking: a FIFO must not make the copy wait for a writer.
+    Descriptor source(::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat info {};
-    if (!source.Valid() || ::fstat(source.Get(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+    if (!source.Valid() || ::fstat(source.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
     if (IsFolder(to)) return false;
     int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
     flags |= (mode == CopyMode::FailIfExists) ? O_EXCL : O_TRUNC;

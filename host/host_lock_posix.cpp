@@ -36,8 +36,9 @@ std::optional<std::vector<std::string>> ListFileNames(const std::string& folder)
     std::error_code error;
     std::filesystem::directory_iterator entries(folder.empty() ? std::string("/") : folder, error);
     for (const auto end = std::filesystem::directory_iterator(); !error && entries != end; entries.increment(error)) {
+        // The entry itself, never what a link at its name points to.
         std::error_code typeError;
-        const bool regular = entries->is_regular_file(typeError);
+        const bool regular = entries->symlink_status(typeError).type() == std::filesystem::file_type::regular;
         if (typeError) return std::nullopt;
         if (regular) names.push_back(entries->path().filename().string());
     }

@@ -7,6 +7,7 @@
 #include "host/binary_file.h"
 #include "host/file_system.h"
 #include "host/text_mode.h"
+#include "install/messages.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "install/messages.h"
@@ -75,9 +76,35 @@ void OfferManualCopy(AppContext& context, const std::string& workPath, const std
     if (scriptWritten) context.ShowMessage("Please run manual-copy.sh\n(in same folder as Tamsiro)");
 }
 
+namespace {
+
+// Whether the merged archive of `size` bytes can be written to the program
+// folder and then fit on the stick, where the old archive's room counts
+// (with too little room for both it goes first). Says why not before false.
+bool WorkArchiveFits(AppContext& context, const Stick& stick, std::uint64_t size) {
+    if (size > static_cast<std::uint64_t>(kMaxOdaOffset) + 1) {
+        context.ShowMessage("The new DYNAUDIO.ODA would be larger than 2 GB\nNot Saved");
+        return false;
+    }
+    if (const auto space = SpaceOf(context.ProgramFolder()); space && size > space->freeBytes) {
+        context.ShowMessage("Not enough space for TMP.ODA in the program folder\nNot Saved");
+        return false;
+    }
+    const auto space = SpaceOf(stick.FolderOf(stick_files::kSoundArchive));
+    if (!space) return true;
+    auto rounded = [&](std::uint64_t bytes) { return (bytes + space->allocationUnit - 1) / space->allocationUnit * space->allocationUnit; };
+    const std::uint64_t room = space->freeBytes + rounded(FileSizeAt(stick.Path(stick_files::kSoundArchive)).value_or(0));
+    if (rounded(size) <= room) return true;
+    context.ShowMessage(NotEnoughSpaceMessage(rounded(size) - room));
+    return false;
+}
+
+}  // namespace
+
 std::string WorkArchivePath(const AppContext& context) { return context.DataFilePath(program_files::kWorkArchive); }
 
-bool BuildWorkArchive(AppContext& context, const std::string& selectedPath, std::optional<BusyScope>& busy) {
+bool BuildWorkArchive(AppContext& context, const Stick& stick, const std::string& selectedPath,
+                      std::optional<BusyScope>& busy) {
     OdaArchive base;
     if (!base.Open(context.DataFilePath(program_files::kBaseArchive))) {
         context.ShowMessage("Failed to open base .ODA file\nNot Saved");
@@ -89,9 +116,14 @@ bool BuildWorkArchive(AppContext& context, const std::string& selectedPath, std:
         return false;
     }
 
+    // Planned from the tables before the first byte: overlapping entries
+    // can make a small set claim gigabytes.
+    if (!WorkArchiveFits(context, stick, MergedArchiveSize(base, selected))) return false;
+
     OdaArchive output;
     PrepareWorkArchive(base, output);
     if (!output.Create(WorkArchivePath(context))) {
+        DiscardFile(WorkArchivePath(context));
         context.ShowMessage("Failed to create TMP.ODA temporary file");
         return false;
     }
@@ -107,6 +139,8 @@ bool BuildWorkArchive(AppContext& context, const std::string& selectedPath, std:
     // it must not replace the stick's archive.
     if (!output.File().Close()) built = false;
     if (!built) {
+        // "Not Saved" leaves nothing behind.
+        DiscardFile(WorkArchivePath(context));
         context.ShowMessage("Error writing to temp file\nNot Saved");
         return false;
     }
@@ -120,7 +154,7 @@ bool InstallMain(AppContext& context, const Stick& stick, const std::string& sel
         return false;
     }
     std::optional<BusyScope> busy;
-    if (!BuildWorkArchive(context, selectedPath, busy)) return false;
+    if (!BuildWorkArchive(context, stick, selectedPath, busy)) return false;
     const std::string workPath = WorkArchivePath(context);
     // A target that cannot be resolved is treated like a failed copy.
     const std::string target = stick.Path(stick_files::kSoundArchive);

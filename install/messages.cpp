@@ -1,6 +1,7 @@
 #include "install/messages.h"
 
 #include "app/app_context.h"
+#include "stick/stick_hazard.h"
 
 namespace tamsiro {
 
@@ -40,6 +41,13 @@ void ReportUndone(AppContext& context, CarryVerdict verdict, bool anythingWasDon
     } else if (verdict == CarryVerdict::Undone && anythingWasDone) {
         context.ShowMessage("The memory stick was put back as it was");
     }
+}
+
+std::string StickHazardMessage(const StickHazard& hazard) {
+    if (hazard.kind == StickHazard::Kind::Link) {
+        return hazard.path + " is a link\nTamsiro does not follow links on a memory stick - nothing was changed";
+    }
+    return hazard.path + " is not a regular file (a FIFO, device or socket)\nTamsiro reads only regular files - nothing was changed";
 }
 
 }  // namespace tamsiro

@@ -8,6 +8,7 @@
 namespace tamsiro {
 
 class AppContext;
+struct StickHazard;
 
 // What the user is told when a plan does not fit on the stick.
 std::string NotEnoughSpaceMessage(std::uint64_t missingBytes);
@@ -23,5 +24,8 @@ void ReportUndone(AppContext& context, CarryVerdict verdict, bool anythingWasDon
 
 // The file name of a stick path ("AD013001.ODA").
 std::string StickFileName(std::string_view stickPath);
+
+// Why a stick with a link or a special file in the way is refused.
+std::string StickHazardMessage(const StickHazard& hazard);
 
 }  // namespace tamsiro

@@ -9,6 +9,7 @@
 #include "stick/interrupted_work.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
+#include "stick/stick_hazard.h"
 #include "stick/stick_lock.h"
 #include "stick/stick_locator.h"
 #include "stick/version_file.h"
@@ -53,6 +54,12 @@ std::optional<Stick> SelectStick(AppContext& context) {
         const std::string folder = FolderOf(*chosen);
         if (folder.empty() || !EnterFolder(folder)) continue;
         const Stick stick(folder);
+        // Before anything on it is read: a FIFO would hang the reading, and
+        // a link would take the repair or the tidying off the stick.
+        if (const auto hazard = FindStickHazard(stick)) {
+            context.ShowMessage(StickHazardMessage(*hazard));
+            continue;
+        }
         if (!FileExists(stick.Path(stick_files::kMarker))) continue;
 
         const VersionVerdict verdict = CheckVersionFile(stick.Path(stick_files::kVersion));

@@ -7,6 +7,7 @@
 #include "host/file_system.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
+#include "stick/stick_hazard.h"
 #include "stick/stick_writer.h"
 #include "stick/stock_store.h"
 #include "stick/version_file.h"
@@ -99,6 +100,12 @@ StickStatus ReadStickStatus(const AppContext& context, const Stick& stick) {
     status.voiceSets = AvailableSets(context, kVoiceCategory);
     status.gamesSets = AvailableSets(context, kGamesCategory);
 
+    if (const auto hazard = IsFolder(stick.Root()) ? FindStickHazard(stick) : std::nullopt) {
+        status.check = hazard->kind == StickHazard::Kind::Link ? "link" : "special-file";
+        status.hazard = hazard->path;
+        status.archive = status.voice = status.games = "unknown";
+        return status;
+    }
     status.check = CheckOf(stick);
     status.archive = ArchiveOf(context, stick, status);
     status.voice = VoiceOf(context, stick, status);

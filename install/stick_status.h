@@ -16,8 +16,12 @@ class Stick;
 struct StickStatus {
     // The stick check: "ok"; "no-marker" when the folder holds no
     // memstick.ind; else why the version file refuses the stick:
-    // "not-aibomind", "not-aibomind3", "bad-language", "not-english".
+    // "not-aibomind", "not-aibomind3", "bad-language", "not-english";
+    // "link" or "special-file" when one is in the way (see FindStickHazard):
+    // its path is then in `hazard` and the stick's files are not read
+    // (archive, voice and games say "unknown").
     std::string check;
+    std::string hazard;
     // DYNAUDIO.ODA: "stock" (the same bytes as the base), "main:LABEL" (the
     // base with that Main set merged in), "modified", "damaged", "missing",
     // or "unknown" when there is no sound base to compare it with.

@@ -1,6 +1,7 @@
 #include "stick/config_rewrite.h"
 
 #include "host/binary_file.h"
+#include "host/file_system.h"
 #include "host/text_mode.h"
 #include "stick/stick.h"
 

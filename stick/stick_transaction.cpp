@@ -379,8 +379,10 @@ private:
 bool WriteRotationFiles(AppContext& context, const Stick& stick, const PlannedStep& step, std::vector<FileResult>& results) {
     for (const PlannedFile& file : step.files) {
         const std::string tmp = stick.Path(StemOf(file.stickPath) + ".TMP");
+        // Created afresh, so a link left at its name is never written through.
+        if (!tmp.empty()) DiscardFile(tmp);
         BinaryFile probe;
-        if (tmp.empty() || !probe.Open(tmp, BinaryFile::Mode::Write)) {
+        if (tmp.empty() || !probe.Open(tmp, BinaryFile::Mode::CreateNew)) {
             results.push_back({file.stickPath, ChangeOutcome::CreateFailed});
             return false;
         }

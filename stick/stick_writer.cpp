@@ -64,7 +64,11 @@ bool CopyAndFlush(UserInterface& ui, const std::string& source, const std::strin
                   const CopySteps& steps) {
     BinaryFile in;
     BinaryFile out;
-    if (!OpenForReading(in, source) || !out.Open(target, BinaryFile::Mode::Write)) return false;
+    if (!OpenForReading(in, source)) return false;
+    // The target is created afresh: whatever was left at its name (a link
+    // too, dangling or not) goes first and is never written through.
+    DiscardFile(target);
+    if (!out.Open(target, BinaryFile::Mode::CreateNew)) return false;
     std::setvbuf(out.Handle(), nullptr, _IONBF, 0);
     ProgressMeter meter(ui, steps.copying, size);
     unsigned char* buffer = Buffers().first.Data();

@@ -32,7 +32,8 @@ CopySteps ProgramFolderCopySteps(std::string copying, std::string checking);
 // names the file the stick will hold, never its temporary name.
 CopySteps StickCopySteps(std::string copying, std::string_view stickPath);
 
-// Copies `source` to `target` (created or truncated), then flushes and
+// Copies `source` to `target` (whatever is at its name removed, then
+// created exclusively, so never written through a link), then flushes and
 // verifies it. On failure the target is deleted.
 [[nodiscard]] bool CopyVerified(UserInterface& ui, const std::string& source, const std::string& target,
                                 const CopySteps& steps);

@@ -1,13 +1,16 @@
 // The archive check at its edges; tests/cli runs it on damaged archives
 // through `tamsiro-cli oda check`.
 #include "archive/archive_check.h"
+#include "archive/archive_diff.h"
 #include "archive/archive_writer.h"
+#include "archive/oda_archive.h"
 #include "tests/support/temp_folder.h"
 #include "tools/sample_workspace.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,7 +63,7 @@ TEST(ArchiveCheckTest, EdgesAgreeInMemoryAndOnDisk) {
             EXPECT_EQ(inMemory.value_or("").substr(0, c.problem.size()), c.problem) << c.what;
         }
     }
-    BinaryFile closed;
+    FileSource closed;
     EXPECT_NE(CheckArchive(closed), std::nullopt);
 }
 
@@ -75,6 +78,53 @@ TEST(ArchiveLayoutTest, BackToBackStopsWhereTheOffsetFieldEnds) {
     EXPECT_EQ(table[2].Offset(), 0x7FFFFFFF);
     table[0].SetSize(table[0].Size() + 1);
     EXPECT_FALSE(LayOutBackToBack(header, table));
+}
+
+TEST(ArchiveCheckTest, ATableLargerThanTamsiroHandlesIsRefusedWhereverItIsRead) {
+    // The whole table is there, so only the limit refuses it.
+    const std::vector<ArchiveItem> items(static_cast<std::size_t>(kMaxOdaEntries) + 1, ArchiveItem{"WAVE", "X", {}});
+    const Bytes bytes = ArchiveBytes(items);
+    EXPECT_EQ(CheckArchiveBytes(bytes), "table: 131073 entries, more than the 131072 Tamsiro handles");
+    OdaArchive archive;
+    EXPECT_FALSE(archive.OpenBytes(bytes));
+    EXPECT_EQ(archive.TableSize(), 0u);
+    const Bytes small = ArchiveBytes({{"WAVE", "X", {1}}});
+    const ArchiveDiff diff = DiffArchives({"small", std::make_unique<MemorySource>(small)},
+                                          {"large", std::make_unique<MemorySource>(bytes)});
+    EXPECT_EQ(diff.problem, "large: table: 131073 entries, more than the 131072 Tamsiro handles");
+
+    const std::vector<ArchiveItem> most(static_cast<std::size_t>(kMaxOdaEntries), ArchiveItem{"WAVE", "X", {}});
+    const Bytes mostBytes = ArchiveBytes(most);
+    EXPECT_TRUE(archive.OpenBytes(mostBytes));
+    EXPECT_EQ(archive.TableSize(), most.size());
+}
+
+TEST(ArchiveCheckTest, CountsTheEntriesThatShareDataWithAnother) {
+    struct Span {
+        std::uint32_t offset;
+        std::uint32_t size;
+    };
+    const struct {
+        const char* what;
+        std::vector<Span> spans;
+        std::size_t overlapping;
+    } cases[] = {
+        {"back to back", {{100, 10}, {110, 10}, {120, 10}}, 0},
+        {"the same data twice", {{100, 10}, {100, 10}, {120, 10}}, 2},
+        {"one inside another, listed first", {{105, 2}, {100, 50}, {200, 1}}, 2},
+        {"a chain, each touching the next", {{100, 10}, {105, 10}, {112, 10}, {130, 5}}, 3},
+        {"a long entry reaching past short ones", {{100, 100}, {110, 5}, {150, 5}, {300, 5}}, 3},
+        {"empty entries share nothing", {{100, 10}, {105, 0}, {100, 0}}, 0},
+        {"the bomb: every entry the same bytes", std::vector<Span>(400, Span{64, 4096}), 400},
+    };
+    for (const auto& c : cases) {
+        std::vector<OdaEntry> table(c.spans.size());
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            table[i].SetOffset(static_cast<std::int32_t>(c.spans[i].offset));
+            table[i].SetSize(c.spans[i].size);
+        }
+        EXPECT_EQ(CountOverlappingEntries(table), c.overlapping) << c.what;
+    }
 }
 
 }  // namespace

@@ -136,12 +136,12 @@ protected:
         ExpectBusyBalanced();
     }
 
-    // A failed build: the message while busy, the work archive left in the
-    // program folder, the stick untouched.
+    // A failed build: the message while busy, no work archive left behind
+    // after "Not Saved", the stick untouched.
     void ExpectBuildFailed() {
         EXPECT_EQ(workspace.ui.Messages(), std::vector<std::string>{kWriteMessage});
         EXPECT_EQ(workspace.ui.busyAtMessage, std::vector<bool>{true});
-        EXPECT_TRUE(fs::is_regular_file(WorkPath()));
+        EXPECT_FALSE(fs::exists(WorkPath()));
         EXPECT_EQ(ReadBytes(stickArchive_), originalStick_);
         EXPECT_FALSE(fs::exists(BatchPath()));
         ExpectBusyBalanced();
@@ -167,6 +167,25 @@ TEST_F(MainInstallTest, ReplacesMatchingEntriesAndInstallsOnTheStick) {
         EXPECT_EQ(DataOf(installed, i), DataOf(from, (i % 3 == 0) ? i / 3 : i)) << i;
     }
     EXPECT_EQ(std::memcmp(installed.data(), base.data(), 64), 0);
+}
+
+TEST_F(MainInstallTest, AMergeTooLargeForTheStickIsRefusedBeforeAnythingIsWritten) {
+    // Every set entry claims the same 4 GiB - 1 of a sparse file: a set of a
+    // few KiB on disk whose merge would need far more than any stick holds.
+    const std::vector<ArchiveItem> items = samples::StickSoundEntries(40);
+    const Bytes base = ArchiveBytes(items);
+    const std::int64_t tableEnd = 64 + 144 * 40;
+    std::vector<RawEntry> claims;
+    for (const ArchiveItem& item : items) claims.push_back({item.tag, item.name, tableEnd, 0xFFFFFFFFu});
+    WriteArchives(base, RawArchive(claims, 0));
+    fs::resize_file(SetPath(), static_cast<std::uintmax_t>(tableEnd) + 0xFFFFFFFFu);
+
+    EXPECT_FALSE(Install());
+    EXPECT_EQ(workspace.ui.Messages(),
+              std::vector<std::string>{"message: The new DYNAUDIO.ODA would be larger than 2 GB\nNot Saved"});
+    EXPECT_FALSE(fs::exists(WorkPath()));
+    EXPECT_EQ(ReadBytes(stickArchive_), originalStick_);
+    ExpectBusyBalanced();
 }
 
 TEST_F(MainInstallTest, NothingMatchingGivesARelaidCopyOfThePackedBase) {
@@ -251,6 +270,8 @@ TEST_F(MainInstallTest, AnErrorAmidBufferedEntriesLeavesTheOthersInPlace) {
     WriteArchives(base, ArchiveBytes({}));
     EXPECT_FALSE(Install());
     ExpectBuildFailed();
+    // What the failed merge wrote, which the install discards.
+    ASSERT_EQ(MergeArchiveFiles(BasePath(), SetPath(), WorkPath()), MergeOutcome::Errors);
     const Bytes work = ReadBytes(WorkPath());
     for (std::size_t i : {0u, 149u, 151u, 299u}) EXPECT_EQ(DataOf(work, i), items[i].data) << i;
     // The failed entry takes no room: its neighbours touch.
@@ -322,7 +343,9 @@ TEST_F(MainInstallTest, OffsetPastTheEndOfTheBaseIsAnErrorAndTheRestIsStillCopie
     WriteArchives(base, selected);
     EXPECT_FALSE(Install());
     ExpectBuildFailed();
-    // The loop went on over all entries: the later ones were written.
+    // The loop went on over all entries: the later ones were written (by the
+    // merge itself; the install discards its failed work archive).
+    ASSERT_EQ(MergeArchiveFiles(BasePath(), SetPath(), WorkPath()), MergeOutcome::Errors);
     const Bytes work = ReadBytes(WorkPath());
     EXPECT_EQ(DataOf(work, 3), items[3].data);
     EXPECT_EQ(DataOf(work, 4), DataOf(selected, 2));
@@ -529,11 +552,11 @@ TEST_F(ArchiveMergeTest, OutputOffsetsBeyondTheFieldAreErrorsAndTheirDataIsNotWr
     // The real limit is 2 GiB - 1; a lowered limit shows the same handling
     // without writing gigabytes.
     const std::vector<ArchiveItem> items = samples::StickSoundEntries(6, 1000);
-    const std::string basePath = Write(ArchiveBytes(items), "BASE.ODA");
-    const std::string setPath = Write(ArchiveBytes({}), "SET.ODA");
+    const Bytes baseBytes = ArchiveBytes(items);
+    const Bytes setBytes = ArchiveBytes({});
     OdaArchive base, selected, output;
-    ASSERT_TRUE(base.Open(basePath));
-    ASSERT_TRUE(selected.Open(setPath));
+    ASSERT_TRUE(base.OpenBytes(baseBytes));
+    ASSERT_TRUE(selected.OpenBytes(setBytes));
     PrepareWorkArchive(base, output);
     ASSERT_TRUE(output.Create(folder / "OUT.ODA"));
     const std::int64_t tableEnd = 64 + 144 * 6;

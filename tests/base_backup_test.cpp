@@ -1,4 +1,5 @@
 #include "stick/base_backup.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/workspace.h"
 
 #include <gtest/gtest.h>
@@ -31,8 +32,10 @@ TEST_F(BaseBackup, FirstRunCopiesTheStickArchiveThenNeverAgain) {
 
 TEST_F(BaseBackup, AFailedCopyLeavesNoBaseArchiveBehind) {
     // The disk fills up during the copy.
-    fs::create_symlink("/dev/full", workspace.Program("DATA_BASEMIND3.ODA.partial"));
-    EXPECT_FALSE(EnsureBaseArchive(workspace.context, workspace.stick));
+    {
+        const test::FullDisk full(100);
+        EXPECT_FALSE(EnsureBaseArchive(workspace.context, workspace.stick));
+    }
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kBackingUp, "message: Backup of DYNAUDIO.ODA failed"}));
     EXPECT_FALSE(Exists(workspace.Program("DATA_BASEMIND3.ODA")));
     EXPECT_FALSE(Exists(workspace.Program("DATA_BASEMIND3.ODA.partial")));

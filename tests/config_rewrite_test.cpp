@@ -2,6 +2,7 @@
 #include "stick/config_rotation.h"
 #include "stick/mode_flags.h"
 #include "stick/voice_list.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/workspace.h"
 
 #include <gtest/gtest.h>

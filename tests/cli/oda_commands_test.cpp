@@ -255,5 +255,53 @@ TEST_F(OdaCommandsTest, UsageErrorsExitWithTwo) {
     EXPECT_NE(help.out.find("extract"), std::string::npos);
 }
 
+// An archive of `count` entries, each claiming `size` bytes at the table's
+// end, over a sparse file that is as long as the claims need: it costs
+// nothing on disk whatever it claims.
+std::string SparseArchive(const fs::path& path, std::int32_t count, std::uint32_t size, std::size_t entriesWritten) {
+    std::vector<ArchiveItem> items(entriesWritten, ArchiveItem{"WAVE", "", {}});
+    for (std::size_t i = 0; i < items.size(); ++i) items[i].name = "E" + std::to_string(i);
+    Bytes bytes = ArchiveBytes(items);
+    const std::uint64_t tableEnd = 64 + 144 * static_cast<std::uint64_t>(count);
+    for (std::size_t i = 0; i < entriesWritten; ++i) {
+        PatchLe32(bytes, EntryFieldPosition(i, 132), static_cast<std::uint32_t>(tableEnd));
+        PatchLe32(bytes, EntryFieldPosition(i, 136), size);
+    }
+    PatchLe32(bytes, kOdaCountOffset, static_cast<std::uint32_t>(count));
+    EXPECT_TRUE(WriteBytes(path.string(), bytes));
+    fs::resize_file(path, tableEnd + size);
+    return path.string();
+}
+
+TEST_F(OdaCommandsTest, HostileArchivesEndWithAMessageOrAWarningAndWriteNothing) {
+    const std::string huge = SparseArchive(folder_.Path() / "HUGE.ODA", 0x7FFFFFFF, 0, 1);
+    const std::string bomb = SparseArchive(folder_.Path() / "BOMB.ODA", 4000, 0xFFFFFFFFu, 4000);
+    const std::string sound = folder_ / "SOUND.ODA";
+    ASSERT_TRUE(WriteBytes(sound, SoundArchive()));
+    const std::string out = folder_ / "out";
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string said;  // on stdout for the warning, on stderr otherwise
+    } cases[] = {
+        {{"oda", "list", huge}, 1, huge + ": table: 2147483647 entries, more than the 131072 Tamsiro handles\n"},
+        {{"oda", "list", "--json", huge}, 1, huge + ": table: 2147483647 entries, more than the 131072"},
+        {{"oda", "check", huge}, 1, huge + ": table: 2147483647 entries, more than the 131072"},
+        {{"oda", "diff", sound, huge}, 1, huge + ": table: 2147483647 entries, more than the 131072"},
+        {{"oda", "extract", huge, "--to", out}, 1, huge + ": table: 2147483647 entries, more than the 131072"},
+        {{"oda", "check", bomb}, 3, bomb + ": warning, 4000 entries, 15.6 TiB of data; 4000 entries share data with another entry\n"},
+        {{"oda", "extract", bomb, "--to", out}, 1, bomb + ": not enough room in " + out + ": extracting needs "},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = Run(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << ::testing::PrintToString(c.args) << run.err;
+        const std::string& said = c.exitCode == 3 ? run.out : run.err;
+        EXPECT_EQ(said.substr(0, c.said.size()), c.said) << ::testing::PrintToString(c.args);
+        EXPECT_FALSE(fs::exists(out)) << "nothing written before the refusal";
+    }
+    // --help documents the warning's exit status.
+    EXPECT_TRUE(Run({"oda", "check", "--help"}).out.find("exit 3") != std::string::npos);
+}
+
 }  // namespace
 }  // namespace tamsiro

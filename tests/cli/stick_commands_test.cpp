@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tamsiro {
@@ -304,6 +306,107 @@ TEST_F(StickCommandsTest, TheOneMountedStickIsUsedAndNamed) {
         ::unsetenv("USER");
     }
     fs::remove_all(media, error);
+}
+
+// A file tree as it stands, links and special files included, without
+// following any link.
+std::map<std::string, std::string> TreeOf(const fs::path& root) {
+    std::map<std::string, std::string> tree;
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        const std::string name = fs::relative(it->path(), root).string();
+        if (it->is_symlink()) {
+            tree[name] = "link to " + fs::read_symlink(it->path()).string();
+        } else if (it->is_regular_file()) {
+            const auto bytes = samples::ReadBytes(it->path().string());
+            tree[name] = std::string(bytes.begin(), bytes.end());
+        } else {
+            tree[name] = it->is_directory() ? "folder" : "special";
+        }
+    }
+    return tree;
+}
+
+TEST_F(StickCommandsTest, LinksAndSpecialFilesOnTheStickAreRefusedByNameAndNothingChanges) {
+    const std::string p = "OPEN-R/MW/DATA/P/";
+    enum class Made { Fifo, DanglingLink, LinkToOutside };
+    const struct {
+        const char* what;
+        std::string path;  // relative to the stick
+        Made kind;
+        const char* check;
+    } cases[] = {
+        {"FIFO marker", "memstick.ind", Made::Fifo, "special-file"},
+        {"FIFO VERSION", "OPEN-R/APP/VERSION", Made::Fifo, "special-file"},
+        {"FIFO voice list", p + "MCUSLIST.CFG", Made::Fifo, "special-file"},
+        {"sound folder linked elsewhere", "OPEN-R/MW/DATA/P", Made::LinkToOutside, "link"},
+        {"dangling DYNAUDIO.NEW", p + "DYNAUDIO.NEW", Made::DanglingLink, "link"},
+        {"dangling CUSVOICE.NEW", p + "CUSVOICE.NEW", Made::DanglingLink, "link"},
+        {"dangling MCUSLIST.TMP", p + "MCUSLIST.TMP", Made::DanglingLink, "link"},
+        {"linked sound archive", p + "DYNAUDIO.ODA", Made::LinkToOutside, "link"},
+    };
+    int number = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path stick = root_.Path() / ("hostile" + std::to_string(++number));
+        const fs::path outside = root_.Path() / ("outside" + std::to_string(number));
+        ASSERT_TRUE(samples::WriteSampleStick(stick.string()));
+        fs::create_directories(outside);
+        const fs::path at = stick / c.path;
+        if (c.kind == Made::Fifo) {
+            fs::remove(at);
+            ASSERT_EQ(::mkfifo(at.c_str(), 0666), 0);
+        } else if (c.kind == Made::DanglingLink) {
+            fs::create_symlink(outside / "gone", at);
+        } else {
+            fs::rename(at, outside / at.filename());
+            fs::create_symlink(outside / at.filename(), at);
+        }
+        const auto stickBefore = TreeOf(stick);
+        const auto outsideBefore = TreeOf(outside);
+        const std::vector<std::string> folders = {"--stick", stick.string(), "--program-folder", program_};
+
+        const CliRun status = test::RunCli({"status", "--json", folders[0], folders[1], folders[2], folders[3]}, scratch_.Str());
+        const Json json = Json::parse(status.out, nullptr, false);
+        EXPECT_EQ(json["stick"]["check"], c.check) << status.out;
+        EXPECT_EQ(json["stick"]["hazard"], at.string());
+        for (const std::vector<std::string>& command :
+             {std::vector<std::string>{"install", "--main", "Tilda", "--voice", "MiniTilda", "--games", "SqueakyIda", "--yes"},
+              std::vector<std::string>{"restore", "--yes"}}) {
+            std::vector<std::string> args = command;
+            args.insert(args.begin() + 1, folders.begin(), folders.end());
+            const CliRun run = test::RunCli(args, scratch_.Str());
+            EXPECT_EQ(run.exitCode, 1) << command[0];
+            EXPECT_TRUE(Contains(run.err, at.string() + (c.kind == Made::Fifo ? " is not a regular file" : " is a link"))) << run.err;
+        }
+        EXPECT_EQ(TreeOf(stick), stickBefore);
+        EXPECT_EQ(TreeOf(outside), outsideBefore);
+        EXPECT_FALSE(fs::exists(fs::path(program_) / "DATA_BASEMIND3.ODA")) << "nothing of the stick was backed up";
+    }
+}
+
+TEST_F(StickCommandsTest, SetNamesThatAreNotUtf8AreShownReplacedWithTheirBytesAndStillInstall) {
+    // A Latin-1 label and a program folder whose own name is Latin-1 too.
+    const std::string program = root_ / "Programme \xe9t\xe9";
+    fs::create_directories(program);
+    for (const auto& item : fs::directory_iterator(program_)) fs::copy(item.path(), fs::path(program) / item.path().filename());
+    fs::rename(fs::path(program) / ("DATA_M3_" + samples::RowFileLabel(0) + ".ODA"), fs::path(program) / "DATA_M3_Caf\xe9.ODA");
+
+    const CliRun status = test::RunCli({"status", "--json", "--stick", stick_, "--program-folder", program}, scratch_.Str());
+    ASSERT_EQ(status.exitCode, 0) << status.err;
+    const Json json = Json::parse(status.out, nullptr, false);
+    ASSERT_FALSE(json.is_discarded()) << status.out;
+    EXPECT_EQ(json["program_folder"]["path"], root_.Str() + "/Programme \xef\xbf\xbdt\xef\xbf\xbd");
+    EXPECT_TRUE(Contains(json["program_folder"]["path_hex"].get<std::string>(), "e974e9"));
+    const Json& sets = json["program_folder"]["sets"];
+    const auto label = std::find(sets["main"].begin(), sets["main"].end(), "Caf\xef\xbf\xbd");
+    ASSERT_NE(label, sets["main"].end()) << sets.dump();
+    EXPECT_EQ(sets["main_hex"][static_cast<std::size_t>(label - sets["main"].begin())], "436166e9");
+    EXPECT_FALSE(sets.contains("voice_hex"));
+
+    const CliRun install = test::RunCli({"install", "--stick", stick_, "--program-folder", program, "--main", "Caf\xe9"}, scratch_.Str());
+    EXPECT_EQ(install.exitCode, 0) << install.err;
+    const CliRun after = test::RunCli({"status", "--stick", stick_, "--program-folder", program}, scratch_.Str());
+    EXPECT_TRUE(Contains(after.out, "stick.archive: main:Caf\xe9\n")) << after.out;
 }
 
 }  // namespace

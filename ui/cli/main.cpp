@@ -47,5 +47,5 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     CliUserInterface ui = CliUserInterface::ForConsole(answerYes);
-    return chosen(ui);
+    return RunGuarded(ui, chosen);
 }

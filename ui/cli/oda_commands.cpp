@@ -47,16 +47,19 @@ int List(UserInterface& ui, const OdaOptions& options) {
     OdaArchive archive;
     if (!OpenForListing(ui, options.file, archive)) return kExitFailure;
     if (options.json) {
-        nlohmann::ordered_json entries = nlohmann::ordered_json::array();
+        // One entry at a time, so that the output's memory does not grow
+        // with the table.
+        std::cout << '[';
         for (std::size_t i = 0; i < archive.TableSize(); ++i) {
             const OdaEntry& entry = archive.Entry(i);
-            entries.push_back({{"index", i},
-                               {"tag", TagText(entry)},
-                               {"name", NameText(entry)},
-                               {"size", entry.Size()},
-                               {"offset", entry.Offset()}});
+            const nlohmann::ordered_json item = {{"index", i},
+                                                 {"tag", TagText(entry)},
+                                                 {"name", NameText(entry)},
+                                                 {"size", entry.Size()},
+                                                 {"offset", entry.Offset()}};
+            std::cout << (i == 0 ? "\n  " : ",\n  ") << item.dump();
         }
-        std::cout << entries.dump(2) << '\n';
+        std::cout << (archive.TableSize() == 0 ? "]\n" : "\n]\n");
         return kExitSuccess;
     }
     // Columns as wide as their widest text (tags with odd bytes are wider).
@@ -81,6 +84,12 @@ int Check(UserInterface& ui, const OdaOptions& options) {
     if (!archive.Open(options.file)) return Fail(ui, options.file + ": cannot open the archive");
     std::uint64_t data = 0;
     for (const OdaEntry& entry : archive.Table()) data += entry.Size();
+    const std::size_t overlapping = CountOverlappingEntries(archive.Table());
+    if (overlapping > 0) {
+        std::cout << options.file << ": warning, " << archive.TableSize() << " entries, " << SizeText(data)
+                  << " of data; " << overlapping << " entries share data with another entry\n";
+        return kExitWarning;
+    }
     std::cout << options.file << ": ok, " << archive.TableSize() << " entries, " << SizeText(data) << " of data\n";
     return kExitSuccess;
 }
@@ -148,7 +157,9 @@ void AddOdaCommands(CLI::App& app, CommandAction& chosen) {
     list->add_option("FILE", options->file, "The archive")->required();
     list->add_flag("--json", options->json, "Print a JSON list of objects instead");
 
-    CLI::App* check = AddCommand(*oda, "check", "Check that the archive is whole (exit 1 with the first problem)",
+    CLI::App* check = AddCommand(*oda, "check",
+                                 "Check that the archive is whole (exit 1 with the first problem; exit 3, a warning, "
+                                 "when it is whole but entries share data, which extract and merge each write in full)",
                                  chosen, options, Check);
     check->add_option("FILE", options->file, "The archive")->required();
 

@@ -3,6 +3,7 @@
 // the restore are the core's, with the dialog's messages and questions;
 // these commands name the stick and the sets instead of choosing them.
 #include "app/app_context.h"
+#include "archive/oda_text.h"
 #include "catalogue/sound_catalogue.h"
 #include "host/file_system.h"
 #include "host/program_folder.h"
@@ -109,7 +110,9 @@ std::optional<std::string> StickFolder(UserInterface& ui, const StickOptions& op
         return std::nullopt;
     }
     // The chooser never shows a folder without the marker; here it is named.
-    if (!FileExists(Stick(folder).Path(stick_files::kMarker))) {
+    // A marker that is there but no file is the stick check's to refuse.
+    const PathKind marker = KindAt(Stick(folder).Path(stick_files::kMarker));
+    if (marker == PathKind::Missing || marker == PathKind::Folder) {
         ui.ShowMessage(*options.stick + ": no memstick.ind here\n--stick names the memory stick's root folder");
         return std::nullopt;
     }
@@ -198,8 +201,9 @@ int Restore(CliUserInterface& ui, const StickOptions& options) {
 
 void PrintStatus(const StickStatus& status, const std::string& programFolder) {
     auto list = [](const std::vector<std::string>& items) { return items.empty() ? std::string("(none)") : Joined(items, ", "); };
-    std::cout << "stick.check: " << status.check << '\n'
-              << "stick.archive: " << status.archive << '\n'
+    std::cout << "stick.check: " << status.check << '\n';
+    if (!status.hazard.empty()) std::cout << "stick.hazard: " << status.hazard << '\n';
+    std::cout << "stick.archive: " << status.archive << '\n'
               << "stick.voice: " << status.voice << '\n'
               << "stick.games: " << status.games << '\n'
               << "stick.male_voice: " << (status.maleVoice ? "yes" : "no") << '\n'
@@ -212,17 +216,51 @@ void PrintStatus(const StickStatus& status, const std::string& programFolder) {
               << "program_folder.sets.games: " << list(status.gamesSets) << '\n';
 }
 
+using Json = nlohmann::ordered_json;
+
+// Names come from the file system and need not be UTF-8. JSON text must
+// be: the dump shows each bad byte as U+FFFD, and a field beside it
+// ("<key>_hex") carries the raw bytes. A text is UTF-8 exactly when the
+// dump that replaces bad bytes and the one that drops them agree.
+bool IsUtf8(const std::string& text) {
+    const Json value(text);
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace) ==
+           value.dump(-1, ' ', false, Json::error_handler_t::ignore);
+}
+
+void AddName(Json& object, const std::string& key, const std::string& name) {
+    object[key] = name;
+    if (!IsUtf8(name)) object[key + "_hex"] = HexText(name);
+}
+
+// A list of names; when any is not UTF-8, "<key>_hex" lists them all as hex,
+// in the same order.
+void AddNames(Json& object, const std::string& key, const std::vector<std::string>& names) {
+    object[key] = names;
+    if (std::all_of(names.begin(), names.end(), IsUtf8)) return;
+    Json& hex = object[key + "_hex"] = Json::array();
+    for (const std::string& name : names) hex.push_back(HexText(name));
+}
+
 void PrintStatusJson(const StickStatus& status, const std::string& programFolder) {
-    using Json = nlohmann::ordered_json;
-    const Json stick = {{"check", status.check},
-                        {"archive", status.archive},
-                        {"voice", status.voice},
-                        {"games", status.games},
-                        {"male_voice", status.maleVoice},
-                        {"free_bytes", status.freeBytes ? Json(*status.freeBytes) : Json(nullptr)}};
-    const Json sets = {{"main", status.mainSets}, {"voice", status.voiceSets}, {"games", status.gamesSets}};
-    const Json folder = {{"path", programFolder}, {"base", status.base}, {"stock_files", PortablePaths(status.stockFiles)}, {"sets", sets}};
-    std::cout << Json{{"stick", stick}, {"program_folder", folder}}.dump(2) << '\n';
+    Json stick = {{"check", status.check}};
+    if (!status.hazard.empty()) AddName(stick, "hazard", status.hazard);
+    stick.update(Json{{"archive", status.archive},
+                      {"voice", status.voice},
+                      {"games", status.games},
+                      {"male_voice", status.maleVoice},
+                      {"free_bytes", status.freeBytes ? Json(*status.freeBytes) : Json(nullptr)}});
+    Json sets = Json::object();
+    AddNames(sets, "main", status.mainSets);
+    AddNames(sets, "voice", status.voiceSets);
+    AddNames(sets, "games", status.gamesSets);
+    Json folder = Json::object();
+    AddName(folder, "path", programFolder);
+    folder["base"] = status.base;
+    folder["stock_files"] = PortablePaths(status.stockFiles);
+    folder["sets"] = std::move(sets);
+    std::cout << Json{{"stick", stick}, {"program_folder", folder}}.dump(2, ' ', false, Json::error_handler_t::replace)
+              << '\n';
 }
 
 int Status(CliUserInterface& ui, const StickOptions& options) {

@@ -7,9 +7,12 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QMessageBox>
 #include <QWidget>
 
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <optional>
 
 #ifdef Q_OS_MACOS
@@ -56,12 +59,41 @@ std::optional<int> AnswerInformationOptions(int argc, char* argv[]) {
     return std::nullopt;
 }
 
+// The one place where an exception nobody expected ends up, from any event
+// handler: the user is told ("Internal error: ...") and the program ends
+// with status 1 instead of aborting.
+class GuardedApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::bad_alloc&) {
+            Report("out of memory");
+        } catch (const std::exception& error) {
+            Report(error.what());
+        } catch (...) {
+            Report("an unknown exception");
+        }
+        return false;
+    }
+
+private:
+    static void Report(const char* what) {
+        QMessageBox::critical(nullptr, QStringLiteral(TAMSIRO_APPLICATION_NAME),
+                              QStringLiteral("Internal error: ") + QString::fromLocal8Bit(what));
+        // Every event loop ends, the dialog's too.
+        QCoreApplication::exit(1);
+    }
+};
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     if (const auto exitCode = AnswerInformationOptions(argc, argv)) return *exitCode;
 
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     SetApplicationNames();
     // The Wayland app id, which the desktop entry is named after.
     QGuiApplication::setDesktopFileName(QStringLiteral(TAMSIRO_APP_ID));

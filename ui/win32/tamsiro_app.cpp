@@ -7,6 +7,10 @@
 
 #include <commctrl.h>
 
+#include <exception>
+#include <new>
+#include <string>
+
 namespace tamsiro::win32 {
 
 std::string ApplicationNameOf(const std::string& executablePath) {
@@ -33,8 +37,22 @@ BOOL CTamsiroApp::InitInstance() {
     if (applicationName_.empty()) applicationName_ = TAMSIRO_APPLICATION_NAME;
     programFolder_ = ProgramFolderOf(executable);
 
-    CTamsiroDlg dialog(applicationName_, programFolder_);
-    dialog.DoModal();
+    // The one place where an exception nobody expected ends up: the user
+    // is told ("Internal error: ...") instead of the program aborting.
+    std::string internalError;
+    try {
+        CTamsiroDlg dialog(applicationName_, programFolder_);
+        dialog.DoModal();
+    } catch (const std::bad_alloc&) {
+        internalError = "out of memory";
+    } catch (const std::exception& error) {
+        internalError = error.what();
+    } catch (...) {
+        internalError = "an unknown exception";
+    }
+    if (!internalError.empty()) {
+        ::MessageBoxA(nullptr, ("Internal error: " + internalError).c_str(), applicationName_.c_str(), MB_ICONERROR | MB_OK);
+    }
     return FALSE;
 }
 

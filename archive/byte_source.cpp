@@ -1,0 +1,47 @@
+#include "archive/byte_source.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace tamsiro {
+
+bool MemorySource::ReadAt(std::int64_t position, void* buffer, std::size_t size) {
+    if (position < 0 || static_cast<std::uint64_t>(position) > bytes_.size() ||
+        size > bytes_.size() - static_cast<std::size_t>(position)) {
+        return false;
+    }
+    if (size > 0) std::memcpy(buffer, bytes_.data() + position, size);
+    return true;
+}
+
+bool FileSource::Open(const std::string& path) {
+    Close();
+    if (!file_.Open(path, BinaryFile::Mode::Read)) return false;
+    std::setvbuf(file_.Handle(), nullptr, _IONBF, 0);
+    size_ = file_.Size();
+    position_ = 0;
+    return true;
+}
+
+void FileSource::Close() {
+    (void)file_.Close();
+    size_ = -1;
+    position_ = -1;
+}
+
+bool FileSource::ReadAt(std::int64_t position, void* buffer, std::size_t size) {
+    if (!file_.IsOpen() || position < 0) return false;
+    if (position != position_) {
+        position_ = -1;
+        if (!file_.Seek(position)) return false;
+        position_ = position;
+    }
+    if (!file_.ReadExactly(buffer, size)) {
+        position_ = -1;
+        return false;
+    }
+    position_ += static_cast<std::int64_t>(size);
+    return true;
+}
+
+}  // namespace tamsiro
