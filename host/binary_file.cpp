@@ -4,6 +4,7 @@
 #include "host/file_system.h"
 
 #include <utility>
+#include <vector>
 
 namespace tamsiro {
 
@@ -27,7 +28,7 @@ bool BinaryFile::Open(const std::string& path, Mode mode) {
     (void)Close();
     // fopen would happily "open" a directory for reading on POSIX.
     if (IsFolder(path)) return false;
-    if (mode != Mode::Read) BeforeFileChange();
+    if (mode == Mode::Read ? !BeforeFileRead(path) : !BeforeFileChange()) return false;
     switch (mode) {
         case Mode::Read: file_ = OpenRegularFileForReading(path); break;
         case Mode::Write: file_ = std::fopen(path.c_str(), "wb"); break;
@@ -45,7 +46,7 @@ std::size_t BinaryFile::ReadBlocks(void* buffer, std::size_t blockSize, std::siz
 
 std::size_t BinaryFile::WriteBlocks(const void* buffer, std::size_t blockSize, std::size_t count) {
     if (!file_ || blockSize == 0 || count == 0) return 0;
-    BeforeFileChange(FileOperation::Write, path_, {}, static_cast<unsigned long long>(blockSize) * count);
+    if (!BeforeFileChange(FileOperation::Write, path_, {}, static_cast<unsigned long long>(blockSize) * count)) return 0;
     return std::fwrite(buffer, blockSize, count, file_);
 }
 
@@ -57,7 +58,7 @@ bool BinaryFile::ReadExactly(void* buffer, std::size_t size) {
 bool BinaryFile::WriteExactly(const void* buffer, std::size_t size) {
     if (!file_) return false;
     if (size == 0) return true;
-    BeforeFileChange(FileOperation::Write, path_, {}, size);
+    if (!BeforeFileChange(FileOperation::Write, path_, {}, size)) return false;
     return std::fwrite(buffer, 1, size, file_) == size;
 }
 
@@ -83,18 +84,19 @@ void BinaryFile::StartWriteBack() {
 
 bool BinaryFile::Flush() {
     if (!file_) return false;
-    BeforeFileChange(FileOperation::Flush, path_);
+    if (!BeforeFileChange(FileOperation::Flush, path_)) return false;
     return std::fflush(file_) == 0 && std::ferror(file_) == 0 && SyncStreamToDevice(file_);
 }
 
 bool BinaryFile::Close() {
     if (!file_) return true;
-    if (writing_) BeforeFileChange();
+    // An injected failure still closes: only the report is a failure.
+    const bool failed = writing_ && !BeforeFileChange();
     writing_ = false;
     const bool hadError = std::ferror(file_) != 0;
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
-    return closed && !hadError;
+    return closed && !hadError && !failed;
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t limit) {
@@ -105,6 +107,16 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t 
     std::string bytes(static_cast<std::size_t>(size), '\0');
     if (!file.ReadExactly(bytes.data(), bytes.size())) return std::nullopt;
     return bytes;
+}
+
+bool ReadsToTheEnd(const std::string& path) {
+    BinaryFile file;
+    if (!file.Open(path, BinaryFile::Mode::Read)) return false;
+    std::vector<unsigned char> buffer(std::size_t{1} << 16);
+    while (true) {
+        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.Handle());
+        if (got < buffer.size()) return std::ferror(file.Handle()) == 0;
+    }
 }
 
 }  // namespace tamsiro

@@ -68,6 +68,10 @@ private:
 // be read. Files larger than `limit` bytes are refused.
 [[nodiscard]] std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t limit = 64u << 20);
 
+// Whether every byte of a file reads: a copy of a stick file that failed
+// is then the target folder's fault, not the stick's.
+[[nodiscard]] bool ReadsToTheEnd(const std::string& path);
+
 // Host pieces of the stream above (binary_file_posix.cpp, _linux.cpp,
 // _macos.cpp, _win32.cpp).
 // A stream for reading a regular file, checked without blocking, or null.

@@ -1,8 +1,10 @@
 #include "host/file_change_hook.h"
 
+#include "host/file_system.h"
 #include "host/power_cut.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace tamsiro {
 
@@ -10,12 +12,21 @@ namespace {
 
 unsigned long changes = 0;
 FileChangeRecorder* recorder = nullptr;
+FailingRead* failingRead = nullptr;
+
+unsigned long NumberIn(const char* variable) {
+    const char* text = std::getenv(variable);
+    return text ? std::strtoul(text, nullptr, 10) : 0UL;
+}
 
 unsigned long CrashPoint() {
-    static const unsigned long point = [] {
-        const char* text = std::getenv("TAMSIRO_CRASH_AT");
-        return text ? std::strtoul(text, nullptr, 10) : 0UL;
-    }();
+    static const unsigned long point = NumberIn("TAMSIRO_CRASH_AT");
+    return point;
+}
+
+// The count only grows, so operation k fails once per process.
+unsigned long FailurePoint() {
+    static const unsigned long point = NumberIn("TAMSIRO_FAIL_AT");
     return point;
 }
 
@@ -31,19 +42,27 @@ bool CutsPower() {
 
 }  // namespace
 
-void BeforeFileChange() {
+bool BeforeFileChange() {
     ++changes;
+    if (changes == FailurePoint()) return false;
     // _Exit skips destructors, atexit handlers and stdio flushes, as a
     // crash or a pulled plug would.
-    if (changes != CrashPoint()) return;
+    if (changes != CrashPoint()) return true;
     if (CutsPower()) CutPower();
     std::_Exit(86);
 }
 
-void BeforeFileChange(FileOperation operation, const std::string& path, const std::string& target,
+bool BeforeFileChange(FileOperation operation, const std::string& path, const std::string& target,
                       unsigned long long bytes) {
-    BeforeFileChange();
+    if (!BeforeFileChange()) return false;
     if (recorder) recorder->changes_.push_back({operation, path, target, bytes});
+    return true;
+}
+
+bool BeforeFileRead(const std::string& path) {
+    if (!failingRead) return true;
+    const std::size_t slash = path.find_last_of("/\\");
+    return !EqualIgnoringAsciiCase(slash == std::string::npos ? path : path.substr(slash + 1), failingRead->fileName_);
 }
 
 unsigned long FileChangesSoFar() { return changes; }
@@ -52,6 +71,12 @@ FileChangeRecorder::FileChangeRecorder() { recorder = this; }
 
 FileChangeRecorder::~FileChangeRecorder() {
     if (recorder == this) recorder = nullptr;
+}
+
+FailingRead::FailingRead(std::string fileName) : fileName_(std::move(fileName)) { failingRead = this; }
+
+FailingRead::~FailingRead() {
+    if (failingRead == this) failingRead = nullptr;
 }
 
 }  // namespace tamsiro

@@ -12,13 +12,21 @@ namespace tamsiro {
 // k. The crash-point tests use it to stop a Save at every step. With
 // TAMSIRO_CRASH_MODE=power it cuts the machine's power there instead
 // (see power_cut.h), for tests in a throwaway virtual machine.
-void BeforeFileChange();
+// With TAMSIRO_FAIL_AT=k, operation k fails once instead: false comes
+// back, and the caller reports failure without doing it, as if the host
+// had said EIO. The injected-failure tests use it.
+[[nodiscard]] bool BeforeFileChange();
 
 // The same, for the operations whose order matters to durability; they are
 // also recorded while a FileChangeRecorder is alive.
 enum class FileOperation { Write, Flush, Rename, Replace, Delete };
-void BeforeFileChange(FileOperation operation, const std::string& path, const std::string& target = {},
-                      unsigned long long bytes = 0);
+[[nodiscard]] bool BeforeFileChange(FileOperation operation, const std::string& path, const std::string& target = {},
+                                    unsigned long long bytes = 0);
+
+// Called before a stick file is opened for reading where a read failure
+// must stop the work (keeping the stick's files). False while a
+// FailingRead names the file: the open fails as an unreadable file would.
+[[nodiscard]] bool BeforeFileRead(const std::string& path);
 
 // Operations counted so far in this process.
 unsigned long FileChangesSoFar();
@@ -43,8 +51,22 @@ public:
     const std::vector<RecordedFileChange>& Changes() const { return changes_; }
 
 private:
-    friend void BeforeFileChange(FileOperation, const std::string&, const std::string&, unsigned long long);
+    friend bool BeforeFileChange(FileOperation, const std::string&, const std::string&, unsigned long long);
     std::vector<RecordedFileChange> changes_;
+};
+
+// While alive, every read through BeforeFileRead of a file whose name is
+// `fileName` (any case) fails: a stick file the host cannot read.
+class FailingRead {
+public:
+    explicit FailingRead(std::string fileName);
+    ~FailingRead();
+    FailingRead(const FailingRead&) = delete;
+    FailingRead& operator=(const FailingRead&) = delete;
+
+private:
+    friend bool BeforeFileRead(const std::string&);
+    std::string fileName_;
 };
 
 }  // namespace tamsiro

@@ -62,7 +62,7 @@ KernelCopy CopyInKernel(int sourceFd, int targetFd) {
     if (::fstat(sourceFd, &info) != 0 || !S_ISREG(info.st_mode)) return KernelCopy::Unsupported;
     std::uint64_t copied = 0;
     for (;;) {
-        BeforeFileChange();
+        if (!BeforeFileChange()) return KernelCopy::Failed;
         const ssize_t moved = ::copy_file_range(sourceFd, nullptr, targetFd, nullptr, std::size_t{1} << 24, 0);
         if (moved > 0) {
             copied += static_cast<std::uint64_t>(moved);
@@ -89,7 +89,7 @@ KernelCopy CopyInKernel(int, int) { return KernelCopy::Unsupported; }
 bool WriteAll(int fd, const char* bytes, std::size_t size) {
     std::size_t done = 0;
     while (done < size) {
-        BeforeFileChange();
+        if (!BeforeFileChange()) return false;
         const ssize_t wrote = ::write(fd, bytes + done, size - done);
         if (wrote < 0 && errno == EINTR) continue;
         if (wrote <= 0) return false;
@@ -134,6 +134,7 @@ std::optional<std::uint64_t> FileSizeAt(const std::string& path) {
 }
 
 bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode, bool durable) {
+    if (!BeforeFileRead(from)) return false;
     // Non-blocking: a FIFO must not make the copy wait for a writer.
     Descriptor source(::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat info {};
@@ -141,13 +142,12 @@ bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode
     if (IsFolder(to)) return false;
     int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
     flags |= (mode == CopyMode::FailIfExists) ? O_EXCL : O_TRUNC;
-    BeforeFileChange();
+    if (!BeforeFileChange()) return false;
     Descriptor target(::open(to.c_str(), flags, 0666));
     if (!target.Valid()) return false;
     bool ok = StreamInto(source.Get(), target.Get());
     if (ok && durable) {
-        BeforeFileChange(FileOperation::Flush, to);
-        ok = ::fsync(target.Get()) == 0;
+        ok = BeforeFileChange(FileOperation::Flush, to) && ::fsync(target.Get()) == 0;
     }
     if (!target.Close()) ok = false;
     if (!ok) DiscardFile(to);
@@ -155,7 +155,7 @@ bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
-    BeforeFileChange(FileOperation::Rename, from, to);
+    if (!BeforeFileChange(FileOperation::Rename, from, to)) return false;
 #if defined(__linux__) && defined(SYS_renameat2)
     constexpr unsigned kRenameNoReplace = 1;
     if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), kRenameNoReplace) == 0) {
@@ -170,7 +170,7 @@ bool RenameFile(const std::string& from, const std::string& to) {
 
 bool ReplaceFile(const std::string& from, const std::string& to) {
     if (IsFolder(to) || !AnythingAt(from)) return false;
-    BeforeFileChange(FileOperation::Replace, from, to);
+    if (!BeforeFileChange(FileOperation::Replace, from, to)) return false;
     return std::rename(from.c_str(), to.c_str()) == 0 && FlushUnderNewName(to);
 }
 
@@ -178,13 +178,13 @@ bool FlushFile(const std::string& path) {
     // fsync needs no write access on the hosts this file serves.
     Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.Valid()) return false;
-    BeforeFileChange(FileOperation::Flush, path);
+    if (!BeforeFileChange(FileOperation::Flush, path)) return false;
     return ::fsync(file.Get()) == 0;
 }
 
 bool DeleteFileAt(const std::string& path) {
     if (IsFolder(path)) return false;
-    BeforeFileChange(FileOperation::Delete, path);
+    if (!BeforeFileChange(FileOperation::Delete, path)) return false;
     if (::unlink(path.c_str()) != 0) return false;
     const std::string folder = FolderOf(path);
     return FlushFolder(folder.empty() ? std::string(".") : folder);
@@ -192,14 +192,14 @@ bool DeleteFileAt(const std::string& path) {
 
 bool MakeFolder(const std::string& path) {
     if (IsFolder(path)) return true;
-    BeforeFileChange();
+    if (!BeforeFileChange()) return false;
     return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && IsFolder(path));
 }
 
 bool FlushFolder(const std::string& folder) {
     Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!directory.Valid()) return false;
-    BeforeFileChange(FileOperation::Flush, folder);
+    if (!BeforeFileChange(FileOperation::Flush, folder)) return false;
     // Some file systems cannot sync a directory; their renames are then as
     // durable as they get.
     return ::fsync(directory.Get()) == 0 || errno == EINVAL || errno == ENOTSUP;

@@ -67,53 +67,47 @@ std::optional<std::uint64_t> FileSizeAt(const std::string& path) {
 
 bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode, bool durable) {
     const bool targetExisted = Exists(to);
-    BeforeFileChange();
+    if (!BeforeFileRead(from) || !BeforeFileChange()) return false;
     bool ok = ::CopyFileA(from.c_str(), to.c_str(), mode == CopyMode::FailIfExists ? TRUE : FALSE) != 0;
-    if (ok && durable) {
-        BeforeFileChange(FileOperation::Flush, to);
-        ok = FlushFileAt(to);
-    }
+    if (ok && durable) ok = BeforeFileChange(FileOperation::Flush, to) && FlushFileAt(to);
     // CopyFile is not trusted to clean up after itself: a failed copy must
     // not leave a fragment under the target's name. A target that was there
     // before a FailIfExists refusal is not ours to delete.
     if (!ok && !(mode == CopyMode::FailIfExists && targetExisted)) {
-        BeforeFileChange(FileOperation::Delete, to);
-        ::DeleteFileA(to.c_str());
+        if (BeforeFileChange(FileOperation::Delete, to)) ::DeleteFileA(to.c_str());
     }
     return ok;
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
-    BeforeFileChange(FileOperation::Rename, from, to);
+    if (!BeforeFileChange(FileOperation::Rename, from, to)) return false;
     // Without MOVEFILE_REPLACE_EXISTING it refuses an existing target, as
     // MoveFile does.
     return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0 && FlushUnderNewName(to);
 }
 
 bool ReplaceFile(const std::string& from, const std::string& to) {
-    BeforeFileChange(FileOperation::Replace, from, to);
+    if (!BeforeFileChange(FileOperation::Replace, from, to)) return false;
     return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 &&
            FlushUnderNewName(to);
 }
 
 bool FlushFile(const std::string& path) {
-    BeforeFileChange(FileOperation::Flush, path);
-    return FlushFileAt(path);
+    return BeforeFileChange(FileOperation::Flush, path) && FlushFileAt(path);
 }
 
 bool DeleteFileAt(const std::string& path) {
-    BeforeFileChange(FileOperation::Delete, path);
-    return ::DeleteFileA(path.c_str()) != 0 && FlushFolder(FolderOf(path));
+    return BeforeFileChange(FileOperation::Delete, path) && ::DeleteFileA(path.c_str()) != 0 && FlushFolder(FolderOf(path));
 }
 
 bool MakeFolder(const std::string& path) {
     if (IsFolder(path)) return true;
-    BeforeFileChange();
+    if (!BeforeFileChange()) return false;
     return ::CreateDirectoryA(path.c_str(), nullptr) != 0 || (::GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(path));
 }
 
 bool FlushFolder(const std::string& folder) {
-    BeforeFileChange(FileOperation::Flush, folder);
+    if (!BeforeFileChange(FileOperation::Flush, folder)) return false;
     // A folder opens only with backup semantics, and some file systems
     // refuse a writable folder handle: there the write-through rename has
     // already put the change on the device.

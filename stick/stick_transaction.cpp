@@ -252,7 +252,7 @@ PrepareOutcome StickTransaction::Keep() {
                 if (!CopyVerified(context_.Ui(), current, copy,
                                   ProgramFolderCopySteps("Keeping " + NameOnDisk(current) + " in Tamsiro's folder",
                                                          "Checking " + NameOnDisk(current) + " in Tamsiro's folder"))) {
-                    return {FileExists(current) ? PrepareVerdict::NotKept : PrepareVerdict::StickUnreadable, path};
+                    return {ReadsToTheEnd(current) ? PrepareVerdict::NotKept : PrepareVerdict::StickUnreadable, path};
                 }
                 entry.previous = copy;
                 journal.scratch.push_back(copy);

@@ -28,8 +28,6 @@ TransferBuffers& Buffers() {
     return buffers;
 }
 
-std::string FileNameOf(const std::string& path) { return path.substr(FolderOf(path).size()); }
-
 bool OpenForReading(BinaryFile& file, const std::string& path) {
     if (!file.Open(path, BinaryFile::Mode::Read)) return false;
     // Large reads go straight into our buffers.

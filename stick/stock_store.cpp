@@ -43,18 +43,6 @@ bool WriteAbsentMarker(const std::string& path) {
     return marker.Close() && flushed;
 }
 
-// Whether every byte of a stick file reads: a copy that failed is then
-// the program folder's fault, not the stick's.
-bool ReadWholeFileOk(const std::string& path) {
-    BinaryFile file;
-    if (!file.Open(path, BinaryFile::Mode::Read)) return false;
-    std::vector<unsigned char> buffer(std::size_t{1} << 16);
-    while (true) {
-        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.Handle());
-        if (got < buffer.size()) return std::ferror(file.Handle()) == 0;
-    }
-}
-
 // Room in the program folder for the copies and markers still to be made.
 bool RoomToKeep(const AppContext& context, const Stick& stick, const StockStore& store,
                 const std::vector<std::string>& stickPaths) {
@@ -95,7 +83,7 @@ KeepVerdict KeepOne(AppContext& context, const Stick& stick, const StockStore& s
     if (!CopyVerified(context.Ui(), source, partial,
                       ProgramFolderCopySteps("Keeping the stock " + name + " in Tamsiro's folder",
                                              "Checking the stock " + name + " in Tamsiro's folder"))) {
-        return ReadWholeFileOk(source) ? KeepVerdict::NotKept : KeepVerdict::StickUnreadable;
+        return ReadsToTheEnd(source) ? KeepVerdict::NotKept : KeepVerdict::StickUnreadable;
     }
     // A damaged archive is still what the stick had: kept, and marked so
     // that nothing mistakes it for a sound set.

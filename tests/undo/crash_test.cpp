@@ -3,8 +3,9 @@
 // of their file operations in turn (TAMSIRO_CRASH_AT). After each crash
 // Tamsiro starts again on the same folders, taking the repair offer, the
 // invariants are checked, and a Restore must then give back the stock stick
-// byte for byte. On a roomy stick and, where a tmpfs can be mounted, on one
-// with room for a single sound archive.
+// byte for byte. Then each operation fails once instead (TAMSIRO_FAIL_AT):
+// what the run reports must be true of the stick. On a roomy stick and,
+// where a tmpfs can be mounted, on one with room for a single sound archive.
 //
 //   tamsiro_crash_test DRIVER [WORK-FOLDER]
 #include "tests/support/stock_stick.h"
@@ -22,6 +23,7 @@
 #include <iostream>
 #include <iterator>
 #include <optional>
+#include <set>
 
 namespace {
 
@@ -35,14 +37,18 @@ struct DriverRun {
     std::string output;
 };
 
+// The seam's two modes: the process ends before operation k, or
+// operation k fails once.
+enum class Cut { Crash, Failure };
+
 // The driver, straight (no shell between), its output into `log`.
 DriverRun RunDriver(const std::string& driver, const fs::path& program, const fs::path& stick, std::string command,
-                    unsigned long crashAt, const fs::path& log) {
+                    unsigned long crashAt, const fs::path& log, Cut cut = Cut::Crash) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    std::string crashSetting = "TAMSIRO_CRASH_AT=" + std::to_string(crashAt);
+    std::string crashSetting = (cut == Cut::Crash ? "TAMSIRO_CRASH_AT=" : "TAMSIRO_FAIL_AT=") + std::to_string(crashAt);
     std::string driverArg = driver, programArg = program.string(), stickArg = stick.string();
     char* args[] = {driverArg.data(), programArg.data(), stickArg.data(), command.data(), nullptr};
     char* environment[] = {crashSetting.data(), nullptr};
@@ -70,7 +76,57 @@ struct Phase {
 struct Tally {
     int passed = 0;
     int failed = 0;
+    int injectedTried = 0;
+    int injectedBroken = 0;
 };
+
+bool HasLine(const std::string& output, const std::string& line) {
+    const std::string text = "\n" + output;
+    return text.find("\n" + line + "\n") != std::string::npos;
+}
+
+// A success claimed: exit 0, or the words of one.
+bool ClaimsSuccess(const DriverRun& run) {
+    return run.exitCode == 0 || HasLine(run.output, "message: New audio saved") ||
+           run.output.find("message: Stock sounds restored") != std::string::npos;
+}
+
+// A Save whose optional last steps (the voice settings, the male voice's
+// removal) were undone says so; its other files are in place.
+bool ReportsPartialSave(const DriverRun& run) {
+    return HasLine(run.output, "message: New audio saved, but the male voice could not be removed") ||
+           run.output.find("message: The new sounds are on the memory stick, but the voice settings were not changed") !=
+               std::string::npos;
+}
+
+Tree WithoutBackups(Tree tree) {
+    std::erase_if(tree, [](const auto& file) { return file.first.ends_with(".BAK"); });
+    return tree;
+}
+
+// After a run whose operation failed: what it reported must be true of the
+// stick. A success leaves the complete result; a failure leaves the stick
+// as before, or, where it says it kept the rest, each file old or new.
+std::vector<std::string> BrokenByFailure(const DriverRun& run, const Tree& stick, const Tree& before, const Tree& after) {
+    std::vector<std::string> broken;
+    const bool partial = !ClaimsSuccess(run) && ReportsPartialSave(run);
+    const Tree& expected = ClaimsSuccess(run) ? after : before;
+    if (!partial) {
+        for (const std::string& difference : Differences(stick, expected)) {
+            broken.push_back((ClaimsSuccess(run) ? "success reported, but " : "failure reported, but ") + difference);
+        }
+        return broken;
+    }
+    std::set<std::string> paths;
+    for (const Tree* tree : {&stick, &before, &after}) {
+        for (const auto& [path, bytes] : *tree) paths.insert(path);
+    }
+    for (const std::string& path : paths) {
+        const auto actual = FileIn(stick, path);
+        if (actual != FileIn(before, path) && actual != FileIn(after, path)) broken.push_back(path + " is neither the old nor the new file");
+    }
+    return broken;
+}
 
 // Both phases on one stick; false when a complete run already failed.
 bool RunCase(const std::string& label, const std::string& driver, const fs::path& work, const fs::path& stick,
@@ -106,6 +162,40 @@ bool RunCase(const std::string& label, const std::string& driver, const fs::path
     }
 
     for (const auto& [phase, operations] : {std::pair{&save, saveOperations}, std::pair{&restore, restoreOperations}}) {
+        // Operation k fails once: the run must not claim what did not
+        // happen, the stock records stay exact, and a plain rerun after a
+        // new start gives the complete result.
+        int brokenFailures = 0;
+        for (unsigned long k = 1; k <= operations; ++k) {
+            reset(*phase);
+            std::vector<std::string> broken;
+            const DriverRun failed = RunDriver(driver, program, stick, phase->command, k, log, Cut::Failure);
+            for (std::string& what : BrokenByFailure(failed, ReadTree(stick), phase->before, phase->after)) broken.push_back(std::move(what));
+            if (const DriverRun restart = RunDriver(driver, program, stick, "start", 0, log); restart.exitCode != 0) {
+                broken.push_back("the start after the failure failed:\n" + restart.output);
+            }
+            for (std::string& what : BrokenInvariants(ReadTree(stick), ReadTree(program), stock, phase->before, phase->after)) broken.push_back(std::move(what));
+            // A run that succeeded in spite of the failure has nothing to recover.
+            if (!ClaimsSuccess(failed)) {
+                const DriverRun rerun = RunDriver(driver, program, stick, phase->command, 0, log);
+                if (rerun.exitCode != 0) broken.push_back("the rerun failed:\n" + rerun.output);
+                // A second rotation keeps the first one's configuration
+                // files as .BAK; Restore removes them all the same.
+                for (const std::string& difference : Differences(WithoutBackups(ReadTree(stick)), WithoutBackups(phase->after))) {
+                    broken.push_back("after the rerun " + difference);
+                }
+            }
+            if (broken.empty()) continue;
+            if (++brokenFailures <= 5) {
+                std::cout << "  " << phase->name << ", operation " << k << " failed:\n";
+                for (const std::string& what : broken) std::cout << "    " << what << "\n";
+                std::cout << "    its output: " << failed.output;
+            }
+        }
+        std::cout << phase->name << ": tried " << operations << " injected failures, " << brokenFailures << " broke an invariant\n";
+        tally.injectedTried += static_cast<int>(operations);
+        tally.injectedBroken += brokenFailures;
+
         int brokenPoints = 0, repaired = 0;
         for (unsigned long k = 1; k <= operations; ++k) {
             reset(*phase);
@@ -210,6 +300,9 @@ int main(int argc, char** argv) {
     tight.Unmount();
     scratch.Unmount();
 
+    std::cout << "injected failures: " << tally.injectedTried << " tried, " << tally.injectedBroken << " broken\n";
+    tally.passed += tally.injectedTried - tally.injectedBroken;
+    tally.failed += tally.injectedBroken;
     std::cout << tally.passed << " passed, " << tally.failed << " failed\n";
     return complete && tally.failed == 0 ? 0 : 1;
 }
