@@ -9,6 +9,7 @@
 #include "host/text_mode.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
+#include "stick/stick_record.h"
 #include "install/messages.h"
 #include "stick/stick_lock.h"
 #include "stick/stick_transaction.h"
@@ -77,9 +78,9 @@ void OfferManualCopy(AppContext& context, const std::string& workPath, const std
 
 std::string WorkArchivePath(const AppContext& context) { return context.DataFilePath(program_files::kWorkArchive); }
 
-bool BuildWorkArchive(AppContext& context, const std::string& selectedPath, std::optional<BusyScope>& busy) {
+bool BuildWorkArchive(AppContext& context, const Stick& stick, const std::string& selectedPath, std::optional<BusyScope>& busy) {
     OdaArchive base;
-    if (!base.Open(context.DataFilePath(program_files::kBaseArchive))) {
+    if (!base.Open(RecordOfStick(context, stick).basePath)) {
         context.ShowMessage("Failed to open base .ODA file\nNot Saved");
         return false;
     }
@@ -120,7 +121,7 @@ bool InstallMain(AppContext& context, const Stick& stick, const std::string& sel
         return false;
     }
     std::optional<BusyScope> busy;
-    if (!BuildWorkArchive(context, selectedPath, busy)) return false;
+    if (!BuildWorkArchive(context, stick, selectedPath, busy)) return false;
     const std::string workPath = WorkArchivePath(context);
     // A target that cannot be resolved is treated like a failed copy.
     const std::string target = stick.Path(stick_files::kSoundArchive);

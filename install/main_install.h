@@ -10,11 +10,11 @@ class BusyScope;
 class Stick;
 
 // Merges the chosen Main set (an archive at selectedPath) into a copy of the
-// base archive DATA_BASEMIND3.ODA, writing the work archive TMP.ODA in the
+// stick's base archive (DATA_BASEMIND3.ODA for the first stick), writing the work archive TMP.ODA in the
 // program folder. Every failure is reported before false is returned; the
 // stick is not touched. The busy pointer comes on once the work archive is
 // created, in `busy`, which the caller keeps until the archive is installed.
-[[nodiscard]] bool BuildWorkArchive(AppContext& context, const std::string& selectedPath, std::optional<BusyScope>& busy);
+[[nodiscard]] bool BuildWorkArchive(AppContext& context, const Stick& stick, const std::string& selectedPath, std::optional<BusyScope>& busy);
 
 // The fallback after a failed copy of the work archive to `target`: files
 // the user can run to finish the copy by hand (MANUAL.BAT, and on hosts

@@ -240,7 +240,7 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
     // The new sound archive is built first: its size is part of the plan.
     // The busy pointer runs from there until the new archive is on the stick.
     std::optional<BusyScope> busy;
-    if (selection.main && !BuildWorkArchive(context, SetPath(context, kMainCategory.prefix, *selection.main), busy)) {
+    if (selection.main && !BuildWorkArchive(context, stick, SetPath(context, kMainCategory.prefix, *selection.main), busy)) {
         return false;
     }
     SaveWork work;

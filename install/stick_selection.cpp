@@ -10,6 +10,7 @@
 #include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "stick/stick_lock.h"
+#include "stick/stick_record.h"
 #include "stick/stick_locator.h"
 #include "stick/version_file.h"
 
@@ -27,7 +28,7 @@ ArchiveState CheckSoundArchive(AppContext& context, const Stick& stick) {
     const std::string archive = stick.Path(stick_files::kSoundArchive);
     const bool there = FileExists(archive);
     if (there && !CheckArchiveFile(archive)) return ArchiveState::Sound;
-    const std::string base = context.DataFilePath(program_files::kBaseArchive);
+    const std::string base = RecordOfStick(context, stick).basePath;
     if (!FileExists(base) || CheckArchiveFile(base)) {
         if (there) return ArchiveState::Sound;
         context.ShowMessage("Bad AiboMind3 stick\nMissing DYNAUDIO.ODA");

@@ -5,6 +5,7 @@
 #include "host/file_system.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
+#include "stick/stick_record.h"
 #include "stick/stick_writer.h"
 
 namespace tamsiro {
@@ -17,7 +18,7 @@ bool SetAsideDamagedBase(AppContext& context, const std::string& basePath) {
     if (!context.Ask("DATA_BASEMIND3.ODA is damaged\nReplace it with a new backup from this memory stick?", DefaultButton::No)) {
         return false;
     }
-    const std::string damagedPath = context.DataFilePath(program_files::kBaseArchiveDamaged);
+    const std::string damagedPath = basePath + std::string(program_files::kStockDamagedSuffix);
     (void)DeleteFileAt(damagedPath);
     if (!RenameFile(basePath, damagedPath)) {
         context.ShowMessage("Backup of DYNAUDIO.ODA failed");
@@ -28,8 +29,16 @@ bool SetAsideDamagedBase(AppContext& context, const std::string& basePath) {
 
 }  // namespace
 
-bool EnsureBaseArchive(AppContext& context, const Stick& stick) {
-    const std::string basePath = context.DataFilePath(program_files::kBaseArchive);
+bool EnsureBaseArchive(AppContext& context, const Stick& stick) { return EnsureBaseArchive(context, stick, RecordOfStick(context, stick)); }
+
+bool EnsureBaseArchive(AppContext& context, const Stick& stick, const StickRecord& record) {
+    // The record first: a base without one would be taken by the next
+    // stick whose archive fits it.
+    if ((!record.written || record.legacy) && !WriteStickRecord(context, record)) {
+        context.ShowMessage("Backup of DYNAUDIO.ODA failed");
+        return false;
+    }
+    const std::string& basePath = record.basePath;
     if (FileExists(basePath)) {
         if (!CheckArchiveFile(basePath)) return true;
         if (!SetAsideDamagedBase(context, basePath)) return false;
@@ -47,7 +56,7 @@ bool EnsureBaseArchive(AppContext& context, const Stick& stick) {
     // Any file at the base path counts as a good backup on every later run,
     // so the copy lands under a temporary name, is read back and compared,
     // and only then renamed into place.
-    const std::string partialPath = context.DataFilePath(program_files::kBaseArchivePartial);
+    const std::string partialPath = basePath + std::string(program_files::kStockPartialSuffix);
     bool copied = CopyVerified(context.Ui(), source, partialPath,
                                ProgramFolderCopySteps("Backing up DYNAUDIO.ODA into Tamsiro's folder",
                                                       "Checking the backup of DYNAUDIO.ODA in Tamsiro's folder"));

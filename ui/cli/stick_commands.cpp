@@ -10,6 +10,7 @@
 #include "install/restore_command.h"
 #include "install/save_command.h"
 #include "install/start_sequence.h"
+#include "install/messages.h"
 #include "install/stick_status.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
@@ -188,8 +189,14 @@ int Restore(CliUserInterface& ui, const StickOptions& options) {
     if (!stickFolder) return refusal;
     const std::optional<Stick> stick = OpenStick(ui, context, *stickFolder);
     if (!stick) return kExitFailure;
-    // Asking to put back what is there already would only alarm.
-    if (ReadStickStatus(context, *stick).stock) {
+    // Asking to put back what is there already, or what was never kept,
+    // would only alarm.
+    const StickStatus status = ReadStickStatus(context, *stick);
+    if (status.record == "none") {
+        ui.ShowMessage(kNoStockRecord);
+        return kExitFailure;
+    }
+    if (status.stock) {
         ui.ShowMessage("The memory stick has its stock sounds already: nothing to restore");
         return kExitSuccess;
     }
@@ -206,6 +213,7 @@ void PrintStatus(const StickStatus& status, const std::string& programFolder) {
               << "stick.free_bytes: " << (status.freeBytes ? std::to_string(*status.freeBytes) : "unknown") << '\n'
               << "program_folder.path: " << programFolder << '\n'
               << "program_folder.base: " << status.base << '\n'
+              << "program_folder.record: " << status.record << '\n'
               << "program_folder.stock_files: " << list(PortablePaths(status.stockFiles)) << '\n'
               << "program_folder.sets.main: " << list(status.mainSets) << '\n'
               << "program_folder.sets.voice: " << list(status.voiceSets) << '\n'
@@ -221,7 +229,7 @@ void PrintStatusJson(const StickStatus& status, const std::string& programFolder
                         {"male_voice", status.maleVoice},
                         {"free_bytes", status.freeBytes ? Json(*status.freeBytes) : Json(nullptr)}};
     const Json sets = {{"main", status.mainSets}, {"voice", status.voiceSets}, {"games", status.gamesSets}};
-    const Json folder = {{"path", programFolder}, {"base", status.base}, {"stock_files", PortablePaths(status.stockFiles)}, {"sets", sets}};
+    const Json folder = {{"path", programFolder}, {"base", status.base}, {"record", status.record}, {"stock_files", PortablePaths(status.stockFiles)}, {"sets", sets}};
     std::cout << Json{{"stick", stick}, {"program_folder", folder}}.dump(2) << '\n';
 }
 
