@@ -45,18 +45,34 @@ std::string FromProgram(const AppContext& context, std::string relative) {
     return JoinPath(context.ProgramFolder(), relative);
 }
 
+// A field of the wrong type reads as missing: a hand-edited record must not
+// throw.
+std::string StringField(const nlohmann::json& json, const char* key, std::string fallback = {}) {
+    const auto field = json.find(key);
+    return field != json.end() && field->is_string() ? field->get<std::string>() : fallback;
+}
+
 std::optional<StickRecord> ReadRecord(const AppContext& context, const std::string& folder) {
     const std::optional<std::string> text = ReadWholeFile(JoinPath(folder, kRecordFile), 1u << 20);
     if (!text) return std::nullopt;
     const nlohmann::json json = nlohmann::json::parse(*text, nullptr, false);
-    if (!json.is_object() || !json.contains("identity") || !json["identity"].is_string()) return std::nullopt;
+    if (!json.is_object()) return std::nullopt;
     StickRecord record;
     record.folder = folder;
-    record.identity = json["identity"].get<std::string>();
-    record.fingerprint = json.value("fingerprint", std::string());
-    record.basePath = FromProgram(context, json.value("base", std::string(program_files::kBaseArchive)));
-    record.stock = json.value("stock", true);
-    record.heldSet = json.value("held_set", std::string());
+    record.identity = StringField(json, "identity");
+    if (record.identity.empty()) return std::nullopt;
+    record.fingerprint = StringField(json, "fingerprint");
+    // A base names a file inside the program folder, nothing else.
+    const std::string base = StringField(json, "base");
+    const bool inside = !base.empty() && base.find("..") == std::string::npos && base.find(':') == std::string::npos &&
+                        base.front() != '/' && base.front() != '\\';
+    record.basePath = inside ? FromProgram(context, base) : JoinPath(folder, program_files::kBaseArchive);
+    if (!inside && folder == context.DataFilePath(program_files::kStockFolder)) {
+        record.basePath = context.DataFilePath(program_files::kBaseArchive);
+    }
+    const auto stock = json.find("stock");
+    record.stock = stock == json.end() || !stock->is_boolean() || stock->get<bool>();
+    record.heldSet = StringField(json, "held_set");
     record.written = true;
     return record;
 }

@@ -6,6 +6,7 @@
 #include "install/save_command.h"
 #include "install/start_sequence.h"
 #include "install/stick_status.h"
+#include "stick/stick_record.h"
 #include "tests/support/reference_merge.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/stock_stick.h"
@@ -163,6 +164,25 @@ TEST(StickRecords, ACustomBaseIsTakenOnlyWhenTheUserSaysSo) {
         EXPECT_EQ(restoring[restoring.size() - 2],
                   "message: DYNAUDIO.ODA is put back as this memory stick first had it, with the custom sounds of Main set " +
                       c.heldSet + ", not the stock sounds");
+    }
+}
+
+// A record edited by hand never sends the base outside the program folder,
+// and a field of the wrong type reads as missing.
+TEST(StickRecords, AHandEditedRecordStaysInTheProgramFolder) {
+    Sticks s;
+    fs::create_directories(s.Program("DATA_BASEMIND3.FILES"));
+    ScriptedUi ui;
+    const AppContext context(ui, s.program);
+    const std::string identity = "\"identity\": \"folder:" + s.a + "\"";
+    for (const std::string& fields : {identity + ", \"base\": \"../outside.ODA\"", identity + ", \"base\": \"/tmp/outside.ODA\"",
+                                      identity + ", \"base\": \"C:\\\\outside.ODA\"", identity + ", \"base\": 7, \"stock\": \"no\""}) {
+        SCOPED_TRACE(fields);
+        ASSERT_TRUE(samples::WriteText(s.Program("DATA_BASEMIND3.FILES/STICK.JSON"), "{" + fields + "}"));
+        const StickRecord record = RecordOfStick(context, Stick(s.a));
+        EXPECT_TRUE(record.written);
+        EXPECT_EQ(record.basePath, s.Program("DATA_BASEMIND3.ODA"));
+        EXPECT_TRUE(record.stock);
     }
 }
 
