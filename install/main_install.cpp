@@ -10,6 +10,7 @@
 #include "install/messages.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
+#include "stick/stick_record.h"
 #include "install/messages.h"
 #include "stick/stick_lock.h"
 #include "stick/stick_transaction.h"
@@ -106,7 +107,7 @@ std::string WorkArchivePath(const AppContext& context) { return context.DataFile
 bool BuildWorkArchive(AppContext& context, const Stick& stick, const std::string& selectedPath,
                       std::optional<BusyScope>& busy) {
     OdaArchive base;
-    if (!base.Open(context.DataFilePath(program_files::kBaseArchive))) {
+    if (!base.Open(RecordOfStick(context, stick).basePath)) {
         context.ShowMessage("Failed to open base .ODA file\nNot Saved");
         return false;
     }

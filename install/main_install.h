@@ -10,7 +10,7 @@ class BusyScope;
 class Stick;
 
 // Merges the chosen Main set (an archive at selectedPath) into a copy of the
-// base archive DATA_BASEMIND3.ODA, writing the work archive TMP.ODA in the
+// stick's base archive (DATA_BASEMIND3.ODA for the first stick), writing the work archive TMP.ODA in the
 // program folder. Every failure is reported before false is returned; the
 // stick is not touched. The merged archive's size is worked out from the
 // tables first: one that cannot be written, or cannot fit the stick even

@@ -16,6 +16,9 @@ std::string NotEnoughSpaceMessage(std::uint64_t missingBytes);
 // Said when another Tamsiro holds the stick or the program folder.
 inline constexpr const char* kStickBusy = "Tamsiro is already working on this memory stick";
 
+// Said by Restore on a stick whose record holds nothing to put back.
+inline constexpr const char* kNoStockRecord = "No stock files were kept for this memory stick\nNothing was changed";
+
 // Tells the user why a change could not start; true when it is ready.
 [[nodiscard]] bool ReportPrepared(AppContext& context, const PrepareOutcome& outcome);
 

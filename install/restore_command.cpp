@@ -10,6 +10,7 @@
 #include "stick/stick_transaction.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
+#include "stick/stick_record.h"
 #include "stick/stick_writer.h"
 #include "stick/stock_store.h"
 
@@ -89,9 +90,9 @@ PlannedStep StepFor(const AppContext& context, const Stick& stick, const StockSt
     return step;
 }
 
-PlannedStep SoundArchiveStep(const AppContext& context, const Stick& stick, std::vector<Unrestored>& unrestored) {
+PlannedStep SoundArchiveStep(const StickRecord& record, const Stick& stick, std::vector<Unrestored>& unrestored) {
     PlannedStep step;
-    const std::string base = context.DataFilePath(program_files::kBaseArchive);
+    const std::string& base = record.basePath;
     const std::string target = stick.Path(stick_files::kSoundArchive);
     if (!FileExists(base)) {
         unrestored.push_back({"DYNAUDIO.ODA", "DATA_BASEMIND3.ODA is missing"});
@@ -106,13 +107,13 @@ PlannedStep SoundArchiveStep(const AppContext& context, const Stick& stick, std:
 // Everything a restore changes, in an order that frees room before it is
 // needed: the custom voice, the Games pair and the sound archive, then the
 // male voice and the configuration files.
-StickPlan PlanRestore(const AppContext& context, const Stick& stick, std::vector<Unrestored>& unrestored) {
+StickPlan PlanRestore(const AppContext& context, const Stick& stick, const StickRecord& record, std::vector<Unrestored>& unrestored) {
     namespace files = stick_files;
-    const StockStore store(context);
+    const StockStore store(record.folder);
     StickPlan steps;
     steps.push_back(StepFor(context, stick, store, {files::kCustomVoice}, unrestored));
     steps.push_back(StepFor(context, stick, store, {files::kGame1, files::kGame8}, unrestored));
-    steps.push_back(SoundArchiveStep(context, stick, unrestored));
+    steps.push_back(SoundArchiveStep(record, stick, unrestored));
     steps.push_back(StepFor(context, stick, store, {files::kMaleVoice}, unrestored));
     for (const std::string_view config : {files::kVoiceList, files::kModeFlags, files::kVoiceListBackup, files::kModeFlagsBackup}) {
         steps.push_back(StepFor(context, stick, store, {config}, unrestored));
@@ -142,7 +143,25 @@ std::string ClosingMessage(const std::vector<Unrestored>& unrestored) {
 
 }  // namespace
 
+bool RecordShowsChanges(const AppContext& context, const Stick& stick, const StickRecord& record) {
+    if (!record.written) return false;
+    if (KeepsStockFiles(record)) return true;
+    // A Save of Main alone keeps nothing but the base.
+    const std::string archive = stick.Path(stick_files::kSoundArchive);
+    if (FileExists(record.basePath) && !archive.empty() && !SameContent(record.basePath, archive)) return true;
+    // An earlier Tamsiro changed files without keeping them: Restore names them.
+    return std::any_of(stick_files::kStockFiles.begin(), stick_files::kStockFiles.end(),
+                       [&](std::string_view path) { return ChangedWithoutStockCopy(context, stick, path); });
+}
+
+std::string BaseAsFirstSeen(const StickRecord& record) {
+    return "DYNAUDIO.ODA is put back as this memory stick first had it, with the custom sounds of Main set " + record.heldSet +
+           ", not the stock sounds";
+}
+
 bool RestoreStockSounds(AppContext& context, const Stick& stick) {
+    const StickRecord record = RecordOfStick(context, stick);
+    if (!record.stock) context.ShowMessage(BaseAsFirstSeen(record));
     if (!context.Ask(kQuestion, DefaultButton::No)) return false;
     StickLock lock;
     if (!lock.Take(context, stick)) {
@@ -150,12 +169,17 @@ bool RestoreStockSounds(AppContext& context, const Stick& stick) {
         return false;
     }
     TidyAfterInterruption(context, stick);
+    // Only the stick's own record is put back: never another stick's files.
+    if (!RecordShowsChanges(context, stick, record)) {
+        context.ShowMessage(kNoStockRecord);
+        return false;
+    }
 
     std::vector<Unrestored> unrestored;
     StickPlan plan;
     {
         const BusyScope busy(context);
-        plan = PlanRestore(context, stick, unrestored);
+        plan = PlanRestore(context, stick, record, unrestored);
     }
     const Room room = JudgeRoom(stick, plan);
     if (!room.fits) {
@@ -183,7 +207,7 @@ bool RestoreStockSounds(AppContext& context, const Stick& stick) {
 }
 
 bool RepairSoundArchive(AppContext& context, const Stick& stick) {
-    const std::string base = context.DataFilePath(program_files::kBaseArchive);
+    const std::string base = RecordOfStick(context, stick).basePath;
     StickPlan plan(1);
     plan[0].files.push_back({std::string(stick_files::kSoundArchive), base, std::nullopt, "Restoring DYNAUDIO.ODA on memory stick"});
     const Room room = JudgeRoom(stick, plan);

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <string>
+
 namespace tamsiro {
 
 class AppContext;
 class Stick;
+struct StickRecord;
 
 // "Restore stock sounds": puts the stick back the way it was before
 // Tamsiro first changed it. DYNAUDIO.ODA comes back from the base archive
@@ -13,11 +16,22 @@ class Stick;
 // as are Tamsiro's leftover temporary files. Every file is written the
 // safe way (space plan, beside, flush, verify, replace).
 //
-// Asks first (default No). Ends with "Stock sounds restored", naming any
+// Only from the stick's own record (stick/stick_record.h): a stick whose
+// record shows no change says so once the stick's lock is taken, and
+// nothing is touched. Asks first (default No), after saying what
+// DYNAUDIO.ODA goes back to when the record's base is not stock. Ends with "Stock sounds restored", naming any
 // file it could not restore; the others are restored all the same. True
 // only when the stick is back to stock in full; false when the user
 // declined, nothing fitted, or a file could not be restored.
 [[nodiscard]] bool RestoreStockSounds(AppContext& context, const Stick& stick);
+
+// Whether the stick's record holds anything to put back: kept stock files,
+// a base that differs from the stick's DYNAUDIO.ODA, or files an earlier
+// Tamsiro changed without keeping them (which Restore names).
+[[nodiscard]] bool RecordShowsChanges(const AppContext& context, const Stick& stick, const StickRecord& record);
+
+// What a base that was not stock puts back, in words.
+std::string BaseAsFirstSeen(const StickRecord& record);
 
 // Puts the base archive DATA_BASEMIND3.ODA back on the stick as
 // DYNAUDIO.ODA, the same safe way (beside the old one when there is room,

@@ -1,18 +1,57 @@
 #include "install/start_sequence.h"
 
 #include "app/app_context.h"
+#include "archive/archive_diff.h"
+#include "host/file_system.h"
 #include "install/stick_selection.h"
 #include "stick/base_backup.h"
 #include "stick/stick.h"
+#include "stick/stick_files.h"
+#include "stick/stick_record.h"
 
 #include <utility>
 
 namespace tamsiro {
 
+namespace {
+
+// The archive about to become a stick's base must be what the stick came
+// with: not when it holds a Main set merged into another stick's base, nor
+// when the record shows an earlier Save but its base is gone. The user
+// decides; a base taken anyway is marked as not stock.
+bool ConfirmBase(AppContext& context, const Stick& stick, StickRecord& record) {
+    if (FileExists(record.basePath)) return true;
+    const std::vector<std::string> labels = AvailableSets(context, kMainCategory);
+    std::vector<std::string> sets;
+    for (const std::string& label : labels) sets.push_back(context.DataFilePath(DataFileName(kMainCategory.prefix, label)));
+    const std::string archive = stick.Path(stick_files::kSoundArchive);
+    std::optional<std::string> held;
+    for (const std::string& base : OtherBases(context, record)) {
+        if (const auto found = FindMergedSet(base, sets, archive)) {
+            held = labels[*found];
+            break;
+        }
+    }
+    if (!held && !KeepsStockFiles(record)) return true;
+    record.heldSet = held.value_or("unknown");
+    if (!context.Ask("DYNAUDIO.ODA on this memory stick already holds custom sounds (Main set " + record.heldSet +
+                         ")\nUse it as the base anyway?",
+                     DefaultButton::No)) {
+        return false;
+    }
+    record.stock = false;
+    // The record is rewritten with the mark.
+    record.written = false;
+    return true;
+}
+
+}  // namespace
+
 std::optional<Stick> PrepareStick(AppContext& context) {
     std::optional<Stick> stick = SelectStick(context);
     if (!stick) return std::nullopt;
-    if (!EnsureBaseArchive(context, *stick)) {
+    StickRecord record = RecordOfStick(context, *stick);
+    if (!ConfirmBase(context, *stick, record) || !EnsureBaseArchive(context, *stick, record)) {
         context.ShowMessage("Can't continue without base archive");
         return std::nullopt;
     }

@@ -11,6 +11,7 @@
 #include "stick/stick_files.h"
 #include "stick/stick_hazard.h"
 #include "stick/stick_lock.h"
+#include "stick/stick_record.h"
 #include "stick/stick_locator.h"
 #include "stick/version_file.h"
 
@@ -28,7 +29,7 @@ ArchiveState CheckSoundArchive(AppContext& context, const Stick& stick) {
     const std::string archive = stick.Path(stick_files::kSoundArchive);
     const bool there = FileExists(archive);
     if (there && !CheckArchiveFile(archive)) return ArchiveState::Sound;
-    const std::string base = context.DataFilePath(program_files::kBaseArchive);
+    const std::string base = RecordOfStick(context, stick).basePath;
     if (!FileExists(base) || CheckArchiveFile(base)) {
         if (there) return ArchiveState::Sound;
         context.ShowMessage("Bad AiboMind3 stick\nMissing DYNAUDIO.ODA");

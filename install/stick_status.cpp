@@ -6,8 +6,10 @@
 #include "catalogue/sound_catalogue.h"
 #include "host/file_system.h"
 #include "stick/stick.h"
+#include "install/restore_command.h"
 #include "stick/stick_files.h"
 #include "stick/stick_hazard.h"
+#include "stick/stick_record.h"
 #include "stick/stick_writer.h"
 #include "stick/stock_store.h"
 #include "stick/version_file.h"
@@ -32,12 +34,11 @@ std::string SetFile(const AppContext& context, const char* prefix, const std::st
     return context.DataFilePath(DataFileName(prefix, label));
 }
 
-std::string ArchiveOf(const AppContext& context, const Stick& stick, const StickStatus& status) {
+std::string ArchiveOf(const AppContext& context, const Stick& stick, const std::string& base, const StickStatus& status) {
     const std::string archive = stick.Path(stick_files::kSoundArchive);
     if (!FileExists(archive)) return "missing";
     if (CheckArchiveFile(archive)) return "damaged";
     if (status.base != "ok") return "unknown";
-    const std::string base = context.DataFilePath(program_files::kBaseArchive);
     if (SameContent(base, archive)) return "stock";
     std::vector<std::string> setPaths;
     for (const std::string& label : status.mainSets) setPaths.push_back(SetFile(context, kMainCategory.prefix, label));
@@ -90,9 +91,13 @@ bool AllAsKept(const StockStore& store, const Stick& stick) {
 StickStatus ReadStickStatus(const AppContext& context, const Stick& stick) {
     StickStatus status;
     // The program folder first: the stick's files are judged against it.
-    const std::string base = context.DataFilePath(program_files::kBaseArchive);
+    const StickRecord record = RecordOfStick(context, stick);
+    const std::string& base = record.basePath;
     status.base = !FileExists(base) ? "missing" : CheckArchiveFile(base) ? "damaged" : "ok";
-    const StockStore store(context);
+    status.record = record.written && !record.stock           ? "not-stock:" + record.heldSet
+                    : RecordShowsChanges(context, stick, record) ? "stock"
+                                                                 : "none";
+    const StockStore store(record.folder);
     for (const std::string_view stickPath : stick_files::kStockFiles) {
         if (store.RecordOf(stickPath) == StockRecord::Kept) status.stockFiles.emplace_back(stickPath);
     }
@@ -107,11 +112,11 @@ StickStatus ReadStickStatus(const AppContext& context, const Stick& stick) {
         return status;
     }
     status.check = CheckOf(stick);
-    status.archive = ArchiveOf(context, stick, status);
+    status.archive = ArchiveOf(context, stick, base, status);
     status.voice = VoiceOf(context, stick, status);
     status.games = GamesOf(context, store, stick, status);
     status.maleVoice = FileExists(stick.Path(stick_files::kMaleVoice));
-    status.stock = status.archive == "stock" && AllAsKept(store, stick);
+    status.stock = status.record != "none" && status.archive == "stock" && AllAsKept(store, stick);
     if (const auto space = SpaceOf(stick.Root())) status.freeBytes = space->freeBytes;
     return status;
 }

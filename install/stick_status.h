@@ -32,14 +32,21 @@ struct StickStatus {
     // "stock" (as the stock files kept say), "missing" or "unknown".
     std::string games;
     bool maleVoice = false;
-    // Whether Restore would change nothing: DYNAUDIO.ODA is the base and
-    // every stock file kept (or recorded as absent) is so on the stick.
+    // Whether Restore would change nothing: the stick has a record,
+    // DYNAUDIO.ODA is its base and every stock file kept (or recorded as
+    // absent) is so on the stick.
     bool stock = false;
     std::optional<std::uint64_t> freeBytes;  // nothing when the host won't say
 
-    // DATA_BASEMIND3.ODA: "ok", "missing" or "damaged".
+    // The stick's base (DATA_BASEMIND3.ODA for the first stick): "ok",
+    // "missing" or "damaged".
     std::string base;
-    // The stick paths of the stock files kept in DATA_BASEMIND3.FILES.
+    // The stick's record: "stock"; "not-stock:LABEL" when its base already
+    // held Main set LABEL ("unknown" when no set was recognised) and the
+    // user took it all the same; "none" when it holds nothing Restore could
+    // put back (see RecordShowsChanges).
+    std::string record;
+    // The stick paths of the stock files kept in the stick's record.
     std::vector<std::string> stockFiles;
     // The sets available in each group (see AvailableSets).
     std::vector<std::string> mainSets;

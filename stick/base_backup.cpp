@@ -5,6 +5,7 @@
 #include "host/file_system.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
+#include "stick/stick_record.h"
 #include "stick/stick_writer.h"
 
 namespace tamsiro {
@@ -17,7 +18,7 @@ bool SetAsideDamagedBase(AppContext& context, const std::string& basePath) {
     if (!context.Ask("DATA_BASEMIND3.ODA is damaged\nReplace it with a new backup from this memory stick?", DefaultButton::No)) {
         return false;
     }
-    const std::string damagedPath = context.DataFilePath(program_files::kBaseArchiveDamaged);
+    const std::string damagedPath = basePath + std::string(program_files::kStockDamagedSuffix);
     (void)DeleteFileAt(damagedPath);
     if (!RenameFile(basePath, damagedPath)) {
         context.ShowMessage("Backup of DYNAUDIO.ODA failed");
@@ -28,10 +29,20 @@ bool SetAsideDamagedBase(AppContext& context, const std::string& basePath) {
 
 }  // namespace
 
-bool EnsureBaseArchive(AppContext& context, const Stick& stick) {
-    const std::string basePath = context.DataFilePath(program_files::kBaseArchive);
+bool EnsureBaseArchive(AppContext& context, const Stick& stick) { return EnsureBaseArchive(context, stick, RecordOfStick(context, stick)); }
+
+bool EnsureBaseArchive(AppContext& context, const Stick& stick, const StickRecord& record) {
+    // The record before the base: a base without one would be taken by the
+    // next stick whose archive fits it.
+    auto writeRecord = [&] {
+        if (record.written && !record.legacy) return true;
+        if (WriteStickRecord(context, record)) return true;
+        context.ShowMessage("Backup of DYNAUDIO.ODA failed");
+        return false;
+    };
+    const std::string& basePath = record.basePath;
     if (FileExists(basePath)) {
-        if (!CheckArchiveFile(basePath)) return true;
+        if (!CheckArchiveFile(basePath)) return writeRecord();
         if (!SetAsideDamagedBase(context, basePath)) return false;
     }
 
@@ -43,11 +54,12 @@ bool EnsureBaseArchive(AppContext& context, const Stick& stick) {
     }
 
     context.ShowMessage("Warning: backing up DYNAUDIO.ODA from memory stick\nWill take 30 seconds to a minute, please wait");
+    if (!writeRecord()) return false;
 
     // Any file at the base path counts as a good backup on every later run,
     // so the copy lands under a temporary name, is read back and compared,
     // and only then renamed into place.
-    const std::string partialPath = context.DataFilePath(program_files::kBaseArchivePartial);
+    const std::string partialPath = basePath + std::string(program_files::kStockPartialSuffix);
     bool copied = CopyVerified(context.Ui(), source, partialPath,
                                ProgramFolderCopySteps("Backing up DYNAUDIO.ODA into Tamsiro's folder",
                                                       "Checking the backup of DYNAUDIO.ODA in Tamsiro's folder"));

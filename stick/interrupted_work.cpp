@@ -6,6 +6,7 @@
 #include "stick/config_rotation.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
+#include "stick/stick_record.h"
 #include "stick/stick_transaction.h"
 #include "stick/stick_writer.h"
 #include "stick/stock_store.h"
@@ -26,9 +27,11 @@ void TidyAfterInterruption(AppContext& context, const Stick& stick) {
     // A change the journal says was under way is undone, from the bytes it kept.
     (void)RollBackInterruptedChange(context, stick);
 
-    const std::string partialBase = context.DataFilePath(program_files::kBaseArchivePartial);
+    const StickRecord record = RecordOfStick(context, stick);
+    const std::string partialBase = record.basePath + std::string(program_files::kStockPartialSuffix);
     if (FileExists(partialBase)) DiscardFile(partialBase);
-    StockStore(context).DiscardPartialCopies();
+    StockStore(record.folder).DiscardPartialCopies();
+    DiscardPartialRecords(context);
     const std::string work = context.DataFilePath(program_files::kWorkArchive);
     if (FileExists(work) && CheckArchiveFile(work)) DiscardFile(work);
 }

@@ -46,16 +46,14 @@ inline constexpr std::array<std::string_view, 7> kSafelyWrittenFiles = {
 namespace program_files {
 // The pristine copy of the stick's sound archive every Main install starts from.
 inline constexpr std::string_view kBaseArchive = "DATA_BASEMIND3.ODA";
-// The base backup while it is being copied.
-inline constexpr std::string_view kBaseArchivePartial = "DATA_BASEMIND3.ODA.partial";
-// A damaged base archive, moved aside when the user replaces it.
-inline constexpr std::string_view kBaseArchiveDamaged = "DATA_BASEMIND3.ODA.damaged";
+// While it is copied, a base carries kStockPartialSuffix; a damaged one the
+// user replaces is moved aside with kStockDamagedSuffix.
 // The merged sound archive before it goes to the stick.
 inline constexpr std::string_view kWorkArchive = "TMP.ODA";
 // Written when the merged archive could not be copied to the stick.
 inline constexpr std::string_view kManualBatch = "MANUAL.BAT";
-// The stock versions of the stick files a Save changes, laid out as on the
-// stick (DATA_BASEMIND3.FILES\OPEN-R\MW\DATA\P\AD013001.ODA, ...). A
+// The first stick's record (stick/stick_record.h): the stock versions of
+// the stick files a Save changes, laid out as on the stick (DATA_BASEMIND3.FILES\OPEN-R\MW\DATA\P\AD013001.ODA, ...). A
 // file that was not on the stick is recorded by an empty marker named
 // after it with kStockAbsentSuffix; a copy being made carries
 // kStockPartialSuffix until it is checked and renamed into place.

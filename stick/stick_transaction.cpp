@@ -6,6 +6,7 @@
 #include "stick/config_rotation.h"
 #include "stick/space_plan.h"
 #include "stick/stick_files.h"
+#include "stick/stick_record.h"
 #include "stick/stick_writer.h"
 
 #include <algorithm>
@@ -231,7 +232,8 @@ PrepareOutcome StickTransaction::Keep() {
 
     // Where each file's bytes from before are: its stock record when it
     // still holds them, else a copy made now.
-    const StockStore store(context_);
+    const StickRecord stickRecord = RecordOfStick(context_, stick_);
+    const StockStore store(stickRecord.folder);
     const Stick undo(context_.DataFilePath(program_files::kUndoFolder));
     const Stick fresh(context_.DataFilePath(program_files::kNewFolder));
     Journal journal{stick_.Root(), {}, {}};
@@ -241,7 +243,7 @@ PrepareOutcome StickTransaction::Keep() {
         if (presence == Presence::Unknown) return {PrepareVerdict::StickUnreadable, path};
         if (presence == Presence::There) {
             const std::string current = stick_.Path(path);
-            const std::string record = path == stick_files::kSoundArchive ? context_.DataFilePath(program_files::kBaseArchive)
+            const std::string record = path == stick_files::kSoundArchive ? stickRecord.basePath
                                        : store.RecordOf(path) == StockRecord::Kept ? store.KeptPath(path)
                                                                                   : std::string();
             if (!record.empty() && SameContent(record, current)) {

@@ -8,6 +8,7 @@
 #include "stick/space_plan.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
+#include "stick/stick_record.h"
 #include "stick/stick_writer.h"
 
 #include <algorithm>
@@ -101,8 +102,6 @@ KeepVerdict KeepOne(AppContext& context, const Stick& stick, const StockStore& s
 
 }  // namespace
 
-StockStore::StockStore(const AppContext& context) : tree_(context.DataFilePath(program_files::kStockFolder)) {}
-
 std::string StockStore::PathWithSuffix(std::string_view stickPath, std::string_view suffix) const {
     return tree_.Path(Joined(stickPath, suffix));
 }
@@ -138,7 +137,7 @@ Presence PresenceOf(const Stick& stick, std::string_view stickPath) {
 }
 
 KeepOutcome KeepStockFiles(AppContext& context, const Stick& stick, const std::vector<std::string>& stickPaths) {
-    const StockStore store(context);
+    const StockStore store = StockStoreOf(context, stick);
     if (!RoomToKeep(context, stick, store, stickPaths)) return {KeepVerdict::NoRoom, {}};
     const BusyScope busy(context);
     for (const std::string& stickPath : stickPaths) {

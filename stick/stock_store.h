@@ -10,7 +10,8 @@ namespace tamsiro {
 
 class AppContext;
 
-// What DATA_BASEMIND3.FILES knows of one stick file.
+// What a stick's record (DATA_BASEMIND3.FILES for the first stick, see
+// stick_record.h) knows of one stick file.
 enum class StockRecord {
     None,    // nothing kept: Tamsiro has not changed the file since it keeps them
     Kept,    // its stock version is kept
@@ -18,12 +19,11 @@ enum class StockRecord {
 };
 
 // The stock versions of the stick files a Save changes, kept in
-// DATA_BASEMIND3.FILES beside the base archive and laid out like the stick
-// (names are found without regard to case). A record, once made, is never
-// overwritten.
+// the stick's record folder and laid out like the stick (names are found
+// without regard to case). A record, once made, is never overwritten.
 class StockStore {
 public:
-    explicit StockStore(const AppContext& context);
+    explicit StockStore(std::string folder) : tree_(std::move(folder)) {}
 
     StockRecord RecordOf(std::string_view stickPath) const;
     // Host path of the kept copy of a stick file (meaningful with Kept).

@@ -97,6 +97,7 @@ protected:
     void WriteArchives(const Bytes& base, const Bytes& selected) {
         ASSERT_TRUE(WriteBytes(BasePath(), base));
         ASSERT_TRUE(WriteBytes(SetPath(), selected));
+        ASSERT_TRUE(workspace.ClaimFirstRecord());
     }
 
     bool Install() { return InstallMain(workspace.context, workspace.stick, SetPath()); }

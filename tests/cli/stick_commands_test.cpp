@@ -107,6 +107,7 @@ TEST_F(StickCommandsTest, InstallShowsOnStatusAndRestoreGivesBackTheStockStick) 
         EXPECT_EQ(before["stick"]["check"], "ok");
         EXPECT_EQ(before["stick"]["archive"], "unknown") << "no base to compare with yet";
         EXPECT_EQ(before["program_folder"]["base"], "missing");
+        EXPECT_EQ(before["program_folder"]["record"], "none");
 
         const CliRun install = Run([&] {
             std::vector<std::string> args = {"install"};
@@ -126,6 +127,7 @@ TEST_F(StickCommandsTest, InstallShowsOnStatusAndRestoreGivesBackTheStockStick) 
         stick.erase("check");
         EXPECT_EQ(stick, c.stick);
         EXPECT_EQ(after["program_folder"]["base"], "ok");
+        EXPECT_EQ(after["program_folder"]["record"], "stock");
         EXPECT_EQ(after["program_folder"]["stock_files"], c.stockFiles);
         const Json mainSets = c.options[1] == "myset" ? Json{"Tilda", "JumpyNoor", "MiniTilda", "MySet"}
                                                       : Json{"Tilda", "JumpyNoor", "MiniTilda"};
@@ -251,8 +253,9 @@ TEST_F(StickCommandsTest, CommandLineConventions) {
         {"an empty program folder", {"install", "--stick", stick_, "--program-folder", "", "--main", "Tilda"}, 2,
          "--program-folder is empty"},
         {"pack over an archive", {"oda", "pack", sounds, "--to", packed}, 1, packed + ": exists already; --force replaces it\n"},
-        {"restore on a stock stick", {"restore", "--stick", stick_, "--program-folder", program_}, 0,
-         "The memory stick has its stock sounds already: nothing to restore\n"},
+        // The first run's own record, not yet used by any Save.
+        {"restore on a stick this folder never saved to", {"restore", "--stick", stick_, "--program-folder", program_}, 1,
+         "No stock files were kept for this memory stick\nNothing was changed\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -263,9 +266,11 @@ TEST_F(StickCommandsTest, CommandLineConventions) {
         EXPECT_TRUE(Contains(run.out, c.out)) << run.out;
         EXPECT_FALSE(Contains(run.err, "?")) << "no question asked: " << run.err;
         Snapshot after = SnapshotOf(root_.Path());
-        // Restore's first run keeps the base archive, as every first run
-        // does, and leaves the lock's file, which only a running Tamsiro holds.
+        // Restore's first run keeps the base archive and the stick's record,
+        // as every first run does, and leaves the lock's file, which only a
+        // running Tamsiro holds.
         after.erase("Tamsiro/DATA_BASEMIND3.ODA");
+        after.erase("Tamsiro/DATA_BASEMIND3.FILES/STICK.JSON");
         after.erase("Tamsiro/TAMSIRO.LCK");
         EXPECT_TRUE(after == before) << "nothing changed";
     }

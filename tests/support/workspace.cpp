@@ -1,6 +1,7 @@
 #include "tests/support/workspace.h"
 
 #include "stick/stick_files.h"
+#include "stick/stick_record.h"
 #include "tests/support/stock_stick.h"
 
 #include <filesystem>
@@ -51,6 +52,14 @@ void Workspace::QueueStickMarker() { ui.markers.push_back(OnStick(stick_files::k
 bool Workspace::CopyBaseFromStick() const {
     std::error_code error;
     return std::filesystem::copy_file(OnStick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA"), Program(program_files::kBaseArchive), error);
+}
+
+bool Workspace::ClaimFirstRecord() const {
+    StickRecord record;
+    record.folder = Program(program_files::kStockFolder);
+    record.basePath = Program(program_files::kBaseArchive);
+    record.identity = StickIdentity(stick);
+    return WriteStickRecord(context, record);
 }
 
 bool Workspace::AddSoundSets(const samples::SoundSetRows& rows) const {

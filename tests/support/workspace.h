@@ -56,6 +56,8 @@ public:
     void QueueStickMarker();
     // A base archive as the first run would have made it.
     [[nodiscard]] bool CopyBaseFromStick() const;
+    // The first stick's record for this stick, whatever the base holds.
+    [[nodiscard]] bool ClaimFirstRecord() const;
     [[nodiscard]] bool AddSoundSets(const samples::SoundSetRows& rows) const;
 
     TempFolder root;

@@ -9,6 +9,7 @@
 #include "install/start_sequence.h"
 #include "stick/stick.h"
 #include "stick/stick_lock.h"
+#include "tests/support/reference_merge.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/stock_stick.h"
 #include "tests/support/workspace.h"
@@ -70,10 +71,12 @@ void SaveOnce(Folders& f) {
     SaveSets(f, "Tilda", "Tilda", "MiniTilda", true);
 }
 
-// What an earlier Tamsiro, one that kept no stock copies, left behind.
+// What an earlier Tamsiro, one that kept no stock copies, left behind: a
+// Main set merged into the base, as every Tamsiro merges it.
 void ChangeWithoutStockCopies(Folders& f) {
     MakeBase(f);
-    Copy(f.Program("DATA_M3_Tilda.ODA"), f.Stick(kSoundArchive));
+    const auto merged = ReferenceMerge(samples::ReadBytes(f.Program("DATA_BASEMIND3.ODA")), samples::ReadBytes(f.Program("DATA_M3_Tilda.ODA")));
+    ASSERT_TRUE(merged && samples::WriteBytes(f.Stick(kSoundArchive), *merged));
     Copy(f.Program("DATA_G3A_Tilda.ODA"), f.Stick(kGame1));
     Copy(f.Program("DATA_G3B_Tilda.ODA"), f.Stick(kGame8));
     Copy(f.Stick(kVoiceList), f.Stick("OPEN-R/MW/DATA/P/MCUSLIST.BAK"));

@@ -11,6 +11,7 @@
 #include "install/restore_command.h"
 #include "install/save_command.h"
 #include "install/start_sequence.h"
+#include "install/messages.h"
 #include "install/stick_status.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
@@ -191,8 +192,14 @@ int Restore(CliUserInterface& ui, const StickOptions& options) {
     if (!stickFolder) return refusal;
     const std::optional<Stick> stick = OpenStick(ui, context, *stickFolder);
     if (!stick) return kExitFailure;
-    // Asking to put back what is there already would only alarm.
-    if (ReadStickStatus(context, *stick).stock) {
+    // Asking to put back what is there already, or what was never kept,
+    // would only alarm.
+    const StickStatus status = ReadStickStatus(context, *stick);
+    if (status.record == "none") {
+        ui.ShowMessage(kNoStockRecord);
+        return kExitFailure;
+    }
+    if (status.stock) {
         ui.ShowMessage("The memory stick has its stock sounds already: nothing to restore");
         return kExitSuccess;
     }
@@ -210,6 +217,7 @@ void PrintStatus(const StickStatus& status, const std::string& programFolder) {
               << "stick.free_bytes: " << (status.freeBytes ? std::to_string(*status.freeBytes) : "unknown") << '\n'
               << "program_folder.path: " << programFolder << '\n'
               << "program_folder.base: " << status.base << '\n'
+              << "program_folder.record: " << status.record << '\n'
               << "program_folder.stock_files: " << list(PortablePaths(status.stockFiles)) << '\n'
               << "program_folder.sets.main: " << list(status.mainSets) << '\n'
               << "program_folder.sets.voice: " << list(status.voiceSets) << '\n'
@@ -257,6 +265,7 @@ void PrintStatusJson(const StickStatus& status, const std::string& programFolder
     Json folder = Json::object();
     AddName(folder, "path", programFolder);
     folder["base"] = status.base;
+    folder["record"] = status.record;
     folder["stock_files"] = PortablePaths(status.stockFiles);
     folder["sets"] = std::move(sets);
     std::cout << Json{{"stick", stick}, {"program_folder", folder}}.dump(2, ' ', false, Json::error_handler_t::replace)
