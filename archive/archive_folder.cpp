@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <set>
@@ -173,13 +174,12 @@ bool WriteManifest(BinaryFile& out, const OdaArchive& archive, const std::vector
     return ok && out.WriteExactly(tail.data(), tail.size());
 }
 
-// A hex field of `object` decoded, of exactly `size` bytes unless
-// `allowShorter`.
-std::optional<std::vector<unsigned char>> HexField(const Json& object, const char* key, std::size_t size,
+// A hex text decoded, of exactly `size` bytes unless `allowShorter`; none
+// when the field was missing or not a string.
+std::optional<std::vector<unsigned char>> HexField(const std::optional<std::string>& text, std::size_t size,
                                                    bool allowShorter = false) {
-    const auto it = object.find(key);
-    if (it == object.end() || !it->is_string()) return std::nullopt;
-    auto bytes = BytesOfHex(it->get_ref<const std::string&>(), size);
+    if (!text) return std::nullopt;
+    auto bytes = BytesOfHex(*text, size);
     if (!bytes || (!allowShorter && bytes->size() != size)) return std::nullopt;
     return bytes;
 }
@@ -192,59 +192,303 @@ struct PackPlan {
 
 std::string ManifestProblem(const std::string& what) { return std::string(kManifestFileName) + ": " + what; }
 
-// The most a manifest of the largest table takes (see CheckRoomFor).
-constexpr std::uint64_t kMaxManifestSize = kManifestBytesPerEntry * kMaxOdaEntries;
+// The longest string, number or word the manifest may hold, and how deep it
+// may nest: far past what extract writes (a field takes at most some
+// hundred bytes, three levels), and small enough that reading the manifest
+// takes the same little memory whatever the file holds.
+constexpr std::size_t kMaxManifestToken = 64 * 1024;
+constexpr std::size_t kMaxManifestDepth = 64;
 
-std::optional<std::string> ReadWholeFile(const std::string& path, std::string& text) {
-    BinaryFile file;
-    if (!file.Open(path, BinaryFile::Mode::Read)) return "cannot be opened";
-    const std::int64_t size = file.Size();
-    if (size < 0) return "cannot be read";
-    if (static_cast<std::uint64_t>(size) > kMaxManifestSize) {
-        return "larger than the " + std::to_string(kMaxManifestSize >> 20) + " MiB a manifest of " +
-               std::to_string(kMaxOdaEntries) + " entries can take";
+// The manifest's bytes a buffer at a time, for the JSON reader, which ends
+// them early on a read error or on a string or number longer than
+// kMaxManifestToken (the reader would hold it whole).
+class ManifestBytes {
+public:
+    std::optional<std::string> Open(const std::string& path) {
+        if (!file_.Open(path, BinaryFile::Mode::Read)) return "cannot be opened";
+        const std::int64_t size = file_.Size();
+        if (size < 0) return "cannot be read";
+        left_ = static_cast<std::uint64_t>(size);
+        return std::nullopt;
     }
-    text.resize(static_cast<std::size_t>(size));
-    if (!file.ReadExactly(text.data(), text.size())) return "cannot be read";
-    return std::nullopt;
+    bool Failed() const { return failed_; }
+    bool TooLong() const { return tooLong_; }
+
+    class Iterator {
+    public:
+        using iterator_category = std::input_iterator_tag;
+        using value_type = char;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const char*;
+        using reference = char;
+        Iterator() = default;
+        explicit Iterator(ManifestBytes* bytes) : bytes_(bytes) {}
+        char operator*() const { return bytes_->buffer_[bytes_->position_]; }
+        Iterator& operator++() {
+            bytes_->Advance();
+            return *this;
+        }
+        bool operator==(const Iterator& other) const { return AtEnd() == other.AtEnd(); }
+
+    private:
+        bool AtEnd() const { return !bytes_ || bytes_->AtEnd(); }
+        ManifestBytes* bytes_ = nullptr;
+    };
+
+private:
+    bool AtEnd() {
+        if (position_ < filled_) return false;
+        if (left_ == 0 || failed_ || tooLong_) return true;
+        const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(left_, kBufferSize));
+        filled_ = file_.ReadBlocks(buffer_.get(), 1, wanted);
+        position_ = 0;
+        left_ -= filled_;
+        if (filled_ == 0) failed_ = true;  // shorter than its size: as a failed read of the whole
+        return filled_ == 0;
+    }
+    // Counts the length of the string, number or word the byte is in.
+    void Advance() {
+        const char c = buffer_[position_++];
+        if (inString_) {
+            if (escaped_) {
+                escaped_ = false;
+            } else if (c == '\\') {
+                escaped_ = true;
+            } else if (c == '"') {
+                inString_ = false;
+                run_ = 0;
+                return;
+            }
+            ++run_;
+        } else if (c == '"') {
+            inString_ = true;
+            run_ = 0;
+        } else if (std::string_view("{}[],: \t\r\n").find(c) != std::string_view::npos) {
+            run_ = 0;
+        } else {
+            ++run_;
+        }
+        if (run_ > kMaxManifestToken) tooLong_ = true;
+    }
+
+    BinaryFile file_;
+    static constexpr std::size_t kBufferSize = 64 * 1024;
+    std::unique_ptr<char[]> buffer_ = std::make_unique<char[]>(kBufferSize);
+    std::size_t position_ = 0;
+    std::size_t filled_ = 0;
+    std::uint64_t left_ = 0;
+    bool failed_ = false;
+    bool tooLong_ = false;
+    bool inString_ = false;
+    bool escaped_ = false;
+    std::size_t run_ = 0;
+};
+
+// Takes from the manifest, as it is read, what pack needs: the fields of
+// the top object, and for each entry its file name and table entry, up to
+// the first entry that is wrong (nothing after it is looked at) or the most
+// entries an archive holds. As in a JSON object read whole, a key given
+// twice keeps its last value.
+class ManifestReader : public nlohmann::json_sax<Json> {
+public:
+    // What was wrong with the first wrong entry, and whether it is found
+    // before the check for a name listed twice.
+    struct WrongEntry {
+        std::size_t index = 0;
+        std::string what;
+        bool beforeTwice = false;
+    };
+
+    ManifestReader(std::vector<OdaEntry>& table, std::vector<std::string>& files) : table_(table), files_(files) {}
+
+    bool formatRight = false;
+    bool versionRight = false;
+    std::optional<std::string> headerHex;
+    bool entriesAList = false;
+    std::size_t entryCount = 0;
+    std::optional<WrongEntry> wrongEntry;
+    bool notAnObject = false;
+    bool tooDeep = false;
+
+    bool null() override { return Value({}); }
+    bool boolean(bool) override { return Value({}); }
+    bool number_integer(number_integer_t value) override { return Value({.isOne = value == 1}); }
+    bool number_unsigned(number_unsigned_t value) override { return Value({.isOne = value == 1}); }
+    bool number_float(number_float_t value, const string_t&) override { return Value({.isOne = value == 1.0}); }
+    bool string(string_t& value) override { return Value({.text = &value}); }
+    bool binary(binary_t&) override { return Value({}); }
+    bool start_object(std::size_t) override { return Open(Kind::Object); }
+    bool start_array(std::size_t) override { return Open(Kind::List); }
+    bool key(string_t& value) override {
+        if (depth_ == 1) topKey_ = value;
+        if (depth_ == 3 && inEntry_) entryKey_ = value;
+        return true;
+    }
+    bool end_object() override {
+        --depth_;
+        if (depth_ == 2 && inEntry_) {
+            inEntry_ = false;
+            EndEntry();
+        }
+        return true;
+    }
+    bool end_array() override {
+        --depth_;
+        if (depth_ == 1) inEntries_ = false;
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+private:
+    enum class Kind { Other, Object, List };
+    struct Item {
+        const std::string* text = nullptr;
+        bool isOne = false;
+        Kind kind = Kind::Other;
+    };
+
+    bool Open(Kind kind) {
+        if (depth_ >= kMaxManifestDepth) {
+            tooDeep = true;
+            return false;
+        }
+        const bool go = Value({.kind = kind});
+        ++depth_;
+        return go;
+    }
+
+    static std::optional<std::string> TextOf(const Item& item) {
+        return item.text ? std::optional<std::string>(*item.text) : std::nullopt;
+    }
+
+    // A value (or the start of an object or list) where it stands.
+    bool Value(const Item& item) {
+        if (depth_ == 0) {
+            notAnObject = item.kind != Kind::Object;
+            return !notAnObject;
+        }
+        if (depth_ == 1) {
+            if (topKey_ == "format") formatRight = item.text && *item.text == kManifestFormat;
+            if (topKey_ == "version") versionRight = item.isOne;
+            if (topKey_ == "header_hex") headerHex = TextOf(item);
+            if (topKey_ == "entries") {
+                entriesAList = inEntries_ = item.kind == Kind::List;
+                entryCount = 0;
+                wrongEntry.reset();
+                table_.clear();
+                files_.clear();
+            }
+        } else if (depth_ == 2 && inEntries_) {
+            if (item.kind == Kind::Object) {
+                inEntry_ = true;
+                entry_ = {};
+            } else {
+                EndEntry(true);
+            }
+        } else if (depth_ == 3 && inEntry_) {
+            if (entryKey_ == "file") entry_.file = TextOf(item);
+            if (entryKey_ == "tag_hex") entry_.tag = TextOf(item);
+            if (entryKey_ == "name_field_hex") entry_.nameField = TextOf(item);
+            if (entryKey_ == "opaque_hex") entry_.opaque = TextOf(item);
+        }
+        return true;
+    }
+
+    void EndEntry(bool notObject = false) {
+        const std::size_t index = entryCount++;
+        if (wrongEntry || index >= static_cast<std::size_t>(kMaxOdaEntries)) return;
+        if (notObject) {
+            wrongEntry = WrongEntry{index, "not an object", true};
+            return;
+        }
+        if (!entry_.file || !IsSafeFileName(*entry_.file)) {
+            wrongEntry = WrongEntry{index, "\"file\" is not a plain file name in the folder", true};
+            return;
+        }
+        files_.push_back(*entry_.file);
+        const auto tag = HexField(entry_.tag, 4);
+        const auto nameField = HexField(entry_.nameField, kOdaNameSize, true);
+        const auto opaque = HexField(entry_.opaque, kOpaqueSize);
+        if (!tag) wrongEntry = WrongEntry{index, "\"tag_hex\" is not 4 bytes of hex"};
+        else if (!nameField) wrongEntry = WrongEntry{index, "\"name_field_hex\" is not at most 128 bytes of hex"};
+        else if (!opaque) wrongEntry = WrongEntry{index, "\"opaque_hex\" is not 4 bytes of hex"};
+        if (wrongEntry) return;
+        OdaEntry& entry = table_.emplace_back();
+        std::copy(tag->begin(), tag->end(), entry.bytes.begin());
+        std::copy(nameField->begin(), nameField->end(), entry.bytes.begin() + 4);
+        std::copy(opaque->begin(), opaque->end(), entry.bytes.begin() + kOpaqueOffset);
+    }
+
+    struct EntryFields {
+        std::optional<std::string> file, tag, nameField, opaque;
+    };
+
+    std::vector<OdaEntry>& table_;
+    std::vector<std::string>& files_;
+    std::size_t depth_ = 0;
+    std::string topKey_;
+    std::string entryKey_;
+    bool inEntries_ = false;
+    bool inEntry_ = false;
+    EntryFields entry_;
+};
+
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// The first index whose file name (in any case) an earlier one already
+// has, or the count of names when none does.
+std::size_t FirstListedTwice(const std::vector<std::string>& files) {
+    std::vector<std::uint32_t> order(files.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        if (LessIgnoringCase(files[a], files[b])) return true;
+        if (LessIgnoringCase(files[b], files[a])) return false;
+        return a < b;
+    });
+    std::size_t first = files.size();
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        if (!LessIgnoringCase(files[order[i - 1]], files[order[i]])) first = std::min<std::size_t>(first, order[i]);
+    }
+    return first;
 }
 
 // Reads and checks the manifest, and takes each entry's size from its file.
+// It is read as a stream, never held whole: its memory stays the table's.
 std::optional<std::string> PlanPack(const std::string& folder, PackPlan& plan) {
-    std::string text;
-    if (auto problem = ReadWholeFile(JoinPath(folder, kManifestFileName), text)) return ManifestProblem(*problem);
-    const Json manifest = Json::parse(text, nullptr, false);
-    if (manifest.is_discarded() || !manifest.is_object()) return ManifestProblem("not valid JSON");
-    const auto format = manifest.find("format");
-    const auto version = manifest.find("version");
-    if (format == manifest.end() || *format != kManifestFormat || version == manifest.end() ||
-        *version != kManifestVersion) {
+    ManifestBytes bytes;
+    if (auto problem = bytes.Open(JoinPath(folder, kManifestFileName))) return ManifestProblem(*problem);
+    ManifestReader manifest(plan.table, plan.files);
+    const bool parsed = Json::sax_parse(ManifestBytes::Iterator(&bytes), ManifestBytes::Iterator(), &manifest);
+    if (bytes.Failed()) return ManifestProblem("cannot be read");
+    if (bytes.TooLong()) return ManifestProblem("holds a string or number longer than 64 KiB");
+    if (manifest.tooDeep) return ManifestProblem("nests deeper than " + std::to_string(kMaxManifestDepth) + " levels");
+    if (!parsed || manifest.notAnObject) return ManifestProblem("not valid JSON");
+    if (!manifest.formatRight || !manifest.versionRight) {
         return ManifestProblem(std::string("not a manifest of format \"") + kManifestFormat + "\" version " +
                                std::to_string(kManifestVersion));
     }
-    const auto header = HexField(manifest, "header_hex", kOdaHeaderSize);
+    const auto header = HexField(manifest.headerHex, kOdaHeaderSize);
     if (!header) return ManifestProblem("\"header_hex\" is not 64 bytes of hex");
     std::copy(header->begin(), header->end(), plan.header.bytes.begin());
 
-    const auto entries = manifest.find("entries");
-    if (entries == manifest.end() || !entries->is_array()) return ManifestProblem("\"entries\" is not a list");
-    std::set<std::string> seen;
-    for (std::size_t i = 0; i < entries->size(); ++i) {
-        const Json& item = (*entries)[i];
+    if (!manifest.entriesAList) return ManifestProblem("\"entries\" is not a list");
+    if (manifest.entryCount > static_cast<std::size_t>(kMaxOdaEntries)) {
+        return ManifestProblem("\"entries\" lists more than the " + std::to_string(kMaxOdaEntries) +
+                               " entries an archive holds");
+    }
+    const auto& wrong = manifest.wrongEntry;
+    const std::size_t twice = FirstListedTwice(plan.files);
+    const std::size_t count = wrong ? wrong->index + 1 : plan.table.size();
+    for (std::size_t i = 0; i < count; ++i) {
         const std::string where = "entry " + std::to_string(i) + ": ";
-        if (!item.is_object()) return ManifestProblem(where + "not an object");
-        const auto file = item.find("file");
-        if (file == item.end() || !file->is_string() || !IsSafeFileName(file->get_ref<const std::string&>())) {
-            return ManifestProblem(where + "\"file\" is not a plain file name in the folder");
-        }
-        const std::string& fileName = file->get_ref<const std::string&>();
-        if (!seen.insert(LowerAscii(fileName)).second) return ManifestProblem(where + "\"" + fileName + "\" is listed twice");
-        const auto tag = HexField(item, "tag_hex", 4);
-        const auto nameField = HexField(item, "name_field_hex", kOdaNameSize, true);
-        const auto opaque = HexField(item, "opaque_hex", kOpaqueSize);
-        if (!tag) return ManifestProblem(where + "\"tag_hex\" is not 4 bytes of hex");
-        if (!nameField) return ManifestProblem(where + "\"name_field_hex\" is not at most 128 bytes of hex");
-        if (!opaque) return ManifestProblem(where + "\"opaque_hex\" is not 4 bytes of hex");
+        if (wrong && i == wrong->index && wrong->beforeTwice) return ManifestProblem(where + wrong->what);
+        const std::string& fileName = plan.files[i];
+        if (i == twice) return ManifestProblem(where + "\"" + fileName + "\" is listed twice");
+        if (wrong && i == wrong->index) return ManifestProblem(where + wrong->what);
 
         std::error_code error;
         const fs::path path = fs::path(folder) / fileName;
@@ -252,14 +496,7 @@ std::optional<std::string> PlanPack(const std::string& folder, PackPlan& plan) {
         const std::uintmax_t size = fs::file_size(path, error);
         if (error) return where + "cannot tell the size of " + fileName;
         if (size > UINT32_MAX) return where + fileName + " is larger than an entry can be (4 GiB)";
-
-        OdaEntry entry;
-        std::copy(tag->begin(), tag->end(), entry.bytes.begin());
-        std::copy(nameField->begin(), nameField->end(), entry.bytes.begin() + 4);
-        std::copy(opaque->begin(), opaque->end(), entry.bytes.begin() + kOpaqueOffset);
-        entry.SetSize(static_cast<std::uint32_t>(size));
-        plan.table.push_back(entry);
-        plan.files.push_back(fileName);
+        plan.table[i].SetSize(static_cast<std::uint32_t>(size));
     }
     if (!LayOutBackToBack(plan.header, plan.table)) return "the archive would be too large: its data would start past 2 GiB";
     return std::nullopt;

@@ -223,6 +223,40 @@ TEST_F(OdaCommandsTest, PackRefusesAManifestThatLeavesTheFolderOrLacksAFile) {
     }
 }
 
+TEST_F(OdaCommandsTest, PackNamesWhatIsWrongInTheManifest) {
+    ASSERT_TRUE(WriteBytes(folder_ / "A.ODA", SoundArchive()));
+    ASSERT_EQ(Run({"oda", "extract", folder_ / "A.ODA", "--to", folder_ / "out"}).exitCode, 0);
+    const std::string manifestPath = folder_ / "out/manifest.json";
+    const Json manifest = Json::parse(samples::ReadText(manifestPath));
+    const auto with = [&](const char* key, Json value, int entry = -1) {
+        Json changed = manifest;
+        (entry < 0 ? changed : changed["entries"][entry])[key] = std::move(value);
+        return changed.dump();
+    };
+    const struct {
+        std::string text;
+        std::string message;
+    } cases[] = {
+        {manifest.dump() + "]", "not valid JSON"},
+        {"[]", "not valid JSON"},
+        {with("version", 2), "not a manifest of format \"tamsiro-oda-folder\" version 1"},
+        {with("header_hex", "00"), "\"header_hex\" is not 64 bytes of hex"},
+        {with("entries", Json::object()), "\"entries\" is not a list"},
+        {with("entries", Json::array({manifest["entries"][0], 1})), "entry 1: not an object"},
+        {with("tag_hex", "123", 1), "entry 1: \"tag_hex\" is not 4 bytes of hex"},
+        {with("opaque_hex", nullptr, 1), "entry 1: \"opaque_hex\" is not 4 bytes of hex"},
+        {with("extra", std::string(70000, 'x'), 1), "holds a string or number longer than 64 KiB"},
+        {with("entries", Json(std::vector<Json>(131073, Json::object()))),
+         "\"entries\" lists more than the 131072 entries an archive holds"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(samples::WriteText(manifestPath, c.text));
+        const CliRun pack = Run({"oda", "pack", folder_ / "out", "--to", folder_ / "B.ODA"});
+        EXPECT_EQ(pack.exitCode, 1) << c.message;
+        EXPECT_EQ(pack.err, folder_ / "out" + ": manifest.json: " + c.message + "\n");
+    }
+}
+
 TEST_F(OdaCommandsTest, ListPrintsOneLinePerEntryOrJson) {
     ASSERT_TRUE(WriteArchive(folder_ / "A.ODA", {{"WAVE", "ONE.WAV", Bytes(3, 1)}, {std::string("W\x01\\E", 4), "T\x7FO", Bytes(50)}}));
     const CliRun text = Run({"oda", "list", folder_ / "A.ODA"});
