@@ -3,6 +3,8 @@
 #include "host/binary_file.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 namespace tamsiro {
 
@@ -54,6 +56,20 @@ std::string JoinPath(const std::string& folder, std::string_view name) {
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+void DiscardEmptyFolders(const std::string& folder) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(std::filesystem::symlink_status(folder, error))) return;
+    std::filesystem::directory_iterator entries(folder, error);
+    for (const auto end = std::filesystem::directory_iterator(); !error && entries != end; entries.increment(error)) {
+        std::error_code typeError;
+        if (entries->symlink_status(typeError).type() == std::filesystem::file_type::directory) {
+            DiscardEmptyFolders(entries->path().string());
+        }
+    }
+    // Fails, harmlessly, while anything is left inside.
+    std::filesystem::remove(folder, error);
 }
 
 }  // namespace tamsiro

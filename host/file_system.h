@@ -75,6 +75,10 @@ enum class PathKind { Missing, File, Folder, Link, Special };
 // Deletes a file if it is there, for clean-up whose result changes nothing.
 void DiscardFile(const std::string& path);
 
+// Removes `folder` and the folders below it when none of them holds a file:
+// what is left of scratch folders once their files are gone.
+void DiscardEmptyFolders(const std::string& folder);
+
 // Creates one folder whose parent exists; true when a folder is there at
 // return (made now or before).
 [[nodiscard]] bool MakeFolder(const std::string& path);

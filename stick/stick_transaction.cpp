@@ -152,6 +152,9 @@ bool PutAllBack(UserInterface& ui, const Stick& stick, const std::vector<Journal
 bool CloseJournal(const AppContext& context, const Journal& journal) {
     if (!DeleteFileAt(JournalPath(context)) || !FlushFolder(context.ProgramFolder())) return false;
     for (const std::string& path : journal.scratch) DiscardFile(path);
+    for (const std::string_view folder : {program_files::kUndoFolder, program_files::kNewFolder}) {
+        DiscardEmptyFolders(context.DataFilePath(folder));
+    }
     return true;
 }
 
