@@ -193,8 +193,8 @@ bool RestoreStockSounds(AppContext& context, const Stick& stick) {
         std::string message = "Stock sounds not restored";
         for (const FileResult& file : result.files) {
             if (file.outcome == ChangeOutcome::Done || file.outcome == ChangeOutcome::NotDone) continue;
-            message += "\n" + StickFileName(file.stickPath) +
-                       (file.outcome == ChangeOutcome::RemoveFailed ? " could not be removed" : " could not be written");
+            message.append("\n").append(StickFileName(file.stickPath));
+            message.append(file.outcome == ChangeOutcome::RemoveFailed ? " could not be removed" : " could not be written");
         }
         context.ShowMessage(message);
         ReportUndone(context, result.verdict, result.undoneFiles > 0);
