@@ -322,7 +322,11 @@ recovery_steps() { echo "case:$1,start,check:${1%%:*},restore"; }
 judge_recovery() {
   local name=$1 file=$WORK/cuts/${1/:/-} log=$2 text
   text=$(section "$name" "$log")
-  [[ $(grep -c '^tamsiro-guest: exit: 0$' <<<"$text") == 3 ]] || { echo "recovery:"; grep -vF '[' <<<"$text"; } >>"$file.broken"
+  # A cut before the first change leaves nothing to put back: Restore says
+  # so and ends with 1, and the stick is compared with the stock one below.
+  local succeeded=3
+  grep -qF "No stock files were kept for this memory stick" <<<"$text" && succeeded=2
+  [[ $(grep -c '^tamsiro-guest: exit: 0$' <<<"$text") == "$succeeded" ]] || { echo "recovery:"; grep -vF '[' <<<"$text"; } >>"$file.broken"
   same "$file.img" "$WORK/tight-stock" "$name, after the restore" >>"$file.broken" 2>&1 || true
   fsck_clean "$file.img" "$name, after the restore" >>"$file.broken" 2>&1 || true
   rm -f "$file.img" "$file-disk.img"
