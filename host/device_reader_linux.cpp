@@ -23,9 +23,13 @@ bool DirectReadsWork(int fd) {
 
 }  // namespace
 
-std::intptr_t OpenPastCache(const std::string& path) {
+std::intptr_t OpenPastCache(const std::string& path, bool& whileWriting) {
+    // A direct read first writes back the cached pages it covers and waits
+    // for them, so it may follow the writes closely.
+    whileWriting = true;
     const int direct = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECT);
     if (direct >= 0 && DirectReadsWork(direct)) return direct;
+    whileWriting = false;
     if (direct >= 0) ::close(direct);
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return -1;
@@ -33,5 +37,7 @@ std::intptr_t OpenPastCache(const std::string& path) {
     (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return fd;
 }
+
+bool ReadsBackWhileWriting() { return true; }
 
 }  // namespace tamsiro

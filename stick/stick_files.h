@@ -68,8 +68,9 @@ inline constexpr std::string_view kStockDamagedSuffix = ".damaged";
 inline constexpr std::string_view kJournal = "TAMSIRO.JNL";
 inline constexpr std::string_view kJournalPartial = "TAMSIRO.JNL.partial";
 // The previous bytes of the stick files a change touches that no stock
-// record holds, and the new configuration files, laid out as on the stick.
+// record holds, laid out as on the stick.
 inline constexpr std::string_view kUndoFolder = "TAMSIRO.UNDO";
+// Where earlier versions wrote the new configuration files; only tidied.
 inline constexpr std::string_view kNewFolder = "TAMSIRO.NEW";
 // Held locked while Tamsiro works on a stick from this program folder.
 inline constexpr std::string_view kLockFile = "TAMSIRO.LCK";

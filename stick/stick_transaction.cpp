@@ -10,7 +10,6 @@
 #include "stick/stick_writer.h"
 
 #include <algorithm>
-#include <set>
 
 namespace tamsiro {
 
@@ -73,11 +72,12 @@ bool WriteJournal(const AppContext& context, const Journal& journal) {
     bool written = file.WriteExactly(text.data(), text.size());
     written = file.Flush() && written;
     written = file.Close() && written;
+    // The rename flushes the journal under its name, then the folder.
     if (!written || !RenameFile(partial, JournalPath(context))) {
         DiscardFile(partial);
         return false;
     }
-    return FlushFolder(context.ProgramFolder());
+    return true;
 }
 
 std::optional<Journal> ReadJournal(const AppContext& context) {
@@ -150,8 +150,10 @@ bool PutAllBack(UserInterface& ui, const Stick& stick, const std::vector<Journal
 // Removes the journal and the copies it names; false when the journal
 // stays (its change would then be undone at the next start).
 bool CloseJournal(const AppContext& context, const Journal& journal) {
-    if (!DeleteFileAt(JournalPath(context)) || !FlushFolder(context.ProgramFolder())) return false;
+    // The deletion flushes the folder: the change is over once it is done.
+    if (!DeleteFileAt(JournalPath(context))) return false;
     for (const std::string& path : journal.scratch) DiscardFile(path);
+    // TAMSIRO.NEW: where older versions wrote the new configuration files.
     for (const std::string_view folder : {program_files::kUndoFolder, program_files::kNewFolder}) {
         DiscardEmptyFolders(context.DataFilePath(folder));
     }
@@ -238,7 +240,6 @@ PrepareOutcome StickTransaction::Keep() {
     const StickRecord stickRecord = RecordOfStick(context_, stick_);
     const StockStore store(stickRecord.folder);
     const Stick undo(context_.DataFilePath(program_files::kUndoFolder));
-    const Stick fresh(context_.DataFilePath(program_files::kNewFolder));
     Journal journal{stick_.Root(), {}, {}};
     for (const std::string& path : touched) {
         JournalEntry entry{path, {}};
@@ -265,26 +266,23 @@ PrepareOutcome StickTransaction::Keep() {
         }
         journal.entries.push_back(std::move(entry));
     }
-    // The new configuration files, from memory, become files to copy.
-    for (PlannedStep& step : plan_) {
-        for (PlannedFile& file : step.files) {
-            if (!file.contents) continue;
-            const std::string folder = fresh.FolderOf(file.stickPath);
-            file.source = fresh.Path(file.stickPath);
-            BinaryFile out;
-            bool written = MakeFolders(folder) && out.Open(file.source, BinaryFile::Mode::Write) &&
-                           out.WriteExactly(file.contents->data(), file.contents->size());
-            written = out.IsOpen() && out.Flush() && out.Close() && written;
-            if (!written) return {PrepareVerdict::NotKept, file.stickPath};
-            journal.scratch.push_back(file.source);
-            file.contents.reset();
-        }
-    }
     if (!WriteJournal(context_, journal)) return {PrepareVerdict::NotKept, {}};
     return {};
 }
 
 namespace {
+
+// Writes a planned file's new bytes to `target`, checked on the device.
+ChangeOutcome WriteChecked(UserInterface& ui, const PlannedFile& file, const std::string& target) {
+    const CopySteps steps = StickCopySteps(file.progress, file.stickPath);
+    if (!file.contents) return CopyVerified(ui, file.source, target, steps) ? ChangeOutcome::Done : ChangeOutcome::WriteFailed;
+    switch (WriteVerified(ui, *file.contents, target, steps)) {
+    case WriteOutcome::Written: return ChangeOutcome::Done;
+    case WriteOutcome::NotCreated: return ChangeOutcome::CreateFailed;
+    case WriteOutcome::NotWritten: break;
+    }
+    return ChangeOutcome::WriteFailed;
+}
 
 // The outcome of a step's files, filled in as it goes.
 class StepRun {
@@ -298,52 +296,50 @@ public:
         return false;
     }
 
-    bool FlushFolders() {
-        std::set<std::string> folders;
-        for (const PlannedFile& file : step_.files) folders.insert(stick_.FolderOf(file.stickPath));
-        return std::all_of(folders.begin(), folders.end(), [](const std::string& folder) { return FlushFolder(folder); });
-    }
-
     bool WriteBeside(const PlannedFile& file) {
-        return CopyVerified(context_.Ui(), file.source, BesidePath(stick_.Path(file.stickPath)), StickCopySteps(file.progress, file.stickPath));
+        return WriteChecked(context_.Ui(), file, BesidePath(stick_.Path(file.stickPath))) == ChangeOutcome::Done;
     }
 
     // Every file beside its target, and only when all are whole and
-    // checked, each in its target's place.
+    // checked, each in its target's place. Each rename and deletion flushes
+    // its folder itself.
     bool Beside() {
+        // A file alone goes straight from its beside name to its target: the
+        // ready name only keeps several files of a step together.
+        const bool alone = step_.files.size() == 1;
+        auto waiting = [alone](const std::string& target) { return alone ? BesidePath(target) : ReadyPath(target); };
         for (const PlannedFile& file : step_.files) {
             if (!file.Removes() && !WriteBeside(file)) return Fail(file, ChangeOutcome::WriteFailed);
         }
         for (const PlannedFile& file : step_.files) {
             const std::string target = stick_.Path(file.stickPath);
-            if (!file.Removes() && !ReplaceFile(BesidePath(target), ReadyPath(target))) return Fail(file, ChangeOutcome::RenameFailed);
+            if (!alone && !file.Removes() && !ReplaceFile(BesidePath(target), ReadyPath(target))) {
+                return Fail(file, ChangeOutcome::RenameFailed);
+            }
         }
-        if (!FlushFolders()) return Fail(step_.files.front(), ChangeOutcome::WriteFailed);
         for (const PlannedFile& file : step_.files) {
             const std::string target = stick_.Path(file.stickPath);
             if (file.Removes()) {
                 if (!RemoveIfThere(file)) return Fail(file, ChangeOutcome::RemoveFailed);
-            } else if (!ReplaceFile(ReadyPath(target), target)) {
+            } else if (!ReplaceFile(waiting(target), target)) {
                 return Fail(file, ChangeOutcome::RenameFailed);
             }
             results_.push_back({file.stickPath, ChangeOutcome::Done});
         }
-        if (!FlushFolders()) return Fail(step_.files.front(), ChangeOutcome::WriteFailed);
         return true;
     }
 
     // No room for both: each old file goes first (its bytes are kept).
     bool OneByOne() {
         for (const PlannedFile& file : step_.files) {
-            if (!RemoveIfThere(file) || !FlushFolders()) return Fail(file, ChangeOutcome::RemoveFailed);
+            if (!RemoveIfThere(file)) return Fail(file, ChangeOutcome::RemoveFailed);
             if (file.Removes()) {
                 results_.push_back({file.stickPath, ChangeOutcome::Done});
                 continue;
             }
             const std::string target = stick_.Path(file.stickPath);
             if (!WriteBeside(file)) return Fail(file, ChangeOutcome::WriteFailed);
-            if (!ReplaceFile(BesidePath(target), ReadyPath(target)) || !FlushFolders() ||
-                !ReplaceFile(ReadyPath(target), target) || !FlushFolders()) {
+            if (!ReplaceFile(BesidePath(target), ReadyPath(target)) || !ReplaceFile(ReadyPath(target), target)) {
                 return Fail(file, ChangeOutcome::RenameFailed);
             }
             results_.push_back({file.stickPath, ChangeOutcome::Done});
@@ -354,8 +350,7 @@ public:
     bool Rotate() {
         for (const PlannedFile& file : step_.files) {
             const std::string stem = StemOf(file.stickPath);
-            if (!RotateConfigFiles(stick_.Path(stem + ".TMP"), stick_.Path(stem + ".CFG"), stick_.Path(stem + ".BAK")) ||
-                !FlushFolders()) {
+            if (!RotateConfigFiles(stick_.Path(stem + ".TMP"), stick_.Path(stem + ".CFG"), stick_.Path(stem + ".BAK"))) {
                 return Fail(file, ChangeOutcome::RenameFailed);
             }
         }
@@ -384,16 +379,9 @@ private:
 bool WriteRotationFiles(AppContext& context, const Stick& stick, const PlannedStep& step, std::vector<FileResult>& results) {
     for (const PlannedFile& file : step.files) {
         const std::string tmp = stick.Path(StemOf(file.stickPath) + ".TMP");
-        // Created afresh, so a link left at its name is never written through.
-        if (!tmp.empty()) DiscardFile(tmp);
-        BinaryFile probe;
-        if (tmp.empty() || !probe.Open(tmp, BinaryFile::Mode::CreateNew)) {
-            results.push_back({file.stickPath, ChangeOutcome::CreateFailed});
-            return false;
-        }
-        (void)probe.Close();
-        if (!CopyVerified(context.Ui(), file.source, tmp, StickCopySteps(file.progress, file.stickPath)) || !FlushFolder(stick.FolderOf(file.stickPath))) {
-            results.push_back({file.stickPath, ChangeOutcome::WriteFailed});
+        const ChangeOutcome outcome = tmp.empty() ? ChangeOutcome::CreateFailed : WriteChecked(context.Ui(), file, tmp);
+        if (outcome != ChangeOutcome::Done) {
+            results.push_back({file.stickPath, outcome});
             return false;
         }
     }

@@ -21,6 +21,7 @@ constexpr std::size_t kChunk = std::size_t{1} << 20;
 struct TransferBuffers {
     AlignedBuffer first{kChunk};
     AlignedBuffer second{kChunk};
+    AlignedBuffer device{kChunk};
 };
 
 TransferBuffers& Buffers() {
@@ -58,16 +59,16 @@ auto StreamReader(BinaryFile& file) {
     return [&file](AlignedBuffer& into, std::size_t size) { return file.ReadExactly(into.Data(), size); };
 }
 
-bool CopyAndFlush(UserInterface& ui, const std::string& source, const std::string& target, std::uint64_t size,
-                  const CopySteps& steps) {
-    BinaryFile in;
-    BinaryFile out;
-    if (!OpenForReading(in, source)) return false;
-    // The target is created afresh: whatever was left at its name (a link
-    // too, dangling or not) goes first and is never written through.
+// The target is created afresh: whatever was left at its name (a link
+// too, dangling or not) goes first and is never written through.
+bool CreateTarget(BinaryFile& out, const std::string& target) {
     DiscardFile(target);
     if (!out.Open(target, BinaryFile::Mode::CreateNew)) return false;
     std::setvbuf(out.Handle(), nullptr, _IONBF, 0);
+    return true;
+}
+
+bool CopyAll(UserInterface& ui, BinaryFile& in, BinaryFile& out, std::uint64_t size, const CopySteps& steps) {
     ProgressMeter meter(ui, steps.copying, size);
     unsigned char* buffer = Buffers().first.Data();
     for (std::uint64_t done = 0; done < size;) {
@@ -83,6 +84,38 @@ bool CopyAndFlush(UserInterface& ui, const std::string& source, const std::strin
     return out.Close() && flushed;
 }
 
+// The copy and its check in one pass, where the host can read a file back
+// from the device while it is still being written: each chunk is read back
+// and compared while the device writes the next, instead of all of them
+// after the flush. The last chunk is checked after the flush.
+bool CopyCheckingBehind(UserInterface& ui, BinaryFile& in, BinaryFile& out, DeviceReader& written, const std::string& target,
+                        std::uint64_t size, const CopySteps& steps) {
+    TransferBuffers& buffers = Buffers();
+    AlignedBuffer* pending = nullptr;  // the chunk written last, not yet checked
+    std::size_t pendingSize = 0;
+    auto checkPending = [&] {
+        return pending == nullptr || (written.ReadExactly(buffers.device, pendingSize) &&
+                                      std::memcmp(pending->Data(), buffers.device.Data(), pendingSize) == 0);
+    };
+    ProgressMeter meter(ui, steps.copying, size);
+    for (std::uint64_t done = 0; done < size;) {
+        const std::size_t chunk = NextChunk(done, size);
+        AlignedBuffer& buffer = pending == &buffers.first ? buffers.second : buffers.first;
+        if (!in.ReadExactly(buffer.Data(), chunk) || !out.WriteExactly(buffer.Data(), chunk)) return false;
+        out.StartWriteBack();
+        if (!checkPending()) return false;
+        pending = &buffer;
+        pendingSize = chunk;
+        done += chunk;
+        meter.Advance(chunk);
+    }
+    meter.StartPhase(steps.writing, 0);
+    const bool flushed = out.Flush();
+    if (!out.Close() || !flushed) return false;
+    meter.StartPhase(steps.checking, pendingSize);
+    return checkPending() && FileSizeAt(target) == size;
+}
+
 bool Verify(UserInterface& ui, const std::string& source, const std::string& target, std::uint64_t size,
             const std::string& step) {
     // The read-back must come from the device, not from what the host
@@ -94,6 +127,20 @@ bool Verify(UserInterface& ui, const std::string& source, const std::string& tar
     ProgressMeter meter(ui, step, size);
     return CompareChunks(size, &meter, StreamReader(expected),
                          [&written](AlignedBuffer& into, std::size_t bytes) { return written.ReadExactly(into, bytes); });
+}
+
+bool CopyAndCheck(UserInterface& ui, const std::string& source, const std::string& target, std::uint64_t size,
+                  const CopySteps& steps) {
+    BinaryFile in;
+    BinaryFile out;
+    if (!OpenForReading(in, source) || !CreateTarget(out, target)) return false;
+    if (ReadsBackWhileWriting()) {
+        DeviceReader written;
+        if (written.Open(target) && written.ReadsWhileWriting()) {
+            return CopyCheckingBehind(ui, in, out, written, target, size, steps);
+        }
+    }
+    return CopyAll(ui, in, out, size, steps) && Verify(ui, source, target, size, steps.checking);
 }
 
 }  // namespace
@@ -120,9 +167,37 @@ CopySteps StickCopySteps(std::string copying, std::string_view stickPath) {
 bool CopyVerified(UserInterface& ui, const std::string& source, const std::string& target, const CopySteps& steps) {
     const auto size = FileSizeAt(source);
     if (!size || IsFolder(target)) return false;
-    if (CopyAndFlush(ui, source, target, *size, steps) && Verify(ui, source, target, *size, steps.checking)) return true;
+    if (CopyAndCheck(ui, source, target, *size, steps)) return true;
     DiscardFile(target);
     return false;
+}
+
+WriteOutcome WriteVerified(UserInterface& ui, std::string_view bytes, const std::string& target, const CopySteps& steps) {
+    BinaryFile out;
+    if (IsFolder(target) || !CreateTarget(out, target)) return WriteOutcome::NotCreated;
+    bool written = false;
+    {
+        ProgressMeter meter(ui, steps.copying, bytes.size());
+        written = out.WriteExactly(bytes.data(), bytes.size());
+        meter.StartPhase(steps.writing, 0);
+        written = out.Flush() && written;
+        written = out.Close() && written;
+    }
+    if (written) {
+        DeviceReader reader;
+        AlignedBuffer& device = Buffers().device;
+        ProgressMeter meter(ui, steps.checking, bytes.size());
+        written = reader.Open(target) && FileSizeAt(target) == bytes.size();
+        for (std::size_t done = 0; written && done < bytes.size();) {
+            const std::size_t chunk = NextChunk(done, bytes.size());
+            written = reader.ReadExactly(device, chunk) && std::memcmp(device.Data(), bytes.data() + done, chunk) == 0;
+            done += chunk;
+            meter.Advance(chunk);
+        }
+    }
+    if (written) return WriteOutcome::Written;
+    DiscardFile(target);
+    return WriteOutcome::NotWritten;
 }
 
 std::string CopyingStep(std::string_view stickPath) {

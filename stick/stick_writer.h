@@ -38,6 +38,12 @@ CopySteps StickCopySteps(std::string copying, std::string_view stickPath);
 [[nodiscard]] bool CopyVerified(UserInterface& ui, const std::string& source, const std::string& target,
                                 const CopySteps& steps);
 
+// Writes `bytes` (a configuration file built in memory) to `target` as
+// CopyVerified copies a file, and checks it against them.
+enum class WriteOutcome { Written, NotCreated, NotWritten };
+[[nodiscard]] WriteOutcome WriteVerified(UserInterface& ui, std::string_view bytes, const std::string& target,
+                                         const CopySteps& steps);
+
 // The name a new file is written under beside the one it will replace:
 // the same folder and stem with the extension .NEW (8.3-safe, e.g.
 // DYNAUDIO.NEW for DYNAUDIO.ODA).
@@ -47,8 +53,9 @@ std::string BesidePath(const std::string& target);
 std::string CopyingStep(std::string_view stickPath);
 // The name a written and verified file carries while it waits to replace
 // its target: the same stem with the extension .RDY. Every file of a step
-// is renamed to it only once all of them are whole, so a .RDY file is
-// always complete and an interrupted step can be finished from it.
+// of several files is renamed to it only once all of them are whole, so a
+// .RDY file is always complete and an interrupted step can be finished
+// from it. A file that is a step alone needs no such name.
 std::string ReadyPath(const std::string& target);
 
 // After a write that was cut short (a crash, a pulled plug), puts the
