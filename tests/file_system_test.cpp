@@ -3,6 +3,7 @@
 #include "host/device_reader.h"
 #include "host/file_system.h"
 #include "host/program_folder.h"
+#include "stick/stick_writer.h"
 #include "tests/support/workspace.h"
 
 #include <gtest/gtest.h>
@@ -120,6 +121,34 @@ TEST_F(FileSystem, TheDeviceReaderReadsWholeBlocksAndTheTailExactly) {
     }
     DeviceReader missing;
     EXPECT_FALSE(missing.Open(folder / "missing"));
+}
+
+// A stick file's copy and its check, from a file and from memory, across
+// the 1 MiB chunks it is checked in: on disk each chunk is read back while
+// the next is written, on tmpfs the whole file after the flush.
+TEST_F(FileSystem, CheckedCopiesAreExactAtEverySize) {
+    const TempFolder inMemory(fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path());
+    ScriptedUi ui;
+    const CopySteps steps{"copying", "writing", "checking"};
+    for (const TempFolder* place : {static_cast<const TempFolder*>(&folder), &inMemory}) {
+        for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{4096}, std::size_t{1} << 20,
+                                       (std::size_t{2} << 20) + 208}) {
+            SCOPED_TRACE(place->Str() + " " + std::to_string(size));
+            std::string bytes(size, '\0');
+            for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 131 + i / 4093);  // no two chunks alike
+            ASSERT_TRUE(samples::WriteText(*place / "source", bytes));
+            samples::WriteText(*place / "copy", "left over");
+            EXPECT_TRUE(CopyVerified(ui, *place / "source", *place / "copy", steps));
+            EXPECT_EQ(ReadFile(*place / "copy"), bytes);
+            EXPECT_EQ(WriteVerified(ui, bytes, *place / "written", steps), WriteOutcome::Written);
+            EXPECT_EQ(ReadFile(*place / "written"), bytes);
+        }
+    }
+    EXPECT_EQ(WriteVerified(ui, "x", folder / "missing/written", steps), WriteOutcome::NotCreated);
+    fs::create_directory(folder / "dir");
+    EXPECT_FALSE(CopyVerified(ui, folder / "source", folder / "dir", steps));
+    EXPECT_FALSE(CopyVerified(ui, folder / "missing", folder / "copy2", steps));
+    EXPECT_FALSE(fs::exists(folder / "copy2"));
 }
 
 TEST_F(FileSystem, RenameRefusesAnExistingTarget) {
