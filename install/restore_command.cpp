@@ -133,10 +133,10 @@ void CheckRestored(const Stick& stick, const StickPlan& plan, std::vector<Unrest
     }
 }
 
+// "Stock sounds restored" only of a stick that is its record's in full.
 std::string ClosingMessage(const std::vector<Unrestored>& unrestored) {
-    std::string message = "Stock sounds restored";
-    if (unrestored.empty()) return message;
-    message += "\nThese files could not be restored:";
+    if (unrestored.empty()) return "Stock sounds restored";
+    std::string message = "Stock sounds not fully restored\nThese files could not be restored:";
     for (const Unrestored& file : unrestored) message += "\n" + file.name + " (" + file.reason + ")";
     return message;
 }

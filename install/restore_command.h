@@ -19,10 +19,12 @@ struct StickRecord;
 // Only from the stick's own record (stick/stick_record.h): a stick whose
 // record shows no change says so once the stick's lock is taken, and
 // nothing is touched. Asks first (default No), after saying what
-// DYNAUDIO.ODA goes back to when the record's base is not stock. Ends with "Stock sounds restored", naming any
-// file it could not restore; the others are restored all the same. True
-// only when the stick is back to stock in full; false when the user
-// declined, nothing fitted, or a file could not be restored.
+// DYNAUDIO.ODA goes back to when the record's base is not stock. Ends with
+// "Stock sounds restored" when the stick is its record's byte for byte,
+// else with "Stock sounds not fully restored", naming each file it could
+// not restore; the others are restored all the same. True only when the
+// stick is back to stock in full; false when the user declined, nothing
+// fitted, or a file could not be restored.
 [[nodiscard]] bool RestoreStockSounds(AppContext& context, const Stick& stick);
 
 // Whether the stick's record holds anything to put back: kept stock files,

@@ -30,7 +30,7 @@ const std::string kRestoreQuestion =
     "ask(no): Put the stock sounds back on the memory stick?\n(your custom sounds will be removed from it)";
 const std::string kRepairQuestion =
     "ask(yes): DYNAUDIO.ODA on the memory stick is missing or damaged\nRestore it from DATA_BASEMIND3.ODA?";
-const std::string kNotRestored = "message: Stock sounds restored\nThese files could not be restored:";
+const std::string kNotRestored = "message: Stock sounds not fully restored\nThese files could not be restored:";
 const std::string kFewer = "ask(no): You didn't select all three parts\nShould I install fewer parts?";
 
 // A stock workspace, with the stick's files as they came.
