@@ -64,7 +64,7 @@ std::vector<std::string> OnStick(const std::string& program, const std::string& 
 }
 
 bool SaveEverything(AppContext& context, const Stick& stick) { return Save(context, stick, kEverything); }
-bool RestoreStock(AppContext& context, const Stick& stick) { return RestoreStockSounds(context, stick); }
+bool RestoreStock(AppContext& context, const Stick& stick) { return RestoreStockSounds(context, stick) == RestoreOutcome::Restored; }
 bool Nothing(AppContext&, const Stick&) { return true; }
 
 nlohmann::json RecordIn(const std::string& folder) {
