@@ -217,6 +217,12 @@ RestoreOutcome RestoreStockSounds(AppContext& context, const Stick& stick) {
     }
     // Said only of a stick that is, file for file, what was kept.
     CheckRestored(stick, plan, unrestored);
+    if (unrestored.empty()) {
+        // The stick is its record's again. A mark that stays only means
+        // one question more should the base be lost.
+        StickRecord now = RecordOfStick(context, stick);
+        (void)MarkArchiveChanged(context, now, false);
+    }
     context.ShowMessage(ClosingMessage(unrestored));
     return unrestored.empty() ? RestoreOutcome::Restored : RestoreOutcome::NotRestored;
 }

@@ -101,14 +101,16 @@ const std::vector<Situation>& Situations() {
         {"a restore after a Save gives back the stock stick", SaveOnce, Flow::Restore, {true}, true,
          {kRestoreQuestion, "message: Stock sounds restored"}, StickAfter::Stock,
          [](const Folders& f) {
-             // What the Save kept: the stock files as they were, and markers for the missing ones.
+             // What the Save kept: the stock files as they were, markers for
+             // the missing ones, and the stick's record (its archive changed).
              const Tree kept = ReadTree(f.Program("DATA_BASEMIND3.FILES"));
              for (const char* path : {kGame1, kGame8, kMaleVoice, kVoiceList, kModeFlags}) {
                  EXPECT_EQ(FileIn(kept, path), FileIn(f.stock, path)) << path;
              }
              EXPECT_TRUE(FileIn(kept, std::string(kCustomVoice) + ".absent"));
              EXPECT_TRUE(FileIn(kept, "OPEN-R/MW/DATA/P/MCUSLIST.BAK.absent"));
-             EXPECT_EQ(kept.size(), 8u);
+             EXPECT_TRUE(FileIn(kept, "STICK.JSON"));
+             EXPECT_EQ(kept.size(), 9u);
          }},
         {"two Saves, each rotating the configuration, still restore to stock",
          [](Folders& f) {
