@@ -24,6 +24,7 @@ namespace tamsiro {
 namespace {
 
 constexpr const char* kQuestion = "Put the stock sounds back on the memory stick?\n(your custom sounds will be removed from it)";
+constexpr const char* kAlreadyStock = "The memory stick has its stock sounds already: nothing to restore";
 
 // A file the restore leaves as it is, and why.
 struct Unrestored {
@@ -133,10 +134,10 @@ void CheckRestored(const Stick& stick, const StickPlan& plan, std::vector<Unrest
     }
 }
 
+// "Stock sounds restored" only of a stick that is its record's in full.
 std::string ClosingMessage(const std::vector<Unrestored>& unrestored) {
-    std::string message = "Stock sounds restored";
-    if (unrestored.empty()) return message;
-    message += "\nThese files could not be restored:";
+    if (unrestored.empty()) return "Stock sounds restored";
+    std::string message = "Stock sounds not fully restored\nThese files could not be restored:";
     for (const Unrestored& file : unrestored) message += "\n" + file.name + " (" + file.reason + ")";
     return message;
 }
@@ -159,20 +160,34 @@ std::string BaseAsFirstSeen(const StickRecord& record) {
            ", not the stock sounds";
 }
 
-bool RestoreStockSounds(AppContext& context, const Stick& stick) {
+RestoreOutcome RestoreStockSounds(AppContext& context, const Stick& stick) {
     const StickRecord record = RecordOfStick(context, stick);
+    // Asking to put back what was never kept, or what is there already,
+    // would only alarm.
+    if (record.stock && !RecordShowsChanges(context, stick, record)) {
+        context.ShowMessage(kNoStockRecord);
+        return RestoreOutcome::NoRecord;
+    }
+    {
+        const BusyScope busy(context);
+        std::vector<Unrestored> unrestored;
+        if (PlanRestore(context, stick, record, unrestored).empty() && unrestored.empty()) {
+            context.ShowMessage(kAlreadyStock);
+            return RestoreOutcome::AlreadyStock;
+        }
+    }
     if (!record.stock) context.ShowMessage(BaseAsFirstSeen(record));
-    if (!context.Ask(kQuestion, DefaultButton::No)) return false;
+    if (!context.Ask(kQuestion, DefaultButton::No)) return RestoreOutcome::NotRestored;
     StickLock lock;
     if (!lock.Take(context, stick)) {
         context.ShowMessage(kStickBusy);
-        return false;
+        return RestoreOutcome::NotRestored;
     }
     TidyAfterInterruption(context, stick);
     // Only the stick's own record is put back: never another stick's files.
     if (!RecordShowsChanges(context, stick, record)) {
         context.ShowMessage(kNoStockRecord);
-        return false;
+        return RestoreOutcome::NoRecord;
     }
 
     std::vector<Unrestored> unrestored;
@@ -184,10 +199,10 @@ bool RestoreStockSounds(AppContext& context, const Stick& stick) {
     const Room room = JudgeRoom(stick, plan);
     if (!room.fits) {
         context.ShowMessage(NotEnoughSpaceMessage(room.missingBytes));
-        return false;
+        return RestoreOutcome::NotRestored;
     }
     StickTransaction transaction(context, stick, plan, room);
-    if (!ReportPrepared(context, transaction.Keep())) return false;
+    if (!ReportPrepared(context, transaction.Keep())) return RestoreOutcome::NotRestored;
     const CarryResult result = transaction.Carry();
     if (result.verdict != CarryVerdict::Done) {
         std::string message = "Stock sounds not restored";
@@ -198,12 +213,18 @@ bool RestoreStockSounds(AppContext& context, const Stick& stick) {
         }
         context.ShowMessage(message);
         ReportUndone(context, result.verdict, result.undoneFiles > 0);
-        return false;
+        return RestoreOutcome::NotRestored;
     }
     // Said only of a stick that is, file for file, what was kept.
     CheckRestored(stick, plan, unrestored);
+    if (unrestored.empty()) {
+        // The stick is its record's again. A mark that stays only means
+        // one question more should the base be lost.
+        StickRecord now = RecordOfStick(context, stick);
+        (void)MarkArchiveChanged(context, now, false);
+    }
     context.ShowMessage(ClosingMessage(unrestored));
-    return unrestored.empty();
+    return unrestored.empty() ? RestoreOutcome::Restored : RestoreOutcome::NotRestored;
 }
 
 bool RepairSoundArchive(AppContext& context, const Stick& stick) {

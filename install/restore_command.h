@@ -17,13 +17,20 @@ struct StickRecord;
 // safe way (space plan, beside, flush, verify, replace).
 //
 // Only from the stick's own record (stick/stick_record.h): a stick whose
-// record shows no change says so once the stick's lock is taken, and
-// nothing is touched. Asks first (default No), after saying what
-// DYNAUDIO.ODA goes back to when the record's base is not stock. Ends with "Stock sounds restored", naming any
-// file it could not restore; the others are restored all the same. True
-// only when the stick is back to stock in full; false when the user
-// declined, nothing fitted, or a file could not be restored.
-[[nodiscard]] bool RestoreStockSounds(AppContext& context, const Stick& stick);
+// record shows no change, or that is its record's already, is told so
+// before anything is asked, and nothing is touched. Else asks (default
+// No), after saying what DYNAUDIO.ODA goes back to when the record's base
+// is not stock. Ends with "Stock sounds restored" when the stick is its
+// record's byte for byte, else with "Stock sounds not fully restored",
+// naming each file it could not restore; the others are restored all the
+// same.
+enum class RestoreOutcome {
+    Restored,      // the stick is back to stock in full
+    AlreadyStock,  // there was nothing to put back
+    NoRecord,      // the stick's record holds nothing to put back
+    NotRestored,   // declined, busy, no room, failed, or a file could not be restored
+};
+[[nodiscard]] RestoreOutcome RestoreStockSounds(AppContext& context, const Stick& stick);
 
 // Whether the stick's record holds anything to put back: kept stock files,
 // a base that differs from the stick's DYNAUDIO.ODA, or files an earlier

@@ -17,8 +17,9 @@ namespace {
 
 // The archive about to become a stick's base must be what the stick came
 // with: not when it holds a Main set merged into another stick's base, nor
-// when the record shows an earlier Save but its base is gone. The user
-// decides; a base taken anyway is marked as not stock.
+// when the record shows an earlier Save (stock files kept, or a sound
+// archive written) but its base is gone. The user decides; a base taken
+// anyway is marked as not stock.
 bool ConfirmBase(AppContext& context, const Stick& stick, StickRecord& record) {
     if (FileExists(record.basePath)) return true;
     const std::vector<std::string> labels = AvailableSets(context, kMainCategory);
@@ -32,7 +33,7 @@ bool ConfirmBase(AppContext& context, const Stick& stick, StickRecord& record) {
             break;
         }
     }
-    if (!held && !KeepsStockFiles(record)) return true;
+    if (!held && !KeepsStockFiles(record) && !record.archiveChanged) return true;
     record.heldSet = held.value_or("unknown");
     if (!context.Ask("DYNAUDIO.ODA on this memory stick already holds custom sounds (Main set " + record.heldSet +
                          ")\nUse it as the base anyway?",

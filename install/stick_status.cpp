@@ -79,13 +79,6 @@ std::string GamesOf(const AppContext& context, const StockStore& store, const St
     return "unknown";
 }
 
-bool AllAsKept(const StockStore& store, const Stick& stick) {
-    for (const std::string_view stickPath : stick_files::kStockFiles) {
-        if (store.RecordOf(stickPath) != StockRecord::None && !AsKept(store, stick, stickPath)) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 StickStatus ReadStickStatus(const AppContext& context, const Stick& stick) {
@@ -116,7 +109,6 @@ StickStatus ReadStickStatus(const AppContext& context, const Stick& stick) {
     status.voice = VoiceOf(context, stick, status);
     status.games = GamesOf(context, store, stick, status);
     status.maleVoice = FileExists(stick.Path(stick_files::kMaleVoice));
-    status.stock = status.record != "none" && status.archive == "stock" && AllAsKept(store, stick);
     if (const auto space = SpaceOf(stick.Root())) status.freeBytes = space->freeBytes;
     return status;
 }

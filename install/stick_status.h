@@ -32,10 +32,6 @@ struct StickStatus {
     // "stock" (as the stock files kept say), "missing" or "unknown".
     std::string games;
     bool maleVoice = false;
-    // Whether Restore would change nothing: the stick has a record,
-    // DYNAUDIO.ODA is its base and every stock file kept (or recorded as
-    // absent) is so on the stick.
-    bool stock = false;
     std::optional<std::uint64_t> freeBytes;  // nothing when the host won't say
 
     // The stick's base (DATA_BASEMIND3.ODA for the first stick): "ok",

@@ -73,6 +73,8 @@ std::optional<StickRecord> ReadRecord(const AppContext& context, const std::stri
     const auto stock = json.find("stock");
     record.stock = stock == json.end() || !stock->is_boolean() || stock->get<bool>();
     record.heldSet = StringField(json, "held_set");
+    const auto changed = json.find("archive_changed");
+    record.archiveChanged = changed != json.end() && changed->is_boolean() && changed->get<bool>();
     record.written = true;
     return record;
 }
@@ -191,6 +193,7 @@ bool WriteStickRecord(const AppContext& context, const StickRecord& record) {
                                    {"base", RelativeToProgram(context, record.basePath)},
                                    {"stock", record.stock}};
     if (!record.heldSet.empty()) json["held_set"] = record.heldSet;
+    if (record.archiveChanged) json["archive_changed"] = true;
     const std::string text = json.dump(2) + "\n";
     if (!MakeFolders(record.folder)) return false;
     const std::string partial = JoinPath(record.folder, kRecordPartial);
@@ -204,6 +207,17 @@ bool WriteStickRecord(const AppContext& context, const StickRecord& record) {
         return false;
     }
     return FlushFolder(record.folder);
+}
+
+bool MarkArchiveChanged(const AppContext& context, StickRecord& record, bool changed) {
+    if (record.archiveChanged == changed) return true;
+    StickRecord marked = record;
+    marked.archiveChanged = changed;
+    if (!WriteStickRecord(context, marked)) return false;
+    marked.written = true;
+    marked.legacy = false;
+    record = std::move(marked);
+    return true;
 }
 
 void DiscardPartialRecords(const AppContext& context) {

@@ -29,6 +29,10 @@ struct StickRecord {
     // sounds; `heldSet` names the Main set found in it.
     bool stock = true;
     std::string heldSet;
+    // Set before Tamsiro first puts a sound archive other than the base on
+    // the stick, so that a base lost afterwards is not taken from it
+    // unasked; cleared by a Restore that leaves the stick as recorded.
+    bool archiveChanged = false;
     bool written = false;  // on disk (STICK.JSON, or a record from before identities)
     bool legacy = false;   // from before identities: STICK.JSON is still to be written
 };
@@ -44,6 +48,9 @@ std::string ArchiveFingerprint(const std::string& archivePath);
 
 // Writes STICK.JSON (under a temporary name first); the folder is made.
 [[nodiscard]] bool WriteStickRecord(const AppContext& context, const StickRecord& record);
+// Writes `changed` into the stick's record when it says otherwise (and
+// the record with it, when it is not written yet); false when that failed.
+[[nodiscard]] bool MarkArchiveChanged(const AppContext& context, StickRecord& record, bool changed);
 // Removes a STICK.JSON left half-written.
 void DiscardPartialRecords(const AppContext& context);
 

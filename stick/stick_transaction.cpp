@@ -237,7 +237,7 @@ PrepareOutcome StickTransaction::Keep() {
 
     // Where each file's bytes from before are: its stock record when it
     // still holds them, else a copy made now.
-    const StickRecord stickRecord = RecordOfStick(context_, stick_);
+    StickRecord stickRecord = RecordOfStick(context_, stick_);
     const StockStore store(stickRecord.folder);
     const Stick undo(context_.DataFilePath(program_files::kUndoFolder));
     Journal journal{stick_.Root(), {}, {}};
@@ -266,6 +266,14 @@ PrepareOutcome StickTransaction::Keep() {
         }
         journal.entries.push_back(std::move(entry));
     }
+    // Marked before the journal lets it change: a crash never leaves a
+    // custom sound archive whose record does not say so.
+    const bool customArchive = std::any_of(plan_.begin(), plan_.end(), [&](const PlannedStep& step) {
+        return std::any_of(step.files.begin(), step.files.end(), [&](const PlannedFile& file) {
+            return file.stickPath == stick_files::kSoundArchive && file.source != stickRecord.basePath;
+        });
+    });
+    if (customArchive && !MarkArchiveChanged(context_, stickRecord, true)) return {PrepareVerdict::NotKept, {}};
     if (!WriteJournal(context_, journal)) return {PrepareVerdict::NotKept, {}};
     return {};
 }

@@ -74,7 +74,9 @@ int main(int argc, char** argv) {
         const CheckedRows checked{.main = 0, .voice = kMaleVoiceRemovalRow, .games = 0};
         result = Save(context, start->stick, SelectionOfRows(checked)) ? 0 : 1;
     } else if (command == "restore") {
-        result = RestoreStockSounds(context, start->stick) ? 0 : 1;
+        // As tamsiro-cli restore ends.
+        const RestoreOutcome outcome = RestoreStockSounds(context, start->stick);
+        result = outcome == RestoreOutcome::Restored || outcome == RestoreOutcome::AlreadyStock ? 0 : 1;
     }
     std::printf("file changes: %lu\n", FileChangesSoFar());
     return result;

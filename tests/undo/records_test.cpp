@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 
@@ -27,6 +28,8 @@ namespace fs = std::filesystem;
 constexpr int kSoundEntries = 40;
 const std::string kNoRecord = "message: No stock files were kept for this memory stick\nNothing was changed";
 const SaveSelection kEverything{"Tilda", "Tilda", "MiniTilda", true};
+// Changes DYNAUDIO.ODA alone, whose stock copy is the base: nothing else is kept.
+const SaveSelection kMainAlone{"Tilda", std::nullopt, std::nullopt, false};
 
 struct Sticks {
     Sticks() {
@@ -64,7 +67,8 @@ std::vector<std::string> OnStick(const std::string& program, const std::string& 
 }
 
 bool SaveEverything(AppContext& context, const Stick& stick) { return Save(context, stick, kEverything); }
-bool RestoreStock(AppContext& context, const Stick& stick) { return RestoreStockSounds(context, stick); }
+bool SaveMainAlone(AppContext& context, const Stick& stick) { return Save(context, stick, kMainAlone); }
+bool RestoreStock(AppContext& context, const Stick& stick) { return RestoreStockSounds(context, stick) == RestoreOutcome::Restored; }
 bool Nothing(AppContext&, const Stick&) { return true; }
 
 nlohmann::json RecordIn(const std::string& folder) {
@@ -112,26 +116,36 @@ TEST(StickRecords, EachStickRestoresFromItsOwnRecordOnly) {
 
 // A stick whose archive already holds a Main set merged into a base kept
 // here (a copy of a saved stick), or whose record shows a Save but whose
-// base is gone.
+// base is gone; after a Restore the stick's archive is stock again.
 TEST(StickRecords, ACustomBaseIsTakenOnlyWhenTheUserSaysSo) {
+    using Change = bool (*)(AppContext&, const Stick&);
     struct Case {
         const char* what;
+        Change save;
+        bool restored;  // a Restore ran before the base went
         bool baseGone;  // else: a copy of the saved stick, elsewhere
         bool answer;
-        std::string heldSet;
+        std::string heldSet;  // empty: nothing is asked
     };
     const Case cases[] = {
-        {"a copy, No", false, false, "Tilda"},
-        {"a copy, Yes", false, true, "Tilda"},
-        {"base gone, No", true, false, "unknown"},
-        {"base gone, Yes", true, true, "unknown"},
+        {"a copy, No", SaveEverything, false, false, false, "Tilda"},
+        {"a copy, Yes", SaveEverything, false, false, true, "Tilda"},
+        {"base gone, No", SaveEverything, false, true, false, "unknown"},
+        {"base gone, Yes", SaveEverything, false, true, true, "unknown"},
+        {"Main alone, base gone, No", SaveMainAlone, false, true, false, "unknown"},
+        {"Main alone, base gone, Yes", SaveMainAlone, false, true, true, "unknown"},
+        {"Main alone, restored, base gone", SaveMainAlone, true, true, true, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Sticks s;
         bool saved = false;
-        OnStick(s.program, s.a, {true, true, true}, SaveEverything, &saved);
+        OnStick(s.program, s.a, {true, true, true}, c.save, &saved);
         ASSERT_TRUE(saved);
+        if (c.restored) {
+            OnStick(s.program, s.a, {true}, RestoreStock, &saved);
+            ASSERT_TRUE(saved);
+        }
         std::string stick = s.a;
         if (c.baseGone) {
             fs::remove(s.Program("DATA_BASEMIND3.ODA"));
@@ -147,9 +161,15 @@ TEST(StickRecords, ACustomBaseIsTakenOnlyWhenTheUserSaysSo) {
         const std::string question = "ask(no): DYNAUDIO.ODA on this memory stick already holds custom sounds (Main set " + c.heldSet +
                                      ")\nUse it as the base anyway?";
         ASSERT_FALSE(messages.empty());
-        EXPECT_EQ(messages.front(), question);
         EXPECT_EQ(prepared, c.answer);
         EXPECT_EQ(Differences(ReadTree(stick), stickBefore), std::vector<std::string>());
+        if (c.heldSet.empty()) {
+            EXPECT_TRUE(std::none_of(messages.begin(), messages.end(), [](const std::string& m) { return m.starts_with("ask("); }))
+                << messages.front();
+            EXPECT_EQ(FileIn(ReadTree(s.program), "DATA_BASEMIND3.ODA"), FileIn(s.stockA, kSoundArchive));
+            continue;
+        }
+        EXPECT_EQ(messages.front(), question);
         if (!c.answer) {
             EXPECT_EQ(messages.back(), "message: Can't continue without base archive");
             EXPECT_EQ(Differences(ReadTree(s.program), programBefore), std::vector<std::string>());
@@ -158,6 +178,8 @@ TEST(StickRecords, ACustomBaseIsTakenOnlyWhenTheUserSaysSo) {
         ScriptedUi ui;
         const AppContext context(ui, s.program);
         EXPECT_EQ(ReadStickStatus(context, Stick(stick)).record, "not-stock:" + c.heldSet);
+        // Its stick is as its record says now: Restore has nothing to put back.
+        if (c.save == SaveMainAlone) continue;
         // Restore says what DYNAUDIO.ODA goes back to before it asks.
         std::vector<std::string> restoring = OnStick(s.program, stick, {false}, RestoreStock);
         ASSERT_GE(restoring.size(), 2u);

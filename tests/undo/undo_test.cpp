@@ -30,7 +30,7 @@ const std::string kRestoreQuestion =
     "ask(no): Put the stock sounds back on the memory stick?\n(your custom sounds will be removed from it)";
 const std::string kRepairQuestion =
     "ask(yes): DYNAUDIO.ODA on the memory stick is missing or damaged\nRestore it from DATA_BASEMIND3.ODA?";
-const std::string kNotRestored = "message: Stock sounds restored\nThese files could not be restored:";
+const std::string kNotRestored = "message: Stock sounds not fully restored\nThese files could not be restored:";
 const std::string kFewer = "ask(no): You didn't select all three parts\nShould I install fewer parts?";
 
 // A stock workspace, with the stick's files as they came.
@@ -101,14 +101,16 @@ const std::vector<Situation>& Situations() {
         {"a restore after a Save gives back the stock stick", SaveOnce, Flow::Restore, {true}, true,
          {kRestoreQuestion, "message: Stock sounds restored"}, StickAfter::Stock,
          [](const Folders& f) {
-             // What the Save kept: the stock files as they were, and markers for the missing ones.
+             // What the Save kept: the stock files as they were, markers for
+             // the missing ones, and the stick's record (its archive changed).
              const Tree kept = ReadTree(f.Program("DATA_BASEMIND3.FILES"));
              for (const char* path : {kGame1, kGame8, kMaleVoice, kVoiceList, kModeFlags}) {
                  EXPECT_EQ(FileIn(kept, path), FileIn(f.stock, path)) << path;
              }
              EXPECT_TRUE(FileIn(kept, std::string(kCustomVoice) + ".absent"));
              EXPECT_TRUE(FileIn(kept, "OPEN-R/MW/DATA/P/MCUSLIST.BAK.absent"));
-             EXPECT_EQ(kept.size(), 8u);
+             EXPECT_TRUE(FileIn(kept, "STICK.JSON"));
+             EXPECT_EQ(kept.size(), 9u);
          }},
         {"two Saves, each rotating the configuration, still restore to stock",
          [](Folders& f) {
@@ -118,6 +120,16 @@ const std::vector<Situation>& Situations() {
          Flow::Restore, {true}, true, {kRestoreQuestion, "message: Stock sounds restored"}, StickAfter::Stock},
         {"declining the restore changes nothing", SaveOnce, Flow::Restore, {false}, false, {kRestoreQuestion},
          StickAfter::AsPrepared},
+        {"a stick restored already is told so and asked nothing",
+         [](Folders& f) {
+             SaveOnce(f);
+             ScriptedUi ui;
+             ui.answers = {true};
+             AppContext context(ui, f.program);
+             ASSERT_EQ(RestoreStockSounds(context, Stick(f.stick)), RestoreOutcome::Restored);
+         },
+         Flow::Restore, {true}, true, {"message: The memory stick has its stock sounds already: nothing to restore"},
+         StickAfter::Stock},
         {"files changed before stock copies were kept are named and left alone", ChangeWithoutStockCopies, Flow::Restore,
          {true}, false,
          {kRestoreQuestion, kNotRestored + "\nAD013001.ODA (no stock copy was kept)\nAD013008.ODA (no stock copy was kept)"
@@ -275,7 +287,12 @@ TEST_P(UndoSituation, EndsAsExpected) {
     bool succeeded = false;
     switch (situation.flow) {
     case Flow::Start: succeeded = RunStartSequence(context).has_value(); break;
-    case Flow::Restore: succeeded = RestoreStockSounds(context, Stick(folders.stick)); break;
+    case Flow::Restore: {
+        // As tamsiro-cli restore ends: nothing to put back is no failure.
+        const RestoreOutcome outcome = RestoreStockSounds(context, Stick(folders.stick));
+        succeeded = outcome == RestoreOutcome::Restored || outcome == RestoreOutcome::AlreadyStock;
+        break;
+    }
     case Flow::SaveGames: succeeded = Save(context, Stick(folders.stick), {std::nullopt, "Tilda", std::nullopt, false}); break;
     case Flow::SaveVoice: succeeded = Save(context, Stick(folders.stick), {std::nullopt, std::nullopt, "MiniTilda", true}); break;
     }
@@ -303,14 +320,14 @@ TEST(UndoStockFiles, ASecondRunOnTheSameStickChangesNothing) {
     StickLock held;
     ASSERT_TRUE(held.Take(running, Stick(folders.stick)));
 
-    // From another program folder, on the same stick.
+    // From a copy of the program folder, on the same stick.
     const std::string other = folders.root / "other-program";
-    fs::create_directories(other);
+    fs::copy(folders.program, other, fs::copy_options::recursive);
     for (const std::string& program : {folders.program, other}) {
         ScriptedUi ui;
         ui.answers = {true, true};
         AppContext context(ui, program);
-        EXPECT_FALSE(RestoreStockSounds(context, Stick(folders.stick)));
+        EXPECT_EQ(RestoreStockSounds(context, Stick(folders.stick)), RestoreOutcome::NotRestored);
         EXPECT_EQ(ui.Messages().back(), "message: Tamsiro is already working on this memory stick");
         EXPECT_EQ(Differences(ReadTree(folders.stick), saved), std::vector<std::string>());
     }

@@ -11,7 +11,6 @@
 #include "install/restore_command.h"
 #include "install/save_command.h"
 #include "install/start_sequence.h"
-#include "install/messages.h"
 #include "install/stick_status.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
@@ -192,18 +191,13 @@ int Restore(CliUserInterface& ui, const StickOptions& options) {
     if (!stickFolder) return refusal;
     const std::optional<Stick> stick = OpenStick(ui, context, *stickFolder);
     if (!stick) return kExitFailure;
-    // Asking to put back what is there already, or what was never kept,
-    // would only alarm.
-    const StickStatus status = ReadStickStatus(context, *stick);
-    if (status.record == "none") {
-        ui.ShowMessage(kNoStockRecord);
-        return kExitFailure;
+    switch (RestoreStockSounds(context, *stick)) {
+    case RestoreOutcome::Restored:
+    case RestoreOutcome::AlreadyStock: return kExitSuccess;
+    case RestoreOutcome::NoRecord:
+    case RestoreOutcome::NotRestored: return kExitFailure;
     }
-    if (status.stock) {
-        ui.ShowMessage("The memory stick has its stock sounds already: nothing to restore");
-        return kExitSuccess;
-    }
-    return RestoreStockSounds(context, *stick) ? kExitSuccess : kExitFailure;
+    return kExitFailure;
 }
 
 void PrintStatus(const StickStatus& status, const std::string& programFolder) {
