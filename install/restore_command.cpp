@@ -25,6 +25,8 @@ namespace {
 
 constexpr const char* kQuestion = "Put the stock sounds back on the memory stick?\n(your custom sounds will be removed from it)";
 constexpr const char* kAlreadyStock = "The memory stick has its stock sounds already: nothing to restore";
+// A record whose base held custom sounds cannot call them stock.
+constexpr const char* kAlreadyAsFirstSeen = "The memory stick is as Tamsiro first found it already: nothing to restore";
 
 // A file the restore leaves as it is, and why.
 struct Unrestored {
@@ -172,7 +174,7 @@ RestoreOutcome RestoreStockSounds(AppContext& context, const Stick& stick) {
         const BusyScope busy(context);
         std::vector<Unrestored> unrestored;
         if (PlanRestore(context, stick, record, unrestored).empty() && unrestored.empty()) {
-            context.ShowMessage(kAlreadyStock);
+            context.ShowMessage(record.stock ? kAlreadyStock : kAlreadyAsFirstSeen);
             return RestoreOutcome::AlreadyStock;
         }
     }

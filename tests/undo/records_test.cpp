@@ -178,8 +178,13 @@ TEST(StickRecords, ACustomBaseIsTakenOnlyWhenTheUserSaysSo) {
         ScriptedUi ui;
         const AppContext context(ui, s.program);
         EXPECT_EQ(ReadStickStatus(context, Stick(stick)).record, "not-stock:" + c.heldSet);
-        // Its stick is as its record says now: Restore has nothing to put back.
-        if (c.save == SaveMainAlone) continue;
+        // Its stick is as its record says now: Restore has nothing to put
+        // back, and does not call custom sounds stock.
+        if (c.save == SaveMainAlone) {
+            EXPECT_EQ(OnStick(s.program, stick, {}, RestoreStock).back(),
+                      "message: The memory stick is as Tamsiro first found it already: nothing to restore");
+            continue;
+        }
         // Restore says what DYNAUDIO.ODA goes back to before it asks.
         std::vector<std::string> restoring = OnStick(s.program, stick, {false}, RestoreStock);
         ASSERT_GE(restoring.size(), 2u);
