@@ -15,7 +15,7 @@ DeviceReader::~DeviceReader() {
 
 bool DeviceReader::Open(const std::string& path) {
     if (handle_ != -1) CloseDeviceHandle(handle_);
-    handle_ = OpenPastCache(path, whileWriting_);
+    handle_ = OpenPastCache(path);
     return handle_ != -1;
 }
 

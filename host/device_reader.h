@@ -39,12 +39,6 @@ public:
 
     [[nodiscard]] bool Open(const std::string& path);
 
-    // Whether a read may come while the file is still being written: it
-    // then waits for the bytes it asks for to reach the device and reads
-    // them from there. Otherwise reads are meaningful only once the writes
-    // are flushed.
-    bool ReadsWhileWriting() const { return whileWriting_; }
-
     // Reads the next `size` bytes into `into`, which must hold `size`
     // rounded up to whole blocks. False when the file ends first, when a read
     // fails, and when a read that is not whole blocks is not the file's last.
@@ -52,20 +46,13 @@ public:
 
 private:
     std::intptr_t handle_ = -1;
-    bool whileWriting_ = false;
 };
-
-// Whether this host's reader may read a file it is still writing (the
-// writer holds it open): true on Linux, where the reader's own open then
-// says whether reads really go to the device.
-bool ReadsBackWhileWriting();
 
 // Host pieces of the reader (device_reader_linux.cpp, _macos.cpp, _posix.cpp,
 // _win32.cpp).
 // Opens `path` for reading past the cache where the host can, else for plain
 // reading after asking the host to drop its cached pages; -1 on failure.
-// `whileWriting` as DeviceReader::ReadsWhileWriting.
-std::intptr_t OpenPastCache(const std::string& path, bool& whileWriting);
+std::intptr_t OpenPastCache(const std::string& path);
 // Bytes read into `buffer` (0 at the end), or -1.
 std::int64_t ReadFromDevice(std::intptr_t handle, unsigned char* buffer, std::size_t size);
 void CloseDeviceHandle(std::intptr_t handle);

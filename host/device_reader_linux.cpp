@@ -23,13 +23,9 @@ bool DirectReadsWork(int fd) {
 
 }  // namespace
 
-std::intptr_t OpenPastCache(const std::string& path, bool& whileWriting) {
-    // A direct read first writes back the cached pages it covers and waits
-    // for them, so it may follow the writes closely.
-    whileWriting = true;
+std::intptr_t OpenPastCache(const std::string& path) {
     const int direct = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECT);
     if (direct >= 0 && DirectReadsWork(direct)) return direct;
-    whileWriting = false;
     if (direct >= 0) ::close(direct);
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return -1;
@@ -37,7 +33,5 @@ std::intptr_t OpenPastCache(const std::string& path, bool& whileWriting) {
     (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return fd;
 }
-
-bool ReadsBackWhileWriting() { return true; }
 
 }  // namespace tamsiro

@@ -5,14 +5,10 @@
 
 namespace tamsiro {
 
-std::intptr_t OpenPastCache(const std::string& path, bool& whileWriting) {
-    // F_NOCACHE still serves pages the cache holds: read only after the flush.
-    whileWriting = false;
+std::intptr_t OpenPastCache(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd >= 0) (void)::fcntl(fd, F_NOCACHE, 1);
     return fd;
 }
-
-bool ReadsBackWhileWriting() { return false; }
 
 }  // namespace tamsiro

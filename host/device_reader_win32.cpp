@@ -24,9 +24,7 @@ bool UnbufferedReadsWork(HANDLE file) {
 
 }  // namespace
 
-std::intptr_t OpenPastCache(const std::string& path, bool& whileWriting) {
-    // The writer's handle shares no writing: read only once it is closed.
-    whileWriting = false;
+std::intptr_t OpenPastCache(const std::string& path) {
     HANDLE file = OpenForReading(path, FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN);
     if (file != INVALID_HANDLE_VALUE && UnbufferedReadsWork(file) &&
         ::SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER) {
@@ -44,7 +42,5 @@ std::int64_t ReadFromDevice(std::intptr_t handle, unsigned char* buffer, std::si
 }
 
 void CloseDeviceHandle(std::intptr_t handle) { ::CloseHandle(AsHandle(handle)); }
-
-bool ReadsBackWhileWriting() { return false; }
 
 }  // namespace tamsiro

@@ -21,7 +21,6 @@ constexpr std::size_t kChunk = std::size_t{1} << 20;
 struct TransferBuffers {
     AlignedBuffer first{kChunk};
     AlignedBuffer second{kChunk};
-    AlignedBuffer device{kChunk};
 };
 
 TransferBuffers& Buffers() {
@@ -68,7 +67,11 @@ bool CreateTarget(BinaryFile& out, const std::string& target) {
     return true;
 }
 
-bool CopyAll(UserInterface& ui, BinaryFile& in, BinaryFile& out, std::uint64_t size, const CopySteps& steps) {
+bool CopyAndFlush(UserInterface& ui, const std::string& source, const std::string& target, std::uint64_t size,
+                  const CopySteps& steps) {
+    BinaryFile in;
+    BinaryFile out;
+    if (!OpenForReading(in, source) || !CreateTarget(out, target)) return false;
     ProgressMeter meter(ui, steps.copying, size);
     unsigned char* buffer = Buffers().first.Data();
     for (std::uint64_t done = 0; done < size;) {
@@ -84,38 +87,6 @@ bool CopyAll(UserInterface& ui, BinaryFile& in, BinaryFile& out, std::uint64_t s
     return out.Close() && flushed;
 }
 
-// The copy and its check in one pass, where the host can read a file back
-// from the device while it is still being written: each chunk is read back
-// and compared while the device writes the next, instead of all of them
-// after the flush. The last chunk is checked after the flush.
-bool CopyCheckingBehind(UserInterface& ui, BinaryFile& in, BinaryFile& out, DeviceReader& written, const std::string& target,
-                        std::uint64_t size, const CopySteps& steps) {
-    TransferBuffers& buffers = Buffers();
-    AlignedBuffer* pending = nullptr;  // the chunk written last, not yet checked
-    std::size_t pendingSize = 0;
-    auto checkPending = [&] {
-        return pending == nullptr || (written.ReadExactly(buffers.device, pendingSize) &&
-                                      std::memcmp(pending->Data(), buffers.device.Data(), pendingSize) == 0);
-    };
-    ProgressMeter meter(ui, steps.copying, size);
-    for (std::uint64_t done = 0; done < size;) {
-        const std::size_t chunk = NextChunk(done, size);
-        AlignedBuffer& buffer = pending == &buffers.first ? buffers.second : buffers.first;
-        if (!in.ReadExactly(buffer.Data(), chunk) || !out.WriteExactly(buffer.Data(), chunk)) return false;
-        out.StartWriteBack();
-        if (!checkPending()) return false;
-        pending = &buffer;
-        pendingSize = chunk;
-        done += chunk;
-        meter.Advance(chunk);
-    }
-    meter.StartPhase(steps.writing, 0);
-    const bool flushed = out.Flush();
-    if (!out.Close() || !flushed) return false;
-    meter.StartPhase(steps.checking, pendingSize);
-    return checkPending() && FileSizeAt(target) == size;
-}
-
 bool Verify(UserInterface& ui, const std::string& source, const std::string& target, std::uint64_t size,
             const std::string& step) {
     // The read-back must come from the device, not from what the host
@@ -127,20 +98,6 @@ bool Verify(UserInterface& ui, const std::string& source, const std::string& tar
     ProgressMeter meter(ui, step, size);
     return CompareChunks(size, &meter, StreamReader(expected),
                          [&written](AlignedBuffer& into, std::size_t bytes) { return written.ReadExactly(into, bytes); });
-}
-
-bool CopyAndCheck(UserInterface& ui, const std::string& source, const std::string& target, std::uint64_t size,
-                  const CopySteps& steps) {
-    BinaryFile in;
-    BinaryFile out;
-    if (!OpenForReading(in, source) || !CreateTarget(out, target)) return false;
-    if (ReadsBackWhileWriting()) {
-        DeviceReader written;
-        if (written.Open(target) && written.ReadsWhileWriting()) {
-            return CopyCheckingBehind(ui, in, out, written, target, size, steps);
-        }
-    }
-    return CopyAll(ui, in, out, size, steps) && Verify(ui, source, target, size, steps.checking);
 }
 
 }  // namespace
@@ -167,7 +124,7 @@ CopySteps StickCopySteps(std::string copying, std::string_view stickPath) {
 bool CopyVerified(UserInterface& ui, const std::string& source, const std::string& target, const CopySteps& steps) {
     const auto size = FileSizeAt(source);
     if (!size || IsFolder(target)) return false;
-    if (CopyAndCheck(ui, source, target, *size, steps)) return true;
+    if (CopyAndFlush(ui, source, target, *size, steps) && Verify(ui, source, target, *size, steps.checking)) return true;
     DiscardFile(target);
     return false;
 }
@@ -185,7 +142,7 @@ WriteOutcome WriteVerified(UserInterface& ui, std::string_view bytes, const std:
     }
     if (written) {
         DeviceReader reader;
-        AlignedBuffer& device = Buffers().device;
+        AlignedBuffer& device = Buffers().first;
         ProgressMeter meter(ui, steps.checking, bytes.size());
         written = reader.Open(target) && FileSizeAt(target) == bytes.size();
         for (std::size_t done = 0; written && done < bytes.size();) {

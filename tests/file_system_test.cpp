@@ -124,8 +124,8 @@ TEST_F(FileSystem, TheDeviceReaderReadsWholeBlocksAndTheTailExactly) {
 }
 
 // A stick file's copy and its check, from a file and from memory, across
-// the 1 MiB chunks it is checked in: on disk each chunk is read back while
-// the next is written, on tmpfs the whole file after the flush.
+// the 1 MiB chunks it is checked in, read back past the cache on disk and
+// plainly on tmpfs.
 TEST_F(FileSystem, CheckedCopiesAreExactAtEverySize) {
     const TempFolder inMemory(fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path());
     ScriptedUi ui;
