@@ -112,6 +112,17 @@ TEST(StickRecords, EachStickRestoresFromItsOwnRecordOnly) {
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.back(), kNoRecord);
     EXPECT_EQ(Differences(ReadTree(s.c), beforeC), std::vector<std::string>());
+
+    // A Save that finds a stick's record not written yet (no start before
+    // it) writes it first, so that what it keeps lands in the folder it names.
+    const std::string d = s.workspace.root.Str() + "/stickD";
+    ASSERT_TRUE(WriteStockStick(d, {.soundEntries = kSoundEntries}));
+    ScriptedUi ui;
+    AppContext context(ui, s.program);
+    ASSERT_TRUE(Save(context, Stick(d), kEverything)) << ui.Messages().back();
+    const StickRecord record = RecordOfStick(context, Stick(d));
+    EXPECT_TRUE(record.written);
+    EXPECT_EQ(StockStore(record.folder).RecordOf(kVoiceList), StockRecord::Kept) << record.folder;
 }
 
 // A stick whose archive already holds a Main set merged into a base kept
