@@ -227,14 +227,6 @@ PrepareOutcome StickTransaction::Keep() {
     for (const std::string& path : touched) {
         if (path != stick_files::kSoundArchive) recorded.push_back(path);
     }
-    // The record first: what is kept then lands in the folder it names. One
-    // not yet written would name the next free folder at each look.
-    StickRecord stickRecord = RecordOfStick(context_, stick_);
-    if (!stickRecord.written || stickRecord.legacy) {
-        if (!WriteStickRecord(context_, stickRecord)) return {PrepareVerdict::NotKept, {}};
-        stickRecord.written = true;
-        stickRecord.legacy = false;
-    }
     const KeepOutcome kept = KeepStockFiles(context_, stick_, recorded);
     switch (kept.verdict) {
     case KeepVerdict::Kept: break;
@@ -245,6 +237,7 @@ PrepareOutcome StickTransaction::Keep() {
 
     // Where each file's bytes from before are: its stock record when it
     // still holds them, else a copy made now.
+    StickRecord stickRecord = RecordOfStick(context_, stick_);
     const StockStore store(stickRecord.folder);
     const Stick undo(context_.DataFilePath(program_files::kUndoFolder));
     Journal journal{stick_.Root(), {}, {}};

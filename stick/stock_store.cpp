@@ -137,8 +137,12 @@ Presence PresenceOf(const Stick& stick, std::string_view stickPath) {
 }
 
 KeepOutcome KeepStockFiles(AppContext& context, const Stick& stick, const std::vector<std::string>& stickPaths) {
-    const StockStore store = StockStoreOf(context, stick);
+    const StickRecord record = RecordOfStick(context, stick);
+    const StockStore store(record.folder);
     if (!RoomToKeep(context, stick, store, stickPaths)) return {KeepVerdict::NoRoom, {}};
+    // The record first: what is kept then lands in the folder it names. One
+    // not yet written would name the next free folder at each look.
+    if ((!record.written || record.legacy) && !WriteStickRecord(context, record)) return {KeepVerdict::NotKept, {}};
     const BusyScope busy(context);
     for (const std::string& stickPath : stickPaths) {
         const KeepVerdict verdict = KeepOne(context, stick, store, stickPath);
