@@ -27,9 +27,9 @@ bool IsSystemFolder(const std::string& folder) {
 
 std::string DefaultProgramFolderFor(const std::string& executablePath) {
     if (executablePath.empty()) return {};
-    std::string folder = ProgramFolderOf(executablePath);
-    if (folder.empty()) folder = "/";
-    if (folder != "/" && !IsSystemFolder(folder) && ::access(folder.c_str(), W_OK) == 0) return folder;
+    // An executable at the root has no folder of its own to write in.
+    const std::string folder = ProgramFolderOf(executablePath);
+    if (!folder.empty() && folder != "/" && !IsSystemFolder(folder) && ::access(folder.c_str(), W_OK) == 0) return folder;
 
     const char* home = std::getenv("HOME");
     if (home == nullptr || *home == '\0') return {};
