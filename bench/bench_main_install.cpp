@@ -17,9 +17,9 @@
 #include "archive/oda_format.h"
 #include "install/main_install.h"
 #include "stick/stick.h"
+#include "bench/bench_support.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -32,12 +32,11 @@
 #include <string>
 #include <vector>
 
-#include <sys/statfs.h>
 #include <sys/utsname.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using namespace tamsiro::bench;
 
 namespace {
 
@@ -179,46 +178,6 @@ Case MakeCase(const std::string& name) {
 // ---------------------------------------------------------------------------
 // Timing helpers.
 
-double Now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-struct ChildResult {
-    int status = -1;
-    std::string output;  // what the child wrote to its standard output
-};
-
-ChildResult Spawn(const std::vector<std::string>& argv) {
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    int pipeFds[2];
-    ChildResult result;
-    if (::pipe(pipeFds) != 0) return result;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(pipeFds[1], STDOUT_FILENO);
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
-        ::execvp(args[0], args.data());
-        std::_Exit(127);
-    }
-    ::close(pipeFds[1]);
-    char chunk[256];
-    for (ssize_t got; (got = ::read(pipeFds[0], chunk, sizeof chunk)) > 0;) result.output.append(chunk, static_cast<std::size_t>(got));
-    ::close(pipeFds[0]);
-    if (pid < 0) return result;
-    int status = 0;
-    if (::waitpid(pid, &status, 0) == pid) result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-    return result;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 std::string FirstLineStarting(const std::string& path, const std::string& prefix) {
     std::ifstream in(path);
     std::string line;
@@ -226,23 +185,6 @@ std::string FirstLineStarting(const std::string& path, const std::string& prefix
         if (line.rfind(prefix, 0) == 0) return line.substr(line.find(':') + 1);
     }
     return {};
-}
-
-std::string FileSystemOf(const std::string& dir) {
-    struct statfs info {};
-    if (::statfs(dir.c_str(), &info) != 0) return "?";
-    switch (static_cast<unsigned long>(info.f_type)) {
-        case 0xEF53: return "ext4";
-        case 0x58465342: return "xfs";
-        case 0x9123683E: return "btrfs";
-        case 0x01021994: return "tmpfs";
-        case 0x794C7630: return "overlayfs";
-        default: {
-            char hex[32];
-            std::snprintf(hex, sizeof hex, "0x%lx", static_cast<unsigned long>(info.f_type));
-            return hex;
-        }
-    }
 }
 
 void PrintMachine(const std::string& dir) {

@@ -16,23 +16,22 @@
 #include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "tools/sample_workspace.h"
+#include "bench/bench_support.h"
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/statfs.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace tamsiro;
+using namespace tamsiro::bench;
 
 namespace {
 
@@ -63,39 +62,6 @@ int RunSave(const std::string& program, const std::string& stickRoot) {
     }
     std::printf("%llu\n%u\n", soundBytes, flushes);
     return 0;
-}
-
-double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
-
-// Runs a program; its standard output in `output`. The exit status.
-int Run(const std::vector<std::string>& argv, std::string* output = nullptr) {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) return -1;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(pipeFds[1], STDOUT_FILENO);
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execvp(args[0], args.data());
-        std::_Exit(127);
-    }
-    ::close(pipeFds[1]);
-    char chunk[256];
-    std::string text;
-    for (ssize_t got; (got = ::read(pipeFds[0], chunk, sizeof chunk)) > 0;) text.append(chunk, static_cast<std::size_t>(got));
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (output) *output = text;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // Reads `copy` past the host's cache and compares it with `source`, as the
@@ -137,20 +103,6 @@ double FlushLatency(const fs::path& dir) {
     ::close(fd);
     ::unlink(path.c_str());
     return times.empty() ? -1 : Median(times);
-}
-
-const char* FileSystemName(const fs::path& dir) {
-    struct statfs info {};
-    if (::statfs(dir.c_str(), &info) != 0) return "unknown";
-    switch (static_cast<unsigned long>(info.f_type)) {
-    case 0xEF53: return "ext4";
-    case 0x58465342: return "xfs";
-    case 0x9123683E: return "btrfs";
-    case 0x01021994: return "tmpfs";
-    case 0x4d44: return "vfat";
-    case 0x794c7630: return "overlayfs";
-    default: return "other";
-    }
 }
 
 struct Spread {
@@ -215,7 +167,7 @@ int main(int argc, char** argv) {
 
     // The files a Save leaves, made once, for the anchor to copy.
     FreshStick(root, "reference");
-    if (Run({self, "--save", program, (root / "reference").string()}) != 0) return 1;
+    if (Spawn({self, "--save", program, (root / "reference").string()}).status != 0) return 1;
     const Stick reference((root / "reference").string());
     const std::string merged = program + "/MERGED.ODA";
     fs::copy_file(reference.Path(stick_files::kSoundArchive), merged, fs::copy_options::overwrite_existing);
@@ -234,10 +186,10 @@ int main(int argc, char** argv) {
     for (int run = 0; run < runs; ++run) {
         FreshStick(root, "anchor");
         const Stick target((root / "anchor").string());
-        Run({"sync"});
+        Spawn({"sync"});
         double start = Now();
-        for (const auto& [source, stickPath] : copies) Run({"cp", "--reflink=never", source, target.Path(stickPath)});
-        Run({"sync"});
+        for (const auto& [source, stickPath] : copies) Spawn({"cp", "--reflink=never", source, target.Path(stickPath)});
+        Spawn({"sync"});
         anchor.push_back(Now() - start);
         for (const auto& [source, stickPath] : copies) {
             if (!ReadBackMatches(source, target.Path(stickPath))) {
@@ -260,14 +212,18 @@ int main(int argc, char** argv) {
         merge.push_back(Now() - start);
 
         FreshStick(root, "stick");
-        Run({"sync"});
+        Spawn({"sync"});
         start = Now();
-        if (Run({self, "--save", program, (root / "stick").string()}, &firstOutput) != 0) return 1;
+        const ChildResult firstSave = Spawn({self, "--save", program, (root / "stick").string()});
+        if (firstSave.status != 0) return 1;
+        firstOutput = firstSave.output;
         save.push_back(Now() - start);
         ratio.push_back(save.back() / anchor.back());
         verifiedRatio.push_back(save.back() / verified.back());
         builtRatio.push_back(save.back() / (merge.back() + verified.back()));
-        if (Run({self, "--save", program, (root / "stick").string()}, &secondOutput) != 0) return 1;
+        const ChildResult secondSave = Spawn({self, "--save", program, (root / "stick").string()});
+        if (secondSave.status != 0) return 1;
+        secondOutput = secondSave.output;
     }
     auto line = [](const std::string& output, int index) {
         std::size_t start = 0;
@@ -293,7 +249,7 @@ int main(int argc, char** argv) {
     // the device.
     std::printf("\nWhat the ratios depend on: %s under %s, one 4 KiB write and flush %.2f ms (median of 21); "
                 "the Save makes %s flushes, the anchors one sync.\n",
-                FileSystemName(root), root.c_str(), FlushLatency(root) * 1000, line(firstOutput, 1).c_str());
+                FileSystemOf(root.string()).c_str(), root.c_str(), FlushLatency(root) * 1000, line(firstOutput, 1).c_str());
     if (!keep) fs::remove_all(root, error);
     return 0;
 }

@@ -61,6 +61,4 @@ bool KeepsStockFiles(const StickRecord& record);
 // an archive already holds a Main set.
 std::vector<std::string> OtherBases(const AppContext& context, const StickRecord& record);
 
-inline StockStore StockStoreOf(const AppContext& context, const Stick& stick) { return StockStore(RecordOfStick(context, stick).folder); }
-
 }  // namespace tamsiro
