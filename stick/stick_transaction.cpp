@@ -45,10 +45,14 @@ std::vector<std::string> TouchedBy(const PlannedStep& step) {
 }
 
 // What the journal holds: the stick, and per touched file where its bytes
-// from before are (empty: it was provably not there).
+// from before are (empty: it was provably not there). A file set aside has
+// them on the stick, under its aside name, once its step has begun; until
+// then they are still under its own name, `original`.
 struct JournalEntry {
     std::string stickPath;
     std::string previous;
+    std::string original;
+    bool aside = false;
 };
 
 struct Journal {
@@ -62,7 +66,10 @@ std::string JournalPath(const AppContext& context) { return context.DataFilePath
 bool WriteJournal(const AppContext& context, const Journal& journal) {
     std::string text = Joined(kJournalHeader, "\n");
     text += "stick\t" + journal.stickRoot + "\n";
-    for (const JournalEntry& entry : journal.entries) text += "file\t" + entry.stickPath + "\t" + entry.previous + "\n";
+    for (const JournalEntry& entry : journal.entries) {
+        text += (entry.aside ? "aside\t" : "file\t") + entry.stickPath + "\t" + entry.previous;
+        text += (entry.aside ? "\t" + entry.original : std::string()) + "\n";
+    }
     for (const std::string& path : journal.scratch) text += "scratch\t" + path + "\n";
     // The journal counts from the moment it has its name, so it gets it
     // only once it is whole and on the disk.
@@ -95,13 +102,29 @@ std::optional<Journal> ReadJournal(const AppContext& context) {
         const std::string rest = line.substr(tab + 1);
         if (kind == "stick") journal.stickRoot = rest;
         if (kind == "scratch") journal.scratch.push_back(rest);
-        if (kind == "file") {
+        if (kind == "file" || kind == "aside") {
             const std::size_t second = rest.find('\t');
             if (second == std::string::npos) return std::nullopt;
-            journal.entries.push_back({rest.substr(0, second), rest.substr(second + 1)});
+            JournalEntry entry{rest.substr(0, second), rest.substr(second + 1), {}, kind == "aside"};
+            if (entry.aside) {
+                const std::size_t third = entry.previous.find('\t');
+                if (third == std::string::npos) return std::nullopt;
+                entry.original = entry.previous.substr(third + 1);
+                entry.previous.resize(third);
+            }
+            journal.entries.push_back(std::move(entry));
         }
     }
     return journal;
+}
+
+// A step of one sound file replaces or removes it by setting it aside
+// first. The Games pair keeps its ready names instead, and the small
+// configuration files, whose .CFG and .BAK share a stem, their copies.
+bool SetsAsideAlone(const PlannedStep& step) {
+    if (step.kind != StepKind::Files || step.files.size() != 1) return false;
+    const std::string_view path = step.files.front().stickPath;
+    return path.size() > 4 && EqualIgnoringAsciiCase(path.substr(path.size() - 4), ".ODA");
 }
 
 void DiscardTemporaries(const std::string& target) {
@@ -112,6 +135,12 @@ void DiscardTemporaries(const std::string& target) {
 // Puts `previous` (empty: nothing) back at a stick path, beside the file
 // that is there when there is room, else in its place.
 bool PutBack(UserInterface& ui, const Stick& stick, const JournalEntry& entry) {
+    if (entry.aside) {
+        DiscardTemporaries(entry.original);
+        if (FileExists(entry.previous)) return ReplaceFile(entry.previous, entry.original);
+        // Never set aside: the file under its own name is still the old one.
+        return FileExists(entry.original);
+    }
     const std::string current = stick.Path(entry.stickPath);
     if (current.empty()) return false;
     const std::string folder = stick.FolderOf(entry.stickPath);
@@ -153,6 +182,10 @@ bool CloseJournal(const AppContext& context, const Journal& journal) {
     // The deletion flushes the folder: the change is over once it is done.
     if (!DeleteFileAt(JournalPath(context))) return false;
     for (const std::string& path : journal.scratch) DiscardFile(path);
+    // What was set aside goes now; one that stays is tidied at the next start.
+    for (const JournalEntry& entry : journal.entries) {
+        if (entry.aside && FileExists(entry.previous) && !DeleteFileAt(entry.previous)) (void)DeleteFileAt(entry.previous);
+    }
     // TAMSIRO.NEW: where older versions wrote the new configuration files.
     for (const std::string_view folder : {program_files::kUndoFolder, program_files::kNewFolder}) {
         DiscardEmptyFolders(context.DataFilePath(folder));
@@ -180,6 +213,7 @@ Room JudgeRoom(const Stick& stick, const StickPlan& plan) {
     if (!space) {
         // A host that cannot say: write beside, as on a roomy stick.
         room.beside.assign(plan.size(), true);
+        room.setAside = true;
         return room;
     }
     std::vector<PlanStep> steps;
@@ -201,6 +235,12 @@ Room JudgeRoom(const Stick& stick, const StickPlan& plan) {
     room.fits = spacePlan.Fits();
     room.missingBytes = spacePlan.missingBytes;
     room.beside = spacePlan.beside;
+    // Set aside, a file frees its room only once the change is over.
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        if (SetsAsideAlone(plan[i])) steps[i].files.front().oldSize = 0;
+    }
+    const SpacePlan heldPlan = PlanSpace(steps, space->freeBytes, space->allocationUnit);
+    room.setAside = heldPlan.Fits() && std::all_of(heldPlan.beside.begin(), heldPlan.beside.end(), [](bool beside) { return beside; });
     return room;
 }
 
@@ -240,13 +280,21 @@ PrepareOutcome StickTransaction::Keep() {
     StickRecord stickRecord = RecordOfStick(context_, stick_);
     const StockStore store(stickRecord.folder);
     const Stick undo(context_.DataFilePath(program_files::kUndoFolder));
+    std::vector<std::string> setAside;
+    for (const PlannedStep& step : plan_) {
+        if (room_.setAside && SetsAsideAlone(step)) setAside.push_back(step.files.front().stickPath);
+    }
     Journal journal{stick_.Root(), {}, {}};
     for (const std::string& path : touched) {
         JournalEntry entry{path, {}};
         const Presence presence = PresenceOf(stick_, path);
         if (presence == Presence::Unknown) return {PrepareVerdict::StickUnreadable, path};
-        if (presence == Presence::There) {
-            const std::string current = stick_.Path(path);
+        const std::string current = presence == Presence::There ? stick_.Path(path) : std::string();
+        if (!current.empty() && std::find(setAside.begin(), setAside.end(), path) != setAside.end() && !FileExists(AsidePath(current))) {
+            entry.previous = AsidePath(current);
+            entry.original = current;
+            entry.aside = true;
+        } else if (presence == Presence::There) {
             const std::string record = path == stick_files::kSoundArchive ? stickRecord.basePath
                                        : store.RecordOf(path) == StockRecord::Kept ? store.KeptPath(path)
                                                                                   : std::string();
@@ -295,8 +343,9 @@ ChangeOutcome WriteChecked(UserInterface& ui, const PlannedFile& file, const std
 // The outcome of a step's files, filled in as it goes.
 class StepRun {
 public:
-    StepRun(AppContext& context, const Stick& stick, const PlannedStep& step, std::vector<FileResult>& results)
-        : context_(context), stick_(stick), step_(step), results_(results) {}
+    StepRun(AppContext& context, const Stick& stick, const PlannedStep& step, const std::vector<JournalEntry>& entries,
+            std::vector<FileResult>& results)
+        : context_(context), stick_(stick), step_(step), entries_(entries), results_(results) {}
 
     bool Fail(const PlannedFile& file, ChangeOutcome outcome) {
         results_.push_back({file.stickPath, outcome});
@@ -329,7 +378,7 @@ public:
             const std::string target = stick_.Path(file.stickPath);
             if (file.Removes()) {
                 if (!RemoveIfThere(file)) return Fail(file, ChangeOutcome::RemoveFailed);
-            } else if (!ReplaceFile(waiting(target), target)) {
+            } else if (!SetAsideIfJournalled(file) || !ReplaceFile(waiting(target), target)) {
                 return Fail(file, ChangeOutcome::RenameFailed);
             }
             results_.push_back({file.stickPath, ChangeOutcome::Done});
@@ -366,7 +415,21 @@ public:
     }
 
 private:
+    const JournalEntry* AsideEntryOf(const PlannedFile& file) const {
+        for (const JournalEntry& entry : entries_) {
+            if (entry.aside && entry.stickPath == file.stickPath) return &entry;
+        }
+        return nullptr;
+    }
+
+    // The old file takes its aside name, where the journal says it does.
+    bool SetAsideIfJournalled(const PlannedFile& file) {
+        const JournalEntry* entry = AsideEntryOf(file);
+        return !entry || RenameFile(entry->original, entry->previous);
+    }
+
     bool RemoveIfThere(const PlannedFile& file) {
+        if (AsideEntryOf(file)) return SetAsideIfJournalled(file);
         const Presence presence = PresenceOf(stick_, file.stickPath);
         return presence == Presence::Absent || (presence == Presence::There && DeleteFileAt(stick_.Path(file.stickPath)));
     }
@@ -379,6 +442,7 @@ private:
     AppContext& context_;
     const Stick& stick_;
     const PlannedStep& step_;
+    const std::vector<JournalEntry>& entries_;
     std::vector<FileResult>& results_;
 };
 
@@ -436,7 +500,7 @@ CarryResult StickTransaction::Carry() {
     std::optional<std::size_t> failedStep;
     if (end < plan_.size() && !plan_[end].optional) failedStep = end;
     for (std::size_t i = 0; i < end && !failedStep; ++i) {
-        StepRun run(context_, stick_, plan_[i], result.files);
+        StepRun run(context_, stick_, plan_[i], journal->entries, result.files);
         const bool carried = plan_[i].kind == StepKind::Rotation ? run.Rotate() : room_.beside[i] ? run.Beside() : run.OneByOne();
         if (!carried) failedStep = i;
     }
@@ -467,9 +531,17 @@ CarryResult StickTransaction::Carry() {
 bool RollBackInterruptedChange(AppContext& context, const Stick& stick) {
     const std::optional<Journal> journal = ReadJournal(context);
     DiscardFile(context.DataFilePath(program_files::kJournalPartial));
-    if (!journal) return true;
-    if (journal->stickRoot != stick.Root()) return false;
-    return PutAllBack(context.Ui(), stick, journal->entries) && CloseJournal(context, *journal);
+    if (journal && journal->stickRoot != stick.Root()) return false;
+    if (journal && !(PutAllBack(context.Ui(), stick, journal->entries) && CloseJournal(context, *journal))) return false;
+    // With no journal left, a file still set aside is what a change that
+    // was over did not get to remove.
+    for (const std::string_view stickPath : stick_files::kSafelyWrittenFiles) {
+        const std::string target = stick.Path(stickPath);
+        if (target.empty()) continue;
+        const std::string aside = JoinPath(FolderOf(target), NameOnDisk(AsidePath(target)));
+        if (FileExists(aside)) (void)DeleteFileAt(aside);
+    }
+    return true;
 }
 
 }  // namespace tamsiro

@@ -55,6 +55,10 @@ struct Room {
     bool fits = true;
     std::uint64_t missingBytes = 0;
     std::vector<bool> beside;
+    // Room to spare for every file a step replaces or removes on its own:
+    // it is renamed aside on the stick until the change is over, instead of
+    // being compared with, or copied to, Tamsiro's folder.
+    bool setAside = false;
 };
 [[nodiscard]] Room JudgeRoom(const Stick& stick, const StickPlan& plan);
 

@@ -179,6 +179,8 @@ std::string BesidePath(const std::string& target) { return WithExtension(target,
 
 std::string ReadyPath(const std::string& target) { return WithExtension(target, ".RDY"); }
 
+std::string AsidePath(const std::string& target) { return WithExtension(target, ".PRV"); }
+
 void FinishInterruptedWrites(const std::vector<std::string>& targets) {
     const bool unfinished = std::any_of(targets.begin(), targets.end(),
                                         [](const std::string& target) { return FileExists(ExistingName(BesidePath(target))); });

@@ -49,6 +49,11 @@ enum class WriteOutcome { Written, NotCreated, NotWritten };
 // DYNAUDIO.NEW for DYNAUDIO.ODA).
 std::string BesidePath(const std::string& target);
 
+// The name a file replaced or removed on its own is set aside under until
+// the change is over: the same stem with the extension .PRV. Its bytes then
+// need no copy in Tamsiro's folder to be put back.
+std::string AsidePath(const std::string& target);
+
 // "Copying DYNAUDIO.ODA to memory stick" for a stick path.
 std::string CopyingStep(std::string_view stickPath);
 // The name a written and verified file carries while it waits to replace
