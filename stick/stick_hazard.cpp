@@ -26,6 +26,7 @@ std::vector<std::string> PathsInUse(const Stick& stick) {
         paths.push_back(target);
         paths.push_back(FolderOf(target) + NameOnDisk(BesidePath(target)));
         paths.push_back(FolderOf(target) + NameOnDisk(ReadyPath(target)));
+        paths.push_back(FolderOf(target) + NameOnDisk(AsidePath(target)));
     }
     return paths;
 }

@@ -538,7 +538,7 @@ bool RollBackInterruptedChange(AppContext& context, const Stick& stick) {
     for (const std::string_view stickPath : stick_files::kSafelyWrittenFiles) {
         const std::string target = stick.Path(stickPath);
         if (target.empty()) continue;
-        const std::string aside = JoinPath(FolderOf(target), NameOnDisk(AsidePath(target)));
+        const std::string aside = FolderOf(target) + NameOnDisk(AsidePath(target));
         if (FileExists(aside)) (void)DeleteFileAt(aside);
     }
     return true;

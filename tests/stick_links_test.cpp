@@ -54,6 +54,7 @@ TEST_F(StickLinks, AreFoundOnTheWayToEveryFileTamsiroUses) {
         {"the version file", "OPEN-R/APP/VERSION"},
         {"a kept backup", "OPEN-R/MW/DATA/P/MCUS.BAK"},
         {"a ready file", "OPEN-R/MW/DATA/P/AD013001.RDY"},
+        {"a file set aside", "OPEN-R/MW/DATA/P/DYNAUDIO.PRV"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
