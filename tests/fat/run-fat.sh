@@ -7,6 +7,7 @@
 #
 #   tests/fat/run-fat.sh [BUILD-DIR]      the scenarios and a sample of cuts
 #   FAT_CUTS=all tests/fat/run-fat.sh     every cut point
+#   FAT_PHASES=roomy ...                  only the cuts of these phases
 #
 # Each cut is its own boot (the cut throws away the guest's caches); the
 # boot after it starts Tamsiro again, takes the repair offer, applies the
@@ -169,6 +170,10 @@ make_disk "$WORK/plain-disk.img"
 # FAT12, as on small sticks: 8 MiB in 4 KiB clusters.
 CLUSTER=4096 make_stick "$WORK/fat12.img" "$WORK/stock" 12 8
 
+# A stick with room to spare, where the Save sets the old sound files aside
+# (X.PRV) instead of putting them out first.
+make_stick "$WORK/roomy.img" "$WORK/stock" 16 32
+
 build_initramfs
 log "fixtures ready; sound archive $old bytes, $new after the Save; tight stick $room bytes free"
 
@@ -249,8 +254,10 @@ same "$WORK/r2.img" "$WORK/tight-stock" "the driver's Restore" || true
 # nothing changed; exactly enough succeeds. FAT12: a Save and a Restore.
 copy "$WORK/plain-disk.img" "$WORK/short-disk.img"; copy "$WORK/plain-disk.img" "$WORK/exact-disk.img"
 copy "$WORK/plain-disk.img" "$WORK/fat12-disk.img"
+copy "$WORK/roomy.img" "$WORK/r3.img"; copy "$WORK/plain-disk.img" "$WORK/r3-disk.img"
 boot space use:a,games,use:b,games,cut "$WORK/short.img" "$WORK/short-disk.img" "$WORK/exact.img" "$WORK/exact-disk.img" &
 boot fat12 use:a,save,status,restore,cut "$WORK/fat12.img" "$WORK/fat12-disk.img" &
+boot driver-roomy use:a,drive-save "$WORK/r3.img" "$WORK/r3-disk.img" &
 wait
 expect_said space "Not enough space on memory stick - nothing was changed"
 same "$WORK/short.img" "$WORK/short-stock" "a stick one cluster short" && fsck_clean "$WORK/short.img" "a stick one cluster short"
@@ -260,23 +267,37 @@ expect_said fat12 "New audio saved"
 expect_said fat12 "stick.voice: MiniTilda"
 expect_said fat12 "Stock sounds restored"
 same "$WORK/fat12.img" "$WORK/stock" "FAT12: Save, then Restore" && fsck_clean "$WORK/fat12.img" "FAT12"
+ROOMY_OPERATIONS=$(operations driver-roomy)
+same "$WORK/r3.img" "$WORK/saved" "the driver's Save on a roomy stick" && fsck_clean "$WORK/r3.img" "a Save on a roomy stick"
 log "scenarios: $((SECONDS - start)) s, $FAILED failed"
 
 # --- power cuts -------------------------------------------------------------
 
 # A case is PHASE:K (the cut before counted file operation K of the
 # driver's Save or Restore) or PHASE:after (right after it succeeded).
-# Each runs from the phase's start: the stock tight stick, or the stick
-# and program disk after the driver's complete Save.
-[[ $SAVE_OPERATIONS && $RESTORE_OPERATIONS ]] || die "the driver's complete runs failed; no cut points"
+# Each runs from the phase's start: the stock tight stick, the stick and
+# program disk after the driver's complete Save, or (roomy) the stock
+# stick with room to spare, saved.
+[[ $SAVE_OPERATIONS && $RESTORE_OPERATIONS && $ROOMY_OPERATIONS ]] || die "the driver's complete runs failed; no cut points"
 points() {  # points COUNT: the sample of 1..COUNT, or all
   local count=$1 i
   if [[ $SAMPLE == all ]] || ((SAMPLE >= count)); then seq 1 "$count"; return; fi
   for ((i = 0; i < SAMPLE; i++)); do echo $((1 + i * (count - 1) / (SAMPLE - 1))); done | uniq
 }
-cases=(save:after restore:after)
-for k in $(points "$SAVE_OPERATIONS"); do cases+=("save:$k"); done
-for k in $(points "$RESTORE_OPERATIONS"); do cases+=("restore:$k"); done
+PHASES=${FAT_PHASES:-save restore roomy}  # e.g. FAT_PHASES=roomy FAT_CUTS=all
+declare -A OPERATIONS=([save]=$SAVE_OPERATIONS [restore]=$RESTORE_OPERATIONS [roomy]=$ROOMY_OPERATIONS)
+cases=()
+for phase in $PHASES; do
+  [[ ${OPERATIONS[$phase]:-} ]] || die "no phase $phase"
+  cases+=("$phase:after")
+  for k in $(points "${OPERATIONS[$phase]}"); do cases+=("$phase:$k"); done
+done
+
+# The stick a phase starts from and the one its complete run leaves, and
+# the command the guest runs for it.
+stock_of() { if [[ $1 == roomy ]]; then echo "$WORK/stock"; else echo "$WORK/tight-stock"; fi; }
+saved_of() { if [[ $1 == roomy ]]; then echo "$WORK/saved"; else echo "$WORK/tight-saved"; fi; }
+command_of() { if [[ $1 == restore ]]; then echo restore; else echo save; fi; }
 mkdir -p "$WORK/cuts"
 
 # section CASE LOG: the part of a console log from "case CASE" on.
@@ -289,9 +310,14 @@ section() {
 # The cut of a case; STEPS for the job, and the images set up.
 cut_steps() {
   local name=$1 phase=${1%%:*} point=${1##*:} file=$WORK/cuts/${1/:/-}
-  if [[ $phase == save ]]; then copy "$WORK/tight.img" "$file.img"; copy "$WORK/tight-disk.img" "$file-disk.img"
-  else copy "$WORK/r1.img" "$file.img"; copy "$WORK/r1-disk.img" "$file-disk.img"; fi
-  if [[ $point == after ]]; then echo "case:$name,drive-$phase,cut"; else echo "case:$name,cut:drive-$phase:$point"; fi
+  case $phase in
+    save) copy "$WORK/tight.img" "$file.img"; copy "$WORK/tight-disk.img" "$file-disk.img" ;;
+    roomy) copy "$WORK/roomy.img" "$file.img"; copy "$WORK/plain-disk.img" "$file-disk.img" ;;
+    *) copy "$WORK/r1.img" "$file.img"; copy "$WORK/r1-disk.img" "$file-disk.img" ;;
+  esac
+  local command
+  command=$(command_of "$phase")
+  if [[ $point == after ]]; then echo "case:$name,drive-$command,cut"; else echo "case:$name,cut:drive-$command:$point"; fi
 }
 
 # After the cut: what fsck.fat says, and for a cut right after success,
@@ -301,8 +327,9 @@ judge_cut() {
   local name=$1 phase=${1%%:*} point=${1##*:} file=$WORK/cuts/${1/:/-} log=$2 text
   text=$(section "$name" "$log")
   if [[ $point == after ]]; then
-    local expected=$WORK/tight-stock message="Stock sounds restored"
-    [[ $phase == save ]] && expected=$WORK/tight-saved message="New audio saved"
+    local expected message="Stock sounds restored"
+    expected=$(stock_of "$phase")
+    [[ $phase != restore ]] && expected=$(saved_of "$phase") message="New audio saved"
     grep -qF "$message" <<<"$text" || echo "no success before the cut" >>"$file.broken"
     same "$file.img" "$expected" "$name" >>"$file.broken" 2>&1 || true
   else
@@ -318,7 +345,7 @@ judge_cut() {
 
 # The start after the cut, with the repair offer; the crash-point test's
 # invariants; then Restore, byte for byte, and a clean file system.
-recovery_steps() { echo "case:$1,start,check:${1%%:*},restore"; }
+recovery_steps() { echo "case:$1,start,check:$(command_of "${1%%:*}"),restore"; }
 judge_recovery() {
   local name=$1 file=$WORK/cuts/${1/:/-} log=$2 text
   text=$(section "$name" "$log")
@@ -327,7 +354,7 @@ judge_recovery() {
   local succeeded=3
   grep -qF "No stock files were kept for this memory stick" <<<"$text" && succeeded=2
   [[ $(grep -c '^tamsiro-guest: exit: 0$' <<<"$text") == "$succeeded" ]] || { echo "recovery:"; grep -vF '[' <<<"$text"; } >>"$file.broken"
-  same "$file.img" "$WORK/tight-stock" "$name, after the restore" >>"$file.broken" 2>&1 || true
+  same "$file.img" "$(stock_of "${name%%:*}")" "$name, after the restore" >>"$file.broken" 2>&1 || true
   fsck_clean "$file.img" "$name, after the restore" >>"$file.broken" 2>&1 || true
   rm -f "$file.img" "$file-disk.img"
 }
@@ -375,7 +402,7 @@ for name in "${cases[@]}"; do
     ((broken <= 5)) && { echo "run-fat: cut $name broke:"; head -20 "$file.broken"; }
   fi
 done
-log "power cuts took $((SECONDS - start)) s (Save: $SAVE_OPERATIONS file operations, Restore: $RESTORE_OPERATIONS)"
+log "power cuts took $((SECONDS - start)) s (Save: $SAVE_OPERATIONS file operations, Restore: $RESTORE_OPERATIONS, Save on a roomy stick: $ROOMY_OPERATIONS)"
 log "file-system damage: $damaged cuts (fsck.fat -a repaired it), $damagedAfterSuccess of them after a reported success"
 echo "fat power cuts: $tried tried, $broken broken"
 ((broken == 0 && FAILED == 0)) || { log "FAILED: $FAILED scenario checks, $broken power cuts"; exit 1; }
