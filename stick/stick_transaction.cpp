@@ -534,12 +534,20 @@ bool RollBackInterruptedChange(AppContext& context, const Stick& stick) {
     if (journal && journal->stickRoot != stick.Root()) return false;
     if (journal && !(PutAllBack(context.Ui(), stick, journal->entries) && CloseJournal(context, *journal))) return false;
     // With no journal left, a file still set aside is what a change that
-    // was over did not get to remove.
+    // was over did not get to remove: its new file has taken its name, or
+    // it was the male voice, which a Save removes. Any other was set aside
+    // by a change that no journal here knows of (one from another program
+    // folder, cut short): it goes back under its name.
     for (const std::string_view stickPath : stick_files::kSafelyWrittenFiles) {
         const std::string target = stick.Path(stickPath);
         if (target.empty()) continue;
         const std::string aside = FolderOf(target) + NameOnDisk(AsidePath(target));
-        if (FileExists(aside)) (void)DeleteFileAt(aside);
+        if (!FileExists(aside)) continue;
+        if (FileExists(target) || stickPath == stick_files::kMaleVoice) {
+            (void)DeleteFileAt(aside);
+        } else {
+            (void)RenameFile(aside, target);
+        }
     }
     return true;
 }

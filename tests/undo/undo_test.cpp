@@ -182,6 +182,19 @@ const std::vector<Situation>& Situations() {
          {"message: DYNAUDIO.ODA on the memory stick is damaged\nBackup not made",
           "message: Can't continue without base archive"},
          StickAfter::AsPrepared},
+        {"files left set aside without a journal: a replaced one goes, a removed male voice goes, any other comes back",
+         [](Folders& f) {
+             MakeBase(f);
+             Copy(f.Stick(kSoundArchive), f.Stick("OPEN-R/MW/DATA/P/DYNAUDIO.PRV"));
+             fs::rename(f.Stick(kGame1), f.Stick("OPEN-R/MW/DATA/P/AD013001.PRV"));
+             fs::rename(f.Stick(kMaleVoice), f.Stick("OPEN-R/MW/DATA/E/ad003000.PRV"));
+         },
+         Flow::Start, {}, true, {}, StickAfter::Checked,
+         [](const Folders& f) {
+             Tree expected = f.stock;
+             expected.erase(kMaleVoice);
+             EXPECT_EQ(Differences(ReadTree(f.stick), expected), std::vector<std::string>());
+         }},
         {"files marked ready are put in place at the start",
          [](Folders& f) {
              MakeBase(f);
