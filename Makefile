@@ -82,7 +82,8 @@ test-win32: deps
 # Tamsiro on a FAT stick under Linux's vfat driver, in QEMU without KVM
 # (build/fat): the scenarios and a sample of power cuts, about 6 minutes on
 # two cores; test-fat-full cuts at every file operation of a Save and a
-# Restore. FAT_JOBS sets how many machines run at once (default 2).
+# Restore on a small stick and of a Save on a roomy one (about 40 minutes).
+# FAT_JOBS sets how many machines run at once (default 2).
 test-fat: build
 	tests/fat/run-fat.sh build/dev
 
