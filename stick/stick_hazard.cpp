@@ -24,9 +24,9 @@ std::vector<std::string> PathsInUse(const Stick& stick) {
         const std::string target = stick.Path(file);
         if (target.empty()) continue;
         paths.push_back(target);
-        paths.push_back(FolderOf(target) + NameOnDisk(BesidePath(target)));
-        paths.push_back(FolderOf(target) + NameOnDisk(ReadyPath(target)));
-        paths.push_back(FolderOf(target) + NameOnDisk(AsidePath(target)));
+        for (const std::string& temporary : {BesidePath(target), ReadyPath(target), AsidePath(target)}) {
+            paths.push_back(ExistingName(temporary));
+        }
     }
     return paths;
 }

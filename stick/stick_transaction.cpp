@@ -541,7 +541,7 @@ bool RollBackInterruptedChange(AppContext& context, const Stick& stick) {
     for (const std::string_view stickPath : stick_files::kSafelyWrittenFiles) {
         const std::string target = stick.Path(stickPath);
         if (target.empty()) continue;
-        const std::string aside = FolderOf(target) + NameOnDisk(AsidePath(target));
+        const std::string aside = ExistingName(AsidePath(target));
         if (!FileExists(aside)) continue;
         if (FileExists(target) || stickPath == stick_files::kMaleVoice) {
             (void)DeleteFileAt(aside);

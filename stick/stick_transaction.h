@@ -123,7 +123,8 @@ private:
 };
 
 // At the start: a change to this stick that a crash cut short is rolled
-// back from its journal. True when nothing is pending for it afterwards.
+// back from its journal, and any file left set aside (X.PRV) is put in
+// order. True when nothing is pending for it afterwards.
 bool RollBackInterruptedChange(AppContext& context, const Stick& stick);
 
 }  // namespace tamsiro

@@ -170,10 +170,9 @@ std::string WithExtension(const std::string& target, std::string_view extension)
     return stem + std::string(extension);
 }
 
-// The temporary name as it is on disk, whatever its case.
-std::string ExistingName(const std::string& path) { return FolderOf(path) + NameOnDisk(path); }
-
 }  // namespace
+
+std::string ExistingName(const std::string& path) { return FolderOf(path) + NameOnDisk(path); }
 
 std::string BesidePath(const std::string& target) { return WithExtension(target, ".NEW"); }
 

@@ -54,6 +54,9 @@ std::string BesidePath(const std::string& target);
 // need no copy in Tamsiro's folder to be put back.
 std::string AsidePath(const std::string& target);
 
+// A temporary name (host path) as it is on disk, whatever its case.
+std::string ExistingName(const std::string& path);
+
 // "Copying DYNAUDIO.ODA to memory stick" for a stick path.
 std::string CopyingStep(std::string_view stickPath);
 // The name a written and verified file carries while it waits to replace
