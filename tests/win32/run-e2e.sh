@@ -76,19 +76,32 @@ export DISPLAY=:$(head -1 "$WORK/display")
 
 export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
-rm -rf "$WINEPREFIX"
-say "== preparing a fresh Wine prefix (display $DISPLAY)"
-wineboot -i >"$WORK/wineboot.log" 2>&1 || die "wineboot failed (log: $WORK/wineboot.log)"
-# Wine draws the window frames itself: there is no window manager.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-# Its frame glyphs come from Marlett; some packagings leave Wine's own
-# fonts outside the prefix.
-for font in marlett.ttf tahoma.ttf tahomabd.ttf; do
-  for fonts in /usr/share/wine/fonts /usr/lib/wine/fonts /opt/wine*/share/wine/fonts; do
-    [[ -f $fonts/$font ]] && { cp "$fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"; break; }
+# prepare_prefix: a new prefix, ready to start programs. Wine's first boot
+# of a prefix now and then dies half-way ("could not load kernel32.dll"), or
+# leaves it refusing the first CreateProcess; such a prefix is thrown away.
+prepare_prefix() {
+  wineserver -k >/dev/null 2>&1
+  rm -rf "$WINEPREFIX"
+  wineboot -i >"$WORK/wineboot.log" 2>&1 || return 1
+  # Wine draws the window frames itself: there is no window manager.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || return 1
+  # Its frame glyphs come from Marlett; some packagings leave Wine's own
+  # fonts outside the prefix.
+  for font in marlett.ttf tahoma.ttf tahomabd.ttf; do
+    for fonts in /usr/share/wine/fonts /usr/lib/wine/fonts /opt/wine*/share/wine/fonts; do
+      [[ -f $fonts/$font ]] && { cp "$fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"; break; }
+    done
   done
+  wineserver -p 60 >/dev/null 2>&1 || true
+  wine cmd /c exit 0 >>"$WORK/wineboot.log" 2>&1
+}
+say "== preparing a fresh Wine prefix (display $DISPLAY)"
+prefix_ready=
+for attempt in 1 2 3; do
+  prepare_prefix && { prefix_ready=1; break; }
+  say "   Wine's prefix was not usable (attempt $attempt), trying again"
 done
-wineserver -p 60 >/dev/null 2>&1 || true
+[[ -n $prefix_ready ]] || die "cannot prepare a Wine prefix (log: $WORK/wineboot.log)"
 
 # ---------------------------------------------------------------- helpers
 winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }

@@ -136,8 +136,20 @@ public:
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         std::wstring commandLine = L"\"" + Wide(exe) + L"\"";
-        if (!CreateProcessW(Wide(exe).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, Wide(folder).c_str(), &startup, &process_))
-            throw Failure{"cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")"};
+        // A fresh Wine prefix may still be settling when the first program
+        // starts, and then CreateProcess fails with an internal error once.
+        bool created = false;
+        DWORD error = 0;
+        for (int attempt = 0; attempt < 5 && !created; ++attempt) {
+            if (attempt > 0)
+                Sleep(1000);
+            created = CreateProcessW(Wide(exe).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, Wide(folder).c_str(), &startup, &process_);
+            error = created ? 0 : GetLastError();
+            if (!created && error != ERROR_INTERNAL_ERROR)
+                break;
+        }
+        if (!created)
+            throw Failure{"cannot start " + exe + " (error " + std::to_string(error) + ")"};
         CloseHandle(process_.hThread);
         started_ = true;
     }
