@@ -37,6 +37,23 @@ int main(int argc, char** argv) {
         if (!optionNamed && !extras.empty()) std::cerr << extras.front() << ": unexpected argument\n";
         std::cerr << "Run with --help for more information.\n";
         return kExitUsage;
+    } catch (const CLI::RequiredError&) {
+        // No command, or a misspelt one, which CLI11 reports only as "a
+        // subcommand is required": name it, and the commands there are.
+        const CLI::App* group = &app;
+        while (!group->get_subcommands().empty()) group = group->get_subcommands().front();
+        const std::vector<std::string> extras = app.remaining(true);
+        if (extras.empty())
+            std::cerr << "a command is needed";
+        else
+            std::cerr << extras.front() << (extras.front().starts_with('-') ? ": unknown option" : ": unknown command");
+        const char* separator = "; the commands are ";
+        for (const CLI::App* command : group->get_subcommands({})) {
+            std::cerr << separator << command->get_name();
+            separator = ", ";
+        }
+        std::cerr << "\nRun with --help for more information.\n";
+        return kExitUsage;
     } catch (const CLI::ParseError& error) {
         // --help and --version end here too, successfully.
         return app.exit(error) == 0 ? kExitSuccess : kExitUsage;
