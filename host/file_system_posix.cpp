@@ -240,7 +240,9 @@ std::string AbsolutePath(const std::string& path) {
     if (path.empty()) return path;
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.string();
+    // Lexically, as Windows does: "x/../stick" is "stick", so a folder has
+    // one spelling whichever way it was named.
+    return error ? path : absolute.lexically_normal().string();
 }
 
 std::vector<std::string> FileNamesIn(const std::string& folder) {
