@@ -136,12 +136,16 @@ void CheckRestored(const Stick& stick, const StickPlan& plan, std::vector<Unrest
     }
 }
 
+std::string UnrestoredList(const std::vector<Unrestored>& unrestored) {
+    std::string list = "These files could not be restored:";
+    for (const Unrestored& file : unrestored) list += "\n" + file.name + " (" + file.reason + ")";
+    return list;
+}
+
 // "Stock sounds restored" only of a stick that is its record's in full.
 std::string ClosingMessage(const std::vector<Unrestored>& unrestored) {
     if (unrestored.empty()) return "Stock sounds restored";
-    std::string message = "Stock sounds not fully restored\nThese files could not be restored:";
-    for (const Unrestored& file : unrestored) message += "\n" + file.name + " (" + file.reason + ")";
-    return message;
+    return "Stock sounds not fully restored\n" + UnrestoredList(unrestored);
 }
 
 }  // namespace
@@ -173,9 +177,15 @@ RestoreOutcome RestoreStockSounds(AppContext& context, const Stick& stick) {
     {
         const BusyScope busy(context);
         std::vector<Unrestored> unrestored;
-        if (PlanRestore(context, stick, record, unrestored).empty() && unrestored.empty()) {
-            context.ShowMessage(record.stock ? kAlreadyStock : kAlreadyAsFirstSeen);
-            return RestoreOutcome::AlreadyStock;
+        if (PlanRestore(context, stick, record, unrestored).empty()) {
+            if (unrestored.empty()) {
+                context.ShowMessage(record.stock ? kAlreadyStock : kAlreadyAsFirstSeen);
+                return RestoreOutcome::AlreadyStock;
+            }
+            // Nothing can be put back: asking leave to remove the custom
+            // sounds would promise what does not happen.
+            context.ShowMessage("Stock sounds not restored\n" + UnrestoredList(unrestored) + "\nNothing was changed");
+            return RestoreOutcome::NotRestored;
         }
     }
     if (!record.stock) context.ShowMessage(BaseAsFirstSeen(record));

@@ -141,6 +141,16 @@ const std::vector<Situation>& Situations() {
              EXPECT_EQ(FileIn(stick, kGame1), FileIn(ReadTree(f.program), "DATA_G3A_Tilda.ODA"));
              EXPECT_TRUE(FileIn(stick, "OPEN-R/MW/DATA/P/MCUSLIST.BAK"));
          }},
+        {"when nothing kept can be put back, no leave is asked to remove custom sounds",
+         [](Folders& f) {
+             MakeBase(f);
+             Copy(f.Program("DATA_G3A_Tilda.ODA"), f.Stick(kGame1));
+             Copy(f.Program("DATA_G3B_Tilda.ODA"), f.Stick(kGame8));
+         },
+         Flow::Restore, {}, false,
+         {"message: Stock sounds not restored\nThese files could not be restored:\nAD013001.ODA (no stock copy was kept)"
+          "\nAD013008.ODA (no stock copy was kept)\nNothing was changed"},
+         StickAfter::AsPrepared},
         {"a damaged base is named and everything else restored",
          [](Folders& f) {
              SaveOnce(f);
