@@ -196,6 +196,17 @@ TEST(StickRecords, ACustomBaseIsTakenOnlyWhenTheUserSaysSo) {
                       "message: The memory stick is as Tamsiro first found it already: nothing to restore");
             continue;
         }
+        if (!c.baseGone) {
+            // The copy is as its new record says: Restore names the files
+            // it has no stock copy of, and asks nothing.
+            const std::string unrestorable = OnStick(s.program, stick, {}, RestoreStock).back();
+            EXPECT_TRUE(unrestorable.starts_with("message: Stock sounds not restored\n") &&
+                        unrestorable.ends_with("\nNothing was changed"))
+                << unrestorable;
+            // Once its archive is another, there is something to put back.
+            const std::string stockArchive = FileIn(s.stockA, kSoundArchive).value_or("");
+            ASSERT_TRUE(samples::WriteBytes(stick + "/" + kSoundArchive, {stockArchive.begin(), stockArchive.end()}));
+        }
         // Restore says what DYNAUDIO.ODA goes back to before it asks.
         std::vector<std::string> restoring = OnStick(s.program, stick, {false}, RestoreStock);
         ASSERT_GE(restoring.size(), 2u);
