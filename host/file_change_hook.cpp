@@ -3,6 +3,7 @@
 #include "host/file_system.h"
 #include "host/power_cut.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <utility>
 
@@ -30,14 +31,23 @@ unsigned long FailurePoint() {
     return point;
 }
 
+bool CrashModeIs(const char* wanted) {
+    const char* mode = std::getenv("TAMSIRO_CRASH_MODE");
+    return mode && std::string(mode) == wanted;
+}
+
 // TAMSIRO_CRASH_MODE=power: the crash point cuts the machine's power
 // instead, so that what the host had not yet written is lost as well.
 bool CutsPower() {
-    static const bool power = [] {
-        const char* mode = std::getenv("TAMSIRO_CRASH_MODE");
-        return mode && std::string(mode) == "power";
-    }();
+    static const bool power = CrashModeIs("power");
     return power;
+}
+
+// TAMSIRO_CRASH_MODE=interrupt: the crash point is a Ctrl-C (SIGINT) that
+// arrives just before the operation, which then goes ahead.
+bool Interrupts() {
+    static const bool interrupt = CrashModeIs("interrupt");
+    return interrupt;
 }
 
 }  // namespace
@@ -48,6 +58,10 @@ bool BeforeFileChange() {
     // _Exit skips destructors, atexit handlers and stdio flushes, as a
     // crash or a pulled plug would.
     if (changes != CrashPoint()) return true;
+    if (Interrupts()) {
+        (void)std::raise(SIGINT);
+        return true;
+    }
     if (CutsPower()) CutPower();
     std::_Exit(86);
 }

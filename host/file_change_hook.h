@@ -11,7 +11,8 @@ namespace tamsiro {
 // abruptly (no clean-up, no flush of its own buffers) just before operation
 // k. The crash-point tests use it to stop a Save at every step. With
 // TAMSIRO_CRASH_MODE=power it cuts the machine's power there instead
-// (see power_cut.h), for tests in a throwaway virtual machine.
+// (see power_cut.h), for tests in a throwaway virtual machine; with
+// TAMSIRO_CRASH_MODE=interrupt it raises SIGINT there and goes on.
 // With TAMSIRO_FAIL_AT=k, operation k fails once instead: false comes
 // back, and the caller reports failure without doing it, as if the host
 // had said EIO. The injected-failure tests use it.

@@ -177,6 +177,10 @@ bool InstallMain(AppContext& context, const Stick& stick, const std::string& sel
             DiscardFile(workPath);
             return true;
         }
+        if (result.verdict == CarryVerdict::Stopped) {
+            ReportUndone(context, result.verdict, false);
+            return false;
+        }
         context.ShowMessage("Could not copy final audio to memory stick");
         ReportUndone(context, result.verdict, false);
     } else {

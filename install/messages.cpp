@@ -38,6 +38,8 @@ bool ReportPrepared(AppContext& context, const PrepareOutcome& outcome) {
 void ReportUndone(AppContext& context, CarryVerdict verdict, bool anythingWasDone) {
     if (verdict == CarryVerdict::UndoFailed) {
         context.ShowMessage("The memory stick could not be put back as it was\nTamsiro will put it back when it next starts");
+    } else if (verdict == CarryVerdict::Stopped) {
+        context.ShowMessage("Stopped before the change was complete\nThe memory stick was put back as it was");
     } else if (verdict == CarryVerdict::Undone && anythingWasDone) {
         context.ShowMessage("The memory stick was put back as it was");
     }

@@ -284,7 +284,7 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
     }
     const CarryResult result = transaction.Carry();
     busy.reset();
-    if (result.verdict == CarryVerdict::Undone || result.verdict == CarryVerdict::UndoFailed) {
+    if (result.verdict == CarryVerdict::Undone || result.verdict == CarryVerdict::UndoFailed || result.verdict == CarryVerdict::Stopped) {
         if (const char* problem = CarryProblemText(result)) ShowConfigProblem(context, problem);
         ReportSoundFailure(context, stick, result);
         const BusyScope stillBusy(context);

@@ -1,6 +1,7 @@
 #include "stick/stick_transaction.h"
 
 #include "app/app_context.h"
+#include "host/interrupts.h"
 #include "host/binary_file.h"
 #include "host/file_system.h"
 #include "stick/config_rotation.h"
@@ -330,7 +331,8 @@ namespace {
 
 // Writes a planned file's new bytes to `target`, checked on the device.
 ChangeOutcome WriteChecked(UserInterface& ui, const PlannedFile& file, const std::string& target) {
-    const CopySteps steps = StickCopySteps(file.progress, file.stickPath);
+    CopySteps steps = StickCopySteps(file.progress, file.stickPath);
+    steps.stopsOnInterrupt = true;
     if (!file.contents) return CopyVerified(ui, file.source, target, steps) ? ChangeOutcome::Done : ChangeOutcome::WriteFailed;
     switch (WriteVerified(ui, *file.contents, target, steps)) {
     case WriteOutcome::Written: return ChangeOutcome::Done;
@@ -471,6 +473,9 @@ void DiscardRotationFiles(const Stick& stick, const StickPlan& plan) {
 
 CarryResult StickTransaction::Carry() {
     const BusyScope busy(context_);
+    // A stick left half-changed until Tamsiro next starts with this folder
+    // is what an interrupt must not cause.
+    const InterruptScope interrupts;
     CarryResult result;
     std::optional<Journal> journal = ReadJournal(context_);
     if (!journal) {
@@ -500,14 +505,23 @@ CarryResult StickTransaction::Carry() {
     std::optional<std::size_t> failedStep;
     if (end < plan_.size() && !plan_[end].optional) failedStep = end;
     for (std::size_t i = 0; i < end && !failedStep; ++i) {
+        if (InterruptRequested()) {
+            failedStep = i;
+            break;
+        }
         StepRun run(context_, stick_, plan_[i], journal->entries, result.files);
         const bool carried = plan_[i].kind == StepKind::Rotation ? run.Rotate() : room_.beside[i] ? run.Beside() : run.OneByOne();
         if (!carried) failedStep = i;
     }
     DiscardRotationFiles(stick_, plan_);
     if (!failedStep && end < plan_.size()) failedStep = end;
-
-    if (failedStep && plan_[*failedStep].optional) {
+    if (failedStep && InterruptRequested()) {
+        // Stopped on request: the whole change is undone, and no file failed.
+        for (FileResult& file : result.files) {
+            if (file.outcome != ChangeOutcome::Done) file.outcome = ChangeOutcome::NotDone;
+        }
+        result.verdict = PutAllBack(context_.Ui(), stick_, journal->entries) ? CarryVerdict::Stopped : CarryVerdict::UndoFailed;
+    } else if (failedStep && plan_[*failedStep].optional) {
         result.verdict = PutAllBack(context_.Ui(), stick_, entriesFrom(*failedStep)) ? CarryVerdict::OptionalStepsUndone : CarryVerdict::UndoFailed;
     } else if (failedStep) {
         result.verdict = PutAllBack(context_.Ui(), stick_, journal->entries) ? CarryVerdict::Undone : CarryVerdict::UndoFailed;
@@ -518,7 +532,7 @@ CarryResult StickTransaction::Carry() {
         result.verdict = PutAllBack(context_.Ui(), stick_, journal->entries) ? CarryVerdict::Undone : CarryVerdict::UndoFailed;
         if (result.verdict == CarryVerdict::Undone) (void)CloseJournal(context_, *journal);
     }
-    if (result.verdict == CarryVerdict::Undone) {
+    if (result.verdict == CarryVerdict::Undone || result.verdict == CarryVerdict::Stopped) {
         for (FileResult& file : result.files) {
             if (file.outcome != ChangeOutcome::Done) continue;
             file.outcome = ChangeOutcome::NotDone;

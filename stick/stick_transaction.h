@@ -81,6 +81,7 @@ enum class CarryVerdict {
     OptionalStepsUndone,   // an optional step failed; it and the rest are undone
     Undone,                // a step failed; the stick is as it was
     UndoFailed,            // the stick could not be put back; the next start tries again
+    Stopped,               // an interrupt stopped it; the stick is as it was
 };
 
 struct CarryResult {
@@ -112,7 +113,8 @@ public:
     // touches, and writes the journal. The stick is untouched.
     [[nodiscard]] PrepareOutcome Keep();
 
-    // Carries the plan out (after Keep succeeded).
+    // Carries the plan out (after Keep succeeded). An interrupt meanwhile
+    // (see InterruptScope) stops it at the next file and undoes it all.
     [[nodiscard]] CarryResult Carry();
 
 private:

@@ -2,6 +2,7 @@
 
 #include "app/user_interface.h"
 #include "app/progress.h"
+#include "host/interrupts.h"
 #include "host/binary_file.h"
 #include "host/device_reader.h"
 #include "host/file_system.h"
@@ -76,7 +77,8 @@ bool CopyAndFlush(UserInterface& ui, const std::string& source, const std::strin
     unsigned char* buffer = Buffers().first.Data();
     for (std::uint64_t done = 0; done < size;) {
         const std::size_t chunk = NextChunk(done, size);
-        if (!in.ReadExactly(buffer, chunk) || !out.WriteExactly(buffer, chunk)) return false;
+        // A stick file of 32 MB takes a while: an interrupt need not wait.
+        if ((steps.stopsOnInterrupt && InterruptRequested()) || !in.ReadExactly(buffer, chunk) || !out.WriteExactly(buffer, chunk)) return false;
         out.StartWriteBack();
         done += chunk;
         meter.Advance(chunk);

@@ -22,6 +22,9 @@ struct CopySteps {
     std::string copying;   // e.g. "Copying DYNAUDIO.ODA to memory stick"
     std::string writing;   // while the host writes what it holds to the device
     std::string checking;  // while the copy is read back and compared
+    // A copy that an interrupt may stop half-way (see InterruptScope): a
+    // change's own files, never the copies that undo one.
+    bool stopsOnInterrupt = false;
 };
 
 // The phases of a copy into Tamsiro's folder (`copying` and `checking`

@@ -4,7 +4,8 @@
 // Tamsiro starts again on the same folders, taking the repair offer, the
 // invariants are checked, and a Restore must then give back the stock stick
 // byte for byte. Then each operation fails once instead (TAMSIRO_FAIL_AT):
-// what the run reports must be true of the stick. On a roomy stick and,
+// what the run reports must be true of the stick. Then a Ctrl-C comes
+// before each: the stick is never left half-changed. On a roomy stick and,
 // where a tmpfs can be mounted, on one with room for a single sound archive.
 //
 //   tamsiro_crash_test DRIVER [WORK-FOLDER]
@@ -37,9 +38,9 @@ struct DriverRun {
     std::string output;
 };
 
-// The seam's two modes: the process ends before operation k, or
-// operation k fails once.
-enum class Cut { Crash, Failure };
+// The seam's modes: the process ends before operation k, operation k
+// fails once, or a Ctrl-C comes just before it.
+enum class Cut { Crash, Failure, Interrupt };
 
 // The driver, straight (no shell between), its output into `log`.
 DriverRun RunDriver(const std::string& driver, const fs::path& program, const fs::path& stick, std::string command,
@@ -48,10 +49,11 @@ DriverRun RunDriver(const std::string& driver, const fs::path& program, const fs
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    std::string crashSetting = (cut == Cut::Crash ? "TAMSIRO_CRASH_AT=" : "TAMSIRO_FAIL_AT=") + std::to_string(crashAt);
+    std::string crashSetting = (cut == Cut::Failure ? "TAMSIRO_FAIL_AT=" : "TAMSIRO_CRASH_AT=") + std::to_string(crashAt);
+    std::string modeSetting = cut == Cut::Interrupt ? "TAMSIRO_CRASH_MODE=interrupt" : "TAMSIRO_CRASH_MODE=exit";
     std::string driverArg = driver, programArg = program.string(), stickArg = stick.string();
     char* args[] = {driverArg.data(), programArg.data(), stickArg.data(), command.data(), nullptr};
-    char* environment[] = {crashSetting.data(), nullptr};
+    char* environment[] = {crashSetting.data(), modeSetting.data(), nullptr};
     pid_t child = 0;
     int status = 0;
     DriverRun run;
@@ -78,6 +80,8 @@ struct Tally {
     int failed = 0;
     int injectedTried = 0;
     int injectedBroken = 0;
+    int interruptsTried = 0;
+    int interruptsBroken = 0;
 };
 
 bool HasLine(const std::string& output, const std::string& line) {
@@ -196,6 +200,36 @@ bool RunCase(const std::string& label, const std::string& driver, const fs::path
         tally.injectedTried += static_cast<int>(operations);
         tally.injectedBroken += brokenFailures;
 
+        // A Ctrl-C before operation k: whether it ends the run or the run
+        // stops itself, the stick is never left half-changed, even before
+        // Tamsiro starts again, and what the run says is true of it.
+        int brokenInterrupts = 0;
+        for (unsigned long k = 1; k <= operations; ++k) {
+            reset(*phase);
+            std::vector<std::string> broken;
+            const DriverRun interrupted = RunDriver(driver, program, stick, phase->command, k, log, Cut::Interrupt);
+            const Tree now = ReadTree(stick);
+            const bool whole = Differences(now, phase->before).empty() || Differences(now, phase->after).empty();
+            if (!whole) broken.push_back("the stick is neither as before nor as after");
+            // A run that ended by itself reported on what it did.
+            if (interrupted.exitCode >= 0) {
+                for (std::string& what : BrokenByFailure(interrupted, now, phase->before, phase->after)) broken.push_back(std::move(what));
+            }
+            if (const DriverRun restart = RunDriver(driver, program, stick, "start", 0, log); restart.exitCode != 0) {
+                broken.push_back("the start after the interrupt failed:\n" + restart.output);
+            }
+            if (ReadTree(stick) != now) broken.push_back("the start after the interrupt changed the stick");
+            if (broken.empty()) continue;
+            if (++brokenInterrupts <= 5) {
+                std::cout << "  " << phase->name << ", interrupt before operation " << k << ":\n";
+                for (const std::string& what : broken) std::cout << "    " << what << "\n";
+                std::cout << "    its output: " << interrupted.output << (interrupted.output.ends_with('\n') ? "" : "\n");
+            }
+        }
+        std::cout << phase->name << ": tried " << operations << " interrupts, " << brokenInterrupts << " broke an invariant\n";
+        tally.interruptsTried += static_cast<int>(operations);
+        tally.interruptsBroken += brokenInterrupts;
+
         int brokenPoints = 0, repaired = 0;
         for (unsigned long k = 1; k <= operations; ++k) {
             reset(*phase);
@@ -304,8 +338,9 @@ int main(int argc, char** argv) {
     scratch.Unmount();
 
     std::cout << "injected failures: " << tally.injectedTried << " tried, " << tally.injectedBroken << " broken\n";
-    tally.passed += tally.injectedTried - tally.injectedBroken;
-    tally.failed += tally.injectedBroken;
+    std::cout << "interrupts: " << tally.interruptsTried << " tried, " << tally.interruptsBroken << " broken\n";
+    tally.passed += tally.injectedTried - tally.injectedBroken + tally.interruptsTried - tally.interruptsBroken;
+    tally.failed += tally.injectedBroken + tally.interruptsBroken;
     std::cout << tally.passed << " passed, " << tally.failed << " failed\n";
     return complete && tally.failed == 0 ? 0 : 1;
 }

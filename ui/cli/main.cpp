@@ -1,4 +1,5 @@
 // tamsiro-cli: Tamsiro's command line.
+#include "host/interrupts.h"
 #include "ui/cli/cli_commands.h"
 #include "ui/cli/cli_user_interface.h"
 
@@ -64,5 +65,8 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     CliUserInterface ui = CliUserInterface::ForConsole(answerYes);
-    return RunGuarded(ui, chosen);
+    const int exitCode = RunGuarded(ui, chosen);
+    // A change stopped by Ctrl-C ends as an interrupted program does.
+    if (exitCode != kExitSuccess && tamsiro::HeldBackInterrupt() != 0) return 128 + tamsiro::HeldBackInterrupt();
+    return exitCode;
 }
