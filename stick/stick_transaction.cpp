@@ -1,9 +1,9 @@
 #include "stick/stick_transaction.h"
 
 #include "app/app_context.h"
-#include "host/interrupts.h"
 #include "host/binary_file.h"
 #include "host/file_system.h"
+#include "host/interrupts.h"
 #include "stick/config_rotation.h"
 #include "stick/space_plan.h"
 #include "stick/stick_files.h"

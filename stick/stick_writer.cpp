@@ -2,10 +2,10 @@
 
 #include "app/user_interface.h"
 #include "app/progress.h"
-#include "host/interrupts.h"
 #include "host/binary_file.h"
 #include "host/device_reader.h"
 #include "host/file_system.h"
+#include "host/interrupts.h"
 
 #include <algorithm>
 #include <cstring>
