@@ -27,7 +27,8 @@ public:
     void ShowMessage(const std::string& text);
     [[nodiscard]] bool Ask(const std::string& text, DefaultButton defaultButton);
     // The given answer when there is one (shown as given), else Ask.
-    [[nodiscard]] bool Ask(const std::string& text, DefaultButton defaultButton, const std::optional<GivenAnswer>& given);
+    [[nodiscard]] bool Ask(const std::string& text, DefaultButton defaultButton,
+                           const std::optional<GivenAnswer>& given);
     void BeginBusy() { busy_.Begin(); }
     void EndBusy() { busy_.End(); }
     int BusyDepth() const { return busy_.Depth(); }

@@ -6,10 +6,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <numeric>
-#include <string_view>
 #include <memory>
+#include <numeric>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 namespace tamsiro {
@@ -24,7 +24,8 @@ constexpr std::size_t kCompareChunk = 64 * 1024;
 class DataComparer {
 public:
     DataComparer(OdaArchive& first, OdaArchive& second)
-        : first_(first), second_(second),
+        : first_(first),
+          second_(second),
           left_(std::make_unique<unsigned char[]>(kCompareChunk)),
           right_(std::make_unique<unsigned char[]>(kCompareChunk)) {}
 
@@ -58,7 +59,8 @@ private:
 // and each key's group remembers how many of it are taken.
 class EntryMatcher {
 public:
-    explicit EntryMatcher(const OdaArchive& archive) : archive_(archive), order_(archive.TableSize()), taken_(order_.size(), 0) {
+    explicit EntryMatcher(const OdaArchive& archive)
+        : archive_(archive), order_(archive.TableSize()), taken_(order_.size(), 0) {
         std::iota(order_.begin(), order_.end(), 0u);
         std::stable_sort(order_.begin(), order_.end(),
                          [this](std::uint32_t a, std::uint32_t b) { return KeyAt(a) < KeyAt(b); });
@@ -94,7 +96,8 @@ EntryDifference DifferenceOf(EntryChange change, const OdaEntry& entry) {
 }  // namespace
 
 ArchiveDiff DiffArchiveFiles(const std::string& firstPath, const std::string& secondPath) {
-    NamedSource sources[2] = {{firstPath, std::make_unique<FileSource>()}, {secondPath, std::make_unique<FileSource>()}};
+    NamedSource sources[2] = {{firstPath, std::make_unique<FileSource>()},
+                              {secondPath, std::make_unique<FileSource>()}};
     for (NamedSource& source : sources) {
         if (!static_cast<FileSource&>(*source.bytes).Open(source.name)) {
             return ArchiveDiff{source.name + ": cannot open the file for reading", {}, 0};
@@ -171,7 +174,8 @@ std::optional<std::size_t> FindMergedSet(const std::string& basePath, const std:
         for (std::size_t i = 0; holds && i < merged.TableSize(); ++i) {
             // The merge takes the set's first entry of a tag and name.
             const int inSet = set.Find(merged.Entry(i));
-            holds = inSet >= 0 ? comparer.Same(set.Entry(static_cast<std::size_t>(inSet)), merged.Entry(i)) : sameAsBase[i];
+            holds =
+                inSet >= 0 ? comparer.Same(set.Entry(static_cast<std::size_t>(inSet)), merged.Entry(i)) : sameAsBase[i];
         }
         if (holds) return candidate;
     }

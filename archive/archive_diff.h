@@ -50,7 +50,8 @@ ArchiveDiff DiffArchives(NamedSource first, NamedSource second);
 // and opaque bytes aside). Set entries the base lacks are not looked for:
 // the merge leaves them out too. Nothing when no set fits, or the base or
 // the merged archive fails CheckArchive (a set that fails it never fits).
-[[nodiscard]] std::optional<std::size_t> FindMergedSet(const std::string& basePath, const std::vector<std::string>& setPaths,
+[[nodiscard]] std::optional<std::size_t> FindMergedSet(const std::string& basePath,
+                                                       const std::vector<std::string>& setPaths,
                                                        const std::string& mergedPath);
 
 }  // namespace tamsiro

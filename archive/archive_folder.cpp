@@ -17,8 +17,8 @@
 #include <memory>
 #include <optional>
 #include <set>
-#include <utility>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace tamsiro {
@@ -46,9 +46,7 @@ bool KeepsItsByte(unsigned char byte) {
     return byte > 0x20 && byte < 0x7F && kSpecialCharacters.find(static_cast<char>(byte)) == std::string_view::npos;
 }
 
-std::string Escaped(unsigned char byte) {
-    return {'%', kHexDigits[byte >> 4], kHexDigits[byte & 0xF]};
-}
+std::string Escaped(unsigned char byte) { return {'%', kHexDigits[byte >> 4], kHexDigits[byte & 0xF]}; }
 
 std::string LowerAscii(std::string_view text) {
     std::string lower(text);
@@ -104,7 +102,8 @@ std::optional<std::vector<unsigned char>> BytesOfHex(std::string_view hex, std::
 // when there is one.
 class DataCopier {
 public:
-    explicit DataCopier(ProgressMeter* meter) : buffer_(std::make_unique<unsigned char[]>(kCopyBufferSize)), meter_(meter) {}
+    explicit DataCopier(ProgressMeter* meter)
+        : buffer_(std::make_unique<unsigned char[]>(kCopyBufferSize)), meter_(meter) {}
 
     // Copies `size` bytes from `position` in the source. False when the
     // source ran short or a write failed.
@@ -409,9 +408,12 @@ private:
         const auto tag = HexField(entry_.tag, 4);
         const auto nameField = HexField(entry_.nameField, kOdaNameSize, true);
         const auto opaque = HexField(entry_.opaque, kOpaqueSize);
-        if (!tag) wrongEntry = WrongEntry{index, "\"tag_hex\" is not 4 bytes of hex"};
-        else if (!nameField) wrongEntry = WrongEntry{index, "\"name_field_hex\" is not at most 128 bytes of hex"};
-        else if (!opaque) wrongEntry = WrongEntry{index, "\"opaque_hex\" is not 4 bytes of hex"};
+        if (!tag)
+            wrongEntry = WrongEntry{index, "\"tag_hex\" is not 4 bytes of hex"};
+        else if (!nameField)
+            wrongEntry = WrongEntry{index, "\"name_field_hex\" is not at most 128 bytes of hex"};
+        else if (!opaque)
+            wrongEntry = WrongEntry{index, "\"opaque_hex\" is not 4 bytes of hex"};
         if (wrongEntry) return;
         OdaEntry& entry = table_.emplace_back();
         std::copy(tag->begin(), tag->end(), entry.bytes.begin());
@@ -498,7 +500,8 @@ std::optional<std::string> PlanPack(const std::string& folder, PackPlan& plan) {
         if (size > UINT32_MAX) return where + fileName + " is larger than an entry can be (4 GiB)";
         plan.table[i].SetSize(static_cast<std::uint32_t>(size));
     }
-    if (!LayOutBackToBack(plan.header, plan.table)) return "the archive would be too large: its data would start past 2 GiB";
+    if (!LayOutBackToBack(plan.header, plan.table))
+        return "the archive would be too large: its data would start past 2 GiB";
     return std::nullopt;
 }
 
@@ -516,7 +519,8 @@ std::optional<std::string> WritePacked(const std::string& folder, const PackPlan
         if (!from.Open(JoinPath(folder, plan.files[i]))) return plan.files[i] + " cannot be opened";
         // The size was taken before writing began; a file that has shrunk
         // since comes up short here.
-        if (!copier.Copy(from, 0, out, plan.table[i].Size())) return "cannot copy " + plan.files[i] + " into the archive";
+        if (!copier.Copy(from, 0, out, plan.table[i].Size()))
+            return "cannot copy " + plan.files[i] + " into the archive";
         ++result.entries;
     }
     if (!out.Close()) return "cannot finish writing the archive";
@@ -635,15 +639,16 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
         }
         const bool copied = copier.Copy(archive.Source(), entry.Offset(), out, entry.Size());
         if (!out.Close() || !copied) {
-            result.problem = "entry " + std::to_string(i) + ": cannot copy its data to " + JoinPath(folder, fileNames[i]);
+            result.problem =
+                "entry " + std::to_string(i) + ": cannot copy its data to " + JoinPath(folder, fileNames[i]);
             return result;
         }
         ++result.entries;
     }
 
     BinaryFile out;
-    if (!out.Open(JoinPath(folder, kManifestFileName), BinaryFile::Mode::Write) || !WriteManifest(out, archive, fileNames) ||
-        !out.Close()) {
+    if (!out.Open(JoinPath(folder, kManifestFileName), BinaryFile::Mode::Write) ||
+        !WriteManifest(out, archive, fileNames) || !out.Close()) {
         result.problem = "cannot write " + JoinPath(folder, kManifestFileName);
     }
     return result;
@@ -665,7 +670,8 @@ FolderResult PackArchive(const std::string& folder, const std::string& archivePa
         return result;
     }
     auto problem = WritePacked(folder, plan, out, result, progress);
-    if (!problem && !ReplaceFile(partPath, archivePath)) problem = "cannot put the archive in the place of " + archivePath;
+    if (!problem && !ReplaceFile(partPath, archivePath))
+        problem = "cannot put the archive in the place of " + archivePath;
     if (problem) {
         (void)out.Close();
         DiscardFile(partPath);

@@ -45,8 +45,7 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
 // must be plain names in the folder (IsSafeFileName). The archive is
 // written beside its place (FILE.part) and replaces a file there only when
 // complete; on failure nothing is left behind.
-FolderResult PackArchive(const std::string& folder, const std::string& archivePath,
-                         UserInterface* progress = nullptr);
+FolderResult PackArchive(const std::string& folder, const std::string& archivePath, UserInterface* progress = nullptr);
 
 // A file name for an entry that stays inside its folder on every host:
 // printable ASCII stays as it is except < > : " / \ | ? * % ~, which become

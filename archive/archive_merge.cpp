@@ -129,7 +129,8 @@ std::uint64_t MergedDataSize(const OdaArchive& base, const OdaArchive& selected)
 }
 
 std::uint64_t MergedArchiveSize(const OdaArchive& base, const OdaArchive& selected) {
-    return kOdaHeaderSize + kOdaEntrySize * static_cast<std::uint64_t>(base.TableSize()) + MergedDataSize(base, selected);
+    return kOdaHeaderSize + kOdaEntrySize * static_cast<std::uint64_t>(base.TableSize()) +
+           MergedDataSize(base, selected);
 }
 
 bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& output, std::int64_t maxOutputOffset,

@@ -33,7 +33,7 @@ void PrepareWorkArchive(const OdaArchive& base, OdaArchive& output);
 // empty. Nothing closes the archives here. `maxOutputOffset` lowers the
 // offset limit for tests, which cannot write 2 GiB each time.
 [[nodiscard]] bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& output,
-                       std::int64_t maxOutputOffset = kMaxOdaOffset, ProgressMeter* progress = nullptr);
+                                      std::int64_t maxOutputOffset = kMaxOdaOffset, ProgressMeter* progress = nullptr);
 
 // The bytes of entry data the merge of these two archives copies, for its
 // progress and its size (data outside its file is not copied).

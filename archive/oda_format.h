@@ -60,7 +60,8 @@ struct OdaEntry {
     // The name up to its terminator, or the whole field when it has none.
     std::string_view Name() const {
         const void* end = std::memchr(NameField(), 0, kOdaNameSize);
-        return {NameField(), end ? static_cast<std::size_t>(static_cast<const char*>(end) - NameField()) : kOdaNameSize};
+        return {NameField(),
+                end ? static_cast<std::size_t>(static_cast<const char*>(end) - NameField()) : kOdaNameSize};
     }
     // Tag and name as one run of bytes (they lie back to back). Two keys are
     // equal exactly when tag and name are: the name part holds no zero

@@ -42,9 +42,7 @@ inline std::string HexText(std::string_view raw) {
     return hex;
 }
 
-inline std::string_view TagBytes(const OdaEntry& entry) {
-    return {reinterpret_cast<const char*>(entry.Tag()), 4};
-}
+inline std::string_view TagBytes(const OdaEntry& entry) { return {reinterpret_cast<const char*>(entry.Tag()), 4}; }
 
 inline std::string TagText(const OdaEntry& entry) { return PrintableBytes(TagBytes(entry)); }
 inline std::string NameText(const OdaEntry& entry) { return PrintableBytes(entry.Name()); }

@@ -15,9 +15,9 @@
 #include "archive/archive_merge.h"
 #include "archive/oda_archive.h"
 #include "archive/oda_format.h"
+#include "bench/bench_support.h"
 #include "install/main_install.h"
 #include "stick/stick.h"
-#include "bench/bench_support.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -161,12 +161,16 @@ Case MakeCase(const std::string& name) {
     c.name = name;
     if (name == "realistic") {
         c.description = "2,000 entries, about 20 MiB; the set replaces a quarter";
-        for (std::size_t i = 0; i < 2000; ++i) c.base.push_back({SoundName(i), static_cast<std::uint32_t>(6000 + (i * 7919) % 9000)});
-        for (std::size_t i = 0; i < 2000; i += 4) c.set.push_back({SoundName(i), static_cast<std::uint32_t>(5000 + (i * 104729) % 11000)});
+        for (std::size_t i = 0; i < 2000; ++i)
+            c.base.push_back({SoundName(i), static_cast<std::uint32_t>(6000 + (i * 7919) % 9000)});
+        for (std::size_t i = 0; i < 2000; i += 4)
+            c.set.push_back({SoundName(i), static_cast<std::uint32_t>(5000 + (i * 104729) % 11000)});
     } else if (name == "many") {
         c.description = "100,000 entries, about 1 GiB; the set replaces half";
-        for (std::size_t i = 0; i < 100000; ++i) c.base.push_back({SoundName(i), static_cast<std::uint32_t>(6000 + (i * 7919) % 9500)});
-        for (std::size_t i = 0; i < 100000; i += 2) c.set.push_back({SoundName(i), static_cast<std::uint32_t>(5500 + (i * 104729) % 10500)});
+        for (std::size_t i = 0; i < 100000; ++i)
+            c.base.push_back({SoundName(i), static_cast<std::uint32_t>(6000 + (i * 7919) % 9500)});
+        for (std::size_t i = 0; i < 100000; i += 2)
+            c.set.push_back({SoundName(i), static_cast<std::uint32_t>(5500 + (i * 104729) % 10500)});
     } else if (name == "huge") {
         c.description = "one entry of 512 MiB, replaced by the set";
         c.base.push_back({"HUGE.WAV", static_cast<std::uint32_t>(512 * kMiB)});
@@ -325,9 +329,11 @@ Row RunCase(const Case& c, const std::string& root, const std::string& self, int
         row.rssKiB = std::max(row.rssKiB, rssKiB);
         ok = ok && child.status == 0;
         if (run == 0) ok = ok && Verify(target, basePath, setPath);
-        std::printf("    run %d: cp x2 %.3f s (first cp %.3f s, merge alone %.3f s), anchor %.3f s, install %.3f s, "
-                    "peak RSS %.1f MiB%s\n", run + 1, copies.back(), firstCopies.back(), merges.back(), anchors.back(),
-                    installs.back(), rssKiB / 1024.0, ok ? "" : "  FAILED");
+        std::printf(
+            "    run %d: cp x2 %.3f s (first cp %.3f s, merge alone %.3f s), anchor %.3f s, install %.3f s, "
+            "peak RSS %.1f MiB%s\n",
+            run + 1, copies.back(), firstCopies.back(), merges.back(), anchors.back(), installs.back(), rssKiB / 1024.0,
+            ok ? "" : "  FAILED");
         std::fflush(stdout);
     }
     row.ok = ok;
@@ -361,10 +367,14 @@ int main(int argc, char** argv) {
     int runs = 3;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--dir" && i + 1 < argc) dir = argv[++i];
-        else if (arg == "--cases" && i + 1 < argc) cases = argv[++i];
-        else if (arg == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-        else if (arg == "--keep") gKeep = true;
+        if (arg == "--dir" && i + 1 < argc)
+            dir = argv[++i];
+        else if (arg == "--cases" && i + 1 < argc)
+            cases = argv[++i];
+        else if (arg == "--runs" && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--keep")
+            gKeep = true;
         else {
             std::fprintf(stderr, "usage: %s [--dir DIR] [--cases realistic,many,huge] [--runs N] [--keep]\n", argv[0]);
             return 2;
@@ -376,12 +386,14 @@ int main(int argc, char** argv) {
     const std::string self = fs::canonical("/proc/self/exe").string();
 
     PrintMachine(dir);
-    std::printf("cp x2:   cp --reflink=never base -> work file, then work file -> stick folder (no archive there yet)\n"
-                "anchor:  rm stick archive; cp --reflink=never base -> work file; cp work file -> stick; rm work file; sync\n"
-                "install: InstallMain: merge into TMP.ODA, copy beside the stick archive, flush, read back, replace, "
-                "delete TMP.ODA\n"
-                "merge alone: the merge into TMP.ODA only, against the first cp alone\n"
-                "%d runs of each, interleaved, after sync; medians\n", runs);
+    std::printf(
+        "cp x2:   cp --reflink=never base -> work file, then work file -> stick folder (no archive there yet)\n"
+        "anchor:  rm stick archive; cp --reflink=never base -> work file; cp work file -> stick; rm work file; sync\n"
+        "install: InstallMain: merge into TMP.ODA, copy beside the stick archive, flush, read back, replace, "
+        "delete TMP.ODA\n"
+        "merge alone: the merge into TMP.ODA only, against the first cp alone\n"
+        "%d runs of each, interleaved, after sync; medians\n",
+        runs);
     const Filler filler;
     std::vector<Row> rows;
     for (const std::string& name : Split(cases)) {
@@ -394,22 +406,26 @@ int main(int argc, char** argv) {
     }
     fs::remove(dir, error);  // only when empty
 
-    std::printf("\n| case | base entries | set entries | replaced | base size | anchor | merge + install | ratio "
-                "| peak RSS | of which tables + index |\n");
+    std::printf(
+        "\n| case | base entries | set entries | replaced | base size | anchor | merge + install | ratio "
+        "| peak RSS | of which tables + index |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     bool allOk = true;
     for (const Row& r : rows) {
         allOk = allOk && r.ok;
-        std::printf("| %s | %zu | %zu | %zu | %.1f MiB | %.3f s | %.3f s | %.2f | %.1f MiB | %.1f MiB |%s\n", r.name.c_str(),
-                    r.baseEntries, r.setEntries, r.replaced, static_cast<double>(r.bytes) / kMiB, r.anchor, r.install,
-                    r.anchor > 0 ? r.install / r.anchor : 0.0, r.rssKiB / 1024.0,
+        std::printf("| %s | %zu | %zu | %zu | %.1f MiB | %.3f s | %.3f s | %.2f | %.1f MiB | %.1f MiB |%s\n",
+                    r.name.c_str(), r.baseEntries, r.setEntries, r.replaced, static_cast<double>(r.bytes) / kMiB,
+                    r.anchor, r.install, r.anchor > 0 ? r.install / r.anchor : 0.0, r.rssKiB / 1024.0,
                     static_cast<double>(r.tablesAndIndex) / kMiB, r.ok ? "" : " FAILED");
     }
-    std::printf("\nBreakdown (medians):\n\n| case | cp x2 | install / cp x2 | first cp (base -> work) | merge alone | merge / first cp |\n");
+    std::printf(
+        "\nBreakdown (medians):\n\n| case | cp x2 | install / cp x2 | first cp (base -> work) | merge alone | merge / "
+        "first cp |\n");
     std::printf("|---|---:|---:|---:|---:|---:|\n");
     for (const Row& r : rows) {
         std::printf("| %s | %.3f s | %.2f | %.3f s | %.3f s | %.2f |\n", r.name.c_str(), r.copy,
-                    r.copy > 0 ? r.install / r.copy : 0.0, r.firstCopy, r.merge, r.firstCopy > 0 ? r.merge / r.firstCopy : 0.0);
+                    r.copy > 0 ? r.install / r.copy : 0.0, r.firstCopy, r.merge,
+                    r.firstCopy > 0 ? r.merge / r.firstCopy : 0.0);
     }
     return allOk ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 //   tamsiro_bench_save [--dir DIR] [--runs N] [--keep]
 #include "app/app_context.h"
 #include "archive/archive_merge.h"
+#include "bench/bench_support.h"
 #include "catalogue/sound_catalogue.h"
 #include "host/device_reader.h"
 #include "host/file_change_hook.h"
@@ -16,13 +17,12 @@
 #include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "tools/sample_workspace.h"
-#include "bench/bench_support.h"
 
 #include <algorithm>
-#include <cstring>
-#include <fstream>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -57,7 +57,8 @@ int RunSave(const std::string& program, const std::string& stickRoot) {
     for (const RecordedFileChange& change : recorder.Changes()) {
         if (change.operation == FileOperation::Flush) ++flushes;
         const bool onStick = change.path.rfind(stickRoot, 0) == 0;
-        const bool sound = change.path.find(".ODA") != std::string::npos || change.path.find(".NEW") != std::string::npos;
+        const bool sound =
+            change.path.find(".ODA") != std::string::npos || change.path.find(".NEW") != std::string::npos;
         if (change.operation == FileOperation::Write && onStick && sound) soundBytes += change.bytes;
     }
     std::printf("%llu\n%u\n", soundBytes, flushes);
@@ -110,7 +111,8 @@ struct Spread {
 };
 
 Spread SpreadOf(const std::vector<double>& values) {
-    return {Median(values), *std::min_element(values.begin(), values.end()), *std::max_element(values.begin(), values.end())};
+    return {Median(values), *std::min_element(values.begin(), values.end()),
+            *std::max_element(values.begin(), values.end())};
 }
 
 bool MakeWorkspace(const fs::path& dir) {
@@ -147,9 +149,12 @@ int main(int argc, char** argv) {
     bool keep = false;  // --keep: leave the files for profiling
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--dir" && i + 1 < argc) dir = argv[++i];
-        else if (arg == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-        else if (arg == "--keep") keep = true;
+        if (arg == "--dir" && i + 1 < argc)
+            dir = argv[++i];
+        else if (arg == "--runs" && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--keep")
+            keep = true;
         else {
             std::fprintf(stderr, "usage: %s [--dir DIR] [--runs N] [--keep]\n", argv[0]);
             return 2;
@@ -203,8 +208,8 @@ int main(int argc, char** argv) {
         // archive it builds in its own folder.
         start = Now();
         const std::string work = program + "/ANCHOR.ODA";
-        if (MergeArchiveFiles(program + "/" + std::string(program_files::kBaseArchive), program + "/" + DataFileName("M3", "Tilda"), work) !=
-            MergeOutcome::Done) {
+        if (MergeArchiveFiles(program + "/" + std::string(program_files::kBaseArchive),
+                              program + "/" + DataFileName("M3", "Tilda"), work) != MergeOutcome::Done) {
             std::fprintf(stderr, "the merge anchor failed\n");
             return 1;
         }
@@ -236,20 +241,26 @@ int main(int argc, char** argv) {
     };
     const Spread a = SpreadOf(anchor), v = SpreadOf(verified), s = SpreadOf(save);
     const Spread r = SpreadOf(ratio), rv = SpreadOf(verifiedRatio), rb = SpreadOf(builtRatio), m = SpreadOf(merge);
-    std::printf("| case | cp x4 + sync | verified copy | full Save | Save / cp+sync (min-max) | Save / verified (min-max) | sound bytes written by a second Save |\n");
+    std::printf(
+        "| case | cp x4 + sync | verified copy | full Save | Save / cp+sync (min-max) | Save / verified (min-max) | "
+        "sound bytes written by a second Save |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
-    std::printf("| save to a stick folder (%.1f MiB archive, %d runs) | %.3f s | %.3f s | %.3f s | %.2f (%.2f-%.2f) | %.2f (%.2f-%.2f) | %s |\n",
-                static_cast<double>(fs::file_size(merged)) / (1 << 20), runs, a.median, v.median, s.median, r.median, r.min,
-                r.max, rv.median, rv.min, rv.max, line(secondOutput, 0).c_str());
+    std::printf(
+        "| save to a stick folder (%.1f MiB archive, %d runs) | %.3f s | %.3f s | %.3f s | %.2f (%.2f-%.2f) | %.2f "
+        "(%.2f-%.2f) | %s |\n",
+        static_cast<double>(fs::file_size(merged)) / (1 << 20), runs, a.median, v.median, s.median, r.median, r.min,
+        r.max, rv.median, rv.min, rv.max, line(secondOutput, 0).c_str());
     // The Save builds the new archive before it copies it; the anchors copy
     // it ready-made. What is left is the Save's own bookkeeping.
-    std::printf("\nThe merge alone: %.3f s; Save / (merge + verified copy): %.2f (%.2f-%.2f).\n", m.median, rb.median, rb.min, rb.max);
+    std::printf("\nThe merge alone: %.3f s; Save / (merge + verified copy): %.2f (%.2f-%.2f).\n", m.median, rb.median,
+                rb.min, rb.max);
     // The ratios move with the disk: the anchors flush once (sync), the
     // Save flushes every file and folder it changes, each a round trip to
     // the device.
-    std::printf("\nWhat the ratios depend on: %s under %s, one 4 KiB write and flush %.2f ms (median of 21); "
-                "the Save makes %s flushes, the anchors one sync.\n",
-                FileSystemOf(root.string()).c_str(), root.c_str(), FlushLatency(root) * 1000, line(firstOutput, 1).c_str());
+    std::printf(
+        "\nWhat the ratios depend on: %s under %s, one 4 KiB write and flush %.2f ms (median of 21); "
+        "the Save makes %s flushes, the anchors one sync.\n",
+        FileSystemOf(root.string()).c_str(), root.c_str(), FlushLatency(root) * 1000, line(firstOutput, 1).c_str());
     if (!keep) fs::remove_all(root, error);
     return 0;
 }

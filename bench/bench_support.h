@@ -41,7 +41,8 @@ inline ChildResult Spawn(const std::vector<std::string>& argv) {
     }
     ::close(pipeFds[1]);
     char chunk[256];
-    for (ssize_t got; (got = ::read(pipeFds[0], chunk, sizeof chunk)) > 0;) result.output.append(chunk, static_cast<std::size_t>(got));
+    for (ssize_t got; (got = ::read(pipeFds[0], chunk, sizeof chunk)) > 0;)
+        result.output.append(chunk, static_cast<std::size_t>(got));
     ::close(pipeFds[0]);
     if (pid < 0) return result;
     int status = 0;
@@ -59,17 +60,17 @@ inline std::string FileSystemOf(const std::string& dir) {
     struct statfs info {};
     if (::statfs(dir.c_str(), &info) != 0) return "?";
     switch (static_cast<unsigned long>(info.f_type)) {
-        case 0xEF53: return "ext4";
-        case 0x58465342: return "xfs";
-        case 0x9123683E: return "btrfs";
-        case 0x01021994: return "tmpfs";
-        case 0x4d44: return "vfat";
-        case 0x794C7630: return "overlayfs";
-        default: {
-            char hex[32];
-            std::snprintf(hex, sizeof hex, "0x%lx", static_cast<unsigned long>(info.f_type));
-            return hex;
-        }
+    case 0xEF53: return "ext4";
+    case 0x58465342: return "xfs";
+    case 0x9123683E: return "btrfs";
+    case 0x01021994: return "tmpfs";
+    case 0x4d44: return "vfat";
+    case 0x794C7630: return "overlayfs";
+    default: {
+        char hex[32];
+        std::snprintf(hex, sizeof hex, "0x%lx", static_cast<unsigned long>(info.f_type));
+        return hex;
+    }
     }
 }
 

@@ -16,7 +16,8 @@ std::optional<std::string> LabelInDataFileName(std::string_view fileName, std::s
     const std::string head = DataFileName(prefix, "");
     const std::string_view extension = program_files::kDataFileExtension;
     const std::size_t headLength = head.size() - extension.size();  // "DATA_{prefix}_"
-    if (fileName.size() <= head.size() || !EqualIgnoringAsciiCase(fileName.substr(0, headLength), head.substr(0, headLength)) ||
+    if (fileName.size() <= head.size() ||
+        !EqualIgnoringAsciiCase(fileName.substr(0, headLength), head.substr(0, headLength)) ||
         !EqualIgnoringAsciiCase(fileName.substr(fileName.size() - extension.size()), extension)) {
         return std::nullopt;
     }
@@ -47,7 +48,8 @@ bool RowAvailability::IsAvailable(std::size_t categoryPlace, int row) const {
 
 int RowAvailability::Count() const {
     int count = 0;
-    for (const auto& category : available_) count += static_cast<int>(std::count(category.begin(), category.end(), true));
+    for (const auto& category : available_)
+        count += static_cast<int>(std::count(category.begin(), category.end(), true));
     return count;
 }
 
@@ -74,7 +76,8 @@ std::string DataFileName(std::string_view prefix, std::string_view label) {
 
 bool SetFilesPresent(const AppContext& context, const SoundCategory& category, std::string_view label) {
     if (!FileExists(context.DataFilePath(DataFileName(category.prefix, label)))) return false;
-    return category.secondPrefix == nullptr || FileExists(context.DataFilePath(DataFileName(category.secondPrefix, label)));
+    return category.secondPrefix == nullptr ||
+           FileExists(context.DataFilePath(DataFileName(category.secondPrefix, label)));
 }
 
 std::vector<std::string> AvailableSets(const AppContext& context, const SoundCategory& category) {

@@ -32,7 +32,8 @@ inline constexpr SoundCategory kVoiceCategory{"Talkative Voice", "V3", nullptr};
 inline constexpr SoundCategory kGamesCategory{"Games (Demo, Simon)", "G3A", "G3B"};
 
 // Top to bottom, as the dialog shows them; the places below index this.
-inline constexpr std::array<SoundCategory, 3> kCategoriesInDialogOrder = {kMainCategory, kVoiceCategory, kGamesCategory};
+inline constexpr std::array<SoundCategory, 3> kCategoriesInDialogOrder = {kMainCategory, kVoiceCategory,
+                                                                          kGamesCategory};
 inline constexpr std::size_t kMainPlace = 0;
 inline constexpr std::size_t kVoicePlace = 1;
 inline constexpr std::size_t kGamesPlace = 2;

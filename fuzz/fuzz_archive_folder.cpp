@@ -18,7 +18,8 @@ bool ReferenceSound(const Bytes& bytes) {
     if (!ReferenceOpens(bytes)) return false;
     for (std::size_t i = 0; i < ReferenceCount(bytes); ++i) {
         const std::int64_t offset = static_cast<std::int32_t>(LoadLe32(ReferenceEntry(bytes, i) + 132));
-        if (offset < 0 || offset + LoadLe32(ReferenceEntry(bytes, i) + 136) > static_cast<std::int64_t>(bytes.size())) return false;
+        if (offset < 0 || offset + LoadLe32(ReferenceEntry(bytes, i) + 136) > static_cast<std::int64_t>(bytes.size()))
+            return false;
     }
     return true;
 }

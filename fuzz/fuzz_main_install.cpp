@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string setPath = folders.program + "/DATA_M3_Fuzz.ODA";
     const std::string workPath = folders.program + "/TMP.ODA";
     static const Bytes previous = {'O', 'L', 'D'};
-    if (!WriteFileBytes(basePath, base.data(), base.size()) || !WriteFileBytes(setPath, selected.data(), selected.size()) ||
+    if (!WriteFileBytes(basePath, base.data(), base.size()) ||
+        !WriteFileBytes(setPath, selected.data(), selected.size()) ||
         !WriteFileBytes(folders.target, previous.data(), previous.size())) {
         return 0;
     }

@@ -20,7 +20,6 @@
 #include <string>
 #include <vector>
 
-
 namespace tamsiro::fuzz {
 
 using Bytes = std::vector<unsigned char>;
@@ -75,7 +74,8 @@ inline std::optional<Bytes> ReadFileBytes(const std::string& path) {
     if (!file) return std::nullopt;
     Bytes out;
     unsigned char chunk[65536];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) out.insert(out.end(), chunk, chunk + got);
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+        out.insert(out.end(), chunk, chunk + got);
     std::fclose(file);
     return out;
 }
@@ -143,10 +143,14 @@ inline std::string ReferenceVoiceList(const Bytes& raw, bool maleVoiceRemoved, i
 inline std::string ReferenceModeFlags(const Bytes& raw) {
     std::string out;
     for (const std::string& piece : ReferencePieces(raw)) {
-        if (piece == "1 BASIC\n") out += "0 BASIC\n";
-        else if (piece == "0 VOICE\n") out += "1 VOICE\n";
-        else if (piece == "1 USER\n") out += "0 USER\n";
-        else out += piece;
+        if (piece == "1 BASIC\n")
+            out += "0 BASIC\n";
+        else if (piece == "0 VOICE\n")
+            out += "1 VOICE\n";
+        else if (piece == "1 USER\n")
+            out += "0 USER\n";
+        else
+            out += piece;
     }
     return out;
 }

@@ -19,7 +19,8 @@ VersionVerdict Reference(const Bytes& b) {
         return VersionVerdict::NotAiboMind;
     }
     if (LoadLe32(&b[at + 12]) != 3) return VersionVerdict::NotGeneration3;
-    if (at + 28 > size || !tagAt(at + 16, "CNCD") || LoadLe32(&b[at + 20]) != 4) return VersionVerdict::BadLanguageBlock;
+    if (at + 28 > size || !tagAt(at + 16, "CNCD") || LoadLe32(&b[at + 20]) != 4)
+        return VersionVerdict::BadLanguageBlock;
     if (LoadLe32(&b[at + 24]) != 3) return VersionVerdict::NotEnglish;
     return VersionVerdict::AiboMind3English;
 }

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool maleVoiceRemoved = data[0] & 1;
     const Bytes input(data + 1, data + size);
 
-    const VoiceListText voiceList = WithCustomVoice(DecodeTextMode(std::string(input.begin(), input.end())), maleVoiceRemoved);
+    const VoiceListText voiceList =
+        WithCustomVoice(DecodeTextMode(std::string(input.begin(), input.end())), maleVoiceRemoved);
     int sections = 0;
     const std::string expected = ReferenceTextWrite(ReferenceVoiceList(input, maleVoiceRemoved, sections));
     Require(voiceList.voiceSections == sections, "voice sections");

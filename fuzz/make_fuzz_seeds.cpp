@@ -45,9 +45,13 @@ void ArchiveSeeds() {
     Seed("fuzz_archive_open", "negative-count", negative);
 
     Seed("fuzz_archive_folder", "three", ArchiveBytes(Small(3, 10, 1)));
-    Seed("fuzz_archive_folder", "odd-names", ArchiveBytes({{"WAVE", "..", {1}}, {"WAVE", "CON.WAV", {2}},
-                                                           {"WAVE", "manifest.json", {3}}, {"WAVE", "a/b\\c:", {}},
-                                                           {"WAVE", "DUP", {4}}, {"WAVE", "dup", {5}}}));
+    Seed("fuzz_archive_folder", "odd-names",
+         ArchiveBytes({{"WAVE", "..", {1}},
+                       {"WAVE", "CON.WAV", {2}},
+                       {"WAVE", "manifest.json", {3}},
+                       {"WAVE", "a/b\\c:", {}},
+                       {"WAVE", "DUP", {4}},
+                       {"WAVE", "dup", {5}}}));
     Bytes gapped = ArchiveBytes(Small(2, 10, 4));
     PatchLe32(gapped, EntryFieldPosition(0, 132), static_cast<std::uint32_t>(gapped.size() - 1));
     PatchLe32(gapped, EntryFieldPosition(0, 136), 1);
@@ -68,7 +72,8 @@ void MergeSeeds() {
     const Bytes set = ArchiveBytes(setItems);
     Seed("fuzz_main_install", "replace-some", Pair(base, set));
     Seed("fuzz_main_install", "replace-none", Pair(base, ArchiveBytes({})));
-    Seed("fuzz_main_install", "zero-size", Pair(ArchiveBytes({{"WAVE", "A", {}}, {"WAVE", "B", {7}}}), ArchiveBytes({{"WAVE", "B", {}}})));
+    Seed("fuzz_main_install", "zero-size",
+         Pair(ArchiveBytes({{"WAVE", "A", {}}, {"WAVE", "B", {7}}}), ArchiveBytes({{"WAVE", "B", {}}})));
     Bytes pastEnd = base;
     PatchLe32(pastEnd, EntryFieldPosition(2, 136), 5000);
     Seed("fuzz_main_install", "past-end", Pair(pastEnd, set));
@@ -115,7 +120,8 @@ void TextSeeds() {
         Seed("fuzz_voice_list", "lf" + tag, lf);
     }
     Seed("fuzz_voice_list", "two-sections", Text("\x01[VOICE]\r\nold\r\n[OTHER]\r\nx\r\n[VOICE] again\r\n1\r\n"));
-    Seed("fuzz_voice_list", "long-header", Text(std::string(1, '\0') + "[VOICE]" + std::string(300, 'v') + "\r\nold\r\n[END]\r\n"));
+    Seed("fuzz_voice_list", "long-header",
+         Text(std::string(1, '\0') + "[VOICE]" + std::string(300, 'v') + "\r\nold\r\n[END]\r\n"));
     Seed("fuzz_voice_list", "ctrl-z", Text(std::string(1, '\0') + "[GENERAL]\r\n1\r\n[VOICE]\r\nold\x1A[VOICE]\r\n"));
     Seed("fuzz_voice_list", "no-final-lf", Text("\x01# list\r\n[VOICE]"));
 
@@ -124,8 +130,11 @@ void TextSeeds() {
     Seed("fuzz_mode_flags", "lf", Text(modes));
     Seed("fuzz_mode_flags", "no-final-lf", Text("0 VOICE\r\n1 BASIC"));
     Seed("fuzz_mode_flags", "lone-cr", Text("1 USER\r\r\n1 BASIC \r\n\r0 VOICE\n"));
-    Seed("fuzz_mode_flags", "long-line", Text(std::string(254, 'x') + "\r\n1 BASIC\r\n" + std::string(600, 'y') + "1 USER\n"));
-    Seed("fuzz_mode_flags", "ctrl-z", Text("1 BASIC\r\n\x1A" "0 VOICE\r\n"));
+    Seed("fuzz_mode_flags", "long-line",
+         Text(std::string(254, 'x') + "\r\n1 BASIC\r\n" + std::string(600, 'y') + "1 USER\n"));
+    Seed("fuzz_mode_flags", "ctrl-z",
+         Text("1 BASIC\r\n\x1A"
+              "0 VOICE\r\n"));
 }
 
 }  // namespace

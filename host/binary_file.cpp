@@ -9,7 +9,8 @@
 namespace tamsiro {
 
 BinaryFile::BinaryFile(BinaryFile&& other) noexcept
-    : file_(std::exchange(other.file_, nullptr)), path_(std::move(other.path_)),
+    : file_(std::exchange(other.file_, nullptr)),
+      path_(std::move(other.path_)),
       writing_(std::exchange(other.writing_, false)) {}
 
 BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
@@ -30,9 +31,9 @@ bool BinaryFile::Open(const std::string& path, Mode mode) {
     if (IsFolder(path)) return false;
     if (mode == Mode::Read ? !BeforeFileRead(path) : !BeforeFileChange()) return false;
     switch (mode) {
-        case Mode::Read: file_ = OpenRegularFileForReading(path); break;
-        case Mode::Write: file_ = std::fopen(path.c_str(), "wb"); break;
-        case Mode::CreateNew: file_ = CreateNewFileForWriting(path); break;
+    case Mode::Read: file_ = OpenRegularFileForReading(path); break;
+    case Mode::Write: file_ = std::fopen(path.c_str(), "wb"); break;
+    case Mode::CreateNew: file_ = CreateNewFileForWriting(path); break;
     }
     path_ = path;
     writing_ = file_ != nullptr && mode != Mode::Read;
@@ -46,7 +47,8 @@ std::size_t BinaryFile::ReadBlocks(void* buffer, std::size_t blockSize, std::siz
 
 std::size_t BinaryFile::WriteBlocks(const void* buffer, std::size_t blockSize, std::size_t count) {
     if (!file_ || blockSize == 0 || count == 0) return 0;
-    if (!BeforeFileChange(FileOperation::Write, path_, {}, static_cast<unsigned long long>(blockSize) * count)) return 0;
+    if (!BeforeFileChange(FileOperation::Write, path_, {}, static_cast<unsigned long long>(blockSize) * count))
+        return 0;
     return std::fwrite(buffer, blockSize, count, file_);
 }
 

@@ -8,7 +8,9 @@
 
 namespace tamsiro {
 
-int SeekStream(std::FILE* file, std::int64_t offset, int origin) { return fseeko(file, static_cast<off_t>(offset), origin); }
+int SeekStream(std::FILE* file, std::int64_t offset, int origin) {
+    return fseeko(file, static_cast<off_t>(offset), origin);
+}
 
 std::int64_t StreamPosition(std::FILE* file) { return static_cast<std::int64_t>(ftello(file)); }
 
@@ -19,7 +21,8 @@ std::FILE* OpenRegularFileForReading(const std::string& path) {
     if (fd < 0) return nullptr;
     struct stat info {};
     const int flags = ::fcntl(fd, F_GETFL);
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         ::close(fd);
         return nullptr;
     }

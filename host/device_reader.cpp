@@ -4,7 +4,9 @@
 
 namespace tamsiro {
 
-void AlignedBuffer::Free::operator()(unsigned char* bytes) const { ::operator delete[](bytes, std::align_val_t{kAlignment}); }
+void AlignedBuffer::Free::operator()(unsigned char* bytes) const {
+    ::operator delete[](bytes, std::align_val_t{kAlignment});
+}
 
 AlignedBuffer::AlignedBuffer(std::size_t size)
     : bytes_(static_cast<unsigned char*>(::operator new[](size, std::align_val_t{kAlignment}))), size_(size) {}

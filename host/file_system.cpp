@@ -13,9 +13,7 @@ bool FileExists(const std::string& path) {
     return file.Open(path, BinaryFile::Mode::Read);
 }
 
-void DiscardFile(const std::string& path) {
-    (void)DeleteFileAt(path);
-}
+void DiscardFile(const std::string& path) { (void)DeleteFileAt(path); }
 
 bool MakeFolders(const std::string& path) {
     if (path.empty() || IsFolder(path)) return !path.empty();
@@ -55,7 +53,8 @@ std::string JoinPath(const std::string& folder, std::string_view name) {
 
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 void DiscardEmptyFolders(const std::string& folder) {

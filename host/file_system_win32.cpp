@@ -92,18 +92,18 @@ bool ReplaceFile(const std::string& from, const std::string& to) {
            FlushUnderNewName(to);
 }
 
-bool FlushFile(const std::string& path) {
-    return BeforeFileChange(FileOperation::Flush, path) && FlushFileAt(path);
-}
+bool FlushFile(const std::string& path) { return BeforeFileChange(FileOperation::Flush, path) && FlushFileAt(path); }
 
 bool DeleteFileAt(const std::string& path) {
-    return BeforeFileChange(FileOperation::Delete, path) && ::DeleteFileA(path.c_str()) != 0 && FlushFolder(FolderOf(path));
+    return BeforeFileChange(FileOperation::Delete, path) && ::DeleteFileA(path.c_str()) != 0 &&
+           FlushFolder(FolderOf(path));
 }
 
 bool MakeFolder(const std::string& path) {
     if (IsFolder(path)) return true;
     if (!BeforeFileChange()) return false;
-    return ::CreateDirectoryA(path.c_str(), nullptr) != 0 || (::GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(path));
+    return ::CreateDirectoryA(path.c_str(), nullptr) != 0 ||
+           (::GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(path));
 }
 
 bool FlushFolder(const std::string& folder) {
@@ -111,8 +111,9 @@ bool FlushFolder(const std::string& folder) {
     // A folder opens only with backup semantics, and some file systems
     // refuse a writable folder handle: there the write-through rename has
     // already put the change on the device.
-    Handle handle(::CreateFileA(folder.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    Handle handle(::CreateFileA(folder.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle.Valid()) return ::GetLastError() == ERROR_ACCESS_DENIED && Exists(folder);
     return ::FlushFileBuffers(handle.Get()) != 0;
 }

@@ -19,7 +19,8 @@ bool HostLock::Take(const std::string& path, bool create) {
     Release();
     // A read-only descriptor is enough for flock, so a stick's own file can
     // be locked without being changed.
-    const int fd = create ? ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd =
+        create ? ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);

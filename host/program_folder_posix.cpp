@@ -29,7 +29,8 @@ std::string DefaultProgramFolderFor(const std::string& executablePath) {
     if (executablePath.empty()) return {};
     // An executable at the root has no folder of its own to write in.
     const std::string folder = ProgramFolderOf(executablePath);
-    if (!folder.empty() && folder != "/" && !IsSystemFolder(folder) && ::access(folder.c_str(), W_OK) == 0) return folder;
+    if (!folder.empty() && folder != "/" && !IsSystemFolder(folder) && ::access(folder.c_str(), W_OK) == 0)
+        return folder;
 
     const char* home = std::getenv("HOME");
     if (home == nullptr || *home == '\0') return {};

@@ -16,8 +16,8 @@ std::string Unescaped(std::string_view field) {
     auto octal = [](char c) { return c >= '0' && c <= '7'; };
     std::string text;
     for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && octal(field[i + 1]) &&
-            octal(field[i + 2]) && octal(field[i + 3])) {
+        if (field[i] == '\\' && i + 3 < field.size() && octal(field[i + 1]) && octal(field[i + 2]) &&
+            octal(field[i + 3])) {
             text += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
             i += 3;
         } else {
@@ -29,13 +29,15 @@ std::string Unescaped(std::string_view field) {
 
 bool LiesUnder(std::string_view path, std::string_view mountPoint) {
     if (mountPoint == "/") return !path.empty() && path.front() == '/';
-    return path.substr(0, mountPoint.size()) == mountPoint && (path.size() == mountPoint.size() || path[mountPoint.size()] == '/');
+    return path.substr(0, mountPoint.size()) == mountPoint &&
+           (path.size() == mountPoint.size() || path[mountPoint.size()] == '/');
 }
 
 }  // namespace
 
 std::optional<std::string> FatSerialOfBootSector(std::string_view sector) {
-    if (sector.size() < 512 || static_cast<unsigned char>(sector[510]) != 0x55 || static_cast<unsigned char>(sector[511]) != 0xAA) {
+    if (sector.size() < 512 || static_cast<unsigned char>(sector[510]) != 0x55 ||
+        static_cast<unsigned char>(sector[511]) != 0xAA) {
         return std::nullopt;
     }
     const auto* bytes = reinterpret_cast<const unsigned char*>(sector.data());
@@ -44,7 +46,8 @@ std::optional<std::string> FatSerialOfBootSector(std::string_view sector) {
     if (bytes[signature] != 0x29) return std::nullopt;
     const std::uint32_t serial = LoadLe32(bytes + signature + 1);
     char text[10];
-    std::snprintf(text, sizeof text, "%04X-%04X", static_cast<unsigned>(serial >> 16), static_cast<unsigned>(serial & 0xFFFF));
+    std::snprintf(text, sizeof text, "%04X-%04X", static_cast<unsigned>(serial >> 16),
+                  static_cast<unsigned>(serial & 0xFFFF));
     return std::string(text);
 }
 
@@ -71,9 +74,10 @@ std::optional<MountOfPath> FindMountOf(std::string_view mountInfo, std::string_v
 
 bool IsFatFileSystem(std::string_view name) {
     std::string lower(name);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return lower == "vfat" || lower == "msdos" || lower == "fat" || lower == "fat12" || lower == "fat16" || lower == "fat32" ||
-           lower == "exfat";
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return lower == "vfat" || lower == "msdos" || lower == "fat" || lower == "fat12" || lower == "fat16" ||
+           lower == "fat32" || lower == "exfat";
 }
 
 }  // namespace tamsiro

@@ -1,5 +1,5 @@
-#include "host/binary_file.h"
 #include "host/volume_identity.h"
+#include "host/binary_file.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -19,12 +19,12 @@ std::optional<std::string> FatVolumeSerialOf(const std::string& path) {
     struct {
         std::uint32_t length;
         uuid_t uuid;
-    } __attribute__((packed)) reply {};
+    } __attribute__((packed)) reply{};
     if (getattrlist(volume.f_mntonname, &request, &reply, sizeof reply, 0) != 0) return std::nullopt;
     char text[37];
     const unsigned char* u = reply.uuid;
-    std::snprintf(text, sizeof text, "%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X", u[0], u[1], u[2], u[3], u[4],
-                  u[5], u[6], u[7], u[8], u[9], u[10], u[11], u[12], u[13], u[14], u[15]);
+    std::snprintf(text, sizeof text, "%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X", u[0], u[1],
+                  u[2], u[3], u[4], u[5], u[6], u[7], u[8], u[9], u[10], u[11], u[12], u[13], u[14], u[15]);
     return std::string(text);
 }
 

@@ -10,9 +10,8 @@
 #include "install/messages.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
-#include "stick/stick_record.h"
-#include "install/messages.h"
 #include "stick/stick_lock.h"
+#include "stick/stick_record.h"
 #include "stick/stick_transaction.h"
 #include "stick/stick_writer.h"
 
@@ -61,11 +60,13 @@ bool WriteWholeText(const std::string& path, const std::string& text) {
 }  // namespace
 
 void OfferManualCopy(AppContext& context, const std::string& workPath, const std::string& target) {
-    const bool batchWritten = WriteWholeText(
-        context.DataFilePath(program_files::kManualBatch),
-        EncodeTextMode("REM - this batch file copies updated file from PC to memory stick\n"
-                       "COPY " + BatchQuoted(workPath) + " " + BatchQuoted(target) + "\n"
-                       "PAUSE\n"));
+    const bool batchWritten =
+        WriteWholeText(context.DataFilePath(program_files::kManualBatch),
+                       EncodeTextMode("REM - this batch file copies updated file from PC to memory stick\n"
+                                      "COPY " +
+                                      BatchQuoted(workPath) + " " + BatchQuoted(target) +
+                                      "\n"
+                                      "PAUSE\n"));
     if (kHostRunsBatchFiles) {
         if (batchWritten) context.ShowMessage("Please run MANUAL.BAT batch file\n(in same folder as Tamsiro)");
         return;
@@ -73,7 +74,8 @@ void OfferManualCopy(AppContext& context, const std::string& workPath, const std
     const bool scriptWritten = WriteWholeText(context.DataFilePath(kShellScriptName),
                                               "#!/bin/sh\n"
                                               "# Copies the new sound archive from the PC to the memory stick.\n"
-                                              "cp " + ShellQuoted(workPath) + " " + ShellQuoted(target) + " && sync\n");
+                                              "cp " +
+                                                  ShellQuoted(workPath) + " " + ShellQuoted(target) + " && sync\n");
     if (scriptWritten) context.ShowMessage("Please run manual-copy.sh\n(in same folder as Tamsiro)");
 }
 
@@ -93,8 +95,11 @@ bool WorkArchiveFits(AppContext& context, const Stick& stick, std::uint64_t size
     }
     const auto space = SpaceOf(stick.FolderOf(stick_files::kSoundArchive));
     if (!space) return true;
-    auto rounded = [&](std::uint64_t bytes) { return (bytes + space->allocationUnit - 1) / space->allocationUnit * space->allocationUnit; };
-    const std::uint64_t room = space->freeBytes + rounded(FileSizeAt(stick.Path(stick_files::kSoundArchive)).value_or(0));
+    auto rounded = [&](std::uint64_t bytes) {
+        return (bytes + space->allocationUnit - 1) / space->allocationUnit * space->allocationUnit;
+    };
+    const std::uint64_t room =
+        space->freeBytes + rounded(FileSizeAt(stick.Path(stick_files::kSoundArchive)).value_or(0));
     if (rounded(size) <= room) return true;
     context.ShowMessage(NotEnoughSpaceMessage(rounded(size) - room));
     return false;
@@ -133,7 +138,8 @@ bool BuildWorkArchive(AppContext& context, const Stick& stick, const std::string
     busy.emplace(context);
     bool built = false;
     {
-        ProgressMeter progress(context.Ui(), "Building the new DYNAUDIO.ODA in Tamsiro's folder", MergedDataSize(base, selected));
+        ProgressMeter progress(context.Ui(), "Building the new DYNAUDIO.ODA in Tamsiro's folder",
+                               MergedDataSize(base, selected));
         built = WriteMergedArchive(base, selected, output, kMaxOdaOffset, &progress);
     }
     // A work archive whose last writes never reached the disk is truncated:
@@ -164,7 +170,8 @@ bool InstallMain(AppContext& context, const Stick& stick, const std::string& sel
         return true;
     }
     StickPlan plan(1);
-    plan[0].files.push_back({std::string(stick_files::kSoundArchive), workPath, std::nullopt, CopyingStep(stick_files::kSoundArchive)});
+    plan[0].files.push_back(
+        {std::string(stick_files::kSoundArchive), workPath, std::nullopt, CopyingStep(stick_files::kSoundArchive)});
     Room room = JudgeRoom(stick, plan);
     // A stick too full even for one at a time gets its chance all the same:
     // the copy's own failure is what the user is told.

@@ -6,11 +6,11 @@
 #include "host/file_system.h"
 #include "install/messages.h"
 #include "stick/interrupted_work.h"
-#include "stick/stick_lock.h"
-#include "stick/stick_transaction.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
+#include "stick/stick_lock.h"
 #include "stick/stick_record.h"
+#include "stick/stick_transaction.h"
 #include "stick/stick_writer.h"
 #include "stick/stock_store.h"
 
@@ -23,7 +23,8 @@ namespace tamsiro {
 
 namespace {
 
-constexpr const char* kQuestion = "Put the stock sounds back on the memory stick?\n(your custom sounds will be removed from it)";
+constexpr const char* kQuestion =
+    "Put the stock sounds back on the memory stick?\n(your custom sounds will be removed from it)";
 constexpr const char* kAlreadyStock = "The memory stick has its stock sounds already: nothing to restore";
 // A record whose base held custom sounds cannot call them stock.
 constexpr const char* kAlreadyAsFirstSeen = "The memory stick is as Tamsiro first found it already: nothing to restore";
@@ -81,7 +82,8 @@ PlannedStep StepFor(const AppContext& context, const Stick& stick, const StockSt
             break;
         }
         case StockRecord::Absent:
-            if (PresenceOf(stick, stickPath) != Presence::Absent) step.files.push_back({std::string(stickPath), {}, std::nullopt, {}});
+            if (PresenceOf(stick, stickPath) != Presence::Absent)
+                step.files.push_back({std::string(stickPath), {}, std::nullopt, {}});
             break;
         case StockRecord::None:
             if (ChangedWithoutStockCopy(context, stick, stickPath)) {
@@ -102,7 +104,8 @@ PlannedStep SoundArchiveStep(const StickRecord& record, const Stick& stick, std:
     } else if (CheckArchiveFile(base)) {
         unrestored.push_back({"DYNAUDIO.ODA", "DATA_BASEMIND3.ODA is damaged"});
     } else if (!SameContent(base, target)) {
-        step.files.push_back({std::string(stick_files::kSoundArchive), base, std::nullopt, "Restoring DYNAUDIO.ODA on memory stick"});
+        step.files.push_back(
+            {std::string(stick_files::kSoundArchive), base, std::nullopt, "Restoring DYNAUDIO.ODA on memory stick"});
     }
     return step;
 }
@@ -110,7 +113,8 @@ PlannedStep SoundArchiveStep(const StickRecord& record, const Stick& stick, std:
 // Everything a restore changes, in an order that frees room before it is
 // needed: the custom voice, the Games pair and the sound archive, then the
 // male voice and the configuration files.
-StickPlan PlanRestore(const AppContext& context, const Stick& stick, const StickRecord& record, std::vector<Unrestored>& unrestored) {
+StickPlan PlanRestore(const AppContext& context, const Stick& stick, const StickRecord& record,
+                      std::vector<Unrestored>& unrestored) {
     namespace files = stick_files;
     const StockStore store(record.folder);
     StickPlan steps;
@@ -118,7 +122,8 @@ StickPlan PlanRestore(const AppContext& context, const Stick& stick, const Stick
     steps.push_back(StepFor(context, stick, store, {files::kGame1, files::kGame8}, unrestored));
     steps.push_back(SoundArchiveStep(record, stick, unrestored));
     steps.push_back(StepFor(context, stick, store, {files::kMaleVoice}, unrestored));
-    for (const std::string_view config : {files::kVoiceList, files::kModeFlags, files::kVoiceListBackup, files::kModeFlagsBackup}) {
+    for (const std::string_view config :
+         {files::kVoiceList, files::kModeFlags, files::kVoiceListBackup, files::kModeFlagsBackup}) {
         steps.push_back(StepFor(context, stick, store, {config}, unrestored));
     }
     std::erase_if(steps, [](const PlannedStep& step) { return step.files.empty(); });
@@ -162,8 +167,8 @@ bool RecordShowsChanges(const AppContext& context, const Stick& stick, const Sti
 }
 
 std::string BaseAsFirstSeen(const StickRecord& record) {
-    return "DYNAUDIO.ODA is put back as this memory stick first had it, with the custom sounds of Main set " + record.heldSet +
-           ", not the stock sounds";
+    return "DYNAUDIO.ODA is put back as this memory stick first had it, with the custom sounds of Main set " +
+           record.heldSet + ", not the stock sounds";
 }
 
 RestoreOutcome RestoreStockSounds(AppContext& context, const Stick& stick) {
@@ -221,7 +226,8 @@ RestoreOutcome RestoreStockSounds(AppContext& context, const Stick& stick) {
         for (const FileResult& file : result.files) {
             if (file.outcome == ChangeOutcome::Done || file.outcome == ChangeOutcome::NotDone) continue;
             message.append("\n").append(StickFileName(file.stickPath));
-            message.append(file.outcome == ChangeOutcome::RemoveFailed ? " could not be removed" : " could not be written");
+            message.append(file.outcome == ChangeOutcome::RemoveFailed ? " could not be removed"
+                                                                       : " could not be written");
         }
         context.ShowMessage(message);
         ReportUndone(context, result.verdict, result.undoneFiles > 0);
@@ -242,7 +248,8 @@ RestoreOutcome RestoreStockSounds(AppContext& context, const Stick& stick) {
 bool RepairSoundArchive(AppContext& context, const Stick& stick) {
     const std::string base = RecordOfStick(context, stick).basePath;
     StickPlan plan(1);
-    plan[0].files.push_back({std::string(stick_files::kSoundArchive), base, std::nullopt, "Restoring DYNAUDIO.ODA on memory stick"});
+    plan[0].files.push_back(
+        {std::string(stick_files::kSoundArchive), base, std::nullopt, "Restoring DYNAUDIO.ODA on memory stick"});
     const Room room = JudgeRoom(stick, plan);
     if (!room.fits) {
         context.ShowMessage(NotEnoughSpaceMessage(room.missingBytes));

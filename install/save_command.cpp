@@ -53,7 +53,8 @@ bool SetFileWhole(AppContext& context, const std::string& path) {
     // A file that has gone fails its copy, with that copy's own message.
     if (!size) return true;
     bool whole = *size > 0 && file.Open(path, BinaryFile::Mode::Read);
-    if (whole && file.ReadExactly(magic, sizeof magic) && std::string_view(magic, 4) == "ODAR") whole = !CheckArchiveFile(path);
+    if (whole && file.ReadExactly(magic, sizeof magic) && std::string_view(magic, 4) == "ODAR")
+        whole = !CheckArchiveFile(path);
     if (!whole) context.ShowMessage(path.substr(FolderOf(path).size()) + " is empty or damaged\nNothing was changed");
     return whole;
 }
@@ -65,12 +66,14 @@ bool SetsWhole(AppContext& context, const SaveSelection& selection) {
         paths.push_back(SetPath(context, kGame8.prefix, *selection.games));
     }
     if (selection.voice) paths.push_back(SetPath(context, kVoice.prefix, *selection.voice));
-    return std::all_of(paths.begin(), paths.end(), [&](const std::string& path) { return SetFileWhole(context, path); });
+    return std::all_of(paths.begin(), paths.end(),
+                       [&](const std::string& path) { return SetFileWhole(context, path); });
 }
 
 // The files of one step that differ from what the stick holds; a stick
 // file that is already identical is left alone.
-PlannedStep CopiesOf(AppContext& context, const Stick& stick, const std::string& label, std::initializer_list<StickCopy> copies) {
+PlannedStep CopiesOf(AppContext& context, const Stick& stick, const std::string& label,
+                     std::initializer_list<StickCopy> copies) {
     PlannedStep step;
     for (const StickCopy& copy : copies) {
         const std::string source = SetPath(context, copy.prefix, label);
@@ -104,7 +107,8 @@ struct SaveWork {
         StickPlan plan;
         if (mainChanges) {
             PlannedStep main;
-            main.files.push_back({std::string(stick_files::kSoundArchive), mainSource, std::nullopt, CopyingStep(stick_files::kSoundArchive)});
+            main.files.push_back({std::string(stick_files::kSoundArchive), mainSource, std::nullopt,
+                                  CopyingStep(stick_files::kSoundArchive)});
             plan.push_back(std::move(main));
         }
         if (!games.files.empty()) plan.push_back(games);
@@ -143,16 +147,23 @@ struct ConfigMessages {
     const char* renameFailed;
 };
 
-constexpr ConfigMessages kVoiceListMessages{stick_files::kVoiceList, "Error: Missing MCUSLIST.CFG file", "Error: bad MCUSLIST.CFG format",
-                                            "Error: Can't create new MCUSLIST.CFG file", "Error: Failed to write new MCUSLIST.CFG file",
+constexpr ConfigMessages kVoiceListMessages{stick_files::kVoiceList,
+                                            "Error: Missing MCUSLIST.CFG file",
+                                            "Error: bad MCUSLIST.CFG format",
+                                            "Error: Can't create new MCUSLIST.CFG file",
+                                            "Error: Failed to write new MCUSLIST.CFG file",
                                             "Error: Failed to rename files (MCUSLIST.*)"};
-constexpr ConfigMessages kModeFlagsMessages{stick_files::kModeFlags, "Error: Missing MCUS.CFG file", nullptr,
-                                            "Error: Can't create new MCUS.CFG file", "Error: Failed to write new MCUS.CFG file",
+constexpr ConfigMessages kModeFlagsMessages{stick_files::kModeFlags,
+                                            "Error: Missing MCUS.CFG file",
+                                            nullptr,
+                                            "Error: Can't create new MCUS.CFG file",
+                                            "Error: Failed to write new MCUS.CFG file",
                                             "Error: Failed to rename files (MCUS.*)"};
 
 // The first configuration problem, found before anything changed.
 const char* PlanProblemText(const SaveWork& work) {
-    for (const auto& [planned, messages] : {std::pair{&work.voiceList, &kVoiceListMessages}, std::pair{&work.modeFlags, &kModeFlagsMessages}}) {
+    for (const auto& [planned, messages] :
+         {std::pair{&work.voiceList, &kVoiceListMessages}, std::pair{&work.modeFlags, &kModeFlagsMessages}}) {
         if (planned->problem == ConfigProblem::Missing) return messages->missing;
         if (planned->problem == ConfigProblem::BadFormat) return messages->badFormat;
     }
@@ -191,7 +202,8 @@ void ReportSoundFailure(AppContext& context, const Stick& stick, const CarryResu
     for (const StickCopy& copy : {kGame1, kGame8, kVoice}) {
         if (result.Failed(copy.destination)) context.ShowMessage(copy.failure);
     }
-    if (result.Failed(stick_files::kMaleVoice)) context.ShowMessage("Could not remove the male voice from memory stick");
+    if (result.Failed(stick_files::kMaleVoice))
+        context.ShowMessage("Could not remove the male voice from memory stick");
     if (result.Failed(stick_files::kSoundArchive)) {
         context.ShowMessage(kArchiveFailure);
         OfferManualCopy(context, WorkArchivePath(context), stick.Path(stick_files::kSoundArchive));
@@ -220,7 +232,8 @@ SaveSelection SelectionOfLabels(std::optional<std::string> main, std::optional<s
 }
 
 bool Save(AppContext& context, const Stick& stick, const SaveSelection& selection) {
-    const int chosen = int{selection.main.has_value()} + int{selection.games.has_value()} + int{selection.voice.has_value()};
+    const int chosen =
+        int{selection.main.has_value()} + int{selection.games.has_value()} + int{selection.voice.has_value()};
     if (chosen == 0) {
         context.ShowMessage("Please select something");
         return false;
@@ -240,7 +253,8 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
     // The new sound archive is built first: its size is part of the plan.
     // The busy pointer runs from there until the new archive is on the stick.
     std::optional<BusyScope> busy;
-    if (selection.main && !BuildWorkArchive(context, stick, SetPath(context, kMainCategory.prefix, *selection.main), busy)) {
+    if (selection.main &&
+        !BuildWorkArchive(context, stick, SetPath(context, kMainCategory.prefix, *selection.main), busy)) {
         return false;
     }
     SaveWork work;
@@ -260,9 +274,11 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
     MaleVoice maleVoice = MaleVoice::Kept;
     Room room = JudgeRoom(stick, work.PlanFor(MaleVoice::Kept));
     const bool maleVoiceThere = PresenceOf(stick, stick_files::kMaleVoice) == Presence::There;
-    if (maleVoiceOffered && (room.fits || (maleVoiceThere && JudgeRoom(stick, work.PlanFor(MaleVoice::RemovedForRoom)).fits))) {
+    if (maleVoiceOffered &&
+        (room.fits || (maleVoiceThere && JudgeRoom(stick, work.PlanFor(MaleVoice::RemovedForRoom)).fits))) {
         busy.reset();
-        if (context.Ask(kMaleVoiceQuestion, DefaultButton::Yes, selection.removeMaleVoice)) maleVoice = room.fits ? MaleVoice::RemovedLast : MaleVoice::RemovedForRoom;
+        if (context.Ask(kMaleVoiceQuestion, DefaultButton::Yes, selection.removeMaleVoice))
+            maleVoice = room.fits ? MaleVoice::RemovedLast : MaleVoice::RemovedForRoom;
     }
     if (maleVoice != MaleVoice::Kept) {
         work.voiceList = PlanVoiceList(stick, true);
@@ -284,7 +300,8 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
     }
     const CarryResult result = transaction.Carry();
     busy.reset();
-    if (result.verdict == CarryVerdict::Undone || result.verdict == CarryVerdict::UndoFailed || result.verdict == CarryVerdict::Stopped) {
+    if (result.verdict == CarryVerdict::Undone || result.verdict == CarryVerdict::UndoFailed ||
+        result.verdict == CarryVerdict::Stopped) {
         if (const char* problem = CarryProblemText(result)) ShowConfigProblem(context, problem);
         ReportSoundFailure(context, stick, result);
         const BusyScope stillBusy(context);

@@ -24,7 +24,8 @@ bool ConfirmBase(AppContext& context, const Stick& stick, StickRecord& record) {
     if (FileExists(record.basePath)) return true;
     const std::vector<std::string> labels = AvailableSets(context, kMainCategory);
     std::vector<std::string> sets;
-    for (const std::string& label : labels) sets.push_back(context.DataFilePath(DataFileName(kMainCategory.prefix, label)));
+    for (const std::string& label : labels)
+        sets.push_back(context.DataFilePath(DataFileName(kMainCategory.prefix, label)));
     const std::string archive = stick.Path(stick_files::kSoundArchive);
     std::optional<std::string> held;
     for (const std::string& base : OtherBases(context, record)) {
@@ -67,7 +68,8 @@ std::optional<DialogStart> RunStartSequence(AppContext& context, const RowFileLa
     }
     const RowAvailability rows = AvailableRows(context, labels);
     if (rows.Count() == 0) {
-        context.ShowMessage("No M3 Audio installed - please download some\nDATA_*.ODA files must be in same folder as program");
+        context.ShowMessage(
+            "No M3 Audio installed - please download some\nDATA_*.ODA files must be in same folder as program");
         context.Ui().EndDialog(DialogResult::Cancel);
         return std::nullopt;
     }

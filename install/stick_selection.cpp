@@ -10,9 +10,9 @@
 #include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "stick/stick_hazard.h"
+#include "stick/stick_locator.h"
 #include "stick/stick_lock.h"
 #include "stick/stick_record.h"
-#include "stick/stick_locator.h"
 #include "stick/version_file.h"
 
 namespace tamsiro {
@@ -35,7 +35,8 @@ ArchiveState CheckSoundArchive(AppContext& context, const Stick& stick) {
         context.ShowMessage("Bad AiboMind3 stick\nMissing DYNAUDIO.ODA");
         return ArchiveState::Refused;
     }
-    if (!context.Ask("DYNAUDIO.ODA on the memory stick is missing or damaged\nRestore it from DATA_BASEMIND3.ODA?", DefaultButton::Yes) ||
+    if (!context.Ask("DYNAUDIO.ODA on the memory stick is missing or damaged\nRestore it from DATA_BASEMIND3.ODA?",
+                     DefaultButton::Yes) ||
         !RepairSoundArchive(context, stick)) {
         return ArchiveState::Refused;
     }

@@ -5,8 +5,8 @@
 #include "archive/archive_diff.h"
 #include "catalogue/sound_catalogue.h"
 #include "host/file_system.h"
-#include "stick/stick.h"
 #include "install/restore_command.h"
+#include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "stick/stick_hazard.h"
 #include "stick/stick_record.h"
@@ -21,11 +21,11 @@ namespace {
 std::string CheckOf(const Stick& stick) {
     if (!IsFolder(stick.Root()) || !FileExists(stick.Path(stick_files::kMarker))) return "no-marker";
     switch (CheckVersionFile(stick.Path(stick_files::kVersion))) {
-        case VersionVerdict::AiboMind3English: return "ok";
-        case VersionVerdict::NotAiboMind: return "not-aibomind";
-        case VersionVerdict::NotGeneration3: return "not-aibomind3";
-        case VersionVerdict::BadLanguageBlock: return "bad-language";
-        case VersionVerdict::NotEnglish: return "not-english";
+    case VersionVerdict::AiboMind3English: return "ok";
+    case VersionVerdict::NotAiboMind: return "not-aibomind";
+    case VersionVerdict::NotGeneration3: return "not-aibomind3";
+    case VersionVerdict::BadLanguageBlock: return "bad-language";
+    case VersionVerdict::NotEnglish: return "not-english";
     }
     return "not-aibomind";
 }
@@ -34,7 +34,8 @@ std::string SetFile(const AppContext& context, const char* prefix, const std::st
     return context.DataFilePath(DataFileName(prefix, label));
 }
 
-std::string ArchiveOf(const AppContext& context, const Stick& stick, const std::string& base, const StickStatus& status) {
+std::string ArchiveOf(const AppContext& context, const Stick& stick, const std::string& base,
+                      const StickStatus& status) {
     const std::string archive = stick.Path(stick_files::kSoundArchive);
     if (!FileExists(archive)) return "missing";
     if (CheckArchiveFile(archive)) return "damaged";
@@ -58,9 +59,9 @@ std::string VoiceOf(const AppContext& context, const Stick& stick, const StickSt
 // Whether a stick file is as the stock stick had it, by the stock files kept.
 bool AsKept(const StockStore& store, const Stick& stick, std::string_view stickPath) {
     switch (store.RecordOf(stickPath)) {
-        case StockRecord::Kept: return SameContent(store.KeptPath(stickPath), stick.Path(stickPath));
-        case StockRecord::Absent: return !FileExists(stick.Path(stickPath));
-        case StockRecord::None: return false;
+    case StockRecord::Kept: return SameContent(store.KeptPath(stickPath), stick.Path(stickPath));
+    case StockRecord::Absent: return !FileExists(stick.Path(stickPath));
+    case StockRecord::None: return false;
     }
     return false;
 }
@@ -87,7 +88,7 @@ StickStatus ReadStickStatus(const AppContext& context, const Stick& stick) {
     const StickRecord record = RecordOfStick(context, stick);
     const std::string& base = record.basePath;
     status.base = !FileExists(base) ? "missing" : CheckArchiveFile(base) ? "damaged" : "ok";
-    status.record = record.written && !record.stock           ? "not-stock:" + record.heldSet
+    status.record = record.written && !record.stock              ? "not-stock:" + record.heldSet
                     : RecordShowsChanges(context, stick, record) ? "stock"
                                                                  : "none";
     const StockStore store(record.folder);

@@ -15,7 +15,8 @@ namespace {
 // A damaged base would poison every later Main install: the user may move
 // it aside and take a fresh backup, or stop.
 bool SetAsideDamagedBase(AppContext& context, const std::string& basePath) {
-    if (!context.Ask("DATA_BASEMIND3.ODA is damaged\nReplace it with a new backup from this memory stick?", DefaultButton::No)) {
+    if (!context.Ask("DATA_BASEMIND3.ODA is damaged\nReplace it with a new backup from this memory stick?",
+                     DefaultButton::No)) {
         return false;
     }
     const std::string damagedPath = basePath + std::string(program_files::kStockDamagedSuffix);
@@ -29,7 +30,9 @@ bool SetAsideDamagedBase(AppContext& context, const std::string& basePath) {
 
 }  // namespace
 
-bool EnsureBaseArchive(AppContext& context, const Stick& stick) { return EnsureBaseArchive(context, stick, RecordOfStick(context, stick)); }
+bool EnsureBaseArchive(AppContext& context, const Stick& stick) {
+    return EnsureBaseArchive(context, stick, RecordOfStick(context, stick));
+}
 
 bool EnsureBaseArchive(AppContext& context, const Stick& stick, const StickRecord& record) {
     // The record before the base: a base without one would be taken by the
@@ -53,7 +56,8 @@ bool EnsureBaseArchive(AppContext& context, const Stick& stick, const StickRecor
         return false;
     }
 
-    context.ShowMessage("Warning: backing up DYNAUDIO.ODA from memory stick\nWill take 30 seconds to a minute, please wait");
+    context.ShowMessage(
+        "Warning: backing up DYNAUDIO.ODA from memory stick\nWill take 30 seconds to a minute, please wait");
     if (!writeRecord()) return false;
 
     // Any file at the base path counts as a good backup on every later run,

@@ -34,6 +34,7 @@ using ConfigTransform = std::function<TransformedConfig(std::string_view decoded
 
 // Reads `stem`.CFG and transforms it. The stick is not touched: the new
 // file is written, beside and rotated, by the stick transaction.
-[[nodiscard]] PlannedConfig PlanStickConfig(const Stick& stick, std::string_view stem, const ConfigTransform& transform);
+[[nodiscard]] PlannedConfig PlanStickConfig(const Stick& stick, std::string_view stem,
+                                            const ConfigTransform& transform);
 
 }  // namespace tamsiro

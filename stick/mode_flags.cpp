@@ -30,8 +30,9 @@ std::string WithVoiceMode(std::string_view decoded) {
 }
 
 PlannedConfig PlanModeFlags(const Stick& stick) {
-    return PlanStickConfig(stick, stick_files::kModeFlagsStem,
-                           [](std::string_view decoded) { return TransformedConfig{WithVoiceMode(decoded), true}; });
+    return PlanStickConfig(stick, stick_files::kModeFlagsStem, [](std::string_view decoded) {
+        return TransformedConfig{WithVoiceMode(decoded), true};
+    });
 }
 
 }  // namespace tamsiro

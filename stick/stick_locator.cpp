@@ -19,7 +19,8 @@ std::string Join(const std::string& folder, const std::string& name) {
 bool HoldsStick(const std::string& root) {
     std::error_code error;
     const std::string openR = Join(root, MatchNameInFolder(root, stick_files::kSoftwareFolder));
-    return std::filesystem::is_directory(openR, error) && FileExists(Join(root, MatchNameInFolder(root, stick_files::kMarker)));
+    return std::filesystem::is_directory(openR, error) &&
+           FileExists(Join(root, MatchNameInFolder(root, stick_files::kMarker)));
 }
 
 }  // namespace

@@ -26,7 +26,8 @@ constexpr int kFirstOtherRecord = 2;
 constexpr int kLastOtherRecord = 999;
 
 std::string RecordFolderName(int number) {
-    return number < kFirstOtherRecord ? std::string(program_files::kStockFolder) : std::string(kOtherRecordPrefix) + std::to_string(number);
+    return number < kFirstOtherRecord ? std::string(program_files::kStockFolder)
+                                      : std::string(kOtherRecordPrefix) + std::to_string(number);
 }
 
 // The base is named relative to the program folder, so a moved program
@@ -82,7 +83,8 @@ std::optional<StickRecord> ReadRecord(const AppContext& context, const std::stri
 // Every record written, the first stick's first.
 std::vector<StickRecord> WrittenRecords(const AppContext& context) {
     std::vector<StickRecord> records;
-    if (auto first = ReadRecord(context, context.DataFilePath(program_files::kStockFolder))) records.push_back(std::move(*first));
+    if (auto first = ReadRecord(context, context.DataFilePath(program_files::kStockFolder)))
+        records.push_back(std::move(*first));
     for (int number = kFirstOtherRecord; number <= kLastOtherRecord; ++number) {
         const std::string folder = context.DataFilePath(RecordFolderName(number));
         if (!IsFolder(folder)) break;
@@ -151,7 +153,8 @@ StickRecord RecordOfStick(const AppContext& context, const Stick& stick) {
 
     const std::string firstFolder = context.DataFilePath(program_files::kStockFolder);
     const std::string firstBase = context.DataFilePath(program_files::kBaseArchive);
-    const bool firstWritten = std::any_of(records.begin(), records.end(), [&](const StickRecord& r) { return r.folder == firstFolder; });
+    const bool firstWritten =
+        std::any_of(records.begin(), records.end(), [&](const StickRecord& r) { return r.folder == firstFolder; });
     const std::string fingerprint = ArchiveFingerprint(archive);
 
     StickRecord record;

@@ -29,7 +29,9 @@ std::string StemOf(std::string_view stickPath) { return std::string(stickPath.su
 
 std::uint64_t SizeOrZero(const std::string& path) { return path.empty() ? 0 : FileSizeAt(path).value_or(0); }
 
-std::uint64_t NewSizeOf(const PlannedFile& file) { return file.contents ? file.contents->size() : SizeOrZero(file.source); }
+std::uint64_t NewSizeOf(const PlannedFile& file) {
+    return file.contents ? file.contents->size() : SizeOrZero(file.source);
+}
 
 // The stick files a step touches: a rotation replaces X.CFG and X.BAK.
 std::vector<std::string> TouchedBy(const PlannedStep& step) {
@@ -158,7 +160,8 @@ bool PutBack(UserInterface& ui, const Stick& stick, const JournalEntry& entry) {
     // keeps the stick's spelling; the base archive has a name of its own).
     const std::string keptName = NameOnDisk(entry.previous);
     const std::string_view stickName = std::string_view(entry.stickPath).substr(entry.stickPath.rfind('\\') + 1);
-    const std::string target = there || !EqualIgnoringAsciiCase(keptName, stickName) ? current : JoinPath(folder, keptName);
+    const std::string target =
+        there || !EqualIgnoringAsciiCase(keptName, stickName) ? current : JoinPath(folder, keptName);
     const std::string beside = BesidePath(target);
     const std::string step = "Restoring " + std::string(stickName) + " on memory stick";
     bool written = CopyVerified(ui, entry.previous, beside, StickCopySteps(step, stickName));
@@ -185,7 +188,8 @@ bool CloseJournal(const AppContext& context, const Journal& journal) {
     for (const std::string& path : journal.scratch) DiscardFile(path);
     // What was set aside goes now; one that stays is tidied at the next start.
     for (const JournalEntry& entry : journal.entries) {
-        if (entry.aside && FileExists(entry.previous) && !DeleteFileAt(entry.previous)) (void)DeleteFileAt(entry.previous);
+        if (entry.aside && FileExists(entry.previous) && !DeleteFileAt(entry.previous))
+            (void)DeleteFileAt(entry.previous);
     }
     // TAMSIRO.NEW: where older versions wrote the new configuration files.
     for (const std::string_view folder : {program_files::kUndoFolder, program_files::kNewFolder}) {
@@ -227,7 +231,8 @@ Room JudgeRoom(const Stick& stick, const StickPlan& plan) {
                 step.files.push_back({NewSizeOf(file), SizeOrZero(stick.Path(StemOf(file.stickPath) + ".BAK")), false});
             } else {
                 const std::string target = stick.Path(file.stickPath);
-                step.files.push_back({file.Removes() ? 0 : NewSizeOf(file), FileExists(target) ? SizeOrZero(target) : 0, file.Removes()});
+                step.files.push_back({file.Removes() ? 0 : NewSizeOf(file), FileExists(target) ? SizeOrZero(target) : 0,
+                                      file.Removes()});
             }
         }
         steps.push_back(std::move(step));
@@ -241,7 +246,8 @@ Room JudgeRoom(const Stick& stick, const StickPlan& plan) {
         if (SetsAsideAlone(plan[i])) steps[i].files.front().oldSize = 0;
     }
     const SpacePlan heldPlan = PlanSpace(steps, space->freeBytes, space->allocationUnit);
-    room.setAside = heldPlan.Fits() && std::all_of(heldPlan.beside.begin(), heldPlan.beside.end(), [](bool beside) { return beside; });
+    room.setAside = heldPlan.Fits() &&
+                    std::all_of(heldPlan.beside.begin(), heldPlan.beside.end(), [](bool beside) { return beside; });
     return room;
 }
 
@@ -291,14 +297,15 @@ PrepareOutcome StickTransaction::Keep() {
         const Presence presence = PresenceOf(stick_, path);
         if (presence == Presence::Unknown) return {PrepareVerdict::StickUnreadable, path};
         const std::string current = presence == Presence::There ? stick_.Path(path) : std::string();
-        if (!current.empty() && std::find(setAside.begin(), setAside.end(), path) != setAside.end() && !FileExists(AsidePath(current))) {
+        if (!current.empty() && std::find(setAside.begin(), setAside.end(), path) != setAside.end() &&
+            !FileExists(AsidePath(current))) {
             entry.previous = AsidePath(current);
             entry.original = current;
             entry.aside = true;
         } else if (presence == Presence::There) {
-            const std::string record = path == stick_files::kSoundArchive ? stickRecord.basePath
+            const std::string record = path == stick_files::kSoundArchive          ? stickRecord.basePath
                                        : store.RecordOf(path) == StockRecord::Kept ? store.KeptPath(path)
-                                                                                  : std::string();
+                                                                                   : std::string();
             if (!record.empty() && SameContent(record, current)) {
                 entry.previous = record;
             } else {
@@ -333,7 +340,8 @@ namespace {
 ChangeOutcome WriteChecked(UserInterface& ui, const PlannedFile& file, const std::string& target) {
     CopySteps steps = StickCopySteps(file.progress, file.stickPath);
     steps.stopsOnInterrupt = true;
-    if (!file.contents) return CopyVerified(ui, file.source, target, steps) ? ChangeOutcome::Done : ChangeOutcome::WriteFailed;
+    if (!file.contents)
+        return CopyVerified(ui, file.source, target, steps) ? ChangeOutcome::Done : ChangeOutcome::WriteFailed;
     switch (WriteVerified(ui, *file.contents, target, steps)) {
     case WriteOutcome::Written: return ChangeOutcome::Done;
     case WriteOutcome::NotCreated: return ChangeOutcome::CreateFailed;
@@ -409,7 +417,8 @@ public:
     bool Rotate() {
         for (const PlannedFile& file : step_.files) {
             const std::string stem = StemOf(file.stickPath);
-            if (!RotateConfigFiles(stick_.Path(stem + ".TMP"), stick_.Path(stem + ".CFG"), stick_.Path(stem + ".BAK"))) {
+            if (!RotateConfigFiles(stick_.Path(stem + ".TMP"), stick_.Path(stem + ".CFG"),
+                                   stick_.Path(stem + ".BAK"))) {
                 return Fail(file, ChangeOutcome::RenameFailed);
             }
         }
@@ -433,7 +442,8 @@ private:
     bool RemoveIfThere(const PlannedFile& file) {
         if (AsideEntryOf(file)) return SetAsideIfJournalled(file);
         const Presence presence = PresenceOf(stick_, file.stickPath);
-        return presence == Presence::Absent || (presence == Presence::There && DeleteFileAt(stick_.Path(file.stickPath)));
+        return presence == Presence::Absent ||
+               (presence == Presence::There && DeleteFileAt(stick_.Path(file.stickPath)));
     }
 
     bool Done() {
@@ -450,7 +460,8 @@ private:
 
 // X.TMP written and checked before anything else changes: the voice list
 // that no longer names the male voice is whole before the male voice goes.
-bool WriteRotationFiles(AppContext& context, const Stick& stick, const PlannedStep& step, std::vector<FileResult>& results) {
+bool WriteRotationFiles(AppContext& context, const Stick& stick, const PlannedStep& step,
+                        std::vector<FileResult>& results) {
     for (const PlannedFile& file : step.files) {
         const std::string tmp = stick.Path(StemOf(file.stickPath) + ".TMP");
         const ChangeOutcome outcome = tmp.empty() ? ChangeOutcome::CreateFailed : WriteChecked(context.Ui(), file, tmp);
@@ -500,7 +511,8 @@ CarryResult StickTransaction::Carry() {
     // before it: the steps ahead of it still run.
     std::size_t end = plan_.size();
     for (std::size_t i = 0; i < end; ++i) {
-        if (plan_[i].kind == StepKind::Rotation && !WriteRotationFiles(context_, stick_, plan_[i], result.files)) end = i;
+        if (plan_[i].kind == StepKind::Rotation && !WriteRotationFiles(context_, stick_, plan_[i], result.files))
+            end = i;
     }
     std::optional<std::size_t> failedStep;
     if (end < plan_.size() && !plan_[end].optional) failedStep = end;
@@ -510,7 +522,9 @@ CarryResult StickTransaction::Carry() {
             break;
         }
         StepRun run(context_, stick_, plan_[i], journal->entries, result.files);
-        const bool carried = plan_[i].kind == StepKind::Rotation ? run.Rotate() : room_.beside[i] ? run.Beside() : run.OneByOne();
+        const bool carried = plan_[i].kind == StepKind::Rotation ? run.Rotate()
+                             : room_.beside[i]                   ? run.Beside()
+                                                                 : run.OneByOne();
         if (!carried) failedStep = i;
     }
     DiscardRotationFiles(stick_, plan_);
@@ -520,16 +534,20 @@ CarryResult StickTransaction::Carry() {
         for (FileResult& file : result.files) {
             if (file.outcome != ChangeOutcome::Done) file.outcome = ChangeOutcome::NotDone;
         }
-        result.verdict = PutAllBack(context_.Ui(), stick_, journal->entries) ? CarryVerdict::Stopped : CarryVerdict::UndoFailed;
+        result.verdict =
+            PutAllBack(context_.Ui(), stick_, journal->entries) ? CarryVerdict::Stopped : CarryVerdict::UndoFailed;
     } else if (failedStep && plan_[*failedStep].optional) {
-        result.verdict = PutAllBack(context_.Ui(), stick_, entriesFrom(*failedStep)) ? CarryVerdict::OptionalStepsUndone : CarryVerdict::UndoFailed;
+        result.verdict = PutAllBack(context_.Ui(), stick_, entriesFrom(*failedStep)) ? CarryVerdict::OptionalStepsUndone
+                                                                                     : CarryVerdict::UndoFailed;
     } else if (failedStep) {
-        result.verdict = PutAllBack(context_.Ui(), stick_, journal->entries) ? CarryVerdict::Undone : CarryVerdict::UndoFailed;
+        result.verdict =
+            PutAllBack(context_.Ui(), stick_, journal->entries) ? CarryVerdict::Undone : CarryVerdict::UndoFailed;
     }
     if (result.verdict == CarryVerdict::UndoFailed) return result;
     if (!CloseJournal(context_, *journal)) {
         // What the next start would do: undo it all.
-        result.verdict = PutAllBack(context_.Ui(), stick_, journal->entries) ? CarryVerdict::Undone : CarryVerdict::UndoFailed;
+        result.verdict =
+            PutAllBack(context_.Ui(), stick_, journal->entries) ? CarryVerdict::Undone : CarryVerdict::UndoFailed;
         if (result.verdict == CarryVerdict::Undone) (void)CloseJournal(context_, *journal);
     }
     if (result.verdict == CarryVerdict::Undone || result.verdict == CarryVerdict::Stopped) {
@@ -546,7 +564,8 @@ bool RollBackInterruptedChange(AppContext& context, const Stick& stick) {
     const std::optional<Journal> journal = ReadJournal(context);
     DiscardFile(context.DataFilePath(program_files::kJournalPartial));
     if (journal && journal->stickRoot != stick.Root()) return false;
-    if (journal && !(PutAllBack(context.Ui(), stick, journal->entries) && CloseJournal(context, *journal))) return false;
+    if (journal && !(PutAllBack(context.Ui(), stick, journal->entries) && CloseJournal(context, *journal)))
+        return false;
     // With no journal left, a file still set aside is what a change that
     // was over did not get to remove: its new file has taken its name, or
     // it was the male voice, which a Save removes. Any other was set aside

@@ -77,11 +77,11 @@ struct FileResult {
 };
 
 enum class CarryVerdict {
-    Done,                  // every planned change is on the stick and flushed
-    OptionalStepsUndone,   // an optional step failed; it and the rest are undone
-    Undone,                // a step failed; the stick is as it was
-    UndoFailed,            // the stick could not be put back; the next start tries again
-    Stopped,               // an interrupt stopped it; the stick is as it was
+    Done,                 // every planned change is on the stick and flushed
+    OptionalStepsUndone,  // an optional step failed; it and the rest are undone
+    Undone,               // a step failed; the stick is as it was
+    UndoFailed,           // the stick could not be put back; the next start tries again
+    Stopped,              // an interrupt stopped it; the stick is as it was
 };
 
 struct CarryResult {
@@ -95,9 +95,9 @@ struct CarryResult {
 
 enum class PrepareVerdict {
     Ready,
-    NoRoomToKeep,     // the program folder has no room for the kept copies
-    NotKept,          // a copy could not be written in the program folder
-    StickUnreadable,  // a stick file could not be listed, opened or read
+    NoRoomToKeep,       // the program folder has no room for the kept copies
+    NotKept,            // a copy could not be written in the program folder
+    StickUnreadable,    // a stick file could not be listed, opened or read
     OtherStickPending,  // an unfinished change to another stick waits for it
 };
 struct PrepareOutcome {

@@ -1,7 +1,7 @@
 #include "stick/stick_writer.h"
 
-#include "app/user_interface.h"
 #include "app/progress.h"
+#include "app/user_interface.h"
 #include "host/binary_file.h"
 #include "host/device_reader.h"
 #include "host/file_system.h"
@@ -78,7 +78,9 @@ bool CopyAndFlush(UserInterface& ui, const std::string& source, const std::strin
     for (std::uint64_t done = 0; done < size;) {
         const std::size_t chunk = NextChunk(done, size);
         // A stick file of 32 MB takes a while: an interrupt need not wait.
-        if ((steps.stopsOnInterrupt && InterruptRequested()) || !in.ReadExactly(buffer, chunk) || !out.WriteExactly(buffer, chunk)) return false;
+        if ((steps.stopsOnInterrupt && InterruptRequested()) || !in.ReadExactly(buffer, chunk) ||
+            !out.WriteExactly(buffer, chunk))
+            return false;
         out.StartWriteBack();
         done += chunk;
         meter.Advance(chunk);
@@ -98,8 +100,9 @@ bool Verify(UserInterface& ui, const std::string& source, const std::string& tar
     if (!OpenForReading(expected, source) || !written.Open(target)) return false;
     if (expected.Size() != static_cast<std::int64_t>(size) || FileSizeAt(target) != size) return false;
     ProgressMeter meter(ui, step, size);
-    return CompareChunks(size, &meter, StreamReader(expected),
-                         [&written](AlignedBuffer& into, std::size_t bytes) { return written.ReadExactly(into, bytes); });
+    return CompareChunks(size, &meter, StreamReader(expected), [&written](AlignedBuffer& into, std::size_t bytes) {
+        return written.ReadExactly(into, bytes);
+    });
 }
 
 }  // namespace
@@ -126,12 +129,14 @@ CopySteps StickCopySteps(std::string copying, std::string_view stickPath) {
 bool CopyVerified(UserInterface& ui, const std::string& source, const std::string& target, const CopySteps& steps) {
     const auto size = FileSizeAt(source);
     if (!size || IsFolder(target)) return false;
-    if (CopyAndFlush(ui, source, target, *size, steps) && Verify(ui, source, target, *size, steps.checking)) return true;
+    if (CopyAndFlush(ui, source, target, *size, steps) && Verify(ui, source, target, *size, steps.checking))
+        return true;
     DiscardFile(target);
     return false;
 }
 
-WriteOutcome WriteVerified(UserInterface& ui, std::string_view bytes, const std::string& target, const CopySteps& steps) {
+WriteOutcome WriteVerified(UserInterface& ui, std::string_view bytes, const std::string& target,
+                           const CopySteps& steps) {
     BinaryFile out;
     if (IsFolder(target) || !CreateTarget(out, target)) return WriteOutcome::NotCreated;
     bool written = false;
@@ -183,8 +188,9 @@ std::string ReadyPath(const std::string& target) { return WithExtension(target, 
 std::string AsidePath(const std::string& target) { return WithExtension(target, ".PRV"); }
 
 void FinishInterruptedWrites(const std::vector<std::string>& targets) {
-    const bool unfinished = std::any_of(targets.begin(), targets.end(),
-                                        [](const std::string& target) { return FileExists(ExistingName(BesidePath(target))); });
+    const bool unfinished = std::any_of(targets.begin(), targets.end(), [](const std::string& target) {
+        return FileExists(ExistingName(BesidePath(target)));
+    });
     for (const std::string& target : targets) {
         const std::string beside = ExistingName(BesidePath(target));
         const std::string ready = ExistingName(ReadyPath(target));

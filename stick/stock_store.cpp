@@ -25,8 +25,9 @@ std::string_view FileNameOf(std::string_view stickPath) {
 bool IsArchiveName(std::string_view name) {
     constexpr std::string_view kExtension = ".ODA";
     if (name.size() < kExtension.size()) return false;
-    return std::equal(kExtension.begin(), kExtension.end(), name.end() - static_cast<std::ptrdiff_t>(kExtension.size()),
-                      [](char a, char b) { return a == (b >= 'a' && b <= 'z' ? static_cast<char>(b - 'a' + 'A') : b); });
+    return std::equal(
+        kExtension.begin(), kExtension.end(), name.end() - static_cast<std::ptrdiff_t>(kExtension.size()),
+        [](char a, char b) { return a == (b >= 'a' && b <= 'z' ? static_cast<char>(b - 'a' + 'A') : b); });
 }
 
 std::string Joined(std::string_view a, std::string_view b) {
@@ -47,7 +48,8 @@ bool WriteAbsentMarker(const std::string& path) {
 // Room in the program folder for the copies and markers still to be made.
 bool RoomToKeep(const AppContext& context, const Stick& stick, const StockStore& store,
                 const std::vector<std::string>& stickPaths) {
-    const auto space = SpaceOf(context.ProgramFolder().empty() ? std::string(1, kPathSeparator) : context.ProgramFolder());
+    const auto space =
+        SpaceOf(context.ProgramFolder().empty() ? std::string(1, kPathSeparator) : context.ProgramFolder());
     if (!space) return true;
     PlanStep step;
     for (const std::string& stickPath : stickPaths) {
@@ -66,15 +68,13 @@ KeepVerdict KeepOne(AppContext& context, const Stick& stick, const StockStore& s
     if (folder.empty() || !MakeFolders(folder)) return KeepVerdict::NotKept;
 
     switch (PresenceOf(stick, stickPath)) {
-    case Presence::Unknown:
-        return KeepVerdict::StickUnreadable;
+    case Presence::Unknown: return KeepVerdict::StickUnreadable;
     case Presence::Absent:
         if (!WriteAbsentMarker(JoinPath(folder, Joined(FileNameOf(stickPath), program_files::kStockAbsentSuffix)))) {
             return KeepVerdict::NotKept;
         }
         return FlushFolder(folder) ? KeepVerdict::Kept : KeepVerdict::NotKept;
-    case Presence::There:
-        break;
+    case Presence::There: break;
     }
     const std::string source = stick.Path(stickPath);
     // The copy keeps the name as the stick spells it.
@@ -132,7 +132,8 @@ Presence PresenceOf(const Stick& stick, std::string_view stickPath) {
     const auto names = ListFileNames(folder);
     if (!names) return FolderProvablyAbsent(folder) ? Presence::Absent : Presence::Unknown;
     const std::string_view name = FileNameOf(stickPath);
-    const bool there = std::any_of(names->begin(), names->end(), [&](const std::string& entry) { return EqualIgnoringAsciiCase(entry, name); });
+    const bool there = std::any_of(names->begin(), names->end(),
+                                   [&](const std::string& entry) { return EqualIgnoringAsciiCase(entry, name); });
     return there ? Presence::There : Presence::Absent;
 }
 

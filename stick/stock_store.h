@@ -50,9 +50,9 @@ Presence PresenceOf(const Stick& stick, std::string_view stickPath);
 
 enum class KeepVerdict {
     Kept,
-    NoRoom,          // the program folder has no room for the copies
-    NotKept,         // a copy could not be written in the program folder
-    StickUnreadable, // a stick file could not be listed, opened or read
+    NoRoom,           // the program folder has no room for the copies
+    NotKept,          // a copy could not be written in the program folder
+    StickUnreadable,  // a stick file could not be listed, opened or read
 };
 struct KeepOutcome {
     KeepVerdict verdict = KeepVerdict::Kept;
@@ -65,6 +65,7 @@ struct KeepOutcome {
 // into place (a damaged archive is kept too, and marked); or a marker for a
 // file that is provably not on the stick. The program folder's free space
 // is checked first. The stick is untouched either way.
-[[nodiscard]] KeepOutcome KeepStockFiles(AppContext& context, const Stick& stick, const std::vector<std::string>& stickPaths);
+[[nodiscard]] KeepOutcome KeepStockFiles(AppContext& context, const Stick& stick,
+                                         const std::vector<std::string>& stickPaths);
 
 }  // namespace tamsiro

@@ -25,7 +25,8 @@ void SetEntry(Bytes& bytes, std::size_t i, std::uint32_t offset, std::uint32_t s
 }
 
 TEST(ArchiveCheckTest, EdgesAgreeInMemoryAndOnDisk) {
-    const Bytes three = ArchiveBytes({{"WAVE", "A", Bytes(10, 1)}, {"WAVE", "B", Bytes(20, 2)}, {"WAVE", "C", Bytes(30, 3)}});
+    const Bytes three =
+        ArchiveBytes({{"WAVE", "A", Bytes(10, 1)}, {"WAVE", "B", Bytes(20, 2)}, {"WAVE", "C", Bytes(30, 3)}});
     const auto end = static_cast<std::uint32_t>(three.size());
     std::vector<ArchiveItem> many(600, ArchiveItem{"WAVE", "M", Bytes(1)});
     const struct {
@@ -35,18 +36,21 @@ TEST(ArchiveCheckTest, EdgesAgreeInMemoryAndOnDisk) {
         std::string problem;  // empty: sound
     } cases[] = {
         {"no entries, header only", ArchiveBytes({}), [](Bytes&) {}, ""},
-        {"63 bytes", ArchiveBytes({}), [](Bytes& b) { b.pop_back(); }, "header: the file has 63 bytes, fewer than the 64 of the header"},
+        {"63 bytes", ArchiveBytes({}), [](Bytes& b) { b.pop_back(); },
+         "header: the file has 63 bytes, fewer than the 64 of the header"},
         {"data up to the last byte", three, [](Bytes&) {}, ""},
         {"one byte past the end", three, [&](Bytes& b) { SetEntry(b, 2, end - 29, 30); },
-         "entry 2: data ends past the end of the file (offset " + std::to_string(end - 29) + " + size 30 = " +
-             std::to_string(end + 1) + ", file size " + std::to_string(end) + ")"},
+         "entry 2: data ends past the end of the file (offset " + std::to_string(end - 29) +
+             " + size 30 = " + std::to_string(end + 1) + ", file size " + std::to_string(end) + ")"},
         {"empty entry at the very end", three, [&](Bytes& b) { SetEntry(b, 1, end, 0); }, ""},
-        {"empty entry one past the end", three, [&](Bytes& b) { SetEntry(b, 1, end + 1, 0); }, "entry 1: data ends past the end"},
+        {"empty entry one past the end", three, [&](Bytes& b) { SetEntry(b, 1, end + 1, 0); },
+         "entry 1: data ends past the end"},
         {"largest offset and size", three, [](Bytes& b) { SetEntry(b, 0, 0x7FFFFFFF, 0xFFFFFFFF); },
          "entry 0: data ends past the end of the file (offset 2147483647 + size 4294967295 = 6442450942"},
         {"largest count", three, [](Bytes& b) { PatchLe32(b, kOdaCountOffset, 0x7FFFFFFF); },
          "table: 2147483647 entries end at byte 309237645232, past the end"},
-        {"table of one entry past the end", three, [](Bytes& b) { b.resize(64 + 3 * 144 - 1); }, "table: 3 entries end at byte 496"},
+        {"table of one entry past the end", three, [](Bytes& b) { b.resize(64 + 3 * 144 - 1); },
+         "table: 3 entries end at byte 496"},
         {"fault in a later slice of the table", ArchiveBytes(many), [](Bytes& b) { SetEntry(b, 550, 0x80000000u, 1); },
          "entry 550: the data offset is negative (-2147483648)"},
     };

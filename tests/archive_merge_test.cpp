@@ -1,7 +1,7 @@
 // The merge into the work archive and InstallMain, over real
 // temporary folders for the program folder and the stick.
-#include "app/app_context.h"
 #include "archive/archive_merge.h"
+#include "app/app_context.h"
 #include "archive/archive_writer.h"
 #include "archive/oda_archive.h"
 #include "host/file_system.h"
@@ -25,8 +25,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using samples::ReadBytes;
-using samples::SyntheticTone;
 using samples::ReadText;
+using samples::SyntheticTone;
 using samples::WriteBytes;
 using test::ReferenceMerge;
 using test::TempFolder;
@@ -192,7 +192,8 @@ TEST_F(MainInstallTest, AMergeTooLargeForTheStickIsRefusedBeforeAnythingIsWritte
 TEST_F(MainInstallTest, NothingMatchingGivesARelaidCopyOfThePackedBase) {
     const Bytes base = ArchiveBytes(samples::StickSoundEntries(25));
     // Same names with another tag, and other names with the same tag.
-    WriteArchives(base, ArchiveBytes({{"MIDI", "SND0001.WAV", {1, 2, 3}}, {"WAVE", "snd0001.wav", {4}}, {"WAVE", "OTHER", {5}}}));
+    WriteArchives(
+        base, ArchiveBytes({{"MIDI", "SND0001.WAV", {1, 2, 3}}, {"WAVE", "snd0001.wav", {4}}, {"WAVE", "OTHER", {5}}}));
     ASSERT_TRUE(Install());
     EXPECT_EQ(ReadBytes(stickArchive_), base) << "an already packed base comes out byte for byte";
     EXPECT_TRUE(workspace.ui.Messages().empty());
@@ -317,7 +318,8 @@ TEST_F(MainInstallTest, MatchesRandomLayoutsOfTheReferenceAlgorithm) {
             for (int i = 0; i < count; ++i) {
                 const std::uint32_t size = random() % 4 == 0 ? 0u : static_cast<std::uint32_t>(random() % 3000);
                 const std::size_t span = total - tableEnd - size;
-                entries.push_back({random() % 5 == 0 ? "MIDI" : "WAVE", "S" + std::to_string(random() % static_cast<unsigned>(names)),
+                entries.push_back({random() % 5 == 0 ? "MIDI" : "WAVE",
+                                   "S" + std::to_string(random() % static_cast<unsigned>(names)),
                                    static_cast<std::int64_t>(tableEnd + random() % (span + 1)), size});
             }
             return RawArchive(entries, total, static_cast<unsigned>(random()));
@@ -365,9 +367,10 @@ TEST_F(MainInstallTest, DataOutsideItsFileIsAnError) {
         Bytes base;
         Bytes selected;
     } cases[] = {
-        {"size past the end of the set", three, patched(ArchiveBytes(samples::MainSetEntries(3, 2, 4)), 0, 136, 0xFFFFFFF0u)},
-        {"data ending one byte past the file", patched(three, 2, 136, LoadLe32(three.data() + EntryFieldPosition(2, 136)) + 1),
-         ArchiveBytes({})},
+        {"size past the end of the set", three,
+         patched(ArchiveBytes(samples::MainSetEntries(3, 2, 4)), 0, 136, 0xFFFFFFF0u)},
+        {"data ending one byte past the file",
+         patched(three, 2, 136, LoadLe32(three.data() + EntryFieldPosition(2, 136)) + 1), ArchiveBytes({})},
         {"negative offset", patched(three, 0, 132, 0xFFFFFF00u), ArchiveBytes({})},
         {"negative offset of an empty entry",
          patched(ArchiveBytes({{"WAVE", "A", {1}}, {"WAVE", "B", {}}}), 1, 132, 0x80000000u), ArchiveBytes({})},
@@ -440,8 +443,10 @@ TEST_F(MainInstallTest, FailedCopyToTheStickWritesTheBatchFile) {
 
     EXPECT_EQ(ReadText(BatchPath()),
               "REM - this batch file copies updated file from PC to memory stick\r\n"
-              "COPY \"" + WorkPath() + "\" \"" + stickArchive_ + "\"\r\n"
-              "PAUSE\r\n");
+              "COPY \"" +
+                  WorkPath() + "\" \"" + stickArchive_ +
+                  "\"\r\n"
+                  "PAUSE\r\n");
 }
 
 TEST_F(MainInstallTest, BatchFileThatCannotBeCreatedShowsOnlyTheCopyMessage) {
@@ -482,8 +487,10 @@ TEST(MainInstall, BatchFilePathsWithBlanksAreQuoted) {
     EXPECT_EQ(blanks.ui.Messages(), (std::vector<std::string>{kCopyMessage, kScriptMessage}));
     EXPECT_EQ(ReadText(blanks.Program("MANUAL.BAT")),
               "REM - this batch file copies updated file from PC to memory stick\r\n"
-              "COPY \"" + blanks.Program("TMP.ODA") + "\" \"" + target + "\"\r\n"
-              "PAUSE\r\n");
+              "COPY \"" +
+                  blanks.Program("TMP.ODA") + "\" \"" + target +
+                  "\"\r\n"
+                  "PAUSE\r\n");
 }
 
 TEST_F(MainInstallTest, TheStickTargetIsDeletedBeforeTheCopy) {
@@ -546,7 +553,8 @@ TEST_F(ArchiveMergeTest, ReportsEachOutcome) {
     EXPECT_EQ(MergeArchiveFiles(bad, good, folder / "OUT.ODA"), MergeOutcome::BaseNotOpened);
     EXPECT_EQ(MergeArchiveFiles(good, bad, folder / "OUT.ODA"), MergeOutcome::SelectedNotOpened);
     EXPECT_EQ(MergeArchiveFiles(good, good, folder / "DIR"), MergeOutcome::WorkNotCreated);
-    EXPECT_EQ(MergeArchiveFiles(broken, Write(ArchiveBytes({}), "EMPTY.ODA"), folder / "OUT.ODA"), MergeOutcome::Errors);
+    EXPECT_EQ(MergeArchiveFiles(broken, Write(ArchiveBytes({}), "EMPTY.ODA"), folder / "OUT.ODA"),
+              MergeOutcome::Errors);
 }
 
 TEST_F(ArchiveMergeTest, OutputOffsetsBeyondTheFieldAreErrorsAndTheirDataIsNotWritten) {

@@ -77,7 +77,8 @@ TEST_F(ArchiveReaderTest, FreshObjectHasNoFileZeroHeaderAndNoTable) {
     EXPECT_FALSE(archive.IsOpen());
     EXPECT_EQ(archive.TableSize(), 0u);
     EXPECT_EQ(archive.Count(), 0);
-    EXPECT_TRUE(std::all_of(archive.Header().bytes.begin(), archive.Header().bytes.end(), [](unsigned char b) { return b == 0; }));
+    EXPECT_TRUE(std::all_of(archive.Header().bytes.begin(), archive.Header().bytes.end(),
+                            [](unsigned char b) { return b == 0; }));
     EXPECT_EQ(archive.Find(Key("WAVE", "X")), -1);
 }
 
@@ -143,10 +144,10 @@ TEST_F(ArchiveReaderTest, NamesAreComparedOnlyUpToTheTerminator) {
 
 TEST_F(ArchiveReaderTest, UnterminatedNamesCompareAllOfTheField) {
     Bytes bytes = ArchiveBytes({{"WAVE", "a", {1}}, {"WAVE", "b", {2}}, {"WAVE", "c", {3}}});
-    Bytes full(kOdaNameSize, 'N');          // 128 characters, no terminator
-    Bytes shorter(kOdaNameSize, 'N');       // 127 characters and the terminator
+    Bytes full(kOdaNameSize, 'N');     // 128 characters, no terminator
+    Bytes shorter(kOdaNameSize, 'N');  // 127 characters and the terminator
     shorter.back() = 0;
-    Bytes otherLast(kOdaNameSize, 'N');     // differs only in the 128th byte
+    Bytes otherLast(kOdaNameSize, 'N');  // differs only in the 128th byte
     otherLast.back() = 'M';
     PatchName(bytes, 0, shorter);
     PatchName(bytes, 1, full);
@@ -224,7 +225,8 @@ TEST_F(ArchiveReaderTest, TruncatedTableDoesNotOpen) {
     ASSERT_EQ(bytes.size(), kOdaHeaderSize + 3 * kOdaEntrySize);
     for (std::size_t cut = 1; cut <= 3 * kOdaEntrySize; cut += 71) {
         OdaArchive archive;
-        EXPECT_FALSE(archive.OpenBytes(Keep(Bytes(bytes.begin(), bytes.end() - static_cast<std::ptrdiff_t>(cut))))) << cut;
+        EXPECT_FALSE(archive.OpenBytes(Keep(Bytes(bytes.begin(), bytes.end() - static_cast<std::ptrdiff_t>(cut)))))
+            << cut;
     }
     OdaArchive whole;
     EXPECT_TRUE(whole.OpenBytes(Keep(bytes)));

@@ -19,7 +19,8 @@ const std::string kBackingUp =
 TEST_F(BaseBackup, FirstRunCopiesTheStickArchiveThenNeverAgain) {
     ASSERT_TRUE(EnsureBaseArchive(workspace.context, workspace.stick));
     EXPECT_EQ(workspace.ui.Messages(), (Messages{kBackingUp, "message: Backup of DYNAUDIO.ODA complete"}));
-    EXPECT_EQ(ReadFile(workspace.Program("DATA_BASEMIND3.ODA")), ReadFile(workspace.OnStick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA")));
+    EXPECT_EQ(ReadFile(workspace.Program("DATA_BASEMIND3.ODA")),
+              ReadFile(workspace.OnStick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA")));
     // The base and the first stick's record beside it, nothing else.
     EXPECT_EQ(std::distance(fs::directory_iterator(workspace.programFolder), fs::directory_iterator()), 2);
     EXPECT_TRUE(Exists(workspace.Program("DATA_BASEMIND3.FILES/STICK.JSON")));

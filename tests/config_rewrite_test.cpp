@@ -50,8 +50,7 @@ protected:
 
 TEST_F(ConfigRewrite, VoiceListNamesTheCustomVoice) {
     const std::string before = ReadFile(Cfg("MCUSLIST.CFG"));
-    EXPECT_EQ(VoiceList(before),
-              Crlf("# voice list\n[GENERAL]\n1\n[VOICE]\n" + kVoiceBody + "[SOUND]\n2\n"));
+    EXPECT_EQ(VoiceList(before), Crlf("# voice list\n[GENERAL]\n1\n[VOICE]\n" + kVoiceBody + "[SOUND]\n2\n"));
 
     // Again, now noting the deleted stock voice: the previous body is replaced whole.
     const std::string once = ReadFile(Cfg("MCUSLIST.CFG"));
@@ -96,7 +95,9 @@ TEST_F(ConfigRewrite, ModeFlagsSwitchToTheCustomVoice) {
 
     // Only whole lines match: no trailing blank, a line feed required.
     EXPECT_EQ(ModeFlags("1 BASIC \n1 USER\r\n0 VOICE\n1 BASIC"), Crlf("1 BASIC \n0 USER\n1 VOICE\n1 BASIC"));
-    EXPECT_EQ(ModeFlags("0 BASIC\n1 VOICE\n0 USER\n\x1A" "1 USER\n"), Crlf("0 BASIC\n1 VOICE\n0 USER\n"));
+    EXPECT_EQ(ModeFlags("0 BASIC\n1 VOICE\n0 USER\n\x1A"
+                        "1 USER\n"),
+              Crlf("0 BASIC\n1 VOICE\n0 USER\n"));
     EXPECT_EQ(ModeFlags(""), "");
 }
 
@@ -120,10 +121,13 @@ TEST_F(ConfigRewrite, ASwitchThatFailsLeavesBothFilesAndIsNoSuccess) {
          "message: Error: Can't create new MCUS.CFG file"},
         {"the backup cannot be replaced", [&](Workspace& w) { fs::create_directories(at(w, "MCUS.BAK/keep")); },
          "message: Error: Failed to rename files (MCUS.*)"},
-        {"the voice list's backup cannot be replaced", [&](Workspace& w) { fs::create_directories(at(w, "MCUSLIST.BAK/keep")); },
+        {"the voice list's backup cannot be replaced",
+         [&](Workspace& w) { fs::create_directories(at(w, "MCUSLIST.BAK/keep")); },
          "message: Error: Failed to rename files (MCUSLIST.*)"},
-        {"the mode file is missing", [&](Workspace& w) { fs::remove(at(w, "MCUS.CFG")); }, "message: Error: Missing MCUS.CFG file"},
-        {"the voice list is badly formed", [&](Workspace& w) { samples::WriteText(at(w, "MCUSLIST.CFG"), "[VOICE]\n[VOICE]\n"); },
+        {"the mode file is missing", [&](Workspace& w) { fs::remove(at(w, "MCUS.CFG")); },
+         "message: Error: Missing MCUS.CFG file"},
+        {"the voice list is badly formed",
+         [&](Workspace& w) { samples::WriteText(at(w, "MCUSLIST.CFG"), "[VOICE]\n[VOICE]\n"); },
          "message: Error: bad MCUSLIST.CFG format"},
     };
     for (const Case& c : cases) {

@@ -1,7 +1,7 @@
+#include "host/file_system.h"
 #include "app/busy_cursor.h"
 #include "host/binary_file.h"
 #include "host/device_reader.h"
-#include "host/file_system.h"
 #include "host/program_folder.h"
 #include "stick/stick_writer.h"
 #include "tests/support/workspace.h"
@@ -131,11 +131,12 @@ TEST_F(FileSystem, CheckedCopiesAreExactAtEverySize) {
     ScriptedUi ui;
     const CopySteps steps{"copying", "writing", "checking"};
     for (const TempFolder* place : {static_cast<const TempFolder*>(&folder), &inMemory}) {
-        for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{4096}, std::size_t{1} << 20,
-                                       (std::size_t{2} << 20) + 208}) {
+        for (const std::size_t size :
+             {std::size_t{0}, std::size_t{1}, std::size_t{4096}, std::size_t{1} << 20, (std::size_t{2} << 20) + 208}) {
             SCOPED_TRACE(place->Str() + " " + std::to_string(size));
             std::string bytes(size, '\0');
-            for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 131 + i / 4093);  // no two chunks alike
+            for (std::size_t i = 0; i < size; ++i)
+                bytes[i] = static_cast<char>(i * 131 + i / 4093);  // no two chunks alike
             ASSERT_TRUE(samples::WriteText(*place / "source", bytes));
             samples::WriteText(*place / "copy", "left over");
             EXPECT_TRUE(CopyVerified(ui, *place / "source", *place / "copy", steps));

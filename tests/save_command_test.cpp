@@ -19,7 +19,9 @@ const std::string kFewerParts = "ask(no): You didn't select all three parts\nSho
 // sound set in the program folder.
 class SaveCommand : public WorkspaceTest {
 protected:
-    SaveCommand() : WorkspaceTest({.sets = {.main = {0, 1, 2, 3, 4, 5}, .voice = {0, 1, 2, 3, 4, 5}, .games = {0, 1, 2, 3, 4, 5}}}) {}
+    SaveCommand()
+        : WorkspaceTest(
+              {.sets = {.main = {0, 1, 2, 3, 4, 5}, .voice = {0, 1, 2, 3, 4, 5}, .games = {0, 1, 2, 3, 4, 5}}}) {}
 
     void SetUp() override {
         ASSERT_TRUE(workspace.CopyBaseFromStick());
@@ -64,9 +66,10 @@ TEST_F(SaveCommand, InstallsAllThreeGroupsWithoutAskingFirst) {
     EXPECT_EQ(ReadFile(P("AD013008.ODA")), Data("DATA_G3B_JumpyNoor.ODA"));
     EXPECT_EQ(ReadFile(P("CUSVOICE.ODA")), Data("DATA_V3_MiniTilda.ODA"));
     EXPECT_FALSE(Exists(E("ad003000.oda")));
-    EXPECT_EQ(ReadFile(P("MCUSLIST.CFG")),
-              Crlf("# voice list\n[GENERAL]\n1\n[VOICE]\n1\n1 1 /MS/OPEN-R/MW/DATA/P/CUSVOICE.ODA\n"
-                   "#1 1 /MS/OPEN-R/MW/DATA/E/AD003000.ODA\n# -- AD003000.ODA file deleted to free up space\n[SOUND]\n2\n"));
+    EXPECT_EQ(
+        ReadFile(P("MCUSLIST.CFG")),
+        Crlf("# voice list\n[GENERAL]\n1\n[VOICE]\n1\n1 1 /MS/OPEN-R/MW/DATA/P/CUSVOICE.ODA\n"
+             "#1 1 /MS/OPEN-R/MW/DATA/E/AD003000.ODA\n# -- AD003000.ODA file deleted to free up space\n[SOUND]\n2\n"));
     EXPECT_EQ(ReadFile(P("MCUS.CFG")), Crlf("# modes\n0 BASIC\n1 VOICE\n0 USER\n1 DANCE\n"));
     EXPECT_EQ(ReadFile(P("MCUSLIST.BAK")), voiceList);
     EXPECT_EQ(ReadFile(P("MCUS.BAK")), modeFlags);
@@ -125,7 +128,8 @@ TEST_F(SaveCommand, AMaleVoiceAlreadyGoneIsNotAnError) {
     workspace.ui.answers = {true, true};
     OnSave(workspace.context, workspace.stick, checked);
     EXPECT_EQ(workspace.ui.Messages().back(), "message: New audio saved");
-    EXPECT_NE(ReadFile(P("MCUSLIST.CFG")).find("# -- AD003000.ODA file deleted to free up space\r\n"), std::string::npos);
+    EXPECT_NE(ReadFile(P("MCUSLIST.CFG")).find("# -- AD003000.ODA file deleted to free up space\r\n"),
+              std::string::npos);
 }
 
 TEST_F(SaveCommand, AFailedGamesCopyUndoesTheWholeSave) {
@@ -186,14 +190,16 @@ TEST_F(SaveCommand, ADataFileRemovedAfterTheScanFailsItsStep) {
     checked = SelectionOfRows({.voice = 4});
     workspace.ui.answers = {true};
     OnSave(workspace.context, workspace.stick, checked);
-    EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: Could not copy user voice audio to memory stick"}));
+    EXPECT_EQ(workspace.ui.Messages(),
+              (Messages{kFewerParts, "message: Could not copy user voice audio to memory stick"}));
     EXPECT_FALSE(Exists(P("CUSVOICE.ODA")));
 
     workspace.ui.transcript.clear();
     checked = SelectionOfRows({.main = 4, .games = 0});
     workspace.ui.answers = {true};
     OnSave(workspace.context, workspace.stick, checked);
-    EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewerParts, "message: Failed to open source .ODA file (1)\nNot Saved"}));
+    EXPECT_EQ(workspace.ui.Messages(),
+              (Messages{kFewerParts, "message: Failed to open source .ODA file (1)\nNot Saved"}));
     EXPECT_FALSE(Exists(P("AD013001.ODA")));
     EXPECT_EQ(ReadFile(P("DYNAUDIO.ODA")), stickArchive);
     ExpectDialogStaysOpen();
@@ -201,7 +207,8 @@ TEST_F(SaveCommand, ADataFileRemovedAfterTheScanFailsItsStep) {
 
 TEST_F(SaveCommand, AnswersGivenUpFrontAreShownInsteadOfAsked) {
     const std::string fewerParts = "You didn't select all three parts\nShould I install fewer parts?";
-    const std::string maleVoiceQuestion = "Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)";
+    const std::string maleVoiceQuestion =
+        "Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)";
     const GivenAnswer yes{true, "named"};
     const GivenAnswer no{false, "named"};
     const struct {
@@ -212,12 +219,25 @@ TEST_F(SaveCommand, AnswersGivenUpFrontAreShownInsteadOfAsked) {
         Messages messages;
         bool maleVoiceStays;
     } cases[] = {
-        {"fewer parts, Yes", {.main = 0}, yes, std::nullopt, {"given(yes): " + fewerParts, "message: New audio saved"}, true},
+        {"fewer parts, Yes",
+         {.main = 0},
+         yes,
+         std::nullopt,
+         {"given(yes): " + fewerParts, "message: New audio saved"},
+         true},
         {"fewer parts, No", {.main = 0}, no, std::nullopt, {"given(no): " + fewerParts}, true},
-        {"male voice, No", {.voice = 5}, yes, no,
-         {"given(yes): " + fewerParts, "given(no): " + maleVoiceQuestion, "message: New audio saved"}, true},
-        {"male voice, Yes", {.main = 1, .voice = 5, .games = 2}, std::nullopt, yes,
-         {"given(yes): " + maleVoiceQuestion, "message: New audio saved"}, false},
+        {"male voice, No",
+         {.voice = 5},
+         yes,
+         no,
+         {"given(yes): " + fewerParts, "given(no): " + maleVoiceQuestion, "message: New audio saved"},
+         true},
+        {"male voice, Yes",
+         {.main = 1, .voice = 5, .games = 2},
+         std::nullopt,
+         yes,
+         {"given(yes): " + maleVoiceQuestion, "message: New audio saved"},
+         false},
         // An answer to a question that never comes up is not shown.
         {"all three groups", {.main = 1, .voice = 2, .games = 2}, no, yes, {"message: New audio saved"}, true},
     };

@@ -39,7 +39,8 @@ TEST_F(SoundCatalogue, ARowsTextNamesItsDataFileUpToTheFirstBlank) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rowText);
-        EXPECT_EQ(workspace.context.DataFilePath(DataFileName(c.prefix, FileLabelOf(c.rowText))), workspace.Program(c.fileName));
+        EXPECT_EQ(workspace.context.DataFilePath(DataFileName(c.prefix, FileLabelOf(c.rowText))),
+                  workspace.Program(c.fileName));
     }
 }
 
@@ -55,10 +56,15 @@ TEST_F(SoundCatalogue, TheCheckedRowsSelectTheSetsTheirLabelsName) {
         SaveSelection expected;
     } cases[] = {
         {"nothing", {}, catalogue, {}},
-        {"one of each", {.main = 0, .voice = 2, .games = 5}, catalogue,
+        {"one of each",
+         {.main = 0, .voice = 2, .games = 5},
+         catalogue,
          {.main = "Tilda", .games = "MiniTilda", .voice = "SqueakyIda"}},
         {"the sixth voice", {.voice = 5}, catalogue, {.voice = "MiniTilda", .voiceOffersMaleVoiceRemoval = true}},
-        {"the sixth voice under another label", {.voice = 5}, shown, {.voice = "Tiny", .voiceOffersMaleVoiceRemoval = true}},
+        {"the sixth voice under another label",
+         {.voice = 5},
+         shown,
+         {.voice = "Tiny", .voiceOffersMaleVoiceRemoval = true}},
         {"the 32 MB label on another row", {.voice = 1}, shown, {.voice = "MiniTilda"}},
         {"the sixth Main row", {.main = 5}, catalogue, {.main = "MiniTilda"}},
     };
@@ -86,7 +92,8 @@ TEST_F(SoundCatalogue, AvailableRowsAreTheRowsWhoseFilesAreThere) {
 
     const RowAvailability rows = AvailableRows(workspace.context);
     EXPECT_EQ(rows.Count(), 5);
-    EXPECT_EQ(AvailableOf(rows), (std::set<Row>{{kMainPlace, 0}, {kMainPlace, 2}, {kVoicePlace, 5}, {kVoicePlace, 4}, {kGamesPlace, 1}}));
+    EXPECT_EQ(AvailableOf(rows),
+              (std::set<Row>{{kMainPlace, 0}, {kMainPlace, 2}, {kVoicePlace, 5}, {kVoicePlace, 4}, {kGamesPlace, 1}}));
 
     // A front end whose rows read otherwise offers the sets its labels name.
     RowFileLabels shown = CatalogueFileLabels();

@@ -20,10 +20,11 @@ TEST_F(StartSequence, CancellingTheChooserEndsQuietly) {
 TEST_F(StartSequence, WithoutDataFilesTheBackupIsStillMadeBeforeGivingUp) {
     workspace.QueueStickMarker();
     EXPECT_FALSE(RunStartSequence(workspace.context).has_value());
-    EXPECT_EQ(workspace.ui.Messages(),
-              (Messages{"message: Warning: backing up DYNAUDIO.ODA from memory stick\nWill take 30 seconds to a minute, please wait",
-                        "message: Backup of DYNAUDIO.ODA complete",
-                        "message: No M3 Audio installed - please download some\nDATA_*.ODA files must be in same folder as program"}));
+    EXPECT_EQ(workspace.ui.Messages(), (Messages{"message: Warning: backing up DYNAUDIO.ODA from memory stick\nWill "
+                                                 "take 30 seconds to a minute, please wait",
+                                                 "message: Backup of DYNAUDIO.ODA complete",
+                                                 "message: No M3 Audio installed - please download some\nDATA_*.ODA "
+                                                 "files must be in same folder as program"}));
     EXPECT_EQ(workspace.ui.endedWith, DialogResult::Cancel);
     EXPECT_TRUE(Exists(workspace.Program("DATA_BASEMIND3.ODA")));
 }

@@ -29,9 +29,11 @@ TEST(StickLinksSave, TemporaryNamesLeftAsLinksAreReplacedNotWrittenThrough) {
     const fs::path outside = fs::path(w.programFolder).parent_path();
     const std::string folder = "OPEN-R/MW/DATA/P/";
     const std::vector<std::string> temporaries = {"DYNAUDIO.NEW", "CUSVOICE.NEW", "MCUS.TMP", "MCUSLIST.TMP"};
-    for (const std::string& name : temporaries) fs::create_symlink(outside / ("ELSEWHERE-" + name), w.OnStick(folder + name));
+    for (const std::string& name : temporaries)
+        fs::create_symlink(outside / ("ELSEWHERE-" + name), w.OnStick(folder + name));
     w.ui.answers = {true};  // fewer parts
-    EXPECT_TRUE(Save(w.context, w.stick, {.main = "Tilda", .voice = "Tilda"})) << testing::PrintToString(w.ui.Messages());
+    EXPECT_TRUE(Save(w.context, w.stick, {.main = "Tilda", .voice = "Tilda"}))
+        << testing::PrintToString(w.ui.Messages());
     for (const std::string& name : temporaries) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(fs::exists(fs::symlink_status(outside / ("ELSEWHERE-" + name)))) << "written through the link";

@@ -32,7 +32,8 @@ using Messages = std::vector<std::string>;
 constexpr int kStickEntries = 400;
 const std::string kFewer = "ask(no): You didn't select all three parts\nShould I install fewer parts?";
 const std::string kSaved = "message: New audio saved";
-const std::string kMaleVoice = "ask(yes): Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)";
+const std::string kMaleVoice =
+    "ask(yes): Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)";
 
 Snapshot Take(const std::string& root) {
     Snapshot files;
@@ -60,7 +61,8 @@ public:
         workspace.stickFolder = mountPoint_;
         workspace.stick = Stick(mountPoint_);
         const std::uint64_t free = FreeBytes(mountPoint_);
-        if (free > room) samples::WriteBytes(mountPoint_ + "/FILLER", std::vector<unsigned char>(free - room - 4096, 0));
+        if (free > room)
+            samples::WriteBytes(mountPoint_ + "/FILLER", std::vector<unsigned char>(free - room - 4096, 0));
     }
     ~SmallStick() {
         if (mounted_) ::umount2(mountPoint_.c_str(), MNT_DETACH);
@@ -99,29 +101,48 @@ std::string P(const std::string& name) { return "OPEN-R/MW/DATA/P/" + name; }
 TEST(StickSafety, EachSituationLeavesTheStickWhole) {
     const std::string data = "Tilda";
     const std::vector<Situation> situations = {
-        {"room for both archives", 2 << 20, {.main = data}, {true}, nullptr, {kFewer, kSaved},
+        {"room for both archives",
+         2 << 20,
+         {.main = data},
+         {true},
+         nullptr,
+         {kFewer, kSaved},
          [](const Workspace& w, const Snapshot& before, const Snapshot& after) {
              EXPECT_NE(after.at(P("DYNAUDIO.ODA")), before.at(P("DYNAUDIO.ODA")));
              EXPECT_EQ(after.count(P("DYNAUDIO.NEW")), 0u);
              EXPECT_FALSE(Exists(w.Program("TMP.ODA")));
          }},
-        {"room for only one archive", 300 << 10, {.main = data}, {true}, nullptr, {kFewer, kSaved},
+        {"room for only one archive",
+         300 << 10,
+         {.main = data},
+         {true},
+         nullptr,
+         {kFewer, kSaved},
          [](const Workspace&, const Snapshot& before, const Snapshot& after) {
              EXPECT_NE(after.at(P("DYNAUDIO.ODA")), before.at(P("DYNAUDIO.ODA")));
              EXPECT_EQ(after.count(P("DYNAUDIO.NEW")), 0u);
          }},
-        {"stick too full for the new archive", 100 << 10, {.main = data}, {true}, nullptr,
+        {"stick too full for the new archive",
+         100 << 10,
+         {.main = data},
+         {true},
+         nullptr,
          {kFewer, "message: Not enough space on memory stick - nothing was changed\n"},
          [](const Workspace& w, const Snapshot& before, const Snapshot& after) {
              EXPECT_EQ(after, before);
              EXPECT_FALSE(Exists(w.Program("TMP.ODA")));
          }},
-        {"a failed copy in the middle of the Games pair", 2 << 20, {.games = data}, {true},
+        {"a failed copy in the middle of the Games pair",
+         2 << 20,
+         {.games = data},
+         {true},
          [](Workspace& w) { fs::create_directory(w.OnStick(P("AD013008.NEW"))); },
          {kFewer, "message: Could not copy game#8 audio to memory stick"},
          [](const Workspace&, const Snapshot& before, const Snapshot& after) { EXPECT_EQ(after, before); }},
-        {"a voice list that cannot be rewritten, with the 32 MB voice", 2 << 20,
-         {.voice = "MiniTilda", .voiceOffersMaleVoiceRemoval = true}, {true},
+        {"a voice list that cannot be rewritten, with the 32 MB voice",
+         2 << 20,
+         {.voice = "MiniTilda", .voiceOffersMaleVoiceRemoval = true},
+         {true},
          [](Workspace& w) { samples::WriteText(w.OnStick(P("MCUSLIST.CFG")), Crlf("[VOICE]\n[VOICE]\n")); },
          // The male voice cannot go while the voice list names it: no question.
          {kFewer, "message: Error: bad MCUSLIST.CFG format", "message: Warning: CFG files not updated fully",
@@ -140,10 +161,13 @@ TEST(StickSafety, EachSituationLeavesTheStickWhole) {
         ASSERT_EQ(workspace.Problem(), "");
         // A Main set much larger than the stick's archive, so that the new
         // archive needs more than the old one frees.
-        ASSERT_TRUE(WriteArchive(workspace.Program("DATA_M3_Tilda.ODA"), samples::MainSetEntries(kStickEntries, 3, 1, 3000)));
+        ASSERT_TRUE(
+            WriteArchive(workspace.Program("DATA_M3_Tilda.ODA"), samples::MainSetEntries(kStickEntries, 3, 1, 3000)));
         ASSERT_TRUE(WriteArchive(workspace.OnStick(P("DYNAUDIO.ODA")), samples::StickSoundEntries(kStickEntries)));
-        ASSERT_TRUE(WriteArchive(workspace.OnStick(P("AD013001.ODA")), {{"WAVE", "G1", samples::SyntheticTone(900, 1)}}));
-        ASSERT_TRUE(WriteArchive(workspace.OnStick(P("AD013008.ODA")), {{"WAVE", "G8", samples::SyntheticTone(900, 8)}}));
+        ASSERT_TRUE(
+            WriteArchive(workspace.OnStick(P("AD013001.ODA")), {{"WAVE", "G1", samples::SyntheticTone(900, 1)}}));
+        ASSERT_TRUE(
+            WriteArchive(workspace.OnStick(P("AD013008.ODA")), {{"WAVE", "G8", samples::SyntheticTone(900, 8)}}));
         ASSERT_TRUE(workspace.CopyBaseFromStick());
         SmallStick small(workspace, situation.room);
         if (!small.Mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
@@ -213,11 +237,13 @@ TEST(StickSafety, DamagedArchivesNeverBecomeTheBase) {
         fs::resize_file(workspace.OnStick(P("DYNAUDIO.ODA")), 3000);
         workspace.QueueStickMarker();
         EXPECT_FALSE(RunStartSequence(workspace.context).has_value());
-        EXPECT_EQ(workspace.ui.Messages(), (Messages{"message: DYNAUDIO.ODA on the memory stick is damaged\nBackup not made",
-                                                      "message: Can't continue without base archive"}));
+        EXPECT_EQ(workspace.ui.Messages(),
+                  (Messages{"message: DYNAUDIO.ODA on the memory stick is damaged\nBackup not made",
+                            "message: Can't continue without base archive"}));
         EXPECT_FALSE(Exists(workspace.Program("DATA_BASEMIND3.ODA")));
     }
-    const std::string kDamagedBase = "ask(no): DATA_BASEMIND3.ODA is damaged\nReplace it with a new backup from this memory stick?";
+    const std::string kDamagedBase =
+        "ask(no): DATA_BASEMIND3.ODA is damaged\nReplace it with a new backup from this memory stick?";
     for (const bool replace : {false, true}) {
         Workspace workspace({.sets = {.main = {0}}});
         ASSERT_EQ(workspace.Problem(), "");
@@ -230,7 +256,8 @@ TEST(StickSafety, DamagedArchivesNeverBecomeTheBase) {
         EXPECT_EQ(messages.front(), kDamagedBase);
         if (replace) {
             EXPECT_EQ(messages.back(), "message: Backup of DYNAUDIO.ODA complete");
-            EXPECT_EQ(ReadFile(workspace.Program("DATA_BASEMIND3.ODA")), ReadFile(workspace.OnStick(P("DYNAUDIO.ODA"))));
+            EXPECT_EQ(ReadFile(workspace.Program("DATA_BASEMIND3.ODA")),
+                      ReadFile(workspace.OnStick(P("DYNAUDIO.ODA"))));
             EXPECT_EQ(ReadFile(workspace.Program("DATA_BASEMIND3.ODA.damaged")), "ODAR but cut short");
         } else {
             EXPECT_EQ(messages.back(), "message: Can't continue without base archive");

@@ -1,5 +1,5 @@
-#include "host/file_system.h"
 #include "install/stick_selection.h"
+#include "host/file_system.h"
 #include "stick/version_file.h"
 #include "tests/support/workspace.h"
 
@@ -81,8 +81,8 @@ TEST_F(SelectStickTest, AsksAgainUntilAGoodStickIsChosen) {
     // Only the folder counts: any file beside the marker will do.
     ASSERT_TRUE(samples::WriteText(workspace.OnStick("notes.ind"), ""));
 
-    workspace.ui.markers = {noMarker + "/other.ind", wrongVersion + "/memstick.ind", noArchive + "/memstick.ind",
-                            noTree + "/memstick.ind", "relative-name-only.ind", workspace.OnStick("notes.ind")};
+    workspace.ui.markers = {noMarker + "/other.ind",  wrongVersion + "/memstick.ind", noArchive + "/memstick.ind",
+                            noTree + "/memstick.ind", "relative-name-only.ind",       workspace.OnStick("notes.ind")};
     const std::optional<Stick> stick = SelectStick(workspace.context);
     ASSERT_TRUE(stick);
     EXPECT_EQ(workspace.ui.Messages(),

@@ -23,16 +23,19 @@ TEST(TextMode, ReadsLikeWindowsTextMode) {
     EXPECT_EQ(Pieces("lone\rcr\r\n"), (Lines{"lone\rcr\n"}));
     EXPECT_EQ(Pieces("a\r\r\n"), (Lines{"a\r\n"}));
     EXPECT_EQ(Pieces("end\r"), (Lines{"end\r"}));
-    EXPECT_EQ(Pieces("a\r\nb\x1A" "after\r\n"), (Lines{"a\n", "b"}));
-    EXPECT_EQ(Pieces("\x1A" "hidden"), Lines{});
+    EXPECT_EQ(Pieces("a\r\nb\x1A"
+                     "after\r\n"),
+              (Lines{"a\n", "b"}));
+    EXPECT_EQ(Pieces("\x1A"
+                     "hidden"),
+              Lines{});
     EXPECT_EQ(Pieces(""), Lines{});
     EXPECT_EQ(Pieces(std::string("nul\0byte\n", 9)), (Lines{std::string("nul\0byte\n", 9)}));
 }
 
 TEST(TextMode, SplitsLongLinesIn255CharacterPieces) {
     const std::string longLine(300, 'x');
-    EXPECT_EQ(Pieces(longLine + "\r\nnext\r\n"),
-              (Lines{std::string(255, 'x'), std::string(45, 'x') + "\n", "next\n"}));
+    EXPECT_EQ(Pieces(longLine + "\r\nnext\r\n"), (Lines{std::string(255, 'x'), std::string(45, 'x') + "\n", "next\n"}));
     // A line of exactly 255 characters leaves its line feed as a piece of its own.
     EXPECT_EQ(Pieces(std::string(255, 'y') + "\n"), (Lines{std::string(255, 'y'), "\n"}));
     EXPECT_EQ(Pieces(std::string(254, 'z') + "\r\n"), (Lines{std::string(254, 'z') + "\n"}));

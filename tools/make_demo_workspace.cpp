@@ -30,7 +30,8 @@ int main(int argc, char* argv[]) {
     std::error_code error;
     fs::create_directories(program, error);
     if (error) {
-        std::fprintf(stderr, "make_demo_workspace: cannot create %s: %s\n", program.string().c_str(), error.message().c_str());
+        std::fprintf(stderr, "make_demo_workspace: cannot create %s: %s\n", program.string().c_str(),
+                     error.message().c_str());
         return 1;
     }
 

@@ -66,7 +66,9 @@ std::vector<ArchiveItem> StickSoundEntries(int count, std::size_t bytesPerEntry)
     for (int i = 0; i < count; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "SND%04d.WAV", i);
-        items.push_back({"WAVE", name, SyntheticTone(bytesPerEntry + static_cast<std::size_t>(i % 7) * 16, static_cast<unsigned>(i))});
+        items.push_back(
+            {"WAVE", name,
+             SyntheticTone(bytesPerEntry + static_cast<std::size_t>(i % 7) * 16, static_cast<unsigned>(i))});
     }
     return items;
 }
@@ -76,7 +78,9 @@ std::vector<ArchiveItem> MainSetEntries(int stickEntryCount, int stride, unsigne
     for (int i = 0; i < stickEntryCount; i += stride) {
         char name[32];
         std::snprintf(name, sizeof name, "SND%04d.WAV", i);
-        items.push_back({"WAVE", name, SyntheticTone(bytesPerEntry + static_cast<std::size_t>(i % 5) * 8, seed + 101 + static_cast<unsigned>(i))});
+        items.push_back({"WAVE", name,
+                         SyntheticTone(bytesPerEntry + static_cast<std::size_t>(i % 5) * 8,
+                                       seed + 101 + static_cast<unsigned>(i))});
     }
     return items;
 }
@@ -131,27 +135,37 @@ bool WriteSampleStick(const std::string& root, const StickOptions& options) {
     (void)place(files::kMaleVoice);
     if (options.withMarker) ok &= WriteText(place(files::kMarker), "");
     if (options.withVersion) ok &= WriteBytes(place(files::kVersion), VersionFileBytes(options.version));
-    if (options.withSoundArchive) ok &= WriteArchive(place(files::kSoundArchive), StickSoundEntries(options.soundEntries));
+    if (options.withSoundArchive)
+        ok &= WriteArchive(place(files::kSoundArchive), StickSoundEntries(options.soundEntries));
     if (options.withVoiceList) ok &= WriteText(placeStem(files::kVoiceListStem, ".CFG"), WithCrLf(kSampleVoiceList));
     if (options.withModeFlags) ok &= WriteText(placeStem(files::kModeFlagsStem, ".CFG"), WithCrLf(kSampleModeFlags));
-    if (options.withMaleVoice) ok &= WriteArchive(place(files::kMaleVoice), {{"WAVE", "MALE.WAV", SyntheticTone(2048, 3)}});
+    if (options.withMaleVoice)
+        ok &= WriteArchive(place(files::kMaleVoice), {{"WAVE", "MALE.WAV", SyntheticTone(2048, 3)}});
     return ok;
 }
 
-std::string RowFileLabel(int row) {
-    return FileLabelOf(kRowLabels.at(static_cast<std::size_t>(row)));
-}
+std::string RowFileLabel(int row) { return FileLabelOf(kRowLabels.at(static_cast<std::size_t>(row))); }
 
 bool WriteSampleSoundSets(const std::string& folder, const SoundSetRows& rows, int stickEntryCount) {
-    auto path = [&](const char* prefix, int row) {
-        return folder + "/" + DataFileName(prefix, RowFileLabel(row));
-    };
+    auto path = [&](const char* prefix, int row) { return folder + "/" + DataFileName(prefix, RowFileLabel(row)); };
     bool ok = true;
-    for (int row : rows.main) ok &= WriteArchive(path(kMainCategory.prefix, row), MainSetEntries(stickEntryCount, 3, static_cast<unsigned>(row)));
-    for (int row : rows.voice) ok &= WriteArchive(path(kVoiceCategory.prefix, row), {{"WAVE", "VOICE.WAV", SyntheticTone(3000 + 100 * static_cast<std::size_t>(row), 40u + static_cast<unsigned>(row))}});
+    for (int row : rows.main)
+        ok &= WriteArchive(path(kMainCategory.prefix, row),
+                           MainSetEntries(stickEntryCount, 3, static_cast<unsigned>(row)));
+    for (int row : rows.voice)
+        ok &= WriteArchive(
+            path(kVoiceCategory.prefix, row),
+            {{"WAVE", "VOICE.WAV",
+              SyntheticTone(3000 + 100 * static_cast<std::size_t>(row), 40u + static_cast<unsigned>(row))}});
     for (int row : rows.games) {
-        ok &= WriteArchive(path(kGamesCategory.prefix, row), {{"WAVE", "GAME1.WAV", SyntheticTone(1500 + 10 * static_cast<std::size_t>(row), 60u + static_cast<unsigned>(row))}});
-        ok &= WriteArchive(path(kGamesCategory.secondPrefix, row), {{"WAVE", "GAME8.WAV", SyntheticTone(1700 + 10 * static_cast<std::size_t>(row), 80u + static_cast<unsigned>(row))}});
+        ok &= WriteArchive(
+            path(kGamesCategory.prefix, row),
+            {{"WAVE", "GAME1.WAV",
+              SyntheticTone(1500 + 10 * static_cast<std::size_t>(row), 60u + static_cast<unsigned>(row))}});
+        ok &= WriteArchive(
+            path(kGamesCategory.secondPrefix, row),
+            {{"WAVE", "GAME8.WAV",
+              SyntheticTone(1700 + 10 * static_cast<std::size_t>(row), 80u + static_cast<unsigned>(row))}});
     }
     return ok;
 }

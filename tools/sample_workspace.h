@@ -40,7 +40,8 @@ std::vector<ArchiveItem> StickSoundEntries(int count, std::size_t bytesPerEntry 
 
 // A Main sound set replacing every `stride`-th entry of StickSoundEntries,
 // with different (recognisable) audio.
-std::vector<ArchiveItem> MainSetEntries(int stickEntryCount, int stride, unsigned seed, std::size_t bytesPerEntry = 900);
+std::vector<ArchiveItem> MainSetEntries(int stickEntryCount, int stride, unsigned seed,
+                                        std::size_t bytesPerEntry = 900);
 
 inline constexpr const char* kSampleVoiceList =
     "# voice list\n"

@@ -25,12 +25,16 @@
 #define TAMSIRO_ABOUT_CREDIT_2 "Made by the Tamsiro developers"
 
 /* The program's own notes. */
-#define TAMSIRO_PROGRAM_FOLDER_UNKNOWN "Tamsiro cannot tell which folder it runs from\n(its path is too long or unreadable)"
+#define TAMSIRO_PROGRAM_FOLDER_UNKNOWN \
+    "Tamsiro cannot tell which folder it runs from\n(its path is too long or unreadable)"
 #define TAMSIRO_HELP_AT "Help: see %1"
 #define TAMSIRO_HELP_MISSING "Help: see README.txt beside the program, or the README at the project's home."
 /* The Qt front end's welcome, while an installed program's folder holds
    no sound set (%1: that folder). */
-#define TAMSIRO_WELCOME_TEXT "Welcome to Tamsiro.\n\nPut the sound-set files you downloaded (DATA_M3_*.ODA, DATA_V3_*.ODA, DATA_G3A_*.ODA and DATA_G3B_*.ODA) in Tamsiro's folder:\n\n%1\n\nThen press OK, insert the memory stick and choose its memstick.ind."
+#define TAMSIRO_WELCOME_TEXT                                                                                           \
+    "Welcome to Tamsiro.\n\nPut the sound-set files you downloaded (DATA_M3_*.ODA, DATA_V3_*.ODA, DATA_G3A_*.ODA and " \
+    "DATA_G3B_*.ODA) in Tamsiro's folder:\n\n%1\n\nThen press OK, insert the memory stick and choose its "             \
+    "memstick.ind."
 #define TAMSIRO_WELCOME_OPEN_FOLDER "Open folder"
 #define TAMSIRO_WELCOME_NO_FILE_MANAGER "No file manager opened the folder:\n%1"
 /* Caption of the progress window; it differs from the application name,

@@ -21,8 +21,8 @@ TEST(CliProgress, DrawnAtOnceAsWideAsTheTerminalAndWithoutABarWhileFlushing) {
         const char* what;
         int columns;
         ProgressReport report;
-        std::size_t width;    // of the line drawn
-        bool percent;         // whether it shows one
+        std::size_t width;  // of the line drawn
+        bool percent;       // whether it shows one
     } cases[] = {
         {"100 columns", 100, {longStep, 1 << 20, 4 << 20}, 99, true},
         {"80 columns", 80, {longStep, 1 << 20, 4 << 20}, 79, true},

@@ -31,18 +31,38 @@ Bytes SoundArchive(int count = 20) { return ArchiveBytes(samples::StickSoundEntr
 
 Bytes EntryData(const Bytes& archive, std::size_t i) {
     const std::size_t offset = LoadLe32(archive.data() + EntryFieldPosition(i, 132));
-    return Bytes(archive.begin() + static_cast<std::ptrdiff_t>(offset),
-                 archive.begin() + static_cast<std::ptrdiff_t>(offset + LoadLe32(archive.data() + EntryFieldPosition(i, 136))));
+    return Bytes(
+        archive.begin() + static_cast<std::ptrdiff_t>(offset),
+        archive.begin() + static_cast<std::ptrdiff_t>(offset + LoadLe32(archive.data() + EntryFieldPosition(i, 136))));
 }
 
 // Names that would leave the folder, name a device, hit the manifest or
 // each other; a raw tag; a name with bytes after its terminator, one that
 // fills its whole field; an empty entry.
 Bytes OddArchive() {
-    const std::vector<std::string> names = {
-        "..", ".", "../ESCAPE.WAV", "/ROOT.WAV", "A\\B.WAV", "C:", "C:\\X.WAV", std::string("NUL\0BYTE", 8), "CON",
-        "con.wav", "Lpt9.txt", "COM1 .x", "manifest.json", "MANIFEST.JSON", "DUP.WAV", "dup.wav", "DUP.WAV", "",
-        "TRAIL. ", "100%~1.WAV", "\xE9t\xE9.wav", "JUNK", "FULL"};
+    const std::vector<std::string> names = {"..",
+                                            ".",
+                                            "../ESCAPE.WAV",
+                                            "/ROOT.WAV",
+                                            "A\\B.WAV",
+                                            "C:",
+                                            "C:\\X.WAV",
+                                            std::string("NUL\0BYTE", 8),
+                                            "CON",
+                                            "con.wav",
+                                            "Lpt9.txt",
+                                            "COM1 .x",
+                                            "manifest.json",
+                                            "MANIFEST.JSON",
+                                            "DUP.WAV",
+                                            "dup.wav",
+                                            "DUP.WAV",
+                                            "",
+                                            "TRAIL. ",
+                                            "100%~1.WAV",
+                                            "\xE9t\xE9.wav",
+                                            "JUNK",
+                                            "FULL"};
     std::vector<ArchiveItem> items;
     for (std::size_t i = 0; i < names.size(); ++i) {
         items.push_back({i == 1 ? std::string("\x01\0\xFF!", 4) : "WAVE", names[i],
@@ -140,9 +160,11 @@ TEST_F(OdaCommandsTest, AChangedEntryFilePacksWithItsNewSizeAndDiffShowsIt) {
 }
 
 TEST_F(OdaCommandsTest, DiffMatchesEntriesByTagAndNameWhateverTheirOrder) {
-    ASSERT_TRUE(WriteArchive(folder_ / "A.ODA", {{"WAVE", "X", {1}}, {"WAVE", "Y", {2}}, {"WAVE", "Z", {3}}, {"WAVE", "D", {4}}}));
-    ASSERT_TRUE(WriteArchive(folder_ / "B.ODA", {{"WAVE", "D", {4}}, {"MIDI", "Z", {3}}, {"WAVE", "Y", {2, 2}},
-                                                 {"WAVE", "X", {1}}, {"WAVE", "D", {4}}}));
+    ASSERT_TRUE(WriteArchive(folder_ / "A.ODA",
+                             {{"WAVE", "X", {1}}, {"WAVE", "Y", {2}}, {"WAVE", "Z", {3}}, {"WAVE", "D", {4}}}));
+    ASSERT_TRUE(WriteArchive(
+        folder_ / "B.ODA",
+        {{"WAVE", "D", {4}}, {"MIDI", "Z", {3}}, {"WAVE", "Y", {2, 2}}, {"WAVE", "X", {1}}, {"WAVE", "D", {4}}}));
     const CliRun diff = Run({"oda", "diff", folder_ / "A.ODA", folder_ / "B.ODA"});
     EXPECT_EQ(diff.exitCode, 1);
     EXPECT_EQ(diff.out,
@@ -162,9 +184,11 @@ TEST_F(OdaCommandsTest, CheckSaysWhatIsWrongAndWhereAndExtractRefuses) {
         {"sound", [](Bytes&) {}, ""},
         {"short", [](Bytes& b) { b.resize(10); }, "header: the file has 10 bytes, fewer than the 64 of the header"},
         {"magic", [](Bytes& b) { b[3] = 'X'; }, "header: the magic is \"ODAX\", not \"ODAR\""},
-        {"count", [](Bytes& b) { PatchLe32(b, kOdaCountOffset, 0xFFFFFFFF); }, "header: the entry count is negative (-1)"},
+        {"count", [](Bytes& b) { PatchLe32(b, kOdaCountOffset, 0xFFFFFFFF); },
+         "header: the entry count is negative (-1)"},
         {"table", [](Bytes& b) { PatchLe32(b, kOdaCountOffset, 1000); },
-         "table: 1000 entries end at byte 144064, past the end of the file (file size " + std::to_string(SoundArchive().size()) + ")"},
+         "table: 1000 entries end at byte 144064, past the end of the file (file size " +
+             std::to_string(SoundArchive().size()) + ")"},
         {"offset", [](Bytes& b) { PatchLe32(b, EntryFieldPosition(7, 132), static_cast<std::uint32_t>(-5)); },
          "entry 7: the data offset is negative (-5)"},
         {"size", [](Bytes& b) { PatchLe32(b, EntryFieldPosition(17, 136), 0xFFFFFFFF); },
@@ -258,7 +282,8 @@ TEST_F(OdaCommandsTest, PackNamesWhatIsWrongInTheManifest) {
 }
 
 TEST_F(OdaCommandsTest, ListPrintsOneLinePerEntryOrJson) {
-    ASSERT_TRUE(WriteArchive(folder_ / "A.ODA", {{"WAVE", "ONE.WAV", Bytes(3, 1)}, {std::string("W\x01\\E", 4), "T\x7FO", Bytes(50)}}));
+    ASSERT_TRUE(WriteArchive(folder_ / "A.ODA",
+                             {{"WAVE", "ONE.WAV", Bytes(3, 1)}, {std::string("W\x01\\E", 4), "T\x7FO", Bytes(50)}}));
     const CliRun text = Run({"oda", "list", folder_ / "A.ODA"});
     EXPECT_EQ(text.exitCode, 0);
     EXPECT_EQ(text.out,
@@ -273,8 +298,16 @@ TEST_F(OdaCommandsTest, ListPrintsOneLinePerEntryOrJson) {
 
 TEST_F(OdaCommandsTest, UsageErrorsExitWithTwo) {
     const std::vector<std::vector<std::string>> usages = {
-        {}, {"--nope"}, {"oda"}, {"oda", "frobnicate"}, {"oda", "list"}, {"oda", "list", "A", "B"},
-        {"oda", "check", "--json", "A"}, {"oda", "extract", "A"}, {"oda", "pack", "D"}, {"oda", "diff", "A"},
+        {},
+        {"--nope"},
+        {"oda"},
+        {"oda", "frobnicate"},
+        {"oda", "list"},
+        {"oda", "list", "A", "B"},
+        {"oda", "check", "--json", "A"},
+        {"oda", "extract", "A"},
+        {"oda", "pack", "D"},
+        {"oda", "diff", "A"},
     };
     for (const auto& args : usages) {
         const CliRun run = Run(args);
@@ -323,7 +356,9 @@ TEST_F(OdaCommandsTest, HostileArchivesEndWithAMessageOrAWarningAndWriteNothing)
         {{"oda", "check", huge}, 1, huge + ": table: 2147483647 entries, more than the 131072"},
         {{"oda", "diff", sound, huge}, 1, huge + ": table: 2147483647 entries, more than the 131072"},
         {{"oda", "extract", huge, "--to", out}, 1, huge + ": table: 2147483647 entries, more than the 131072"},
-        {{"oda", "check", bomb}, 3, bomb + ": warning, 4000 entries, 15.6 TiB of data; 4000 entries share data with another entry\n"},
+        {{"oda", "check", bomb},
+         3,
+         bomb + ": warning, 4000 entries, 15.6 TiB of data; 4000 entries share data with another entry\n"},
         {{"oda", "extract", bomb, "--to", out}, 1, bomb + ": not enough room in " + out + ": extracting needs "},
     };
     for (const auto& c : cases) {

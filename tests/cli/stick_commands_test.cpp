@@ -30,7 +30,8 @@ using test::CliRun;
 Snapshot SnapshotOf(const fs::path& root) {
     Snapshot files;
     for (const auto& item : fs::recursive_directory_iterator(root)) {
-        if (item.is_regular_file()) files[fs::relative(item.path(), root).string()] = samples::ReadBytes(item.path().string());
+        if (item.is_regular_file())
+            files[fs::relative(item.path(), root).string()] = samples::ReadBytes(item.path().string());
     }
     return files;
 }
@@ -66,30 +67,43 @@ TEST_F(StickCommandsTest, InstallShowsOnStatusAndRestoreGivesBackTheStockStick) 
     const struct {
         const char* what;
         std::vector<std::string> options;
-        Json stick;                // what status says of the stick afterwards
-        const char* answerPrinted; // a question's answer stderr must show; "" for none
+        Json stick;                       // what status says of the stick afterwards
+        const char* answerPrinted;        // a question's answer stderr must show; "" for none
         Json stockFiles = Json::array();  // kept before the stick changed
     } cases[] = {
-        {"main only", {"--main", "jumpynoor"},
+        {"main only",
+         {"--main", "jumpynoor"},
          {{"archive", "main:JumpyNoor"}, {"voice", "none"}, {"games", "missing"}, {"male_voice", true}},
          "Should I install fewer parts? -> Yes (only some groups named)"},
-        {"games only", {"--games", "SqueakyIda"},
-         {{"archive", "stock"}, {"voice", "none"}, {"games", "SqueakyIda"}, {"male_voice", true}}, ""},
-        {"MiniTilda, male voice removed", {"--voice", "MiniTilda", "--remove-male-voice"},
+        {"games only",
+         {"--games", "SqueakyIda"},
+         {{"archive", "stock"}, {"voice", "none"}, {"games", "SqueakyIda"}, {"male_voice", true}},
+         ""},
+        {"MiniTilda, male voice removed",
+         {"--voice", "MiniTilda", "--remove-male-voice"},
          {{"archive", "stock"}, {"voice", "MiniTilda"}, {"games", "missing"}, {"male_voice", false}},
-         "(answer Yes to fit on 32MB stick) -> Yes (--remove-male-voice)", voiceStockFiles},
+         "(answer Yes to fit on 32MB stick) -> Yes (--remove-male-voice)",
+         voiceStockFiles},
         // A male voice that stays is not touched, so nothing of it is kept.
-        {"MiniTilda, male voice kept", {"--voice", "MiniTilda", "--keep-male-voice"},
+        {"MiniTilda, male voice kept",
+         {"--voice", "MiniTilda", "--keep-male-voice"},
          {{"archive", "stock"}, {"voice", "MiniTilda"}, {"games", "missing"}, {"male_voice", true}},
-         "(answer Yes to fit on 32MB stick) -> No (--keep-male-voice)", {voiceStockFiles[1], voiceStockFiles[2]}},
-        {"MiniTilda, default answer", {"--voice", "MiniTilda"},
-         {{"archive", "stock"}, {"voice", "MiniTilda"}, {"games", "missing"}, {"male_voice", false}},
-         "(answer Yes to fit on 32MB stick) -> Yes (default, no terminal)", voiceStockFiles},
-        {"all three", {"--main", "Tilda", "--voice", "Barnaby", "--games", "JumpyNoor"},
-         {{"archive", "main:Tilda"}, {"voice", "Barnaby"}, {"games", "JumpyNoor"}, {"male_voice", true}}, "",
+         "(answer Yes to fit on 32MB stick) -> No (--keep-male-voice)",
          {voiceStockFiles[1], voiceStockFiles[2]}},
-        {"an author's own set", {"--main", "myset"},
-         {{"archive", "main:MySet"}, {"voice", "none"}, {"games", "missing"}, {"male_voice", true}}, ""},
+        {"MiniTilda, default answer",
+         {"--voice", "MiniTilda"},
+         {{"archive", "stock"}, {"voice", "MiniTilda"}, {"games", "missing"}, {"male_voice", false}},
+         "(answer Yes to fit on 32MB stick) -> Yes (default, no terminal)",
+         voiceStockFiles},
+        {"all three",
+         {"--main", "Tilda", "--voice", "Barnaby", "--games", "JumpyNoor"},
+         {{"archive", "main:Tilda"}, {"voice", "Barnaby"}, {"games", "JumpyNoor"}, {"male_voice", true}},
+         "",
+         {voiceStockFiles[1], voiceStockFiles[2]}},
+        {"an author's own set",
+         {"--main", "myset"},
+         {{"archive", "main:MySet"}, {"voice", "none"}, {"games", "missing"}, {"male_voice", true}},
+         ""},
     };
     const Snapshot stockStick = SnapshotOf(stick_);
     for (const auto& c : cases) {
@@ -136,8 +150,8 @@ TEST_F(StickCommandsTest, InstallShowsOnStatusAndRestoreGivesBackTheStockStick) 
                                                          {"games", {"JumpyNoor", "SqueakyIda"}}}));
 
         // The same stick, spelled another way, has the same record.
-        const CliRun restore = test::RunCli({"restore", "--yes", "--stick", stick_ + "/OPEN-R/../", "--program-folder", program_},
-                                            scratch_.Str());
+        const CliRun restore = test::RunCli(
+            {"restore", "--yes", "--stick", stick_ + "/OPEN-R/../", "--program-folder", program_}, scratch_.Str());
         EXPECT_EQ(restore.exitCode, 0) << restore.err;
         EXPECT_TRUE(SnapshotOf(stick_) == stockStick) << "the stick is stock again";
         EXPECT_EQ(Status()["stick"]["archive"], "stock");
@@ -160,7 +174,11 @@ TEST_F(StickCommandsTest, StatusTellsChangedAndDamagedFilesFromSets) {
         Json expected;  // archive, voice, games
     } cases[] = {
         {"stock", [] {}, {"stock", "none", "missing"}},
-        {"Tilda installed", [&] { ASSERT_EQ(Run({"install", "--main", "Tilda"}).exitCode, 0); }, {"main:Tilda", "none", "missing"}},
+        {"Tilda installed",
+         [&] {
+             ASSERT_EQ(Run({"install", "--main", "Tilda"}).exitCode, 0);
+         },
+         {"main:Tilda", "none", "missing"}},
         {"and a sound outside the set changed",  // SND0001 is in no set
          [&] {
              ASSERT_EQ(Run({"oda", "extract", archive, "--to", sounds}, false).exitCode, 0);
@@ -170,11 +188,14 @@ TEST_F(StickCommandsTest, StatusTellsChangedAndDamagedFilesFromSets) {
          {"modified", "none", "missing"}},
         {"strange voice and games",
          [&] {
-             for (const char* name : {"CUSVOICE.ODA", "AD013001.ODA", "AD013008.ODA"}) samples::WriteBytes(folder + name, junk);
+             for (const char* name : {"CUSVOICE.ODA", "AD013001.ODA", "AD013008.ODA"})
+                 samples::WriteBytes(folder + name, junk);
          },
          {"modified", "unknown", "unknown"}},
-        {"a set's voice, half the games", [&] {
-             fs::copy_file(program_ + "/DATA_V3_Barnaby.ODA", folder + "CUSVOICE.ODA", fs::copy_options::overwrite_existing);
+        {"a set's voice, half the games",
+         [&] {
+             fs::copy_file(program_ + "/DATA_V3_Barnaby.ODA", folder + "CUSVOICE.ODA",
+                           fs::copy_options::overwrite_existing);
              fs::remove(folder + "AD013008.ODA");
          },
          {"modified", "Barnaby", "missing"}},
@@ -197,12 +218,19 @@ TEST_F(StickCommandsTest, UsageErrorsAndRefusedSticksChangeNothing) {
         int exitCode;
         std::string message;  // the start of stderr
     } cases[] = {
-        {{"install", "--main", "Nope"}, 2,
+        {{"install", "--main", "Nope"},
+         2,
          "--main Nope: no such Main set in " + program_ + "; available: Tilda, JumpyNoor, MiniTilda\n"},
-        {{"install", "--games", "Tilda"}, 2, "--games Tilda: no such Games set in " + program_ + "; available: JumpyNoor, SqueakyIda\n"},
+        {{"install", "--games", "Tilda"},
+         2,
+         "--games Tilda: no such Games set in " + program_ + "; available: JumpyNoor, SqueakyIda\n"},
         {{"install"}, 2, "Name a set with --main, --voice or --games\n"},
-        {{"install", "--voice", "MiniTilda", "--remove-male-voice", "--keep-male-voice"}, 2, "--remove-male-voice excludes --keep-male-voice"},
-        {{"install", "--voice", "Tilda", "--remove-male-voice"}, 2, "--remove-male-voice and --keep-male-voice go with --voice MiniTilda only\n"},
+        {{"install", "--voice", "MiniTilda", "--remove-male-voice", "--keep-male-voice"},
+         2,
+         "--remove-male-voice excludes --keep-male-voice"},
+        {{"install", "--voice", "Tilda", "--remove-male-voice"},
+         2,
+         "--remove-male-voice and --keep-male-voice go with --voice MiniTilda only\n"},
     };
     const Snapshot stickBefore = SnapshotOf(stick_);
     for (const auto& c : cases) {
@@ -219,7 +247,8 @@ TEST_F(StickCommandsTest, UsageErrorsAndRefusedSticksChangeNothing) {
     for (const auto& r : refused) {
         const std::string folder = root_ / r.stick;
         const Snapshot before = SnapshotOf(folder);
-        const CliRun install = test::RunCli({"install", "--stick", folder, "--program-folder", program_, "--main", "Tilda"}, scratch_.Str());
+        const CliRun install = test::RunCli(
+            {"install", "--stick", folder, "--program-folder", program_, "--main", "Tilda"}, scratch_.Str());
         EXPECT_EQ(install.exitCode, 1) << r.stick;
         EXPECT_TRUE(Contains(install.err, r.message)) << install.err;
         EXPECT_TRUE(SnapshotOf(folder) == before) << r.stick;
@@ -243,23 +272,53 @@ TEST_F(StickCommandsTest, CommandLineConventions) {
         std::string err;  // a part of stderr
         std::string out;  // a part of stdout
     } cases[] = {
-        {"no such stick", {"status", "--stick", missing, "--program-folder", program_}, 1, missing + ": no such folder\n"},
-        {"not a stick", {"status", "--stick", root_ / "unmarked", "--program-folder", program_}, 1, "no memstick.ind here"},
-        {"a refused stick is still reported", {"status", "--stick", root_ / "english", "--program-folder", program_}, 0, "",
-         "stick.check: not-english\n"},
-        {"the chooser's way: a file at the stick's root", {"status", "--stick", stick_ + "/memstick.ind", "--program-folder", program_},
-         0, "", "stick.check: ok\n"},
-        {"a misspelt option", {"status", "--stik", stick_, "--program-folder", program_}, 2, "--stik: unknown option\n"},
-        {"a misspelt command", {"statuss", "--stick", stick_}, 2, "statuss: unknown command; the commands are oda, status, install, restore\n"},
-        {"a misspelt archive command", {"oda", "extrct", sounds}, 2, "extrct: unknown command; the commands are list, check, extract"},
-        {"no command", {}, 2, "a command is needed; the commands are oda, status"},
-        {"a program folder that is not there", {"status", "--stick", stick_, "--program-folder", missing}, 2,
+        {"no such stick",
+         {"status", "--stick", missing, "--program-folder", program_},
+         1,
          missing + ": no such folder\n"},
-        {"an empty program folder", {"install", "--stick", stick_, "--program-folder", "", "--main", "Tilda"}, 2,
+        {"not a stick",
+         {"status", "--stick", root_ / "unmarked", "--program-folder", program_},
+         1,
+         "no memstick.ind here"},
+        {"a refused stick is still reported",
+         {"status", "--stick", root_ / "english", "--program-folder", program_},
+         0,
+         "",
+         "stick.check: not-english\n"},
+        {"the chooser's way: a file at the stick's root",
+         {"status", "--stick", stick_ + "/memstick.ind", "--program-folder", program_},
+         0,
+         "",
+         "stick.check: ok\n"},
+        {"a misspelt option",
+         {"status", "--stik", stick_, "--program-folder", program_},
+         2,
+         "--stik: unknown option\n"},
+        {"a misspelt command",
+         {"statuss", "--stick", stick_},
+         2,
+         "statuss: unknown command; the commands are oda, status, install, restore\n"},
+        {"a misspelt archive command",
+         {"oda", "extrct", sounds},
+         2,
+         "extrct: unknown command; the commands are list, check, extract"},
+        {"no command", {}, 2, "a command is needed; the commands are oda, status"},
+        {"a program folder that is not there",
+         {"status", "--stick", stick_, "--program-folder", missing},
+         2,
+         missing + ": no such folder\n"},
+        {"an empty program folder",
+         {"install", "--stick", stick_, "--program-folder", "", "--main", "Tilda"},
+         2,
          "--program-folder is empty"},
-        {"pack over an archive", {"oda", "pack", sounds, "--to", packed}, 1, packed + ": exists already; --force replaces it\n"},
+        {"pack over an archive",
+         {"oda", "pack", sounds, "--to", packed},
+         1,
+         packed + ": exists already; --force replaces it\n"},
         // The first run's own record, not yet used by any Save.
-        {"restore on a stick this folder never saved to", {"restore", "--stick", stick_, "--program-folder", program_}, 1,
+        {"restore on a stick this folder never saved to",
+         {"restore", "--stick", stick_, "--program-folder", program_},
+         1,
          "No stock files were kept for this memory stick\nNothing was changed\n"},
     };
     for (const auto& c : cases) {
@@ -375,18 +434,22 @@ TEST_F(StickCommandsTest, LinksAndSpecialFilesOnTheStickAreRefusedByNameAndNothi
         const auto outsideBefore = TreeOf(outside);
         const std::vector<std::string> folders = {"--stick", stick.string(), "--program-folder", program_};
 
-        const CliRun status = test::RunCli({"status", "--json", folders[0], folders[1], folders[2], folders[3]}, scratch_.Str());
+        const CliRun status =
+            test::RunCli({"status", "--json", folders[0], folders[1], folders[2], folders[3]}, scratch_.Str());
         const Json json = Json::parse(status.out, nullptr, false);
         EXPECT_EQ(json["stick"]["check"], c.check) << status.out;
         EXPECT_EQ(json["stick"]["hazard"], at.string());
         for (const std::vector<std::string>& command :
-             {std::vector<std::string>{"install", "--main", "Tilda", "--voice", "MiniTilda", "--games", "SqueakyIda", "--yes"},
+             {std::vector<std::string>{"install", "--main", "Tilda", "--voice", "MiniTilda", "--games", "SqueakyIda",
+                                       "--yes"},
               std::vector<std::string>{"restore", "--yes"}}) {
             std::vector<std::string> args = command;
             args.insert(args.begin() + 1, folders.begin(), folders.end());
             const CliRun run = test::RunCli(args, scratch_.Str());
             EXPECT_EQ(run.exitCode, 1) << command[0];
-            EXPECT_TRUE(Contains(run.err, at.string() + (c.kind == Made::Fifo ? " is not a regular file" : " is a link"))) << run.err;
+            EXPECT_TRUE(
+                Contains(run.err, at.string() + (c.kind == Made::Fifo ? " is not a regular file" : " is a link")))
+                << run.err;
         }
         EXPECT_EQ(TreeOf(stick), stickBefore);
         EXPECT_EQ(TreeOf(outside), outsideBefore);
@@ -398,10 +461,13 @@ TEST_F(StickCommandsTest, SetNamesThatAreNotUtf8AreShownReplacedWithTheirBytesAn
     // A Latin-1 label and a program folder whose own name is Latin-1 too.
     const std::string program = root_ / "Programme \xe9t\xe9";
     fs::create_directories(program);
-    for (const auto& item : fs::directory_iterator(program_)) fs::copy(item.path(), fs::path(program) / item.path().filename());
-    fs::rename(fs::path(program) / ("DATA_M3_" + samples::RowFileLabel(0) + ".ODA"), fs::path(program) / "DATA_M3_Caf\xe9.ODA");
+    for (const auto& item : fs::directory_iterator(program_))
+        fs::copy(item.path(), fs::path(program) / item.path().filename());
+    fs::rename(fs::path(program) / ("DATA_M3_" + samples::RowFileLabel(0) + ".ODA"),
+               fs::path(program) / "DATA_M3_Caf\xe9.ODA");
 
-    const CliRun status = test::RunCli({"status", "--json", "--stick", stick_, "--program-folder", program}, scratch_.Str());
+    const CliRun status =
+        test::RunCli({"status", "--json", "--stick", stick_, "--program-folder", program}, scratch_.Str());
     ASSERT_EQ(status.exitCode, 0) << status.err;
     const Json json = Json::parse(status.out, nullptr, false);
     ASSERT_FALSE(json.is_discarded()) << status.out;
@@ -413,7 +479,8 @@ TEST_F(StickCommandsTest, SetNamesThatAreNotUtf8AreShownReplacedWithTheirBytesAn
     EXPECT_EQ(sets["main_hex"][static_cast<std::size_t>(label - sets["main"].begin())], "436166e9");
     EXPECT_FALSE(sets.contains("voice_hex"));
 
-    const CliRun install = test::RunCli({"install", "--stick", stick_, "--program-folder", program, "--main", "Caf\xe9"}, scratch_.Str());
+    const CliRun install =
+        test::RunCli({"install", "--stick", stick_, "--program-folder", program, "--main", "Caf\xe9"}, scratch_.Str());
     EXPECT_EQ(install.exitCode, 0) << install.err;
     const CliRun after = test::RunCli({"status", "--stick", stick_, "--program-folder", program}, scratch_.Str());
     EXPECT_TRUE(Contains(after.out, "stick.archive: main:Caf\xe9\n")) << after.out;

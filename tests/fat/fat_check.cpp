@@ -37,17 +37,19 @@ int main(int argc, char** argv) {
         const std::string games = args[2] + "/DATA_G3";
         // A Games pair many clusters larger than the stock one, so that the
         // room it needs is worth planning.
-        const bool written = WriteStockStick(args[1], {.soundEntries = entries}) &&
-                             tamsiro::samples::WriteSampleSoundSets(args[2], {{0}, {5}, {0}}, entries) &&
-                             tamsiro::WriteArchive(games + "A_Tilda.ODA", {{"WAVE", "G1", tamsiro::samples::SyntheticTone(9000, 1)}}) &&
-                             tamsiro::WriteArchive(games + "B_Tilda.ODA", {{"WAVE", "G8", tamsiro::samples::SyntheticTone(14000, 8)}});
+        const bool written =
+            WriteStockStick(args[1], {.soundEntries = entries}) &&
+            tamsiro::samples::WriteSampleSoundSets(args[2], {{0}, {5}, {0}}, entries) &&
+            tamsiro::WriteArchive(games + "A_Tilda.ODA", {{"WAVE", "G1", tamsiro::samples::SyntheticTone(9000, 1)}}) &&
+            tamsiro::WriteArchive(games + "B_Tilda.ODA", {{"WAVE", "G8", tamsiro::samples::SyntheticTone(14000, 8)}});
         return written ? 0 : 1;
     }
     if (args.size() == 6 && args[0] == "invariants") {
         return Report("invariants", BrokenInvariants(ReadTree(args[1]), ReadTree(args[2]), ReadTree(args[3]),
                                                      ReadTree(args[4]), ReadTree(args[5])));
     }
-    if (args.size() == 3 && args[0] == "same") return Report("same files", Differences(ReadTree(args[1]), ReadTree(args[2])));
+    if (args.size() == 3 && args[0] == "same")
+        return Report("same files", Differences(ReadTree(args[1]), ReadTree(args[2])));
     std::cerr << "usage: tamsiro_fat_check fixture STOCK-STICK PROGRAM-FOLDER SOUND-ENTRIES\n"
                  "       tamsiro_fat_check invariants STICK PROGRAM-FOLDER STOCK BEFORE AFTER\n"
                  "       tamsiro_fat_check same STICK EXPECTED\n";

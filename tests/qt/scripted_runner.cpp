@@ -35,7 +35,8 @@ QMessageBox::StandardButton ScriptedRunner::RunMessageBox(QMessageBox& box) {
     if (buttons == (QMessageBox::Open | QMessageBox::Ok)) {
         transcript << QStringLiteral("welcome: ") + box.text();
         if (box.icon() != QMessageBox::Information) problems << QStringLiteral("welcome without information icon");
-        if (box.button(QMessageBox::Open)->text() != QLatin1String("Open folder")) problems << QStringLiteral("no Open folder");
+        if (box.button(QMessageBox::Open)->text() != QLatin1String("Open folder"))
+            problems << QStringLiteral("no Open folder");
         if (welcomeAnswers.empty()) return QMessageBox::Ok;
         const auto answer = welcomeAnswers.front();
         welcomeAnswers.pop_front();
@@ -69,7 +70,8 @@ std::optional<QString> ScriptedRunner::RunFileDialog(QFileDialog& chooser) {
     chooserMode = chooser.fileMode();
     chooserFolder = chooser.directory().absolutePath();
     // The name the chooser offers before the user types anything.
-    if (const auto* name = chooser.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) chooserInitialFile = name->text();
+    if (const auto* name = chooser.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        chooserInitialFile = name->text();
     if (markers.empty()) return std::nullopt;
     auto answer = markers.front();
     markers.pop_front();

@@ -24,8 +24,8 @@ namespace tamsiro::test {
 // buttons) goes to `problems` instead.
 class ScriptedRunner : public qt::ModalRunner {
 public:
-    std::deque<std::optional<QString>> markers;          // chooser answers; empty = cancel
-    std::deque<QMessageBox::StandardButton> answers;     // Yes/No answers; empty = No
+    std::deque<std::optional<QString>> markers;       // chooser answers; empty = cancel
+    std::deque<QMessageBox::StandardButton> answers;  // Yes/No answers; empty = No
     // The welcome's answers (Open for "Open folder", else OK); empty = OK.
     std::deque<QMessageBox::StandardButton> welcomeAnswers;
     // Called when a document or folder is handed to the desktop.

@@ -2,20 +2,20 @@
 // folder in a temporary folder, the real session and dialog, and a runner
 // that answers the chooser and the message boxes as a person would.
 
+#include "ui/qt/selection_dialog.h"
 #include "catalogue/sound_catalogue.h"
 #include "tests/qt/scripted_runner.h"
 #include "tests/support/workspace.h"
 #include "ui/qt/qt_user_interface.h"
-#include "ui/qt/selection_dialog.h"
 #include "ui/qt/tamsiro_session.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
-#include <QFileInfo>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -42,8 +42,8 @@ const QString kNewAudioSaved = QStringLiteral("message: New audio saved");
 const QString kFewerParts = QStringLiteral("ask(no): You didn't select all three parts\nShould I install fewer parts?");
 const QString kMaleVoice =
     QStringLiteral("ask(yes): Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)");
-const QString kBackingUp =
-    QStringLiteral("message: Warning: backing up DYNAUDIO.ODA from memory stick\nWill take 30 seconds to a minute, please wait");
+const QString kBackingUp = QStringLiteral(
+    "message: Warning: backing up DYNAUDIO.ODA from memory stick\nWill take 30 seconds to a minute, please wait");
 const QString kBackupComplete = QStringLiteral("message: Backup of DYNAUDIO.ODA complete");
 
 bool Contains(const Bytes& haystack, const Bytes& needle) {
@@ -180,15 +180,16 @@ void SelectionDialogTest::chooserComesFirstAndAsksAgainAfterAWrongStick() {
     QCOMPARE(bench.runner.chooserMode, QFileDialog::ExistingFile);
     QCOMPARE(bench.runner.chooserInitialFile, QStringLiteral("memstick.ind"));
     QCOMPARE(bench.runner.transcript, (QStringList{
-        QStringLiteral("prompt"),
-        QStringLiteral("message: Not AiboMind3\nUse other tools for AiboMind1 or 2"),
-        QStringLiteral("prompt"),
-        kBackingUp,
-        kBackupComplete,
-    }));
+                                          QStringLiteral("prompt"),
+                                          QStringLiteral("message: Not AiboMind3\nUse other tools for AiboMind1 or 2"),
+                                          QStringLiteral("prompt"),
+                                          kBackingUp,
+                                          kBackupComplete,
+                                      }));
     QVERIFY(bench.runner.problems.isEmpty());
     // Everything at the start comes before the dialog is offered.
-    QVERIFY(std::none_of(bench.runner.dialogVisibleAtBox.begin(), bench.runner.dialogVisibleAtBox.end(), [](bool v) { return v; }));
+    QVERIFY(std::none_of(bench.runner.dialogVisibleAtBox.begin(), bench.runner.dialogVisibleAtBox.end(),
+                         [](bool v) { return v; }));
     QCOMPARE(ReadBytes(bench.Program("DATA_BASEMIND3.ODA")), bench.originalArchive);
     QVERIFY(bench.Checked().empty());
 
@@ -218,10 +219,11 @@ void SelectionDialogTest::noSoundSetsEndsBeforeTheDialog() {
     QVERIFY(!bench.session->Start());
     // The backup is still made, then the program gives up.
     QCOMPARE(bench.runner.Messages(), (QStringList{
-        kBackingUp,
-        kBackupComplete,
-        QStringLiteral("message: No M3 Audio installed - please download some\nDATA_*.ODA files must be in same folder as program"),
-    }));
+                                          kBackingUp,
+                                          kBackupComplete,
+                                          QStringLiteral("message: No M3 Audio installed - please download "
+                                                         "some\nDATA_*.ODA files must be in same folder as program"),
+                                      }));
     QVERIFY(!bench.Dialog().isVisible());
     QCOMPARE(bench.Dialog().result(), int(QDialog::Rejected));
     QVERIFY(std::filesystem::exists(bench.Program("DATA_BASEMIND3.ODA")));
@@ -255,9 +257,12 @@ void SelectionDialogTest::installedProgramWelcomesWhileItsFolderIsEmpty() {
         QVERIFY(tamsiro::samples::WriteSampleSoundSets(second.workspace.programFolder, {.main = {0}}));
     };
     QVERIFY(second.Open());
-    QCOMPARE(second.runner.openedDocuments, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(second.workspace.programFolder))});
-    QCOMPARE(second.runner.transcript.mid(0, 3),
-             (QStringList{welcome.arg(QString::fromStdString(second.workspace.programFolder)), welcome.arg(QString::fromStdString(second.workspace.programFolder)), QStringLiteral("prompt")}));
+    QCOMPARE(second.runner.openedDocuments,
+             QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(second.workspace.programFolder))});
+    QCOMPARE(
+        second.runner.transcript.mid(0, 3),
+        (QStringList{welcome.arg(QString::fromStdString(second.workspace.programFolder)),
+                     welcome.arg(QString::fromStdString(second.workspace.programFolder)), QStringLiteral("prompt")}));
     QVERIFY(second.runner.problems.isEmpty());
 }
 
@@ -273,7 +278,8 @@ void SelectionDialogTest::dialogShowsTheCatalogueWithAvailability() {
     QCOMPARE(dialog.GroupsArea()->widget()->findChild<QLabel*>()->text(), QStringLiteral("Test Version .01"));
     QStringList groups;
     for (const QGroupBox* box : dialog.findChildren<QGroupBox*>()) groups << box->title();
-    QCOMPARE(groups, (QStringList{QStringLiteral("Main"), QStringLiteral("Talkative Voice"), QStringLiteral("Games (Demo, Simon)")}));
+    QCOMPARE(groups, (QStringList{QStringLiteral("Main"), QStringLiteral("Talkative Voice"),
+                                  QStringLiteral("Games (Demo, Simon)")}));
     // Top to bottom in that order on screen too.
     const auto boxes = dialog.findChildren<QGroupBox*>();
     QVERIFY(boxes[0]->y() < boxes[1]->y() && boxes[1]->y() < boxes[2]->y());
@@ -378,7 +384,8 @@ void SelectionDialogTest::statusLineAndRestoreButtonShowTheStick() {
     QCOMPARE(restore->text(), QStringLiteral("Restore stock sounds..."));
     QCOMPARE(restore->y(), dialog.SaveButton()->y());
     QTest::mouseClick(restore, Qt::LeftButton);
-    QCOMPARE(bench.runner.Messages().last(), QStringLiteral("message: No stock files were kept for this memory stick\nNothing was changed"));
+    QCOMPARE(bench.runner.Messages().last(),
+             QStringLiteral("message: No stock files were kept for this memory stick\nNothing was changed"));
     QVERIFY(dialog.isVisible());
     QCOMPARE(dialog.StickStatusLine()->text(), stock);
 }
@@ -394,7 +401,8 @@ void SelectionDialogTest::dialogIsFixedCompactAndFitsSmallScreens() {
     // but for the stick's status line, which only the Qt dialog has.
     const QFontMetrics metrics = dialog.fontMetrics();
     const int statusLine = dialog.StickStatusLine()->height() + dialog.layout()->spacing();
-    QVERIFY2(dialog.height() <= (295 * metrics.height() + 4) / 8 + statusLine, qPrintable(QString::number(dialog.height())));
+    QVERIFY2(dialog.height() <= (295 * metrics.height() + 4) / 8 + statusLine,
+             qPrintable(QString::number(dialog.height())));
     QCOMPARE(dialog.GroupsArea()->verticalScrollBar()->maximum(), 0);
     // The groups take the whole width: no empty band beside them.
     for (const QGroupBox* box : dialog.findChildren<QGroupBox*>()) {
@@ -410,7 +418,8 @@ void SelectionDialogTest::dialogIsFixedCompactAndFitsSmallScreens() {
         dialog.layout()->activate();
         QVERIFY(dialog.height() < screen.height() && dialog.width() <= screen.width());
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-        for (const QWidget* button : {static_cast<QWidget*>(dialog.SaveButton()), static_cast<QWidget*>(dialog.CancelButton())}) {
+        for (const QWidget* button :
+             {static_cast<QWidget*>(dialog.SaveButton()), static_cast<QWidget*>(dialog.CancelButton())}) {
             QVERIFY(dialog.rect().contains(QRect(button->mapTo(&dialog, QPoint(0, 0)), button->size())));
         }
         QWidget* lastRow = bench.Control("G6");
@@ -423,10 +432,12 @@ void SelectionDialogTest::dialogIsFixedCompactAndFitsSmallScreens() {
 }
 
 void SelectionDialogTest::f1OpensTheUsageTextOrSaysWhereItIs() {
-    if (QFileInfo::exists(QStringLiteral(TAMSIRO_INSTALLED_README))) QSKIP("the package's README.txt is installed here");
+    if (QFileInfo::exists(QStringLiteral(TAMSIRO_INSTALLED_README)))
+        QSKIP("the package's README.txt is installed here");
     Bench bench(SomeOfEach());
     QVERIFY(bench.Open());
-    const QString whereHelpIs = QStringLiteral("message: Help: see README.txt beside the program, or the README at the project's home.");
+    const QString whereHelpIs =
+        QStringLiteral("message: Help: see README.txt beside the program, or the README at the project's home.");
     const int startMessages = bench.runner.Messages().size();
 
     // No README.txt anywhere.
@@ -437,14 +448,16 @@ void SelectionDialogTest::f1OpensTheUsageTextOrSaysWhereItIs() {
     // One beside the program, from anywhere in the dialog.
     QVERIFY(tamsiro::samples::WriteText(bench.Program("README.txt"), "usage"));
     QTest::keyClick(bench.Dialog().SaveButton(), Qt::Key_F1);
-    QCOMPARE(bench.runner.openedDocuments, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(bench.Program("README.txt")))});
+    QCOMPARE(bench.runner.openedDocuments,
+             QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(bench.Program("README.txt")))});
     QCOMPARE(bench.runner.Messages().size(), startMessages + 1);
 
     // The desktop has nothing to show it with.
     bench.runner.desktopOpensDocuments = false;
     QTest::keyClick(bench.Control("G2"), Qt::Key_F1);
     QCOMPARE(bench.runner.Messages().mid(startMessages),
-             (QStringList{whereHelpIs, QStringLiteral("message: Help: see ") + QString::fromStdString(bench.Program("README.txt"))}));
+             (QStringList{whereHelpIs, QStringLiteral("message: Help: see ") +
+                                           QString::fromStdString(bench.Program("README.txt"))}));
     QVERIFY(bench.runner.problems.isEmpty());
     QVERIFY(bench.Dialog().isVisible());
 }
@@ -512,13 +525,17 @@ void SelectionDialogTest::saveWithAllThreeGroups() {
     // Entry 0 now carries Tilda's sound; entry 1 kept the stick's own.
     QVERIFY(Contains(archive, tamsiro::samples::MainSetEntries(40, 3, 0).front().data));
     QVERIFY(Contains(archive, tamsiro::samples::StickSoundEntries(40).at(1).data));
-    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/AD013001.ODA")), ReadBytes(bench.Program("DATA_G3A_JumpyNoor.ODA")));
-    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/AD013008.ODA")), ReadBytes(bench.Program("DATA_G3B_JumpyNoor.ODA")));
-    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/CUSVOICE.ODA")), ReadBytes(bench.Program("DATA_V3_JumpyNoor.ODA")));
+    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/AD013001.ODA")),
+             ReadBytes(bench.Program("DATA_G3A_JumpyNoor.ODA")));
+    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/AD013008.ODA")),
+             ReadBytes(bench.Program("DATA_G3B_JumpyNoor.ODA")));
+    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/CUSVOICE.ODA")),
+             ReadBytes(bench.Program("DATA_V3_JumpyNoor.ODA")));
     const std::string voices = ReadText(bench.Stick("OPEN-R/MW/DATA/P/MCUSLIST.CFG"));
-    QVERIFY(voices.find("[VOICE]\r\n1\r\n1 1 /MS/OPEN-R/MW/DATA/P/CUSVOICE.ODA\r\n#1 1 /MS/OPEN-R/MW/DATA/E/AD003000.ODA\r\n[SOUND]") !=
-            std::string::npos);
-    QCOMPARE(ReadText(bench.Stick("OPEN-R/MW/DATA/P/MCUS.CFG")), std::string("# modes\r\n0 BASIC\r\n1 VOICE\r\n0 USER\r\n1 DANCE\r\n"));
+    QVERIFY(voices.find("[VOICE]\r\n1\r\n1 1 /MS/OPEN-R/MW/DATA/P/CUSVOICE.ODA\r\n#1 1 "
+                        "/MS/OPEN-R/MW/DATA/E/AD003000.ODA\r\n[SOUND]") != std::string::npos);
+    QCOMPARE(ReadText(bench.Stick("OPEN-R/MW/DATA/P/MCUS.CFG")),
+             std::string("# modes\r\n0 BASIC\r\n1 VOICE\r\n0 USER\r\n1 DANCE\r\n"));
     QVERIFY(std::filesystem::exists(bench.Stick("OPEN-R/MW/DATA/E/ad003000.oda")));
     QVERIFY(!std::filesystem::exists(bench.Program("TMP.ODA")));
 }
@@ -533,7 +550,8 @@ void SelectionDialogTest::partialSelectionWithYes() {
     // Not the sixth voice: no question about the male voice.
     QCOMPARE(bench.runner.Messages().mid(2), (QStringList{kFewerParts, kNewAudioSaved}));
     QCOMPARE(bench.Dialog().result(), int(QDialog::Accepted));
-    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/CUSVOICE.ODA")), ReadBytes(bench.Program("DATA_V3_JumpyNoor.ODA")));
+    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/CUSVOICE.ODA")),
+             ReadBytes(bench.Program("DATA_V3_JumpyNoor.ODA")));
     QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA")), bench.originalArchive);
     QVERIFY(!std::filesystem::exists(bench.Stick("OPEN-R/MW/DATA/P/AD013001.ODA")));
     QVERIFY(std::filesystem::exists(bench.Stick("OPEN-R/MW/DATA/P/MCUSLIST.BAK")));
@@ -580,7 +598,8 @@ void SelectionDialogTest::maleVoiceQuestionForTheSixthVoice() {
     // The question comes after the voice is copied, without the busy pointer.
     QCOMPARE(bench.runner.busyAtBox.at(2), false);
     QCOMPARE(std::filesystem::exists(bench.Stick("OPEN-R/MW/DATA/E/ad003000.oda")), !remove);
-    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/CUSVOICE.ODA")), ReadBytes(bench.Program("DATA_V3_MiniTilda.ODA")));
+    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/CUSVOICE.ODA")),
+             ReadBytes(bench.Program("DATA_V3_MiniTilda.ODA")));
     const std::string voices = ReadText(bench.Stick("OPEN-R/MW/DATA/P/MCUSLIST.CFG"));
     QCOMPARE(voices.find("# -- AD003000.ODA file deleted to free up space\r\n") != std::string::npos, remove);
     QVERIFY(voices.find("#1 1 /MS/OPEN-R/MW/DATA/E/AD003000.ODA\r\n") != std::string::npos);
@@ -596,7 +615,8 @@ void SelectionDialogTest::failingMainInstallLeavesTheDialogAsItWas() {
     bench.Click("G2");
     bench.Save();
 
-    QCOMPARE(bench.runner.Messages().mid(2), QStringList{QStringLiteral("message: Failed to open base .ODA file\nNot Saved")});
+    QCOMPARE(bench.runner.Messages().mid(2),
+             QStringList{QStringLiteral("message: Failed to open base .ODA file\nNot Saved")});
     QVERIFY(bench.Dialog().isVisible());
     QCOMPARE(bench.Checked(), (std::vector<std::string>{"M3", "V6", "G2"}));
     QVERIFY(bench.StickUntouched());
@@ -607,7 +627,8 @@ void SelectionDialogTest::failingMainInstallLeavesTheDialogAsItWas() {
     bench.runner.answers = {QMessageBox::Yes};
     bench.Save();
     QCOMPARE(bench.runner.Messages().mid(3), (QStringList{kMaleVoice, kNewAudioSaved}));
-    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/AD013001.ODA")), ReadBytes(bench.Program("DATA_G3A_JumpyNoor.ODA")));
+    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/AD013001.ODA")),
+             ReadBytes(bench.Program("DATA_G3A_JumpyNoor.ODA")));
     QVERIFY(!std::filesystem::exists(bench.Stick("OPEN-R/MW/DATA/E/ad003000.oda")));
 }
 
@@ -620,7 +641,8 @@ void SelectionDialogTest::failedGamesCopyIsReportedUnderTheBusyPointer() {
     bench.runner.answers = {QMessageBox::Yes};
     bench.Save();
 
-    QCOMPARE(bench.runner.Messages().mid(2), (QStringList{kFewerParts, QStringLiteral("message: Could not copy game#1 audio to memory stick")}));
+    QCOMPARE(bench.runner.Messages().mid(2),
+             (QStringList{kFewerParts, QStringLiteral("message: Could not copy game#1 audio to memory stick")}));
     QCOMPARE(bench.runner.busyAtBox, (std::vector<bool>{false, false, false, true}));
     // The pointer is back once the Save has given up.
     QCOMPARE(QApplication::overrideCursor(), nullptr);

@@ -25,9 +25,13 @@ inline bool ReferenceOpens(const Bytes& archive) {
     return count >= 0 && 64 + 144 * count <= static_cast<std::int64_t>(archive.size());
 }
 
-inline std::size_t ReferenceCount(const Bytes& archive) { return static_cast<std::size_t>(LoadLe32(archive.data() + 8)); }
+inline std::size_t ReferenceCount(const Bytes& archive) {
+    return static_cast<std::size_t>(LoadLe32(archive.data() + 8));
+}
 
-inline const unsigned char* ReferenceEntry(const Bytes& archive, std::size_t i) { return archive.data() + 64 + 144 * i; }
+inline const unsigned char* ReferenceEntry(const Bytes& archive, std::size_t i) {
+    return archive.data() + 64 + 144 * i;
+}
 
 // Find as a linear scan: names as zero-terminated texts within 128 bytes, then tags.
 inline int ReferenceFind(const Bytes& archive, const unsigned char* key) {
@@ -52,7 +56,8 @@ inline std::optional<Bytes> ReferenceMerge(const Bytes& base, const Bytes& selec
     for (std::size_t i = 0; i < n; ++i) {
         const int j = ReferenceFind(selected, ReferenceEntry(base, i));
         const Bytes& source = j >= 0 ? selected : base;
-        const unsigned char* from = j >= 0 ? ReferenceEntry(selected, static_cast<std::size_t>(j)) : ReferenceEntry(base, i);
+        const unsigned char* from =
+            j >= 0 ? ReferenceEntry(selected, static_cast<std::size_t>(j)) : ReferenceEntry(base, i);
         const std::int64_t offset = static_cast<std::int32_t>(LoadLe32(from + 132));
         const std::uint32_t size = LoadLe32(from + 136);
         unsigned char* entry = out.data() + 64 + 144 * i;

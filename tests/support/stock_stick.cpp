@@ -75,9 +75,11 @@ std::vector<std::string> BrokenInvariants(const Tree& stick, const Tree& program
     oneOf(kVoiceList, {FileIn(before, kVoiceList), FileIn(after, kVoiceList)});
     oneOf(kModeFlags, {FileIn(before, kModeFlags), FileIn(after, kModeFlags)});
     auto games = [](const Tree& tree) { return std::make_pair(FileIn(tree, kGame1), FileIn(tree, kGame8)); };
-    if (games(stick) != games(before) && games(stick) != games(after)) broken.push_back("the Games files are not a pair");
+    if (games(stick) != games(before) && games(stick) != games(after))
+        broken.push_back("the Games files are not a pair");
     for (const auto& [path, bytes] : stick) {
-        if (EndsWith(path, ".NEW") || EndsWith(path, ".RDY") || EndsWith(path, ".TMP")) broken.push_back(path + " left on the stick");
+        if (EndsWith(path, ".NEW") || EndsWith(path, ".RDY") || EndsWith(path, ".TMP"))
+            broken.push_back(path + " left on the stick");
     }
     const std::string store = "DATA_BASEMIND3.FILES/";
     for (const auto& [path, bytes] : program) {
@@ -88,7 +90,8 @@ std::vector<std::string> BrokenInvariants(const Tree& stick, const Tree& program
         } else if (path == "DATA_BASEMIND3.ODA" && bytes != FileIn(stock, kSoundArchive)) {
             broken.push_back("the base is not the stock archive");
         } else if (path.rfind(store, 0) == 0 && EndsWith(path, ".absent")) {
-            if (FileIn(stock, path.substr(store.size(), path.size() - store.size() - 7))) broken.push_back(path + ": the stock stick has it");
+            if (FileIn(stock, path.substr(store.size(), path.size() - store.size() - 7)))
+                broken.push_back(path + ": the stock stick has it");
         } else if (path.rfind(store, 0) == 0 && FileIn(stock, path.substr(store.size())) != bytes) {
             broken.push_back(path + " is not the stock file");
         }

@@ -9,10 +9,11 @@
 
 namespace tamsiro::test {
 
-TempFolder::TempFolder() : TempFolder([] {
-    std::error_code error;
-    return std::filesystem::temp_directory_path(error);
-}()) {}
+TempFolder::TempFolder()
+    : TempFolder([] {
+          std::error_code error;
+          return std::filesystem::temp_directory_path(error);
+      }()) {}
 
 TempFolder::TempFolder(const std::filesystem::path& parent) {
     // Never a relative folder in the current directory.

@@ -38,7 +38,8 @@ Workspace::Workspace(const WorkspaceLayout& layout)
       context(ui, programFolder),
       soundEntries_(layout.stick.soundEntries) {
     if (!problem_.empty()) return;
-    const bool written = layout.stock ? WriteStockStick(stickFolder, layout.stick) : samples::WriteSampleStick(stickFolder, layout.stick);
+    const bool written = layout.stock ? WriteStockStick(stickFolder, layout.stick)
+                                      : samples::WriteSampleStick(stickFolder, layout.stick);
     if (!written) problem_ += "could not write the sample stick; ";
     if (!AddSoundSets(layout.sets)) problem_ += "could not write the sound sets; ";
 }
@@ -51,7 +52,8 @@ void Workspace::QueueStickMarker() { ui.markers.push_back(OnStick(stick_files::k
 
 bool Workspace::CopyBaseFromStick() const {
     std::error_code error;
-    return std::filesystem::copy_file(OnStick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA"), Program(program_files::kBaseArchive), error);
+    return std::filesystem::copy_file(OnStick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA"), Program(program_files::kBaseArchive),
+                                      error);
 }
 
 bool Workspace::ClaimFirstRecord() const {

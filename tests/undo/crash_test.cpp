@@ -49,7 +49,8 @@ DriverRun RunDriver(const std::string& driver, const fs::path& program, const fs
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    std::string crashSetting = (cut == Cut::Failure ? "TAMSIRO_FAIL_AT=" : "TAMSIRO_CRASH_AT=") + std::to_string(crashAt);
+    std::string crashSetting =
+        (cut == Cut::Failure ? "TAMSIRO_FAIL_AT=" : "TAMSIRO_CRASH_AT=") + std::to_string(crashAt);
     std::string modeSetting = cut == Cut::Interrupt ? "TAMSIRO_CRASH_MODE=interrupt" : "TAMSIRO_CRASH_MODE=exit";
     std::string driverArg = driver, programArg = program.string(), stickArg = stick.string();
     char* args[] = {driverArg.data(), programArg.data(), stickArg.data(), command.data(), nullptr};
@@ -57,8 +58,8 @@ DriverRun RunDriver(const std::string& driver, const fs::path& program, const fs
     pid_t child = 0;
     int status = 0;
     DriverRun run;
-    if (posix_spawn(&child, driver.c_str(), &actions, nullptr, args, environment) == 0 && ::waitpid(child, &status, 0) == child &&
-        WIFEXITED(status)) {
+    if (posix_spawn(&child, driver.c_str(), &actions, nullptr, args, environment) == 0 &&
+        ::waitpid(child, &status, 0) == child && WIFEXITED(status)) {
         run.exitCode = WEXITSTATUS(status);
     }
     posix_spawn_file_actions_destroy(&actions);
@@ -99,7 +100,8 @@ bool ClaimsSuccess(const DriverRun& run) {
 // removal) were undone says so; its other files are in place.
 bool ReportsPartialSave(const DriverRun& run) {
     return HasLine(run.output, "message: New audio saved, but the male voice could not be removed") ||
-           run.output.find("message: The new sounds are on the memory stick, but the voice settings were not changed") !=
+           run.output.find(
+               "message: The new sounds are on the memory stick, but the voice settings were not changed") !=
                std::string::npos;
 }
 
@@ -111,7 +113,8 @@ Tree WithoutBackups(Tree tree) {
 // After a run whose operation failed: what it reported must be true of the
 // stick. A success leaves the complete result; a failure leaves the stick
 // as before, or, where it says it kept the rest, each file old or new.
-std::vector<std::string> BrokenByFailure(const DriverRun& run, const Tree& stick, const Tree& before, const Tree& after) {
+std::vector<std::string> BrokenByFailure(const DriverRun& run, const Tree& stick, const Tree& before,
+                                         const Tree& after) {
     std::vector<std::string> broken;
     const bool partial = !ClaimsSuccess(run) && ReportsPartialSave(run);
     const Tree& expected = ClaimsSuccess(run) ? after : before;
@@ -127,7 +130,8 @@ std::vector<std::string> BrokenByFailure(const DriverRun& run, const Tree& stick
     }
     for (const std::string& path : paths) {
         const auto actual = FileIn(stick, path);
-        if (actual != FileIn(before, path) && actual != FileIn(after, path)) broken.push_back(path + " is neither the old nor the new file");
+        if (actual != FileIn(before, path) && actual != FileIn(after, path))
+            broken.push_back(path + " is neither the old nor the new file");
     }
     return broken;
 }
@@ -174,18 +178,22 @@ bool RunCase(const std::string& label, const std::string& driver, const fs::path
             reset(*phase);
             std::vector<std::string> broken;
             const DriverRun failed = RunDriver(driver, program, stick, phase->command, k, log, Cut::Failure);
-            for (std::string& what : BrokenByFailure(failed, ReadTree(stick), phase->before, phase->after)) broken.push_back(std::move(what));
+            for (std::string& what : BrokenByFailure(failed, ReadTree(stick), phase->before, phase->after))
+                broken.push_back(std::move(what));
             if (const DriverRun restart = RunDriver(driver, program, stick, "start", 0, log); restart.exitCode != 0) {
                 broken.push_back("the start after the failure failed:\n" + restart.output);
             }
-            for (std::string& what : BrokenInvariants(ReadTree(stick), ReadTree(program), stock, phase->before, phase->after)) broken.push_back(std::move(what));
+            for (std::string& what :
+                 BrokenInvariants(ReadTree(stick), ReadTree(program), stock, phase->before, phase->after))
+                broken.push_back(std::move(what));
             // A run that succeeded in spite of the failure has nothing to recover.
             if (!ClaimsSuccess(failed)) {
                 const DriverRun rerun = RunDriver(driver, program, stick, phase->command, 0, log);
                 if (rerun.exitCode != 0) broken.push_back("the rerun failed:\n" + rerun.output);
                 // A second rotation keeps the first one's configuration
                 // files as .BAK; Restore removes them all the same.
-                for (const std::string& difference : Differences(WithoutBackups(ReadTree(stick)), WithoutBackups(phase->after))) {
+                for (const std::string& difference :
+                     Differences(WithoutBackups(ReadTree(stick)), WithoutBackups(phase->after))) {
                     broken.push_back("after the rerun " + difference);
                 }
             }
@@ -196,7 +204,8 @@ bool RunCase(const std::string& label, const std::string& driver, const fs::path
                 std::cout << "    its output: " << failed.output;
             }
         }
-        std::cout << phase->name << ": tried " << operations << " injected failures, " << brokenFailures << " broke an invariant\n";
+        std::cout << phase->name << ": tried " << operations << " injected failures, " << brokenFailures
+                  << " broke an invariant\n";
         tally.injectedTried += static_cast<int>(operations);
         tally.injectedBroken += brokenFailures;
 
@@ -213,7 +222,8 @@ bool RunCase(const std::string& label, const std::string& driver, const fs::path
             if (!whole) broken.push_back("the stick is neither as before nor as after");
             // A run that ended by itself reported on what it did.
             if (interrupted.exitCode >= 0) {
-                for (std::string& what : BrokenByFailure(interrupted, now, phase->before, phase->after)) broken.push_back(std::move(what));
+                for (std::string& what : BrokenByFailure(interrupted, now, phase->before, phase->after))
+                    broken.push_back(std::move(what));
             }
             if (const DriverRun restart = RunDriver(driver, program, stick, "start", 0, log); restart.exitCode != 0) {
                 broken.push_back("the start after the interrupt failed:\n" + restart.output);
@@ -223,10 +233,12 @@ bool RunCase(const std::string& label, const std::string& driver, const fs::path
             if (++brokenInterrupts <= 5) {
                 std::cout << "  " << phase->name << ", interrupt before operation " << k << ":\n";
                 for (const std::string& what : broken) std::cout << "    " << what << "\n";
-                std::cout << "    its output: " << interrupted.output << (interrupted.output.ends_with('\n') ? "" : "\n");
+                std::cout << "    its output: " << interrupted.output
+                          << (interrupted.output.ends_with('\n') ? "" : "\n");
             }
         }
-        std::cout << phase->name << ": tried " << operations << " interrupts, " << brokenInterrupts << " broke an invariant\n";
+        std::cout << phase->name << ": tried " << operations << " interrupts, " << brokenInterrupts
+                  << " broke an invariant\n";
         tally.interruptsTried += static_cast<int>(operations);
         tally.interruptsBroken += brokenInterrupts;
 
@@ -235,25 +247,30 @@ bool RunCase(const std::string& label, const std::string& driver, const fs::path
             reset(*phase);
             std::vector<std::string> broken;
             const int crashExit = RunDriver(driver, program, stick, phase->command, k, log).exitCode;
-            if (crashExit != 86) broken.push_back("did not stop at the crash point (exit " + std::to_string(crashExit) + ")");
+            if (crashExit != 86)
+                broken.push_back("did not stop at the crash point (exit " + std::to_string(crashExit) + ")");
             const DriverRun restart = RunDriver(driver, program, stick, "start", 0, log);
             if (restart.exitCode != 0) broken.push_back("the start after the crash failed:\n" + restart.output);
             if (restart.output.find("message: DYNAUDIO.ODA restored") != std::string::npos) ++repaired;
-            for (std::string& what : BrokenInvariants(ReadTree(stick), ReadTree(program), stock, phase->before, phase->after)) broken.push_back(std::move(what));
+            for (std::string& what :
+                 BrokenInvariants(ReadTree(stick), ReadTree(program), stock, phase->before, phase->after))
+                broken.push_back(std::move(what));
             const DriverRun restored = RunDriver(driver, program, stick, "restore", 0, log);
             // A crash before the first change leaves nothing to put back; the
             // stick is then checked to be stock all the same.
-            const bool nothingKept = restored.output.find("No stock files were kept for this memory stick") != std::string::npos;
+            const bool nothingKept =
+                restored.output.find("No stock files were kept for this memory stick") != std::string::npos;
             if (restored.exitCode != 0 && !nothingKept) broken.push_back("the restore failed:\n" + restored.output);
-            for (const std::string& difference : Differences(ReadTree(stick), stock)) broken.push_back("after the restore " + difference);
+            for (const std::string& difference : Differences(ReadTree(stick), stock))
+                broken.push_back("after the restore " + difference);
             if (broken.empty()) continue;
             if (++brokenPoints <= 5) {
                 std::cout << "  " << phase->name << ", crash before operation " << k << ":\n";
                 for (const std::string& what : broken) std::cout << "    " << what << "\n";
             }
         }
-        std::cout << phase->name << ": tried " << operations << " crash points, " << brokenPoints << " broke an invariant ("
-                  << repaired << " restarts repaired DYNAUDIO.ODA)\n";
+        std::cout << phase->name << ": tried " << operations << " crash points, " << brokenPoints
+                  << " broke an invariant (" << repaired << " restarts repaired DYNAUDIO.ODA)\n";
         tally.passed += static_cast<int>(operations) - brokenPoints;
         tally.failed += brokenPoints;
     }
@@ -315,7 +332,8 @@ int main(int argc, char** argv) {
     Tmpfs scratch(work / "scratch");
     std::cout << (scratch.Mount(256u << 20) ? "Working in a tmpfs\n" : "Working on disk\n");
     Tally tally;
-    bool complete = RunCase("a roomy stick", driver, work / "scratch", work / "scratch" / "stick", stockStick, freshProgram, tally);
+    bool complete =
+        RunCase("a roomy stick", driver, work / "scratch", work / "scratch" / "stick", stockStick, freshProgram, tally);
 
     // The stock stick and a quarter of a sound archive more.
     const std::uint64_t archiveSize = fs::file_size(stockStick / kSoundArchive);
@@ -325,14 +343,16 @@ int main(int argc, char** argv) {
     if (mounted) ReplaceContents(stockStick, tightStick);
     mounted = mounted && tight.Mount(tight.Space().second + archiveSize / 4);
     if (!mounted) {
-        std::cout << "Skipped the stick with room for one sound archive: mounting a tmpfs is not permitted here (needs root)\n";
+        std::cout << "Skipped the stick with room for one sound archive: mounting a tmpfs is not permitted here (needs "
+                     "root)\n";
     } else {
         ReplaceContents(stockStick, tightStick);
-        std::cout << "Stick with room for one sound archive: " << tight.Space().first / 1024 << " KB free, sound archive "
-                  << archiveSize / 1024 << " KB\n";
+        std::cout << "Stick with room for one sound archive: " << tight.Space().first / 1024
+                  << " KB free, sound archive " << archiveSize / 1024 << " KB\n";
         complete = tight.Space().first < archiveSize && complete;
-        complete = RunCase("a stick with room for one archive", driver, work / "scratch" / "tight", tightStick, stockStick,
-                           freshProgram, tally) && complete;
+        complete = RunCase("a stick with room for one archive", driver, work / "scratch" / "tight", tightStick,
+                           stockStick, freshProgram, tally) &&
+                   complete;
     }
     tight.Unmount();
     scratch.Unmount();

@@ -47,13 +47,27 @@ TEST(SpaceRule, DecidesBesideOrInPlaceOrRefuses) {
         {"room for one, one cluster short", {Replace(kNewArchive + kCluster, kOldArchive)}, 0, kCluster, {false}},
         {"room for one, exactly", {Replace(kNewArchive + kCluster, kOldArchive)}, kCluster, 0, {false}},
         // The voice fits only once the male voice is gone before it.
-        {"only without the male voice", {Remove(kMaleVoice), voice}, Clusters(kVoice) - Clusters(kMaleVoice), 0, {true, true}},
+        {"only without the male voice",
+         {Remove(kMaleVoice), voice},
+         Clusters(kVoice) - Clusters(kMaleVoice),
+         0,
+         {true, true}},
         {"the male voice kept", {voice}, Clusters(kVoice) - Clusters(kMaleVoice), Clusters(kMaleVoice), {false}},
-        {"the male voice removed last frees too late", {voice, Remove(kMaleVoice)}, Clusters(kVoice) - Clusters(kMaleVoice),
-         Clusters(kMaleVoice), {false, true}},
-        {"one cluster short", {archive, voice}, Clusters(kNewArchive) + Clusters(kVoice) - Clusters(kOldArchive) - kCluster, kCluster,
+        {"the male voice removed last frees too late",
+         {voice, Remove(kMaleVoice)},
+         Clusters(kVoice) - Clusters(kMaleVoice),
+         Clusters(kMaleVoice),
+         {false, true}},
+        {"one cluster short",
+         {archive, voice},
+         Clusters(kNewArchive) + Clusters(kVoice) - Clusters(kOldArchive) - kCluster,
+         kCluster,
          {true, false}},
-        {"exactly enough", {archive, voice}, Clusters(kNewArchive) + Clusters(kVoice) - Clusters(kOldArchive), 0, {true, true}},
+        {"exactly enough",
+         {archive, voice},
+         Clusters(kNewArchive) + Clusters(kVoice) - Clusters(kOldArchive),
+         0,
+         {true, true}},
         // A byte over a cluster costs a whole one.
         {"a byte needs a cluster", {Replace(1, 0)}, kCluster - 1, 1, {false}},
         // Configuration files cannot go in place: the rotation needs both.
@@ -89,12 +103,15 @@ TEST(FailedReadWhileKeeping, StopsBeforeTheStickChangesAndNamesTheFile) {
         if (saves) {
             const Tree saved = ReadTree(w.stickFolder);
             EXPECT_NE(FileIn(saved, "OPEN-R/MW/DATA/P/DYNAUDIO.ODA"), FileIn(stock, "OPEN-R/MW/DATA/P/DYNAUDIO.ODA"));
-            EXPECT_FALSE(std::any_of(saved.begin(), saved.end(), [](const auto& file) { return file.first.ends_with(".PRV"); }));
+            EXPECT_FALSE(
+                std::any_of(saved.begin(), saved.end(), [](const auto& file) { return file.first.ends_with(".PRV"); }));
             continue;
         }
         const std::vector<std::string> messages = w.ui.Messages();
-        const std::string expected = "message: Could not read " + std::string(name) + " on the memory stick\nNothing was changed";
-        EXPECT_NE(std::find(messages.begin(), messages.end(), expected), messages.end()) << name << ": " << ::testing::PrintToString(messages);
+        const std::string expected =
+            "message: Could not read " + std::string(name) + " on the memory stick\nNothing was changed";
+        EXPECT_NE(std::find(messages.begin(), messages.end(), expected), messages.end())
+            << name << ": " << ::testing::PrintToString(messages);
         EXPECT_EQ(Differences(ReadTree(w.stickFolder), stock), std::vector<std::string>{}) << name;
         // Nothing half-kept: every stock record there is is the stock file.
         EXPECT_EQ(BrokenInvariants(ReadTree(w.stickFolder), ReadTree(w.programFolder), stock, stock, stock),

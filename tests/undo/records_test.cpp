@@ -54,8 +54,8 @@ struct Sticks {
 
 // What the dialog does: the start sequence on the chosen stick, then `then`.
 template <typename Then>
-std::vector<std::string> OnStick(const std::string& program, const std::string& stick, std::deque<bool> answers, Then then,
-                                 bool* succeeded = nullptr) {
+std::vector<std::string> OnStick(const std::string& program, const std::string& stick, std::deque<bool> answers,
+                                 Then then, bool* succeeded = nullptr) {
     ScriptedUi ui;
     ui.markers.push_back(stick + "/memstick.ind");
     ui.answers = std::move(answers);
@@ -68,7 +68,9 @@ std::vector<std::string> OnStick(const std::string& program, const std::string& 
 
 bool SaveEverything(AppContext& context, const Stick& stick) { return Save(context, stick, kEverything); }
 bool SaveMainAlone(AppContext& context, const Stick& stick) { return Save(context, stick, kMainAlone); }
-bool RestoreStock(AppContext& context, const Stick& stick) { return RestoreStockSounds(context, stick) == RestoreOutcome::Restored; }
+bool RestoreStock(AppContext& context, const Stick& stick) {
+    return RestoreStockSounds(context, stick) == RestoreOutcome::Restored;
+}
 bool Nothing(AppContext&, const Stick&) { return true; }
 
 nlohmann::json RecordIn(const std::string& folder) {
@@ -169,14 +171,16 @@ TEST(StickRecords, ACustomBaseIsTakenOnlyWhenTheUserSaysSo) {
 
         bool prepared = false;
         const std::vector<std::string> messages = OnStick(s.program, stick, {c.answer}, Nothing, &prepared);
-        const std::string question = "ask(no): DYNAUDIO.ODA on this memory stick already holds custom sounds (Main set " + c.heldSet +
-                                     ")\nUse it as the base anyway?";
+        const std::string question =
+            "ask(no): DYNAUDIO.ODA on this memory stick already holds custom sounds (Main set " + c.heldSet +
+            ")\nUse it as the base anyway?";
         ASSERT_FALSE(messages.empty());
         EXPECT_EQ(prepared, c.answer);
         EXPECT_EQ(Differences(ReadTree(stick), stickBefore), std::vector<std::string>());
         if (c.heldSet.empty()) {
-            EXPECT_TRUE(std::none_of(messages.begin(), messages.end(), [](const std::string& m) { return m.starts_with("ask("); }))
-                << messages.front();
+            EXPECT_TRUE(std::none_of(messages.begin(), messages.end(), [](const std::string& m) {
+                return m.starts_with("ask(");
+            })) << messages.front();
             EXPECT_EQ(FileIn(ReadTree(s.program), "DATA_BASEMIND3.ODA"), FileIn(s.stockA, kSoundArchive));
             continue;
         }
@@ -210,9 +214,10 @@ TEST(StickRecords, ACustomBaseIsTakenOnlyWhenTheUserSaysSo) {
         // Restore says what DYNAUDIO.ODA goes back to before it asks.
         std::vector<std::string> restoring = OnStick(s.program, stick, {false}, RestoreStock);
         ASSERT_GE(restoring.size(), 2u);
-        EXPECT_EQ(restoring[restoring.size() - 2],
-                  "message: DYNAUDIO.ODA is put back as this memory stick first had it, with the custom sounds of Main set " +
-                      c.heldSet + ", not the stock sounds");
+        EXPECT_EQ(
+            restoring[restoring.size() - 2],
+            "message: DYNAUDIO.ODA is put back as this memory stick first had it, with the custom sounds of Main set " +
+                c.heldSet + ", not the stock sounds");
     }
 }
 
@@ -224,8 +229,9 @@ TEST(StickRecords, AHandEditedRecordStaysInTheProgramFolder) {
     ScriptedUi ui;
     const AppContext context(ui, s.program);
     const std::string identity = "\"identity\": \"folder:" + s.a + "\"";
-    for (const std::string& fields : {identity + ", \"base\": \"../outside.ODA\"", identity + ", \"base\": \"/tmp/outside.ODA\"",
-                                      identity + ", \"base\": \"C:\\\\outside.ODA\"", identity + ", \"base\": 7, \"stock\": \"no\""}) {
+    for (const std::string& fields :
+         {identity + ", \"base\": \"../outside.ODA\"", identity + ", \"base\": \"/tmp/outside.ODA\"",
+          identity + ", \"base\": \"C:\\\\outside.ODA\"", identity + ", \"base\": 7, \"stock\": \"no\""}) {
         SCOPED_TRACE(fields);
         ASSERT_TRUE(samples::WriteText(s.Program("DATA_BASEMIND3.FILES/STICK.JSON"), "{" + fields + "}"));
         const StickRecord record = RecordOfStick(context, Stick(s.a));

@@ -75,7 +75,8 @@ void SaveOnce(Folders& f) {
 // Main set merged into the base, as every Tamsiro merges it.
 void ChangeWithoutStockCopies(Folders& f) {
     MakeBase(f);
-    const auto merged = ReferenceMerge(samples::ReadBytes(f.Program("DATA_BASEMIND3.ODA")), samples::ReadBytes(f.Program("DATA_M3_Tilda.ODA")));
+    const auto merged = ReferenceMerge(samples::ReadBytes(f.Program("DATA_BASEMIND3.ODA")),
+                                       samples::ReadBytes(f.Program("DATA_M3_Tilda.ODA")));
     ASSERT_TRUE(merged && samples::WriteBytes(f.Stick(kSoundArchive), *merged));
     Copy(f.Program("DATA_G3A_Tilda.ODA"), f.Stick(kGame1));
     Copy(f.Program("DATA_G3B_Tilda.ODA"), f.Stick(kGame8));
@@ -98,8 +99,13 @@ struct Situation {
 
 const std::vector<Situation>& Situations() {
     static const std::vector<Situation> situations = {
-        {"a restore after a Save gives back the stock stick", SaveOnce, Flow::Restore, {true}, true,
-         {kRestoreQuestion, "message: Stock sounds restored"}, StickAfter::Stock,
+        {"a restore after a Save gives back the stock stick",
+         SaveOnce,
+         Flow::Restore,
+         {true},
+         true,
+         {kRestoreQuestion, "message: Stock sounds restored"},
+         StickAfter::Stock,
          [](const Folders& f) {
              // What the Save kept: the stock files as they were, markers for
              // the missing ones, and the stick's record (its archive changed).
@@ -117,8 +123,17 @@ const std::vector<Situation>& Situations() {
              SaveOnce(f);
              SaveSets(f, "JumpyNoor", "JumpyNoor", "Zorbit", false);
          },
-         Flow::Restore, {true}, true, {kRestoreQuestion, "message: Stock sounds restored"}, StickAfter::Stock},
-        {"declining the restore changes nothing", SaveOnce, Flow::Restore, {false}, false, {kRestoreQuestion},
+         Flow::Restore,
+         {true},
+         true,
+         {kRestoreQuestion, "message: Stock sounds restored"},
+         StickAfter::Stock},
+        {"declining the restore changes nothing",
+         SaveOnce,
+         Flow::Restore,
+         {false},
+         false,
+         {kRestoreQuestion},
          StickAfter::AsPrepared},
         {"a stick restored already is told so and asked nothing",
          [](Folders& f) {
@@ -128,12 +143,19 @@ const std::vector<Situation>& Situations() {
              AppContext context(ui, f.program);
              ASSERT_EQ(RestoreStockSounds(context, Stick(f.stick)), RestoreOutcome::Restored);
          },
-         Flow::Restore, {true}, true, {"message: The memory stick has its stock sounds already: nothing to restore"},
+         Flow::Restore,
+         {true},
+         true,
+         {"message: The memory stick has its stock sounds already: nothing to restore"},
          StickAfter::Stock},
-        {"files changed before stock copies were kept are named and left alone", ChangeWithoutStockCopies, Flow::Restore,
-         {true}, false,
-         {kRestoreQuestion, kNotRestored + "\nAD013001.ODA (no stock copy was kept)\nAD013008.ODA (no stock copy was kept)"
-                                           "\nMCUSLIST.CFG (no stock copy was kept)"},
+        {"files changed before stock copies were kept are named and left alone",
+         ChangeWithoutStockCopies,
+         Flow::Restore,
+         {true},
+         false,
+         {kRestoreQuestion, kNotRestored +
+                                "\nAD013001.ODA (no stock copy was kept)\nAD013008.ODA (no stock copy was kept)"
+                                "\nMCUSLIST.CFG (no stock copy was kept)"},
          StickAfter::Checked,
          [](const Folders& f) {
              const Tree stick = ReadTree(f.stick);
@@ -147,8 +169,11 @@ const std::vector<Situation>& Situations() {
              Copy(f.Program("DATA_G3A_Tilda.ODA"), f.Stick(kGame1));
              Copy(f.Program("DATA_G3B_Tilda.ODA"), f.Stick(kGame8));
          },
-         Flow::Restore, {}, false,
-         {"message: Stock sounds not restored\nThese files could not be restored:\nAD013001.ODA (no stock copy was kept)"
+         Flow::Restore,
+         {},
+         false,
+         {"message: Stock sounds not restored\nThese files could not be restored:\nAD013001.ODA (no stock copy was "
+          "kept)"
           "\nAD013008.ODA (no stock copy was kept)\nNothing was changed"},
          StickAfter::AsPrepared},
         {"a damaged base is named and everything else restored",
@@ -156,7 +181,10 @@ const std::vector<Situation>& Situations() {
              SaveOnce(f);
              Truncate(f.Program("DATA_BASEMIND3.ODA"));
          },
-         Flow::Restore, {true}, false, {kRestoreQuestion, kNotRestored + "\nDYNAUDIO.ODA (DATA_BASEMIND3.ODA is damaged)"},
+         Flow::Restore,
+         {true},
+         false,
+         {kRestoreQuestion, kNotRestored + "\nDYNAUDIO.ODA (DATA_BASEMIND3.ODA is damaged)"},
          StickAfter::Checked,
          [](const Folders& f) {
              Tree stick = ReadTree(f.stick);
@@ -171,24 +199,43 @@ const std::vector<Situation>& Situations() {
              MakeBase(f);
              fs::remove(f.Stick(kSoundArchive));
          },
-         Flow::Start, {true}, true, {kRepairQuestion, "message: DYNAUDIO.ODA restored"}, StickAfter::Stock},
+         Flow::Start,
+         {true},
+         true,
+         {kRepairQuestion, "message: DYNAUDIO.ODA restored"},
+         StickAfter::Stock},
         {"a truncated sound archive is repaired from the base",
          [](Folders& f) {
              MakeBase(f);
              Truncate(f.Stick(kSoundArchive));
          },
-         Flow::Start, {true}, true, {kRepairQuestion, "message: DYNAUDIO.ODA restored"}, StickAfter::Stock},
+         Flow::Start,
+         {true},
+         true,
+         {kRepairQuestion, "message: DYNAUDIO.ODA restored"},
+         StickAfter::Stock},
         {"declining the repair asks for the stick again",
          [](Folders& f) {
              MakeBase(f);
              Truncate(f.Stick(kSoundArchive));
          },
-         Flow::Start, {false}, false, {kRepairQuestion}, StickAfter::AsPrepared},
+         Flow::Start,
+         {false},
+         false,
+         {kRepairQuestion},
+         StickAfter::AsPrepared},
         {"without a base a missing sound archive is refused as before",
-         [](Folders& f) { fs::remove(f.Stick(kSoundArchive)); }, Flow::Start, {true}, false,
-         {"message: Bad AiboMind3 stick\nMissing DYNAUDIO.ODA"}, StickAfter::AsPrepared},
+         [](Folders& f) { fs::remove(f.Stick(kSoundArchive)); },
+         Flow::Start,
+         {true},
+         false,
+         {"message: Bad AiboMind3 stick\nMissing DYNAUDIO.ODA"},
+         StickAfter::AsPrepared},
         {"without a base a damaged sound archive still stops the backup",
-         [](Folders& f) { Truncate(f.Stick(kSoundArchive)); }, Flow::Start, {true}, false,
+         [](Folders& f) { Truncate(f.Stick(kSoundArchive)); },
+         Flow::Start,
+         {true},
+         false,
          {"message: DYNAUDIO.ODA on the memory stick is damaged\nBackup not made",
           "message: Can't continue without base archive"},
          StickAfter::AsPrepared},
@@ -199,7 +246,11 @@ const std::vector<Situation>& Situations() {
              fs::rename(f.Stick(kGame1), f.Stick("OPEN-R/MW/DATA/P/AD013001.PRV"));
              fs::rename(f.Stick(kMaleVoice), f.Stick("OPEN-R/MW/DATA/E/ad003000.PRV"));
          },
-         Flow::Start, {}, true, {}, StickAfter::Checked,
+         Flow::Start,
+         {},
+         true,
+         {},
+         StickAfter::Checked,
          [](const Folders& f) {
              Tree expected = f.stock;
              expected.erase(kMaleVoice);
@@ -211,7 +262,11 @@ const std::vector<Situation>& Situations() {
              Copy(f.Program("DATA_G3A_Tilda.ODA"), f.Stick("OPEN-R/MW/DATA/P/AD013001.RDY"));
              Copy(f.Program("DATA_G3B_Tilda.ODA"), f.Stick("OPEN-R/MW/DATA/P/AD013008.RDY"));
          },
-         Flow::Start, {}, true, {}, StickAfter::Checked,
+         Flow::Start,
+         {},
+         true,
+         {},
+         StickAfter::Checked,
          [](const Folders& f) {
              Tree expected = f.stock;
              const Tree program = ReadTree(f.program);
@@ -231,7 +286,11 @@ const std::vector<Situation>& Situations() {
              Truncate(f.Program("TMP.ODA"));
              Copy(f.Program("DATA_BASEMIND3.ODA"), f.Program("DATA_BASEMIND3.ODA.partial"));
          },
-         Flow::Start, {}, true, {}, StickAfter::Stock,
+         Flow::Start,
+         {},
+         true,
+         {},
+         StickAfter::Stock,
          [](const Folders& f) {
              EXPECT_FALSE(fs::exists(f.Program("TMP.ODA")));
              EXPECT_FALSE(fs::exists(f.Program("DATA_BASEMIND3.ODA.partial")));
@@ -244,7 +303,11 @@ const std::vector<Situation>& Situations() {
              f.stock = ReadTree(f.stick);
              SaveOnce(f);
          },
-         Flow::Restore, {true}, true, {kRestoreQuestion, "message: Stock sounds restored"}, StickAfter::Stock,
+         Flow::Restore,
+         {true},
+         true,
+         {kRestoreQuestion, "message: Stock sounds restored"},
+         StickAfter::Stock,
          [](const Folders& f) {
              const Tree kept = ReadTree(f.Program("DATA_BASEMIND3.FILES"));
              EXPECT_EQ(FileIn(kept, kMaleVoice), FileIn(f.stock, kMaleVoice));
@@ -258,29 +321,40 @@ const std::vector<Situation>& Situations() {
              fs::remove(f.Stick(kGame8));
              fs::create_directory(f.Stick(kGame8));
          },
-         Flow::SaveGames, {true}, false,
-         {kFewer, "message: Could not copy game#8 audio to memory stick", "message: The memory stick was put back as it was"},
+         Flow::SaveGames,
+         {true},
+         false,
+         {kFewer, "message: Could not copy game#8 audio to memory stick",
+          "message: The memory stick was put back as it was"},
          StickAfter::AsPrepared},
         {"an empty Games set file is refused before anything changes",
          [](Folders& f) {
              MakeBase(f);
              fs::resize_file(f.Program("DATA_G3B_Tilda.ODA"), 0);
          },
-         Flow::SaveGames, {true}, false, {kFewer, "message: DATA_G3B_Tilda.ODA is empty or damaged\nNothing was changed"},
+         Flow::SaveGames,
+         {true},
+         false,
+         {kFewer, "message: DATA_G3B_Tilda.ODA is empty or damaged\nNothing was changed"},
          StickAfter::AsPrepared},
         {"a Voice set cut short is refused, and the male voice stays",
          [](Folders& f) {
              MakeBase(f);
              Truncate(f.Program("DATA_V3_MiniTilda.ODA"));
          },
-         Flow::SaveVoice, {true, true}, false, {kFewer, "message: DATA_V3_MiniTilda.ODA is empty or damaged\nNothing was changed"},
+         Flow::SaveVoice,
+         {true, true},
+         false,
+         {kFewer, "message: DATA_V3_MiniTilda.ODA is empty or damaged\nNothing was changed"},
          StickAfter::AsPrepared},
         {"a Voice set in another format is copied as before",
          [](Folders& f) {
              MakeBase(f);
              samples::WriteText(f.Program("DATA_V3_MiniTilda.ODA"), "RIFF a voice in another format");
          },
-         Flow::SaveVoice, {true, true}, true,
+         Flow::SaveVoice,
+         {true, true},
+         true,
          {kFewer, "ask(yes): Should I remove the male voice to free up space?\n(answer Yes to fit on 32MB stick)",
           "message: New audio saved"},
          StickAfter::Checked,
@@ -316,8 +390,12 @@ TEST_P(UndoSituation, EndsAsExpected) {
         succeeded = outcome == RestoreOutcome::Restored || outcome == RestoreOutcome::AlreadyStock;
         break;
     }
-    case Flow::SaveGames: succeeded = Save(context, Stick(folders.stick), {std::nullopt, "Tilda", std::nullopt, false}); break;
-    case Flow::SaveVoice: succeeded = Save(context, Stick(folders.stick), {std::nullopt, std::nullopt, "MiniTilda", true}); break;
+    case Flow::SaveGames:
+        succeeded = Save(context, Stick(folders.stick), {std::nullopt, "Tilda", std::nullopt, false});
+        break;
+    case Flow::SaveVoice:
+        succeeded = Save(context, Stick(folders.stick), {std::nullopt, std::nullopt, "MiniTilda", true});
+        break;
     }
 
     EXPECT_EQ(succeeded, situation.succeeds);
@@ -363,19 +441,22 @@ TEST(UndoStockFiles, NoRoomInTheProgramFolderStopsTheSaveBeforeAnyChange) {
     MakeBase(folders);
     const std::string tiny = folders.root / "tiny-program";
     fs::create_directories(tiny);
-    if (::mount("tmpfs", tiny.c_str(), "tmpfs", 0, "size=8k") != 0) GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+    if (::mount("tmpfs", tiny.c_str(), "tmpfs", 0, "size=8k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
     struct Unmount {
         std::string path;
         ~Unmount() { (void)::umount(path.c_str()); }
     } unmount{tiny};
     // The base and the sound sets fill it; there is no room for a copy of the stock files.
-    for (const char* name : {"DATA_G3A_Tilda.ODA", "DATA_G3B_Tilda.ODA"}) Copy(folders.Program(name), tiny + "/" + name);
+    for (const char* name : {"DATA_G3A_Tilda.ODA", "DATA_G3B_Tilda.ODA"})
+        Copy(folders.Program(name), tiny + "/" + name);
 
     ScriptedUi ui;
     ui.answers = {true};
     AppContext context(ui, tiny);
     EXPECT_FALSE(Save(context, Stick(folders.stick), {std::nullopt, "Tilda", std::nullopt, false}));
-    EXPECT_EQ(ui.Messages().back(), "message: Not enough space in Tamsiro's folder to keep the stock files\nNothing was changed");
+    EXPECT_EQ(ui.Messages().back(),
+              "message: Not enough space in Tamsiro's folder to keep the stock files\nNothing was changed");
     EXPECT_EQ(Differences(ReadTree(folders.stick), folders.stock), std::vector<std::string>());
 }
 

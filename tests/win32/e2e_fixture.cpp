@@ -20,9 +20,9 @@
 
 namespace {
 
-using tamsiro::test::Bytes;
 using tamsiro::samples::ReadBytes;
 using tamsiro::samples::WriteBytes;
+using tamsiro::test::Bytes;
 
 int Merge(const std::string& basePath, const std::string& setPath, const std::string& outPath) {
     const Bytes base = ReadBytes(basePath);
@@ -65,10 +65,14 @@ int main(int argc, char** argv) {
         tamsiro::samples::StickOptions options;
         for (std::size_t i = 2; i < args.size(); ++i) {
             const std::string& option = args[i];
-            if (StartsWith(option, "generation=")) options.version.generation = std::stoi(option.substr(11));
-            else if (StartsWith(option, "language=")) options.version.language = std::stoi(option.substr(9));
-            else if (option == "no-marker") options.withMarker = false;
-            else if (option == "upper-case") options.upperCaseNames = true;
+            if (StartsWith(option, "generation="))
+                options.version.generation = std::stoi(option.substr(11));
+            else if (StartsWith(option, "language="))
+                options.version.language = std::stoi(option.substr(9));
+            else if (option == "no-marker")
+                options.withMarker = false;
+            else if (option == "upper-case")
+                options.upperCaseNames = true;
             else {
                 std::fprintf(stderr, "stick: unknown option %s\n", option.c_str());
                 return 2;
@@ -81,10 +85,14 @@ int main(int argc, char** argv) {
         std::size_t mainBytes = 0;
         for (std::size_t i = 2; i < args.size(); ++i) {
             const std::string& option = args[i];
-            if (StartsWith(option, "main-bytes=")) mainBytes = std::stoul(option.substr(11));
-            else if (StartsWith(option, "main=")) rows.main = Rows(option.substr(5));
-            else if (StartsWith(option, "voice=")) rows.voice = Rows(option.substr(6));
-            else if (StartsWith(option, "games=")) rows.games = Rows(option.substr(6));
+            if (StartsWith(option, "main-bytes="))
+                mainBytes = std::stoul(option.substr(11));
+            else if (StartsWith(option, "main="))
+                rows.main = Rows(option.substr(5));
+            else if (StartsWith(option, "voice="))
+                rows.voice = Rows(option.substr(6));
+            else if (StartsWith(option, "games="))
+                rows.games = Rows(option.substr(6));
             else {
                 std::fprintf(stderr, "sets: unknown option %s\n", option.c_str());
                 return 2;
@@ -92,8 +100,11 @@ int main(int argc, char** argv) {
         }
         if (mainBytes > 0) {
             for (int row : rows.main) {
-                const auto entries = tamsiro::samples::MainSetEntries(kStickEntries, kMainStride, static_cast<unsigned>(row), mainBytes);
-                if (!tamsiro::WriteArchive(args[1] + "/DATA_M3_" + tamsiro::samples::RowFileLabel(row) + ".ODA", entries)) return 1;
+                const auto entries =
+                    tamsiro::samples::MainSetEntries(kStickEntries, kMainStride, static_cast<unsigned>(row), mainBytes);
+                if (!tamsiro::WriteArchive(args[1] + "/DATA_M3_" + tamsiro::samples::RowFileLabel(row) + ".ODA",
+                                           entries))
+                    return 1;
             }
             rows.main.clear();
         }

@@ -81,7 +81,8 @@ std::string WindowText(HWND hwnd) {
     char text[1024] = {};
     // Cross-process: WM_GETTEXT is marshalled, and a hung target can't hang us.
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &length))
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                             &length))
         return {};
     return std::string(text, std::min<std::size_t>(length, sizeof text - 1));
 }
@@ -95,9 +96,12 @@ std::string ClassOf(HWND hwnd) {
 std::string Quoted(const std::string& text) {
     std::string out = "\"";
     for (char c : text) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else out += c;
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
     }
     return out + "\"";
 }
@@ -117,7 +121,8 @@ std::string Unescape(const std::string& text) {
 
 std::wstring Wide(const std::string& utf8) {
     std::wstring wide(utf8.size(), L'\0');
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), static_cast<int>(wide.size()));
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                                           static_cast<int>(wide.size()));
     wide.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
     return wide;
 }
@@ -141,15 +146,13 @@ public:
         bool created = false;
         DWORD error = 0;
         for (int attempt = 0; attempt < 5 && !created; ++attempt) {
-            if (attempt > 0)
-                Sleep(1000);
-            created = CreateProcessW(Wide(exe).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, Wide(folder).c_str(), &startup, &process_);
+            if (attempt > 0) Sleep(1000);
+            created = CreateProcessW(Wide(exe).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                     Wide(folder).c_str(), &startup, &process_);
             error = created ? 0 : GetLastError();
-            if (!created && error != ERROR_INTERNAL_ERROR)
-                break;
+            if (!created && error != ERROR_INTERNAL_ERROR) break;
         }
-        if (!created)
-            throw Failure{"cannot start " + exe + " (error " + std::to_string(error) + ")"};
+        if (!created) throw Failure{"cannot start " + exe + " (error " + std::to_string(error) + ")"};
         CloseHandle(process_.hThread);
         started_ = true;
     }
@@ -163,9 +166,11 @@ public:
             const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
             PROCESSENTRY32 entry{};
             entry.dwSize = sizeof entry;
-            for (BOOL more = Process32First(snapshot, &entry); more && !started_; more = Process32Next(snapshot, &entry)) {
+            for (BOOL more = Process32First(snapshot, &entry); more && !started_;
+                 more = Process32Next(snapshot, &entry)) {
                 if (_stricmp(entry.szExeFile, exeName.c_str()) != 0) continue;
-                process_.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+                process_.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION,
+                                                FALSE, entry.th32ProcessID);
                 process_.dwProcessId = entry.th32ProcessID;
                 started_ = process_.hProcess != nullptr;
             }
@@ -236,7 +241,8 @@ public:
             LookForProgress();
             if (ready()) return;
             if (!Running()) throw Failure{"program ended while waiting for " + what};
-            if (GetTickCount() - start > g_timeoutMs) throw Failure{"timed out waiting for " + what + "; on screen:" + Screen()};
+            if (GetTickCount() - start > g_timeoutMs)
+                throw Failure{"timed out waiting for " + what + "; on screen:" + Screen()};
             Sleep(20);
         }
     }
@@ -280,9 +286,11 @@ private:
         for (HWND window : windows) {
             if (WindowText(window) != TAMSIRO_PROGRESS_CAPTION) continue;
             progressSeen_ = true;
-            if (!FindWindowExA(window, nullptr, "msctls_progress32", nullptr)) throw Failure{"the progress window has no progress bar"};
+            if (!FindWindowExA(window, nullptr, "msctls_progress32", nullptr))
+                throw Failure{"the progress window has no progress bar"};
             const HWND owner = GetWindow(window, GW_OWNER);
-            if (!owner || WindowText(owner) != kMainTitle) throw Failure{"the progress window is not owned by the selection dialog"};
+            if (!owner || WindowText(owner) != kMainTitle)
+                throw Failure{"the progress window is not owned by the selection dialog"};
             for (HWND other : windows) {
                 // Seen again after the box: both were up at once.
                 if (WindowText(other) == applicationName_ && IsWindowVisible(other) && IsWindowVisible(window))
@@ -312,7 +320,8 @@ std::vector<Child> ChildrenOf(HWND parent) {
         [](HWND hwnd, LPARAM lParam) -> BOOL {
             auto* list = reinterpret_cast<std::vector<Child>*>(lParam);
             if (IsWindowVisible(hwnd)) {
-                list->push_back({hwnd, GetDlgCtrlID(hwnd), ClassOf(hwnd), WindowText(hwnd), GetWindowLongA(hwnd, GWL_STYLE)});
+                list->push_back(
+                    {hwnd, GetDlgCtrlID(hwnd), ClassOf(hwnd), WindowText(hwnd), GetWindowLongA(hwnd, GWL_STYLE)});
             }
             return TRUE;
         },
@@ -353,18 +362,22 @@ std::string IconKind(HWND iconControl) {
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) return "none";
-    const auto shown = Pixels(width, height, [&](HDC dc, HDC screen) { BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY); });
+    const auto shown = Pixels(width, height, [&](HDC dc, HDC screen) {
+        BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    });
     const DWORD background = shown.front();
     struct Kind {
         const char* name;
         LPCSTR id;
     };
-    const Kind kinds[] = {{"warning", IDI_WARNING}, {"error", IDI_ERROR}, {"information", IDI_INFORMATION}, {"question", IDI_QUESTION}};
+    const Kind kinds[] = {
+        {"warning", IDI_WARNING}, {"error", IDI_ERROR}, {"information", IDI_INFORMATION}, {"question", IDI_QUESTION}};
     std::string best = "unknown";
     std::size_t fewest = shown.size() / 20 + 1;  // a few stray pixels are fine
     for (const Kind& kind : kinds) {
         const auto drawn = Pixels(width, height, [&](HDC dc, HDC) {
-            const HBRUSH brush = CreateSolidBrush(RGB(background >> 16 & 0xFF, background >> 8 & 0xFF, background & 0xFF));
+            const HBRUSH brush =
+                CreateSolidBrush(RGB(background >> 16 & 0xFF, background >> 8 & 0xFF, background & 0xFF));
             const RECT all{0, 0, width, height};
             FillRect(dc, &all, brush);
             DeleteObject(brush);
@@ -412,7 +425,11 @@ std::string ButtonsText(const std::vector<int>& ids) {
     std::string out;
     for (int id : ids) {
         out += out.empty() ? "" : ",";
-        out += id == IDOK ? "OK" : id == IDYES ? "Yes" : id == IDNO ? "No" : id == IDCANCEL ? "Cancel" : std::to_string(id);
+        out += id == IDOK       ? "OK"
+               : id == IDYES    ? "Yes"
+               : id == IDNO     ? "No"
+               : id == IDCANCEL ? "Cancel"
+                                : std::to_string(id);
     }
     return out;
 }
@@ -460,8 +477,8 @@ void SaveBitmap(HWND window, const std::string& path) {
     GdiFlush();
     const DWORD stride = ((width * 3 + 3) / 4) * 4;
     const DWORD imageSize = stride * height;
-    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageSize), 0, 0,
-                          sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageSize),
+                          0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
     info.bmiHeader.biSizeImage = imageSize;
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
@@ -489,12 +506,14 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         return "attached to " + argument;
     }
     if (command == "chooser" || command == "chooser-cancel") {
-        const HWND chooser = session.WaitForFront("the stick chooser", [](const std::string& t) { return t == kChooserTitle; });
+        const HWND chooser =
+            session.WaitForFront("the stick chooser", [](const std::string& t) { return t == kChooserTitle; });
         HWND name = GetDlgItem(chooser, kFileNameCombo);
         if (!name) name = GetDlgItem(chooser, kFileNameEdit);
         if (!name) throw Failure{"the chooser has no file-name box"};
         const std::string initial = WindowText(name);
-        if (initial != TAMSIRO_CHOOSER_FILE) throw Failure{"the chooser offers " + Quoted(initial) + ", not " + Quoted(TAMSIRO_CHOOSER_FILE)};
+        if (initial != TAMSIRO_CHOOSER_FILE)
+            throw Failure{"the chooser offers " + Quoted(initial) + ", not " + Quoted(TAMSIRO_CHOOSER_FILE)};
         const std::string filter = WindowText(GetDlgItem(chooser, kFileTypeCombo));
         if (filter != TAMSIRO_CHOOSER_FILTER_NAME) throw Failure{"the chooser's file type is " + Quoted(filter)};
         const HWND readOnly = GetDlgItem(chooser, kReadOnlyCheck);
@@ -507,7 +526,8 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         DWORD_PTR ignored = 0;
         // Wide, as the script is UTF-8 and the driver's code page may not be.
         const std::wstring path = Wide(argument);
-        SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, 5000, &ignored);
+        SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG, 5000,
+                            &ignored);
         Press(chooser, IDOK, "Open");
         session.WaitGone(chooser, "the chooser");
         return "chooser: opened " + argument;
@@ -521,7 +541,8 @@ std::string RunStep(Session& session, const std::string& command, const std::str
             std::stringstream in(argument);
             std::string answerWord, defaultWord, defaultValue;
             in >> answerWord >> defaultWord >> defaultValue;
-            if (defaultWord != "default" || (answerWord != "yes" && answerWord != "no") || (defaultValue != "yes" && defaultValue != "no"))
+            if (defaultWord != "default" || (answerWord != "yes" && answerWord != "no") ||
+                (defaultValue != "yes" && defaultValue != "no"))
                 throw Failure{"script: ask <yes|no> default <yes|no> <text>"};
             std::getline(in >> std::ws, text);
             answer = answerWord == "yes" ? IDYES : IDNO;
@@ -529,10 +550,10 @@ std::string RunStep(Session& session, const std::string& command, const std::str
             expectedButtons = {IDYES, IDNO};
         }
         text = Unescape(text);
-        const HWND box = session.WaitForFront("a message box " + Quoted(text),
-                                              [](const std::string& t) {
+        const HWND box = session.WaitForFront("a message box " + Quoted(text), [](const std::string& t) {
             // No title at all: a window that went while it was asked.
-            return !t.empty() && t != kMainTitle && t != kChooserTitle && t != kAboutTitle && t != TAMSIRO_PROGRESS_CAPTION;
+            return !t.empty() && t != kMainTitle && t != kChooserTitle && t != kAboutTitle &&
+                   t != TAMSIRO_PROGRESS_CAPTION;
         });
         Box read;
         // The box fills in its controls as it is created.
@@ -541,11 +562,14 @@ std::string RunStep(Session& session, const std::string& command, const std::str
             return !read.text.empty() && !read.buttons.empty();
         });
         std::string problems;
-        if (read.caption != session.ApplicationName()) problems += "\n    caption " + Quoted(read.caption) + ", expected " + Quoted(session.ApplicationName());
+        if (read.caption != session.ApplicationName())
+            problems += "\n    caption " + Quoted(read.caption) + ", expected " + Quoted(session.ApplicationName());
         if (read.text != text) problems += "\n    text " + Quoted(read.text) + ", expected " + Quoted(text);
-        if (read.buttons != expectedButtons) problems += "\n    buttons " + ButtonsText(read.buttons) + ", expected " + ButtonsText(expectedButtons);
+        if (read.buttons != expectedButtons)
+            problems += "\n    buttons " + ButtonsText(read.buttons) + ", expected " + ButtonsText(expectedButtons);
         if (read.defaultButton != expectedDefault)
-            problems += "\n    default button " + ButtonsText({read.defaultButton}) + ", expected " + ButtonsText({expectedDefault});
+            problems += "\n    default button " + ButtonsText({read.defaultButton}) + ", expected " +
+                        ButtonsText({expectedDefault});
         // Painting may lag behind the controls' creation.
         std::string icon = "none";
         if (read.icon) {
@@ -556,8 +580,8 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         if (!problems.empty()) throw Failure{"unexpected message box:" + problems};
         Press(box, answer, ButtonsText({answer}));
         session.WaitGone(box, "the message box");
-        return command + " " + Quoted(text) + " [" + ButtonsText(read.buttons) + ", default " + ButtonsText({read.defaultButton}) +
-               "] -> " + ButtonsText({answer});
+        return command + " " + Quoted(text) + " [" + ButtonsText(read.buttons) + ", default " +
+               ButtonsText({read.defaultButton}) + "] -> " + ButtonsText({answer});
     }
     if (command == "dialog") {
         session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
@@ -566,12 +590,14 @@ std::string RunStep(Session& session, const std::string& command, const std::str
     if (command == "enter") {
         // Keys go to the control with the focus; the dialog's own message
         // loop turns Enter into a command.
-        const HWND dialog = session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
+        const HWND dialog =
+            session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
         GUITHREADINFO thread{};
         thread.cbSize = sizeof thread;
         if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) || !thread.hwndFocus)
             throw Failure{"no control has the focus"};
-        const std::string target = "Enter on control " + std::to_string(GetDlgCtrlID(thread.hwndFocus)) + " " + Quoted(WindowText(thread.hwndFocus));
+        const std::string target = "Enter on control " + std::to_string(GetDlgCtrlID(thread.hwndFocus)) + " " +
+                                   Quoted(WindowText(thread.hwndFocus));
         PostMessageA(thread.hwndFocus, WM_KEYDOWN, VK_RETURN, 0x001C0001);
         PostMessageA(thread.hwndFocus, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001u));
         return target;
@@ -579,7 +605,8 @@ std::string RunStep(Session& session, const std::string& command, const std::str
     if (command == "help") {
         // F1 becomes WM_HELP only as real keyboard input, which goes to the
         // window in the foreground.
-        const HWND dialog = session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
+        const HWND dialog =
+            session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
         SetForegroundWindow(dialog);
         session.WaitUntil("the selection dialog in the foreground", [&] { return GetForegroundWindow() == dialog; });
         INPUT keys[2]{};
@@ -634,31 +661,37 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         if (!IsWindowEnabled(control)) throw Failure{"choice " + argument + " is disabled and can't be clicked"};
         DWORD_PTR ignored = 0;
         SendMessageTimeoutA(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
-        session.WaitUntil("choice " + argument + " to be checked", [&] { return SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED; });
+        session.WaitUntil("choice " + argument + " to be checked",
+                          [&] { return SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED; });
         return "clicked " + argument + " " + Quoted(WindowText(control));
     }
     if (command == "save" || command == "cancel") {
-        const HWND dialog = session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
+        const HWND dialog =
+            session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
         Press(dialog, command == "save" ? kSaveId : IDCANCEL, command);
         return "pressed " + command;
     }
     if (command == "ok-command") {
-        const HWND dialog = session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
+        const HWND dialog =
+            session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         return "sent the OK command";
     }
     if (command == "about") {
-        const HWND dialog = session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
+        const HWND dialog =
+            session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
         PostMessageA(dialog, WM_SYSCOMMAND, static_cast<WPARAM>(std::stoul(argument, nullptr, 0)), 0);
         const HWND about = session.WaitForFront("the About box", [](const std::string& t) { return t == kAboutTitle; });
         // Its texts, top to bottom.
-        const std::vector<std::string> expectedTexts{TAMSIRO_ABOUT_VERSION, TAMSIRO_ABOUT_CREDIT_1, TAMSIRO_ABOUT_CREDIT_2};
+        const std::vector<std::string> expectedTexts{TAMSIRO_ABOUT_VERSION, TAMSIRO_ABOUT_CREDIT_1,
+                                                     TAMSIRO_ABOUT_CREDIT_2};
         std::vector<std::string> texts;
         bool ok = false, icon = false;
         session.WaitUntil("the About box's texts and OK button", [&] {
             texts.clear();
             for (const Child& child : ChildrenOf(about)) {
-                if (IsStaticClass(child.className) && (child.style & SS_TYPEMASK) != SS_ICON) texts.push_back(child.text);
+                if (IsStaticClass(child.className) && (child.style & SS_TYPEMASK) != SS_ICON)
+                    texts.push_back(child.text);
                 icon = icon || (IsStaticClass(child.className) && (child.style & SS_TYPEMASK) == SS_ICON);
                 ok = ok || (child.id == IDOK && child.text == "OK" && (child.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
             }
@@ -670,7 +703,8 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         return "About box shown";
     }
     if (command == "restore") {
-        const HWND dialog = session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
+        const HWND dialog =
+            session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
         // Wine keeps menus inside their process, so the entry itself can't be
         // read from here: the command is sent as choosing it would.
         PostMessageA(dialog, WM_SYSCOMMAND, 0x0020, 0);

@@ -53,8 +53,9 @@ std::string SizeText(std::uint64_t bytes) {
 CliUserInterface::CliUserInterface(Streams streams, bool answerYes) : streams_(streams), answerYes_(answerYes) {}
 
 CliUserInterface CliUserInterface::ForConsole(bool answerYes) {
-    return CliUserInterface({std::cin, std::cerr, IsTerminal(stdin), IsTerminal(stderr), [] { return TerminalColumns(stderr); }},
-                            answerYes);
+    return CliUserInterface(
+        {std::cin, std::cerr, IsTerminal(stdin), IsTerminal(stderr), [] { return TerminalColumns(stderr); }},
+        answerYes);
 }
 
 void CliUserInterface::ShowMessage(const std::string& text) {

@@ -8,8 +8,9 @@
 int main(int argc, char** argv) {
     using namespace tamsiro::cli;
 
-    CLI::App app("Tamsiro on the command line: install sound sets on a memory stick, look into and rebuild .ODA sound archives.",
-                 "tamsiro-cli");
+    CLI::App app(
+        "Tamsiro on the command line: install sound sets on a memory stick, look into and rebuild .ODA sound archives.",
+        "tamsiro-cli");
     app.set_version_flag("--version", "tamsiro-cli " TAMSIRO_VERSION);
     bool answerYes = false;
     app.add_flag("-y,--yes", answerYes, "Answer Yes to every question");

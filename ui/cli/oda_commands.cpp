@@ -115,9 +115,9 @@ int Pack(UserInterface& ui, const OdaOptions& options) {
 
 const char* ChangeText(EntryChange change) {
     switch (change) {
-        case EntryChange::Added: return "added  ";
-        case EntryChange::Removed: return "removed";
-        case EntryChange::Changed: return "changed";
+    case EntryChange::Added: return "added  ";
+    case EntryChange::Removed: return "removed";
+    case EntryChange::Changed: return "changed";
     }
     return "";
 }
@@ -140,9 +140,8 @@ int Diff(UserInterface& ui, const OdaOptions& options) {
 CLI::App* AddCommand(CLI::App& group, const char* name, const char* description, CommandAction& chosen,
                      const std::shared_ptr<OdaOptions>& options, int (*run)(UserInterface&, const OdaOptions&)) {
     CLI::App* command = group.add_subcommand(name, description);
-    command->callback([&chosen, options, run] {
-        chosen = [options, run](CliUserInterface& ui) { return run(ui, *options); };
-    });
+    command->callback(
+        [&chosen, options, run] { chosen = [options, run](CliUserInterface& ui) { return run(ui, *options); }; });
     return command;
 }
 
@@ -153,7 +152,8 @@ void AddOdaCommands(CLI::App& app, CommandAction& chosen) {
     oda->require_subcommand(1);
     const auto options = std::make_shared<OdaOptions>();
 
-    CLI::App* list = AddCommand(*oda, "list", "List the entries: index, tag, name, size, offset", chosen, options, List);
+    CLI::App* list =
+        AddCommand(*oda, "list", "List the entries: index, tag, name, size, offset", chosen, options, List);
     list->add_option("FILE", options->file, "The archive")->required();
     list->add_flag("--json", options->json, "Print a JSON list of objects instead");
 
@@ -163,12 +163,13 @@ void AddOdaCommands(CLI::App& app, CommandAction& chosen) {
                                  chosen, options, Check);
     check->add_option("FILE", options->file, "The archive")->required();
 
-    CLI::App* extract = AddCommand(*oda, "extract", "Write each entry to a file in DIR, with a manifest.json",
-                                   chosen, options, Extract);
+    CLI::App* extract = AddCommand(*oda, "extract", "Write each entry to a file in DIR, with a manifest.json", chosen,
+                                   options, Extract);
     extract->add_option("FILE", options->file, "The archive")->required();
     extract->add_option("--to", options->to, "The folder (missing or empty)")->required()->type_name("DIR");
 
-    CLI::App* pack = AddCommand(*oda, "pack", "Build an archive from a folder that extract wrote", chosen, options, Pack);
+    CLI::App* pack =
+        AddCommand(*oda, "pack", "Build an archive from a folder that extract wrote", chosen, options, Pack);
     pack->add_option("DIR", options->file, "The folder")->required();
     pack->add_option("--to", options->to, "The archive to write")->required()->type_name("FILE");
     pack->add_flag("--force", options->force, "Replace the archive when it exists");

@@ -165,8 +165,8 @@ int Install(CliUserInterface& ui, const StickOptions& options) {
     }
     SaveSelection selection = SelectionOfLabels(main, games, voice);
     if ((options.removeMaleVoice || options.keepMaleVoice) && !selection.voiceOffersMaleVoiceRemoval) {
-        ui.ShowMessage("--remove-male-voice and --keep-male-voice go with --voice " + FileLabelOf(kRowLabels[kMaleVoiceRemovalRow]) +
-                       " only");
+        ui.ShowMessage("--remove-male-voice and --keep-male-voice go with --voice " +
+                       FileLabelOf(kRowLabels[kMaleVoiceRemovalRow]) + " only");
         return kExitUsage;
     }
     // Naming only some groups is the answer to "fewer parts?".
@@ -201,7 +201,9 @@ int Restore(CliUserInterface& ui, const StickOptions& options) {
 }
 
 void PrintStatus(const StickStatus& status, const std::string& programFolder) {
-    auto list = [](const std::vector<std::string>& items) { return items.empty() ? std::string("(none)") : Joined(items, ", "); };
+    auto list = [](const std::vector<std::string>& items) {
+        return items.empty() ? std::string("(none)") : Joined(items, ", ");
+    };
     std::cout << "stick.check: " << status.check << '\n';
     if (!status.hazard.empty()) std::cout << "stick.hazard: " << status.hazard << '\n';
     std::cout << "stick.archive: " << status.archive << '\n'
@@ -298,17 +300,17 @@ CLI::App* AddCommand(CLI::App& app, const char* name, const char* description, C
             "--program-folder", [options](const std::string& folder) { options->programFolder = folder; },
             "The folder with the sound sets and the backup (default: the dialog's, ~/Tamsiro when installed)")
         ->type_name("DIR");
-    command->callback([&chosen, options, run] {
-        chosen = [options, run](CliUserInterface& ui) { return run(ui, *options); };
-    });
+    command->callback(
+        [&chosen, options, run] { chosen = [options, run](CliUserInterface& ui) { return run(ui, *options); }; });
     return command;
 }
 
 // A --main, --voice or --games option, which sets its value only when given.
 void AddSetOption(CLI::App& command, const SetOption& option, std::optional<std::string>& value) {
-    command.add_option_function<std::string>(option.flag, [&value](const std::string& label) { value = label; },
-                                             std::string("The ") + option.groupName +
-                                                 " set: a row's label (Tilda, ..., MiniTilda) or any set's name")
+    command
+        .add_option_function<std::string>(
+            option.flag, [&value](const std::string& label) { value = label; },
+            std::string("The ") + option.groupName + " set: a row's label (Tilda, ..., MiniTilda) or any set's name")
         ->type_name("LABEL");
 }
 
@@ -332,7 +334,8 @@ void AddStickCommands(CLI::App& app, CommandAction& chosen) {
                                           "Answer No to removing the stock male voice (--voice MiniTilda)");
     remove->excludes(keep);
 
-    AddCommand(app, "restore", "Put the stock sounds back on the stick (Restore stock sounds)", chosen, options, Restore);
+    AddCommand(app, "restore", "Put the stock sounds back on the stick (Restore stock sounds)", chosen, options,
+               Restore);
 }
 
 }  // namespace tamsiro::cli

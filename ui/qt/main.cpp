@@ -34,14 +34,14 @@ std::optional<int> AnswerInformationOptions(int argc, char* argv[]) {
     QCoreApplication core(argc, argv);
     SetApplicationNames();
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Installs custom sound sets on the memory stick of a robot running AiboMind 3\n"
-        "(English edition): a Main set, a Talkative Voice and a Games set.\n"
-        "\n"
-        "Put the downloaded DATA_*.ODA files in Tamsiro's folder (~/Tamsiro for the\n"
-        "installed program, else the program's own folder), insert the stick and start\n"
-        "tamsiro without options. It asks for the stick's memstick.ind, then shows the\n"
-        "sets to choose from. tamsiro-cli does the same from a terminal."));
+    parser.setApplicationDescription(
+        QStringLiteral("Installs custom sound sets on the memory stick of a robot running AiboMind 3\n"
+                       "(English edition): a Main set, a Talkative Voice and a Games set.\n"
+                       "\n"
+                       "Put the downloaded DATA_*.ODA files in Tamsiro's folder (~/Tamsiro for the\n"
+                       "installed program, else the program's own folder), insert the stick and start\n"
+                       "tamsiro without options. It asks for the stick's memstick.ind, then shows the\n"
+                       "sets to choose from. tamsiro-cli does the same from a terminal."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     // Unknown options may be Qt's own (-platform, -style): the window
@@ -105,8 +105,9 @@ int main(int argc, char* argv[]) {
         // Without a folder of its own, the backup and the work files would
         // land at the root of a drive.
         QWidget owner;
-        tamsiro::qt::ShowWarning(runner, owner, QString::fromUtf8(tamsiro::kNoProgramFolderMessage.data(),
-                                                                  static_cast<qsizetype>(tamsiro::kNoProgramFolderMessage.size())));
+        tamsiro::qt::ShowWarning(runner, owner,
+                                 QString::fromUtf8(tamsiro::kNoProgramFolderMessage.data(),
+                                                   static_cast<qsizetype>(tamsiro::kNoProgramFolderMessage.size())));
         return 1;
     }
     tamsiro::qt::TamsiroSession session(programFolder, runner);

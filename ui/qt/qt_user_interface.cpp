@@ -43,7 +43,9 @@ protected:
 
 }  // namespace
 
-QString FromHostText(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
+QString FromHostText(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 std::string HostFileName(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
@@ -105,7 +107,6 @@ void QtUserInterface::EndDialog(DialogResult result) {
     ended_ = true;
     dialog_.done(result == DialogResult::Ok ? QDialog::Accepted : QDialog::Rejected);
 }
-
 
 void QtUserInterface::ShowProgress(const ProgressReport& progress) {
     const auto now = clock_();

@@ -154,8 +154,9 @@ void SelectionDialog::FitTo(const QRect& available) {
     QFont captionFont = font();
     captionFont.setBold(true);
     const int captionWidth = QFontMetrics(captionFont).horizontalAdvance(windowTitle()) + DialogUnitsX(metrics, 64);
-    int width = std::max({content.width(), buttonsWidth, stickStatus_->isHidden() ? 0 : stickStatus_->sizeHint().width()}) +
-                margins.left() + margins.right();
+    int width =
+        std::max({content.width(), buttonsWidth, stickStatus_->isHidden() ? 0 : stickStatus_->sizeHint().width()}) +
+        margins.left() + margins.right();
     width = std::max(width, captionWidth);
     int height = content.height() + chrome;
 

@@ -30,8 +30,9 @@ TamsiroSession::TamsiroSession(std::string programFolder, ModalRunner& runner)
     });
     // The portable folder and the zip ship README.txt beside the program;
     // the Linux package puts it with the system's documentation.
-    dialog_.SetHelpFiles({QDir(QFile::decodeName(context_.ProgramFolder().c_str())).filePath(QStringLiteral("README.txt")),
-                          QStringLiteral(TAMSIRO_INSTALLED_README)});
+    dialog_.SetHelpFiles(
+        {QDir(QFile::decodeName(context_.ProgramFolder().c_str())).filePath(QStringLiteral("README.txt")),
+         QStringLiteral(TAMSIRO_INSTALLED_README)});
     // After a restore the dialog stays open, as after a failed Save.
     dialog_.SetRestoreHandler([this] {
         if (!stick_) return;
@@ -80,7 +81,8 @@ void TamsiroSession::ShowStickStatus() {
     const StickStatus status = ReadStickStatus(context_, *stick_);
     const QString middleDot(QChar(0x00B7));
     dialog_.SetStickStatus(QStringLiteral("Memory stick: %1\nMain: %2 %5 Voice: %3 %5 Games: %4")
-                               .arg(QDir::toNativeSeparators(QDir::cleanPath(FromHostText(stick_->Root()))), GroupText(status.archive),
+                               .arg(QDir::toNativeSeparators(QDir::cleanPath(FromHostText(stick_->Root()))),
+                                    GroupText(status.archive),
                                     // No custom voice is the robot's own; no games files, none installed.
                                     GroupText(status.voice == "none" ? "stock" : status.voice),
                                     GroupText(status.games == "missing" ? "none" : status.games), middleDot));
@@ -101,8 +103,9 @@ bool TamsiroSession::Start() {
 }
 
 SaveSelection TamsiroSession::Selection() const {
-    return SelectionOfRows(
-        {.main = dialog_.CheckedRow(kMainPlace), .voice = dialog_.CheckedRow(kVoicePlace), .games = dialog_.CheckedRow(kGamesPlace)});
+    return SelectionOfRows({.main = dialog_.CheckedRow(kMainPlace),
+                            .voice = dialog_.CheckedRow(kVoicePlace),
+                            .games = dialog_.CheckedRow(kGamesPlace)});
 }
 
 void TamsiroSession::Run() {

@@ -51,7 +51,8 @@ BOOL CTamsiroApp::InitInstance() {
         internalError = "an unknown exception";
     }
     if (!internalError.empty()) {
-        ::MessageBoxA(nullptr, ("Internal error: " + internalError).c_str(), applicationName_.c_str(), MB_ICONERROR | MB_OK);
+        ::MessageBoxA(nullptr, ("Internal error: " + internalError).c_str(), applicationName_.c_str(),
+                      MB_ICONERROR | MB_OK);
     }
     return FALSE;
 }
@@ -63,7 +64,8 @@ void LoadDllsFromSystemFolderOnly() {
     using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
     const FARPROC found = ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
     if (!found) return;
-    const auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void (*)()>(found));
+    const auto setDefaultDllDirectories =
+        reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void (*)()>(found));
     setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 

@@ -55,8 +55,9 @@ CTamsiroDlg::CTamsiroDlg(std::string applicationName, std::string programFolder)
       icon_(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
       // The 16x16 picture of the same icon, so the caption shows the
       // drawing made for that size rather than a shrunken 32x32 one.
-      smallIcon_(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
-                                                 ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED))) {}
+      smallIcon_(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME),
+                                                 IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                 ::GetSystemMetrics(SM_CYSMICON), LR_SHARED))) {}
 
 BOOL CTamsiroDlg::OnInitDialog() {
     ui_.AttachDialog(Handle());
@@ -107,7 +108,8 @@ void CTamsiroDlg::AddSystemMenuEntries() {
     const HMENU systemMenu = ::GetSystemMenu(Handle(), FALSE);
     if (!systemMenu) return;
     std::array<char, 128> text{};
-    if (::LoadStringA(::GetModuleHandleA(nullptr), IDS_ABOUTBOX, text.data(), static_cast<int>(text.size())) <= 0) return;
+    if (::LoadStringA(::GetModuleHandleA(nullptr), IDS_ABOUTBOX, text.data(), static_cast<int>(text.size())) <= 0)
+        return;
     ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, text.data());
     if (::LoadStringA(::GetModuleHandleA(nullptr), IDS_RESTORE, text.data(), static_cast<int>(text.size())) > 0) {
@@ -119,8 +121,8 @@ void CTamsiroDlg::ShowHelp() {
     // The usage text that ships beside the program, in whatever opens text.
     const std::string readme = context_.DataFilePath("README.txt");
     if (FileExists(readme)) {
-        const auto opened = reinterpret_cast<INT_PTR>(
-            ::ShellExecuteA(Handle(), "open", readme.c_str(), nullptr, context_.ProgramFolder().c_str(), SW_SHOWNORMAL));
+        const auto opened = reinterpret_cast<INT_PTR>(::ShellExecuteA(Handle(), "open", readme.c_str(), nullptr,
+                                                                      context_.ProgramFolder().c_str(), SW_SHOWNORMAL));
         if (opened > 32) return;
     }
     ui_.ShowMessage(TAMSIRO_HELP_MISSING);
@@ -165,11 +167,8 @@ bool CTamsiroDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result
         PaintMinimized();
         result = TRUE;
         return true;
-    case WM_QUERYDRAGICON:
-        result = reinterpret_cast<INT_PTR>(icon_);
-        return true;
-    default:
-        return false;
+    case WM_QUERYDRAGICON: result = reinterpret_cast<INT_PTR>(icon_); return true;
+    default: return false;
     }
 }
 

@@ -23,7 +23,8 @@ constexpr ULONGLONG kProgressDelayMs = 500;
 // tests see the window however fast the machine copies.
 ULONGLONG ProgressDelayMs() {
     std::array<char, 16> value{};
-    const DWORD length = ::GetEnvironmentVariableA("TAMSIRO_PROGRESS_DELAY_MS", value.data(), static_cast<DWORD>(value.size()));
+    const DWORD length =
+        ::GetEnvironmentVariableA("TAMSIRO_PROGRESS_DELAY_MS", value.data(), static_cast<DWORD>(value.size()));
     if (length == 0 || length >= value.size()) return kProgressDelayMs;
     return std::strtoull(value.data(), nullptr, 10);
 }
@@ -79,7 +80,8 @@ void Win32UserInterface::ShowMessage(const std::string& text) {
 bool Win32UserInterface::Ask(const std::string& text, DefaultButton defaultButton) {
     CloseProgressWindow();
     const UINT defaultFlag = defaultButton == DefaultButton::No ? MB_DEFBUTTON2 : MB_DEFBUTTON1;
-    return ::MessageBoxA(dialog_, text.c_str(), applicationName_.c_str(), MB_ICONWARNING | MB_YESNO | defaultFlag) == IDYES;
+    return ::MessageBoxA(dialog_, text.c_str(), applicationName_.c_str(), MB_ICONWARNING | MB_YESNO | defaultFlag) ==
+           IDYES;
 }
 
 void Win32UserInterface::ShowBusyCursor(bool busy) {
@@ -125,7 +127,8 @@ void Win32UserInterface::ShowProgress(const ProgressReport& progress) {
             ::SetDlgItemTextA(progressWindow_, IDC_PROGRESS_STEP, progress.step.c_str());
             shownStep_ = progress.step;
         }
-        ::SendDlgItemMessageA(progressWindow_, IDC_PROGRESS_BAR, PBM_SETPOS, ProgressPosition(progress.done, progress.total), 0);
+        ::SendDlgItemMessageA(progressWindow_, IDC_PROGRESS_BAR, PBM_SETPOS,
+                              ProgressPosition(progress.done, progress.total), 0);
     }
     PumpMessages();
 }
@@ -134,7 +137,8 @@ void Win32UserInterface::EndProgress() { CloseProgressWindow(); }
 
 void Win32UserInterface::OpenProgressWindow() {
     if (!dialog_) return;
-    progressWindow_ = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), dialog_, &ProgressWindowProc, 0);
+    progressWindow_ = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), dialog_,
+                                           &ProgressWindowProc, 0);
     if (!progressWindow_) return;
     ::SendDlgItemMessageA(progressWindow_, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, kProgressRange);
     CenterOverOwner(progressWindow_);
@@ -164,7 +168,8 @@ void Win32UserInterface::PumpMessages() {
             ::PostQuitMessage(static_cast<int>(message.wParam));
             break;
         }
-        const bool forProgressWindow = progressWindow_ && (message.hwnd == progressWindow_ || ::IsChild(progressWindow_, message.hwnd));
+        const bool forProgressWindow =
+            progressWindow_ && (message.hwnd == progressWindow_ || ::IsChild(progressWindow_, message.hwnd));
         if (IsUserInput(message.message) && !forProgressWindow) continue;
         ::TranslateMessage(&message);
         ::DispatchMessageA(&message);
