@@ -1,5 +1,7 @@
 #include "archive/oda_archive.h"
 
+#include "host/text_bytes.h"
+
 #include <cstring>
 #include <string_view>
 
@@ -10,12 +12,9 @@ namespace {
 std::string_view KeyOf(const OdaEntry& entry) { return entry.Key(); }
 
 std::uint64_t HashOf(std::string_view key) {
-    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-    for (const char c : key) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 1099511628211ull;
-    }
-    return hash ^ (hash >> 29);
+    Fnv1a hash;
+    hash.Add(key);
+    return hash.Value() ^ (hash.Value() >> 29);
 }
 
 }  // namespace

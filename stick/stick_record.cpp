@@ -4,6 +4,7 @@
 #include "archive/oda_archive.h"
 #include "host/binary_file.h"
 #include "host/file_system.h"
+#include "host/text_bytes.h"
 #include "host/volume_identity.h"
 #include "stick/stick_files.h"
 #include "stick/stick_writer.h"
@@ -99,12 +100,6 @@ int FreeRecordNumber(const AppContext& context) {
     return number;
 }
 
-void AppendHex(std::string& text, std::uint64_t value) {
-    char digits[17];
-    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(value));
-    text += digits;
-}
-
 }  // namespace
 
 std::string StickIdentity(const Stick& stick) {
@@ -125,14 +120,12 @@ std::string ArchiveFingerprint(const std::string& archivePath) {
     }
     // Order aside: a merge may lay the entries out differently.
     std::sort(keys.begin(), keys.end());
-    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    Fnv1a hash;
     for (const std::string& key : keys) {
-        for (const char c : key) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-        hash = (hash ^ 0xFFu) * 1099511628211ull;
+        hash.Add(key);
+        hash.AddByte(0xFF);
     }
-    std::string text = std::to_string(keys.size()) + ":";
-    AppendHex(text, hash);
-    return text;
+    return std::to_string(keys.size()) + ":" + Hex64(hash.Value());
 }
 
 StickRecord RecordOfStick(const AppContext& context, const Stick& stick) {
