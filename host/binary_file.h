@@ -81,6 +81,10 @@ std::FILE* CreateNewFileForWriting(const std::string& path);
 int SeekStream(std::FILE* file, std::int64_t offset, int origin);
 std::int64_t StreamPosition(std::FILE* file);
 bool SyncStreamToDevice(std::FILE* file);
+// POSIX hosts: sends a descriptor's file (or folder) to the device, past the
+// drive's own cache where the host needs asking for that (macOS); 0 or -1
+// with errno, as fsync.
+int SyncDescriptorToDevice(int fd);
 // Where the host has no such request (binary_file_linux.cpp has one), nothing.
 void StartStreamWriteBack(std::FILE* file);
 

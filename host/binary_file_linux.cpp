@@ -2,6 +2,7 @@
 #include "host/binary_file.h"
 
 #include <fcntl.h>
+#include <unistd.h>
 
 namespace tamsiro {
 
@@ -10,5 +11,8 @@ void StartStreamWriteBack(std::FILE* file) {
     // The whole file: pages already on their way are left alone.
     if (fd >= 0) (void)::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
 }
+
+// A Linux fsync sends a cache flush to the device itself.
+int SyncDescriptorToDevice(int fd) { return ::fsync(fd); }
 
 }  // namespace tamsiro

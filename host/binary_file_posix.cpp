@@ -42,7 +42,7 @@ std::FILE* CreateNewFileForWriting(const std::string& path) {
 
 bool SyncStreamToDevice(std::FILE* file) {
     const int fd = ::fileno(file);
-    return fd >= 0 && ::fsync(fd) == 0;
+    return fd >= 0 && SyncDescriptorToDevice(fd) == 0;
 }
 
 }  // namespace tamsiro

@@ -1,5 +1,7 @@
 #include "host/device_reader.h"
 
+#include "host/file_change_hook.h"
+
 #include <new>
 
 namespace tamsiro {
@@ -17,7 +19,7 @@ DeviceReader::~DeviceReader() {
 
 bool DeviceReader::Open(const std::string& path) {
     if (handle_ != -1) CloseDeviceHandle(handle_);
-    handle_ = OpenPastCache(path);
+    handle_ = BeforeDeviceRead(path) ? OpenPastCache(path) : -1;
     return handle_ != -1;
 }
 

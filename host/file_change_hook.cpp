@@ -14,6 +14,13 @@ namespace {
 unsigned long changes = 0;
 FileChangeRecorder* recorder = nullptr;
 FailingRead* failingRead = nullptr;
+FailingChange* failingChange = nullptr;
+FailingDeviceRead* failingDeviceRead = nullptr;
+
+bool NamesFile(const std::string& path, const std::string& fileName) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return EqualIgnoringAsciiCase(slash == std::string::npos ? path : path.substr(slash + 1), fileName);
+}
 
 unsigned long NumberIn(const char* variable) {
     const char* text = std::getenv(variable);
@@ -69,14 +76,17 @@ bool BeforeFileChange() {
 bool BeforeFileChange(FileOperation operation, const std::string& path, const std::string& target,
                       unsigned long long bytes) {
     if (!BeforeFileChange()) return false;
+    if (failingChange && failingChange->operation_ == operation && NamesFile(path, failingChange->fileName_)) {
+        return false;
+    }
     if (recorder) recorder->changes_.push_back({operation, path, target, bytes});
     return true;
 }
 
-bool BeforeFileRead(const std::string& path) {
-    if (!failingRead) return true;
-    const std::size_t slash = path.find_last_of("/\\");
-    return !EqualIgnoringAsciiCase(slash == std::string::npos ? path : path.substr(slash + 1), failingRead->fileName_);
+bool BeforeFileRead(const std::string& path) { return !failingRead || !NamesFile(path, failingRead->fileName_); }
+
+bool BeforeDeviceRead(const std::string& path) {
+    return !failingDeviceRead || !NamesFile(path, failingDeviceRead->fileName_);
 }
 
 unsigned long FileChangesSoFar() { return changes; }
@@ -91,6 +101,23 @@ FailingRead::FailingRead(std::string fileName) : fileName_(std::move(fileName)) 
 
 FailingRead::~FailingRead() {
     if (failingRead == this) failingRead = nullptr;
+}
+
+FailingDeviceRead::FailingDeviceRead(std::string fileName) : fileName_(std::move(fileName)) {
+    failingDeviceRead = this;
+}
+
+FailingDeviceRead::~FailingDeviceRead() {
+    if (failingDeviceRead == this) failingDeviceRead = nullptr;
+}
+
+FailingChange::FailingChange(FileOperation operation, std::string fileName)
+    : operation_(operation), fileName_(std::move(fileName)) {
+    failingChange = this;
+}
+
+FailingChange::~FailingChange() {
+    if (failingChange == this) failingChange = nullptr;
 }
 
 }  // namespace tamsiro

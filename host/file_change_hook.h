@@ -29,6 +29,11 @@ enum class FileOperation { Write, Flush, Rename, Replace, Delete };
 // FailingRead names the file: the open fails as an unreadable file would.
 [[nodiscard]] bool BeforeFileRead(const std::string& path);
 
+// Called before a stick file is opened for reading past the cache (the
+// check of what reached the device). False while a FailingDeviceRead names
+// the file: the open fails as a broken cluster chain's read would.
+[[nodiscard]] bool BeforeDeviceRead(const std::string& path);
+
 // Operations counted so far in this process.
 unsigned long FileChangesSoFar();
 
@@ -67,6 +72,36 @@ public:
 
 private:
     friend bool BeforeFileRead(const std::string&);
+    std::string fileName_;
+};
+
+// While alive, every read past the cache of a file whose name is
+// `fileName` (any case) fails.
+class FailingDeviceRead {
+public:
+    explicit FailingDeviceRead(std::string fileName);
+    ~FailingDeviceRead();
+    FailingDeviceRead(const FailingDeviceRead&) = delete;
+    FailingDeviceRead& operator=(const FailingDeviceRead&) = delete;
+
+private:
+    friend bool BeforeDeviceRead(const std::string&);
+    std::string fileName_;
+};
+
+// While alive, every operation of that kind on a file whose name is
+// `fileName` (any case) fails without being done, as if the host had said
+// EIO: a deletion the stick refuses, say.
+class FailingChange {
+public:
+    FailingChange(FileOperation operation, std::string fileName);
+    ~FailingChange();
+    FailingChange(const FailingChange&) = delete;
+    FailingChange& operator=(const FailingChange&) = delete;
+
+private:
+    friend bool BeforeFileChange(FileOperation, const std::string&, const std::string&, unsigned long long);
+    FileOperation operation_;
     std::string fileName_;
 };
 

@@ -147,7 +147,7 @@ bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode
     if (!target.Valid()) return false;
     bool ok = StreamInto(source.Get(), target.Get());
     if (ok && durable) {
-        ok = BeforeFileChange(FileOperation::Flush, to) && ::fsync(target.Get()) == 0;
+        ok = BeforeFileChange(FileOperation::Flush, to) && SyncDescriptorToDevice(target.Get()) == 0;
     }
     if (!target.Close()) ok = false;
     if (!ok) DiscardFile(to);
@@ -179,7 +179,7 @@ bool FlushFile(const std::string& path) {
     Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.Valid()) return false;
     if (!BeforeFileChange(FileOperation::Flush, path)) return false;
-    return ::fsync(file.Get()) == 0;
+    return SyncDescriptorToDevice(file.Get()) == 0;
 }
 
 bool DeleteFileAt(const std::string& path) {
@@ -202,7 +202,7 @@ bool FlushFolder(const std::string& folder) {
     if (!BeforeFileChange(FileOperation::Flush, folder)) return false;
     // Some file systems cannot sync a directory; their renames are then as
     // durable as they get.
-    return ::fsync(directory.Get()) == 0 || errno == EINVAL || errno == ENOTSUP;
+    return SyncDescriptorToDevice(directory.Get()) == 0 || errno == EINVAL || errno == ENOTSUP;
 }
 
 std::optional<VolumeSpace> SpaceOf(const std::string& folder) {

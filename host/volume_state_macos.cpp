@@ -1,0 +1,17 @@
+// macOS pieces of the volume state: the mount from statfs.
+#include "host/volume_state.h"
+
+#include <sys/mount.h>
+#include <sys/param.h>
+
+namespace tamsiro {
+
+const HostFamily kHostFamily = HostFamily::MacOS;
+
+std::optional<VolumeMount> MountOfVolume(const std::string& path) {
+    struct statfs info {};
+    if (::statfs(path.c_str(), &info) != 0) return std::nullopt;
+    return VolumeMount{info.f_mntonname, info.f_mntfromname};
+}
+
+}  // namespace tamsiro
