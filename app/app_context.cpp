@@ -32,4 +32,12 @@ bool AppContext::Ask(const std::string& text, DefaultButton defaultButton, const
     return given->yes;
 }
 
+bool AppContext::AskOwnQuestion(const std::string& text, DefaultButton defaultButton, std::string_view option) {
+    for (const auto& [name, answer] : given_) {
+        if (name == option) return Ask(text, defaultButton, answer);
+    }
+    ui_.EndProgress();
+    return ui_.AskOwnQuestion(text, defaultButton, option);
+}
+
 }  // namespace tamsiro

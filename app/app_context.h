@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tamsiro {
 
@@ -29,6 +31,12 @@ public:
     // The given answer when there is one (shown as given), else Ask.
     [[nodiscard]] bool Ask(const std::string& text, DefaultButton defaultButton,
                            const std::optional<GivenAnswer>& given);
+    // A question with its own answer (see UserInterface::AskOwnQuestion):
+    // the answer given up front under `option`, else the front end's.
+    [[nodiscard]] bool AskOwnQuestion(const std::string& text, DefaultButton defaultButton, std::string_view option);
+    void GiveAnswer(std::string option, GivenAnswer answer) {
+        given_.emplace_back(std::move(option), std::move(answer));
+    }
     void BeginBusy() { busy_.Begin(); }
     void EndBusy() { busy_.End(); }
     int BusyDepth() const { return busy_.Depth(); }
@@ -37,6 +45,7 @@ private:
     UserInterface& ui_;
     BusyCursor busy_;
     std::string programFolder_;
+    std::vector<std::pair<std::string, GivenAnswer>> given_;
 };
 
 // The busy pointer for the life of a scope: on at construction, off at the

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tamsiro {
 
@@ -48,6 +49,15 @@ public:
     // wherever the platform likes. The chosen file's full host path, or
     // nothing when the user cancelled.
     virtual std::optional<std::string> PromptForMarker(const std::string& suggestedFolder) = 0;
+
+    // A question a blanket "yes to everything" must not answer: taking a
+    // custom archive as the stick's base, deleting files Tamsiro did not
+    // write. `option` names what answers it up front on a command line
+    // ("--accept-custom-base"). A windowed front end asks it as any other.
+    virtual bool AskOwnQuestion(const std::string& text, DefaultButton defaultButton, std::string_view option) {
+        (void)option;
+        return Ask(text, defaultButton);
+    }
 
     // A question its owner answered before it came up (a command-line
     // option): a front end that keeps a log may show it with the answer.

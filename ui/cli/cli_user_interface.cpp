@@ -74,13 +74,24 @@ std::optional<std::string> CliUserInterface::PromptForMarker(const std::string&)
 
 bool CliUserInterface::Ask(const std::string& text, DefaultButton defaultButton) {
     ClearBar();
-    const bool byDefault = defaultButton == DefaultButton::Yes;
     if (answerYes_) {
         streams_.err << text << " -> Yes (--yes)\n" << std::flush;
         return true;
     }
+    return AskTerminal(text, defaultButton, "");
+}
+
+bool CliUserInterface::AskOwnQuestion(const std::string& text, DefaultButton defaultButton, std::string_view option) {
+    ClearBar();
+    return AskTerminal(text, defaultButton,
+                       answerYes_ ? ", --yes does not answer this; " + std::string(option) + " does" : "");
+}
+
+bool CliUserInterface::AskTerminal(const std::string& text, DefaultButton defaultButton, const std::string& note) {
+    const bool byDefault = defaultButton == DefaultButton::Yes;
     if (!streams_.inIsTerminal) {
-        streams_.err << text << " -> " << AnswerText(byDefault) << " (default, no terminal)\n" << std::flush;
+        streams_.err << text << " -> " << AnswerText(byDefault) << " (default, no terminal" << note << ")\n"
+                     << std::flush;
         return byDefault;
     }
     for (;;) {

@@ -42,6 +42,9 @@ public:
 
     void ShowMessage(const std::string& text) override;
     bool Ask(const std::string& text, DefaultButton defaultButton) override;
+    // Not answered by --yes: its own option answers it, else the terminal
+    // or, without one, the default.
+    bool AskOwnQuestion(const std::string& text, DefaultButton defaultButton, std::string_view option) override;
     void ShowGivenAnswer(const std::string& question, const GivenAnswer& answer) override;
     std::optional<std::string> PromptForMarker(const std::string& suggestedFolder) override;
 
@@ -56,6 +59,9 @@ public:
 
 private:
     void ClearBar();
+    // Asks on the terminal, or takes the default without one; `note` says
+    // more about the default taken.
+    bool AskTerminal(const std::string& text, DefaultButton defaultButton, const std::string& note);
 
     Streams streams_;
     bool answerYes_;
