@@ -184,12 +184,13 @@ bool InstallMain(AppContext& context, const Stick& stick, const std::string& sel
             DiscardFile(workPath);
             return true;
         }
-        if (result.verdict == CarryVerdict::Stopped) {
-            ReportUndone(context, result.verdict, false);
+        // Running the manual copy helps only a stick that takes writes.
+        if (result.verdict == CarryVerdict::Stopped || StoppedByTheStick(result.verdict)) {
+            ReportUndone(context, stick, result.verdict, false);
             return false;
         }
         context.ShowMessage("Could not copy final audio to memory stick");
-        ReportUndone(context, result.verdict, false);
+        ReportUndone(context, stick, result.verdict, false);
     } else {
         context.ShowMessage("Could not copy final audio to memory stick");
     }

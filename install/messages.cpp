@@ -1,17 +1,139 @@
 #include "install/messages.h"
 
 #include "app/app_context.h"
+#include "host/file_system.h"
+#include "host/volume_state.h"
+#include "stick/interrupted_work.h"
+#include "stick/stick.h"
+#include "stick/stick_files.h"
 #include "stick/stick_hazard.h"
+#include "stick/stick_health.h"
+
+#include <cstdio>
 
 namespace tamsiro {
+
+namespace {
+
+std::string NameOf(const std::string& path) { return path.substr(FolderOf(path).size()); }
+
+std::string Names(const std::vector<std::string>& paths, bool stickPaths) {
+    std::string text;
+    for (const std::string& path : paths) {
+        text += text.empty() ? "" : ", ";
+        text += stickPaths ? StickFileName(path) : NameOf(path);
+    }
+    return text;
+}
+
+// How to repair a FAT file system, with the host's own tools.
+std::string RepairAdvice(const Stick& stick) {
+    switch (kHostFamily) {
+    case HostFamily::Windows:
+        return "Windows offers to \"Scan and fix\" the memory stick when it is inserted; or right-click it in File "
+               "Explorer, then Properties, Tools, Check";
+    case HostFamily::MacOS: return "Open Disk Utility, select the memory stick and run First Aid";
+    case HostFamily::Linux: break;
+    }
+    if (const auto mount = MountOfVolume(stick.Root()); mount && mount->device.rfind("/dev/", 0) == 0) {
+        return "Unmount it, then check it with fsck.fat on its device:\n  umount " + mount->mountPoint +
+               "\n  sudo fsck.fat -a " + mount->device;
+    }
+    return "Unmount it, then check it with fsck.fat -a on its device (for example sudo fsck.fat -a /dev/sdb1)";
+}
+
+std::string RecoveredQuestion(const RecoveredFiles& recovered) {
+    return "Putting the memory stick back as it was needs the room of files a file-system check saved on it:\n" +
+           Names(recovered.paths, false) + "\nDelete them?";
+}
+
+constexpr const char* kWriteProtected = "The memory stick is write-protected\nNothing was changed";
+constexpr const char* kPulledOut =
+    "The memory stick was removed before the change was complete\n"
+    "Insert it and start Tamsiro again: it puts the memory stick back as it was";
+
+}  // namespace
+
+std::string MegabytesText(std::uint64_t bytes) {
+    const std::uint64_t tenths = (bytes + 99'999) / 100'000;
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB";
+}
 
 std::string NotEnoughSpaceMessage(std::uint64_t missingBytes) {
     return "Not enough space on memory stick - nothing was changed\n" + std::to_string((missingBytes + 1023) / 1024) +
            " KB more space is needed";
 }
 
+std::string DamagedFileSystemMessage(const Stick& stick) {
+    return "The memory stick's file system is damaged\nRepair it, then start Tamsiro again\n" + RepairAdvice(stick);
+}
+
 std::string StickFileName(std::string_view stickPath) {
     return std::string(stickPath.substr(stickPath.rfind('\\') + 1));
+}
+
+bool TidyStick(AppContext& context, const Stick& stick) {
+    TidyOutcome tidy = TidyAfterInterruption(context, stick);
+    if (tidy.journalUnreadable) {
+        context.ShowMessage("Tamsiro's journal " + context.DataFilePath(program_files::kJournal) +
+                            " cannot be read\nA change to a memory stick may have been cut short; nothing was changed");
+        return false;
+    }
+    if (tidy.stick.verdict == RollbackVerdict::NeedsRecoveredRoom) {
+        if (context.AskOwnQuestion(RecoveredQuestion(tidy.stick.recovered), DefaultButton::No,
+                                   kDeleteRecoveredFilesOption)) {
+            tidy = TidyAfterInterruption(context, stick, RollbackOptions{.removeRecovered = true});
+        }
+    }
+    switch (tidy.stick.verdict) {
+    case RollbackVerdict::Done: return true;
+    case RollbackVerdict::ReadOnly:
+        context.ShowMessage(
+            "The memory stick is write-protected\n"
+            "A change to it was cut short, and Tamsiro cannot put it back until it can write to it");
+        return false;
+    case RollbackVerdict::Damaged: context.ShowMessage(DamagedFileSystemMessage(stick)); return false;
+    case RollbackVerdict::Gone: context.ShowMessage(kPulledOut); return false;
+    case RollbackVerdict::NoRoom:
+    case RollbackVerdict::NeedsRecoveredRoom:
+        context.ShowMessage(
+            "A change to this memory stick was cut short, and there is not enough room on it to put "
+            "it back\n" +
+            MegabytesText(tidy.stick.missingBytes) + " more space is needed\nNothing was changed");
+        return false;
+    case RollbackVerdict::Failed:
+        context.ShowMessage("A change to this memory stick was cut short, and these files could not be put back:\n" +
+                            Names(tidy.stick.failedFiles, true) + "\nTamsiro tries again when it next starts");
+        return false;
+    }
+    return false;
+}
+
+bool MakeRoomForRepair(AppContext& context, const Stick& stick, std::uint64_t missingBytes) {
+    if (ClustersDisagree(stick)) {
+        context.ShowMessage(DamagedFileSystemMessage(stick));
+        return false;
+    }
+    const RecoveredFiles recovered = RecoveredFilesOn(stick);
+    if (recovered.paths.empty() || recovered.bytes < missingBytes ||
+        !context.AskOwnQuestion(RecoveredQuestion(recovered), DefaultButton::No, kDeleteRecoveredFilesOption)) {
+        return false;
+    }
+    for (const std::string& path : recovered.paths) {
+        if (!DeleteFileAt(path)) return false;
+    }
+    return true;
+}
+
+bool StickTakesWrites(AppContext& context, const Stick& stick) {
+    switch (ConditionOf(stick)) {
+    case StickCondition::Writable: return true;
+    case StickCondition::ReadOnly: context.ShowMessage(kWriteProtected); return false;
+    case StickCondition::Gone:
+        context.ShowMessage("The memory stick is no longer there\nNothing was changed");
+        return false;
+    }
+    return false;
 }
 
 bool ReportPrepared(AppContext& context, const PrepareOutcome& outcome) {
@@ -32,19 +154,48 @@ bool ReportPrepared(AppContext& context, const PrepareOutcome& outcome) {
             "A change to another memory stick was cut short and is not undone yet\n"
             "Insert that memory stick and start Tamsiro again\nNothing was changed");
         return false;
+    case PrepareVerdict::ChangePending:
+        context.ShowMessage(
+            "A change to this memory stick was cut short and is not undone yet\n"
+            "Start Tamsiro again to put it back\nNothing was changed");
+        return false;
+    case PrepareVerdict::JournalUnreadable:
+        context.ShowMessage("Tamsiro's journal " + context.DataFilePath(program_files::kJournal) +
+                            " cannot be read\nA change to a memory stick may have been cut short; nothing was changed");
+        return false;
     }
     return false;
 }
 
-void ReportUndone(AppContext& context, CarryVerdict verdict, bool anythingWasDone) {
-    if (verdict == CarryVerdict::UndoFailed) {
+bool StoppedByTheStick(CarryVerdict verdict) {
+    return verdict == CarryVerdict::WriteProtected || verdict == CarryVerdict::Damaged || verdict == CarryVerdict::Gone;
+}
+
+void ReportUndone(AppContext& context, const Stick& stick, CarryVerdict verdict, bool anythingWasDone) {
+    switch (verdict) {
+    case CarryVerdict::UndoFailed:
         context.ShowMessage(
             "The memory stick could not be put back as it was\nTamsiro will put it back when it next starts");
-    } else if (verdict == CarryVerdict::Stopped) {
+        break;
+    case CarryVerdict::Stopped:
         context.ShowMessage("Stopped before the change was complete\nThe memory stick was put back as it was");
-    } else if (verdict == CarryVerdict::Undone && anythingWasDone) {
-        context.ShowMessage("The memory stick was put back as it was");
+        break;
+    case CarryVerdict::Undone:
+        if (anythingWasDone) context.ShowMessage("The memory stick was put back as it was");
+        break;
+    case CarryVerdict::WriteProtected: context.ShowMessage(kWriteProtected); break;
+    case CarryVerdict::Damaged: context.ShowMessage(DamagedFileSystemMessage(stick)); break;
+    case CarryVerdict::Gone: context.ShowMessage(kPulledOut); break;
+    case CarryVerdict::Done:
+    case CarryVerdict::OptionalStepsUndone: break;
     }
+}
+
+std::string LeftOnStickText(const std::vector<std::string>& leftOnStick) {
+    if (leftOnStick.empty()) return {};
+    return "\n" + Names(leftOnStick, false) + (leftOnStick.size() == 1 ? " is" : " are") +
+           " still on the memory stick: Tamsiro removes " + (leftOnStick.size() == 1 ? "it" : "them") +
+           " when it next starts";
 }
 
 std::string StickHazardMessage(const StickHazard& hazard) {

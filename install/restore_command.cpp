@@ -5,7 +5,6 @@
 #include "catalogue/sound_catalogue.h"
 #include "host/file_system.h"
 #include "install/messages.h"
-#include "stick/interrupted_work.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "stick/stick_lock.h"
@@ -99,7 +98,10 @@ PlannedStep SoundArchiveStep(const StickRecord& record, const Stick& stick, std:
     PlannedStep step;
     const std::string& base = record.basePath;
     const std::string target = stick.Path(stick_files::kSoundArchive);
-    if (!FileExists(base)) {
+    if (record.baseLost) {
+        // A base taken after the first one was lost holds custom sounds.
+        unrestored.push_back({"DYNAUDIO.ODA", "its stock version was lost with DATA_BASEMIND3.ODA"});
+    } else if (!FileExists(base)) {
         unrestored.push_back({"DYNAUDIO.ODA", "DATA_BASEMIND3.ODA is missing"});
     } else if (CheckArchiveFile(base)) {
         unrestored.push_back({"DYNAUDIO.ODA", "DATA_BASEMIND3.ODA is damaged"});
@@ -157,7 +159,9 @@ std::string ClosingMessage(const std::vector<Unrestored>& unrestored) {
 
 bool RecordShowsChanges(const AppContext& context, const Stick& stick, const StickRecord& record) {
     if (!record.written) return false;
-    if (KeepsStockFiles(record)) return true;
+    // A record whose archive Tamsiro changed shows it whether or not its
+    // base is still there.
+    if (KeepsStockFiles(record) || record.archiveChanged) return true;
     // A Save of Main alone keeps nothing but the base.
     const std::string archive = stick.Path(stick_files::kSoundArchive);
     if (FileExists(record.basePath) && !archive.empty() && !SameContent(record.basePath, archive)) return true;
@@ -193,14 +197,14 @@ RestoreOutcome RestoreStockSounds(AppContext& context, const Stick& stick) {
             return RestoreOutcome::NotRestored;
         }
     }
-    if (!record.stock) context.ShowMessage(BaseAsFirstSeen(record));
+    if (!record.stock && !record.baseLost) context.ShowMessage(BaseAsFirstSeen(record));
     if (!context.Ask(kQuestion, DefaultButton::No)) return RestoreOutcome::NotRestored;
     StickLock lock;
     if (!lock.Take(context, stick)) {
         context.ShowMessage(kStickBusy);
         return RestoreOutcome::NotRestored;
     }
-    TidyAfterInterruption(context, stick);
+    if (!TidyStick(context, stick) || !StickTakesWrites(context, stick)) return RestoreOutcome::NotRestored;
     // Only the stick's own record is put back: never another stick's files.
     if (!RecordShowsChanges(context, stick, record)) {
         context.ShowMessage(kNoStockRecord);
@@ -221,6 +225,10 @@ RestoreOutcome RestoreStockSounds(AppContext& context, const Stick& stick) {
     StickTransaction transaction(context, stick, plan, room);
     if (!ReportPrepared(context, transaction.Keep())) return RestoreOutcome::NotRestored;
     const CarryResult result = transaction.Carry();
+    if (StoppedByTheStick(result.verdict)) {
+        ReportUndone(context, stick, result.verdict, false);
+        return RestoreOutcome::NotRestored;
+    }
     if (result.verdict != CarryVerdict::Done) {
         std::string message = "Stock sounds not restored";
         for (const FileResult& file : result.files) {
@@ -230,7 +238,7 @@ RestoreOutcome RestoreStockSounds(AppContext& context, const Stick& stick) {
                                                                        : " could not be written");
         }
         context.ShowMessage(message);
-        ReportUndone(context, result.verdict, result.undoneFiles > 0);
+        ReportUndone(context, stick, result.verdict, result.undoneFiles > 0);
         return RestoreOutcome::NotRestored;
     }
     // Said only of a stick that is, file for file, what was kept.
@@ -241,7 +249,7 @@ RestoreOutcome RestoreStockSounds(AppContext& context, const Stick& stick) {
         StickRecord now = RecordOfStick(context, stick);
         (void)MarkArchiveChanged(context, now, false);
     }
-    context.ShowMessage(ClosingMessage(unrestored));
+    context.ShowMessage(ClosingMessage(unrestored) + LeftOnStickText(result.leftOnStick));
     return unrestored.empty() ? RestoreOutcome::Restored : RestoreOutcome::NotRestored;
 }
 
@@ -250,7 +258,9 @@ bool RepairSoundArchive(AppContext& context, const Stick& stick) {
     StickPlan plan(1);
     plan[0].files.push_back(
         {std::string(stick_files::kSoundArchive), base, std::nullopt, "Restoring DYNAUDIO.ODA on memory stick"});
-    const Room room = JudgeRoom(stick, plan);
+    Room room = JudgeRoom(stick, plan);
+    if (!room.fits && !MakeRoomForRepair(context, stick, room.missingBytes)) return false;
+    if (!room.fits) room = JudgeRoom(stick, plan);
     if (!room.fits) {
         context.ShowMessage(NotEnoughSpaceMessage(room.missingBytes));
         return false;
@@ -259,8 +269,8 @@ bool RepairSoundArchive(AppContext& context, const Stick& stick) {
     if (!ReportPrepared(context, transaction.Keep())) return false;
     const CarryResult result = transaction.Carry();
     if (result.verdict == CarryVerdict::Done) return true;
-    context.ShowMessage("Could not restore DYNAUDIO.ODA on memory stick");
-    ReportUndone(context, result.verdict, false);
+    if (!StoppedByTheStick(result.verdict)) context.ShowMessage("Could not restore DYNAUDIO.ODA on memory stick");
+    ReportUndone(context, stick, result.verdict, false);
     return false;
 }
 

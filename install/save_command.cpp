@@ -6,7 +6,6 @@
 #include "host/file_system.h"
 #include "install/main_install.h"
 #include "install/messages.h"
-#include "stick/interrupted_work.h"
 #include "stick/mode_flags.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
@@ -35,10 +34,10 @@ constexpr const char* kArchiveFailure = "Could not copy final audio to memory st
 
 // The Save's closing words when the sounds are on the stick but the
 // configuration could not be switched to the new voice.
-constexpr const char* kConfigNotSwitched =
+const std::string kConfigNotSwitched =
     "The new sounds are on the memory stick, but the voice settings were not changed\n"
     "The robot keeps using its old voice, and the male voice was kept";
-constexpr const char* kMaleVoiceKept = "New audio saved, but the male voice could not be removed";
+const std::string kMaleVoiceKept = "New audio saved, but the male voice could not be removed";
 
 std::string SetPath(const AppContext& context, const char* prefix, const std::string& label) {
     return context.DataFilePath(DataFileName(prefix, label));
@@ -247,7 +246,7 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
         return false;
     }
     // Whatever an interrupted run left behind is put in order first.
-    TidyAfterInterruption(context, stick);
+    if (!TidyStick(context, stick) || !StickTakesWrites(context, stick)) return false;
     if (!SetsWhole(context, selection)) return false;
 
     // The new sound archive is built first: its size is part of the plan.
@@ -300,12 +299,17 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
     }
     const CarryResult result = transaction.Carry();
     busy.reset();
+    if (StoppedByTheStick(result.verdict)) {
+        DiscardFile(WorkArchivePath(context));
+        ReportUndone(context, stick, result.verdict, false);
+        return false;
+    }
     if (result.verdict == CarryVerdict::Undone || result.verdict == CarryVerdict::UndoFailed ||
         result.verdict == CarryVerdict::Stopped) {
         if (const char* problem = CarryProblemText(result)) ShowConfigProblem(context, problem);
         ReportSoundFailure(context, stick, result);
         const BusyScope stillBusy(context);
-        ReportUndone(context, result.verdict, result.undoneFiles > 0);
+        ReportUndone(context, stick, result.verdict, result.undoneFiles > 0);
         return false;
     }
     DiscardFile(WorkArchivePath(context));
@@ -317,13 +321,13 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
     if (result.verdict == CarryVerdict::OptionalStepsUndone) {
         if (const char* problem = CarryProblemText(result)) {
             ShowConfigProblem(context, problem);
-            context.ShowMessage(kConfigNotSwitched);
+            context.ShowMessage(kConfigNotSwitched + LeftOnStickText(result.leftOnStick));
         } else {
-            context.ShowMessage(kMaleVoiceKept);
+            context.ShowMessage(kMaleVoiceKept + LeftOnStickText(result.leftOnStick));
         }
         return false;
     }
-    context.ShowMessage("New audio saved");
+    context.ShowMessage("New audio saved" + LeftOnStickText(result.leftOnStick));
     return true;
 }
 

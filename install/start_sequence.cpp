@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "archive/archive_diff.h"
 #include "host/file_system.h"
+#include "install/messages.h"
 #include "install/stick_selection.h"
 #include "stick/base_backup.h"
 #include "stick/stick.h"
@@ -34,14 +35,17 @@ bool ConfirmBase(AppContext& context, const Stick& stick, StickRecord& record) {
             break;
         }
     }
-    if (!held && !KeepsStockFiles(record) && !record.archiveChanged) return true;
+    // Tamsiro changed this stick before: its first archive went with the base.
+    const bool firstArchiveLost = KeepsStockFiles(record) || record.archiveChanged;
+    if (!held && !firstArchiveLost) return true;
     record.heldSet = held.value_or("unknown");
-    if (!context.Ask("DYNAUDIO.ODA on this memory stick already holds custom sounds (Main set " + record.heldSet +
-                         ")\nUse it as the base anyway?",
-                     DefaultButton::No)) {
+    if (!context.AskOwnQuestion("DYNAUDIO.ODA on this memory stick already holds custom sounds (Main set " +
+                                    record.heldSet + ")\nUse it as the base anyway?",
+                                DefaultButton::No, kAcceptCustomBaseOption)) {
         return false;
     }
     record.stock = false;
+    record.baseLost = firstArchiveLost;
     // The record is rewritten with the mark.
     record.written = false;
     return true;

@@ -6,7 +6,6 @@
 #include "host/removable_volumes.h"
 #include "install/messages.h"
 #include "install/restore_command.h"
-#include "stick/interrupted_work.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "stick/stick_hazard.h"
@@ -75,8 +74,9 @@ std::optional<Stick> SelectStick(AppContext& context) {
             return std::nullopt;
         }
         // What an interrupted Save left behind is put in order before the
-        // stick's files are judged.
-        TidyAfterInterruption(context, stick);
+        // stick's files are judged; a stick that cannot be put in order
+        // without making it worse ends the start.
+        if (!TidyStick(context, stick)) return std::nullopt;
         if (CheckSoundArchive(context, stick) == ArchiveState::Refused) continue;
         return stick;
     }

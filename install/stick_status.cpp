@@ -34,13 +34,19 @@ std::string SetFile(const AppContext& context, const char* prefix, const std::st
     return context.DataFilePath(DataFileName(prefix, label));
 }
 
-std::string ArchiveOf(const AppContext& context, const Stick& stick, const std::string& base,
+std::string ArchiveOf(const AppContext& context, const Stick& stick, const StickRecord& record,
                       const StickStatus& status) {
     const std::string archive = stick.Path(stick_files::kSoundArchive);
+    const std::string& base = record.basePath;
     if (!FileExists(archive)) return "missing";
     if (CheckArchiveFile(archive)) return "damaged";
     if (status.base != "ok") return "unknown";
-    if (SameContent(base, archive)) return "stock";
+    if (SameContent(base, archive)) {
+        // Stock only as the record says: a base that held custom sounds
+        // when it was taken is what it held.
+        if (record.stock && !record.baseLost) return "stock";
+        return record.heldSet.empty() || record.heldSet == "unknown" ? "modified" : "main:" + record.heldSet;
+    }
     std::vector<std::string> setPaths;
     for (const std::string& label : status.mainSets) setPaths.push_back(SetFile(context, kMainCategory.prefix, label));
     if (const auto merged = FindMergedSet(base, setPaths, archive)) return "main:" + status.mainSets[*merged];
@@ -106,7 +112,7 @@ StickStatus ReadStickStatus(const AppContext& context, const Stick& stick) {
         return status;
     }
     status.check = CheckOf(stick);
-    status.archive = ArchiveOf(context, stick, base, status);
+    status.archive = ArchiveOf(context, stick, record, status);
     status.voice = VoiceOf(context, stick, status);
     status.games = GamesOf(context, store, stick, status);
     status.maleVoice = FileExists(stick.Path(stick_files::kMaleVoice));

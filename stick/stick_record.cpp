@@ -77,6 +77,8 @@ std::optional<StickRecord> ReadRecord(const AppContext& context, const std::stri
     record.heldSet = StringField(json, "held_set");
     const auto changed = json.find("archive_changed");
     record.archiveChanged = changed != json.end() && changed->is_boolean() && changed->get<bool>();
+    const auto lost = json.find("first_archive_lost");
+    record.baseLost = lost != json.end() && lost->is_boolean() && lost->get<bool>();
     record.written = true;
     return record;
 }
@@ -190,6 +192,7 @@ bool WriteStickRecord(const AppContext& context, const StickRecord& record) {
                                    {"stock", record.stock}};
     if (!record.heldSet.empty()) json["held_set"] = record.heldSet;
     if (record.archiveChanged) json["archive_changed"] = true;
+    if (record.baseLost) json["first_archive_lost"] = true;
     const std::string text = json.dump(2) + "\n";
     if (!MakeFolders(record.folder)) return false;
     const std::string partial = JoinPath(record.folder, kRecordPartial);

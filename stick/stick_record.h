@@ -33,6 +33,9 @@ struct StickRecord {
     // the stick, so that a base lost afterwards is not taken from it
     // unasked; cleared by a Restore that leaves the stick as recorded.
     bool archiveChanged = false;
+    // The base was taken after the stick's first archive was lost with its
+    // base: it is a later, custom archive, and no Restore puts it back.
+    bool baseLost = false;
     bool written = false;  // on disk (STICK.JSON, or a record from before identities)
     bool legacy = false;   // from before identities: STICK.JSON is still to be written
 };

@@ -5,9 +5,12 @@
 #include "host/file_system.h"
 #include "host/interrupts.h"
 #include "stick/config_rotation.h"
+#include "stick/journal.h"
 #include "stick/space_plan.h"
 #include "stick/stick_files.h"
+#include "stick/stick_health.h"
 #include "stick/stick_record.h"
+#include "stick/stick_rollback.h"
 #include "stick/stick_writer.h"
 
 #include <algorithm>
@@ -15,8 +18,6 @@
 namespace tamsiro {
 
 namespace {
-
-constexpr std::string_view kJournalHeader = "TAMSIRO JOURNAL 1";
 
 std::string Joined(std::string_view a, std::string_view b) {
     std::string joined(a);
@@ -47,80 +48,6 @@ std::vector<std::string> TouchedBy(const PlannedStep& step) {
     return touched;
 }
 
-// What the journal holds: the stick, and per touched file where its bytes
-// from before are (empty: it was provably not there). A file set aside has
-// them on the stick, under its aside name, once its step has begun; until
-// then they are still under its own name, `original`.
-struct JournalEntry {
-    std::string stickPath;
-    std::string previous;
-    std::string original;
-    bool aside = false;
-};
-
-struct Journal {
-    std::string stickRoot;
-    std::vector<JournalEntry> entries;
-    std::vector<std::string> scratch;  // program-folder copies to remove once it is over
-};
-
-std::string JournalPath(const AppContext& context) { return context.DataFilePath(program_files::kJournal); }
-
-bool WriteJournal(const AppContext& context, const Journal& journal) {
-    std::string text = Joined(kJournalHeader, "\n");
-    text += "stick\t" + journal.stickRoot + "\n";
-    for (const JournalEntry& entry : journal.entries) {
-        text += (entry.aside ? "aside\t" : "file\t") + entry.stickPath + "\t" + entry.previous;
-        text += (entry.aside ? "\t" + entry.original : std::string()) + "\n";
-    }
-    for (const std::string& path : journal.scratch) text += "scratch\t" + path + "\n";
-    // The journal counts from the moment it has its name, so it gets it
-    // only once it is whole and on the disk.
-    const std::string partial = context.DataFilePath(program_files::kJournalPartial);
-    BinaryFile file;
-    if (!file.Open(partial, BinaryFile::Mode::Write)) return false;
-    bool written = file.WriteExactly(text.data(), text.size());
-    written = file.Flush() && written;
-    written = file.Close() && written;
-    // The rename flushes the journal under its name, then the folder.
-    if (!written || !RenameFile(partial, JournalPath(context))) {
-        DiscardFile(partial);
-        return false;
-    }
-    return true;
-}
-
-std::optional<Journal> ReadJournal(const AppContext& context) {
-    const std::optional<std::string> text = ReadWholeFile(JournalPath(context));
-    if (!text || text->rfind(kJournalHeader, 0) != 0) return std::nullopt;
-    Journal journal;
-    std::size_t at = 0;
-    while (at < text->size()) {
-        const std::size_t end = std::min(text->find('\n', at), text->size());
-        const std::string line = text->substr(at, end - at);
-        at = end + 1;
-        const std::size_t tab = line.find('\t');
-        if (tab == std::string::npos) continue;
-        const std::string kind = line.substr(0, tab);
-        const std::string rest = line.substr(tab + 1);
-        if (kind == "stick") journal.stickRoot = rest;
-        if (kind == "scratch") journal.scratch.push_back(rest);
-        if (kind == "file" || kind == "aside") {
-            const std::size_t second = rest.find('\t');
-            if (second == std::string::npos) return std::nullopt;
-            JournalEntry entry{rest.substr(0, second), rest.substr(second + 1), {}, kind == "aside"};
-            if (entry.aside) {
-                const std::size_t third = entry.previous.find('\t');
-                if (third == std::string::npos) return std::nullopt;
-                entry.original = entry.previous.substr(third + 1);
-                entry.previous.resize(third);
-            }
-            journal.entries.push_back(std::move(entry));
-        }
-    }
-    return journal;
-}
-
 // A step of one sound file replaces or removes it by setting it aside
 // first. The Games pair keeps its ready names instead, and the small
 // configuration files, whose .CFG and .BAK share a stem, their copies.
@@ -133,69 +60,6 @@ bool SetsAsideAlone(const PlannedStep& step) {
 void DiscardTemporaries(const std::string& target) {
     DiscardFile(BesidePath(target));
     DiscardFile(ReadyPath(target));
-}
-
-// Puts `previous` (empty: nothing) back at a stick path, beside the file
-// that is there when there is room, else in its place.
-bool PutBack(UserInterface& ui, const Stick& stick, const JournalEntry& entry) {
-    if (entry.aside) {
-        DiscardTemporaries(entry.original);
-        if (FileExists(entry.previous)) return ReplaceFile(entry.previous, entry.original);
-        // Never set aside: the file under its own name is still the old one.
-        return FileExists(entry.original);
-    }
-    const std::string current = stick.Path(entry.stickPath);
-    if (current.empty()) return false;
-    const std::string folder = stick.FolderOf(entry.stickPath);
-    DiscardTemporaries(current);
-    if (entry.previous.empty()) {
-        const Presence presence = PresenceOf(stick, entry.stickPath);
-        if (presence == Presence::Unknown) return false;
-        if (presence == Presence::There && !DeleteFileAt(current)) return false;
-        return presence == Presence::Absent || FlushFolder(folder);
-    }
-    const bool there = FileExists(current);
-    if (there && SameContent(entry.previous, current)) return true;
-    // A file that is gone comes back under the name it had (a kept copy
-    // keeps the stick's spelling; the base archive has a name of its own).
-    const std::string keptName = NameOnDisk(entry.previous);
-    const std::string_view stickName = std::string_view(entry.stickPath).substr(entry.stickPath.rfind('\\') + 1);
-    const std::string target =
-        there || !EqualIgnoringAsciiCase(keptName, stickName) ? current : JoinPath(folder, keptName);
-    const std::string beside = BesidePath(target);
-    const std::string step = "Restoring " + std::string(stickName) + " on memory stick";
-    bool written = CopyVerified(ui, entry.previous, beside, StickCopySteps(step, stickName));
-    if (!written && there) {
-        // No room for both: the file being undone goes first.
-        written = DeleteFileAt(target) && CopyVerified(ui, entry.previous, beside, StickCopySteps(step, stickName));
-    }
-    written = written && FlushFolder(folder) && ReplaceFile(beside, target) && FlushFolder(folder);
-    if (!written) DiscardFile(beside);
-    return written;
-}
-
-bool PutAllBack(UserInterface& ui, const Stick& stick, const std::vector<JournalEntry>& entries) {
-    bool all = true;
-    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) all = PutBack(ui, stick, *entry) && all;
-    return all;
-}
-
-// Removes the journal and the copies it names; false when the journal
-// stays (its change would then be undone at the next start).
-bool CloseJournal(const AppContext& context, const Journal& journal) {
-    // The deletion flushes the folder: the change is over once it is done.
-    if (!DeleteFileAt(JournalPath(context))) return false;
-    for (const std::string& path : journal.scratch) DiscardFile(path);
-    // What was set aside goes now; one that stays is tidied at the next start.
-    for (const JournalEntry& entry : journal.entries) {
-        if (entry.aside && FileExists(entry.previous) && !DeleteFileAt(entry.previous))
-            (void)DeleteFileAt(entry.previous);
-    }
-    // TAMSIRO.NEW: where older versions wrote the new configuration files.
-    for (const std::string_view folder : {program_files::kUndoFolder, program_files::kNewFolder}) {
-        DiscardEmptyFolders(context.DataFilePath(folder));
-    }
-    return true;
 }
 
 }  // namespace
@@ -257,10 +121,13 @@ StickTransaction::StickTransaction(AppContext& context, const Stick& stick, Stic
 }
 
 PrepareOutcome StickTransaction::Keep() {
-    if (const std::optional<Journal> pending = ReadJournal(context_)) {
-        if (pending->stickRoot != stick_.Root() || !RollBackInterruptedChange(context_, stick_)) {
-            return {PrepareVerdict::OtherStickPending, {}};
-        }
+    const JournalOnDisk pending = LoadJournal(context_);
+    if (pending.presence == JournalPresence::Unreadable) return {PrepareVerdict::JournalUnreadable, {}};
+    if (pending.presence == JournalPresence::Readable) {
+        // The start tidies this stick's own journal away before any change;
+        // one still here could not be undone, and must not be overwritten.
+        const bool ours = JournalNamesStick(pending.journal, stick_.Root(), StickIdentity(stick_));
+        return {ours ? PrepareVerdict::ChangePending : PrepareVerdict::OtherStickPending, {}};
     }
     const BusyScope busy(context_);
     std::vector<std::string> touched;
@@ -291,23 +158,27 @@ PrepareOutcome StickTransaction::Keep() {
     for (const PlannedStep& step : plan_) {
         if (room_.setAside && SetsAsideAlone(step)) setAside.push_back(step.files.front().stickPath);
     }
-    Journal journal{stick_.Root(), {}, {}};
+    Journal journal;
+    journal.stickRoot = stick_.Root();
+    journal.stickIdentity = StickIdentity(stick_);
     for (const std::string& path : touched) {
-        JournalEntry entry{path, {}};
+        JournalEntry entry;
+        entry.stickPath = path;
         const Presence presence = PresenceOf(stick_, path);
         if (presence == Presence::Unknown) return {PrepareVerdict::StickUnreadable, path};
         const std::string current = presence == Presence::There ? stick_.Path(path) : std::string();
         if (!current.empty() && std::find(setAside.begin(), setAside.end(), path) != setAside.end() &&
-            !FileExists(AsidePath(current))) {
-            entry.previous = AsidePath(current);
-            entry.original = current;
-            entry.aside = true;
+            KindAt(AsideOf(stick_, path)) == PathKind::Missing) {
+            entry.kind = JournalEntry::Kind::Aside;
+            entry.size = FileSizeAt(current);
+            if (!entry.size) return {PrepareVerdict::StickUnreadable, path};
         } else if (presence == Presence::There) {
             const std::string record = path == stick_files::kSoundArchive          ? stickRecord.basePath
                                        : store.RecordOf(path) == StockRecord::Kept ? store.KeptPath(path)
                                                                                    : std::string();
             if (!record.empty() && SameContent(record, current)) {
                 entry.previous = record;
+                entry.size = FileSizeAt(record);
             } else {
                 const std::string copy = JoinPath(undo.FolderOf(path), NameOnDisk(current));
                 if (!MakeFolders(undo.FolderOf(path))) return {PrepareVerdict::NotKept, path};
@@ -319,6 +190,11 @@ PrepareOutcome StickTransaction::Keep() {
                 entry.previous = copy;
                 journal.scratch.push_back(copy);
             }
+            // What the next start checks the kept bytes against.
+            const auto fingerprint = FingerprintOf(entry.previous);
+            if (!fingerprint) return {PrepareVerdict::NotKept, path};
+            entry.size = fingerprint->size;
+            entry.hash = fingerprint->hash;
         }
         journal.entries.push_back(std::move(entry));
     }
@@ -330,7 +206,8 @@ PrepareOutcome StickTransaction::Keep() {
         });
     });
     if (customArchive && !MarkArchiveChanged(context_, stickRecord, true)) return {PrepareVerdict::NotKept, {}};
-    if (!WriteJournal(context_, journal)) return {PrepareVerdict::NotKept, {}};
+    if (!SaveJournal(context_, journal)) return {PrepareVerdict::NotKept, {}};
+    state_ = TransactionState::Kept;
     return {};
 }
 
@@ -428,15 +305,16 @@ public:
 private:
     const JournalEntry* AsideEntryOf(const PlannedFile& file) const {
         for (const JournalEntry& entry : entries_) {
-            if (entry.aside && entry.stickPath == file.stickPath) return &entry;
+            if (entry.kind == JournalEntry::Kind::Aside && entry.stickPath == file.stickPath) return &entry;
         }
         return nullptr;
     }
 
     // The old file takes its aside name, where the journal says it does.
     bool SetAsideIfJournalled(const PlannedFile& file) {
-        const JournalEntry* entry = AsideEntryOf(file);
-        return !entry || RenameFile(entry->original, entry->previous);
+        if (!AsideEntryOf(file)) return true;
+        const std::string current = stick_.Path(file.stickPath);
+        return RenameFile(current, AsidePath(current));
     }
 
     bool RemoveIfThere(const PlannedFile& file) {
@@ -482,20 +360,96 @@ void DiscardRotationFiles(const Stick& stick, const StickPlan& plan) {
 
 }  // namespace
 
+namespace {
+
+// The files a step leaves on the stick once it is done, and what each must
+// then hold: a rotation leaves the new X.CFG and the old one as X.BAK.
+struct ExpectedFile {
+    std::string stickPath;
+    std::string source;                   // a host file with the bytes meant
+    std::optional<std::string> contents;  // or the bytes themselves
+    bool absent = false;
+};
+
+std::vector<ExpectedFile> ExpectedAfter(const PlannedStep& step, const Journal& journal) {
+    std::vector<ExpectedFile> expected;
+    for (const PlannedFile& file : step.files) {
+        if (step.kind != StepKind::Rotation) {
+            expected.push_back({file.stickPath, file.source, file.contents, file.Removes()});
+            continue;
+        }
+        expected.push_back({StemOf(file.stickPath) + ".CFG", {}, file.contents, false});
+        for (const JournalEntry& entry : journal.entries) {
+            if (entry.stickPath == StemOf(file.stickPath) + ".CFG" && entry.kind == JournalEntry::Kind::Previous) {
+                expected.push_back({StemOf(file.stickPath) + ".BAK", entry.previous, std::nullopt, entry.WasAbsent()});
+            }
+        }
+    }
+    return expected;
+}
+
+DeviceContent CheckExpected(const Stick& stick, const ExpectedFile& file) {
+    if (file.absent) {
+        const Presence presence = PresenceOf(stick, file.stickPath);
+        if (presence == Presence::Unknown) return DeviceContent::Unreadable;
+        return presence == Presence::Absent ? DeviceContent::Same : DeviceContent::Different;
+    }
+    const std::string path = stick.Path(file.stickPath);
+    if (path.empty() || KindAt(ExistingName(path)) != PathKind::File) return DeviceContent::Different;
+    return file.contents ? CompareBytesOnDevice(path, *file.contents) : CompareOnDevice(path, file.source);
+}
+
+CarryVerdict VerdictOfRollback(const RollbackOutcome& rollback, CarryVerdict done) {
+    switch (rollback.verdict) {
+    case RollbackVerdict::Done: return done;
+    case RollbackVerdict::ReadOnly:
+    case RollbackVerdict::Damaged: return CarryVerdict::Damaged;
+    case RollbackVerdict::Gone: return CarryVerdict::Gone;
+    case RollbackVerdict::NoRoom:
+    case RollbackVerdict::NeedsRecoveredRoom:
+    case RollbackVerdict::Failed: return CarryVerdict::UndoFailed;
+    }
+    return CarryVerdict::UndoFailed;
+}
+
+// Why the stick stopped taking changes, if it did.
+std::optional<CarryVerdict> Halted(const Stick& stick) {
+    switch (ConditionOf(stick)) {
+    case StickCondition::Writable: return std::nullopt;
+    case StickCondition::ReadOnly: return CarryVerdict::Damaged;
+    case StickCondition::Gone: return CarryVerdict::Gone;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 CarryResult StickTransaction::Carry() {
     const BusyScope busy(context_);
     // A stick left half-changed until Tamsiro next starts with this folder
     // is what an interrupt must not cause.
     const InterruptScope interrupts;
     CarryResult result;
-    std::optional<Journal> journal = ReadJournal(context_);
-    if (!journal) {
+    const JournalOnDisk onDisk = LoadJournal(context_);
+    if (state_ != TransactionState::Kept || onDisk.presence != JournalPresence::Readable) {
         result.verdict = CarryVerdict::Undone;
         return result;
     }
+    const Journal& journal = onDisk.journal;
+    std::vector<std::string> leftOnStick;
+    // A stick that takes no writes is left as it is: nothing changed yet.
+    if (ConditionOf(stick_) != StickCondition::Writable) {
+        const bool closed = CloseJournal(context_, stick_, journal, leftOnStick);
+        result.verdict = ConditionOf(stick_) == StickCondition::Gone ? CarryVerdict::Gone
+                         : closed                                    ? CarryVerdict::WriteProtected
+                                                                     : CarryVerdict::UndoFailed;
+        state_ = closed ? TransactionState::RolledBack : TransactionState::Kept;
+        return result;
+    }
+    state_ = TransactionState::Carrying;
     auto entriesFrom = [&](std::size_t step) {
         std::vector<JournalEntry> tail;
-        for (const JournalEntry& entry : journal->entries) {
+        for (const JournalEntry& entry : journal.entries) {
             for (std::size_t i = step; i < plan_.size(); ++i) {
                 const std::vector<std::string> touched = TouchedBy(plan_[i]);
                 if (std::find(touched.begin(), touched.end(), entry.stickPath) != touched.end()) {
@@ -506,13 +460,21 @@ CarryResult StickTransaction::Carry() {
         }
         return tail;
     };
+    auto stopped = [&](CarryVerdict verdict) {
+        // The journal stays: the next start, on a stick that is whole
+        // again, puts everything back.
+        result.verdict = verdict;
+        return result;
+    };
 
     // A rotation whose new file could not be written stops the carry
     // before it: the steps ahead of it still run.
     std::size_t end = plan_.size();
     for (std::size_t i = 0; i < end; ++i) {
-        if (plan_[i].kind == StepKind::Rotation && !WriteRotationFiles(context_, stick_, plan_[i], result.files))
+        if (plan_[i].kind == StepKind::Rotation && !WriteRotationFiles(context_, stick_, plan_[i], result.files)) {
+            if (const auto halted = Halted(stick_)) return stopped(*halted);
             end = i;
+        }
     }
     std::optional<std::size_t> failedStep;
     if (end < plan_.size() && !plan_[end].optional) failedStep = end;
@@ -521,36 +483,72 @@ CarryResult StickTransaction::Carry() {
             failedStep = i;
             break;
         }
-        StepRun run(context_, stick_, plan_[i], journal->entries, result.files);
+        StepRun run(context_, stick_, plan_[i], journal.entries, result.files);
         const bool carried = plan_[i].kind == StepKind::Rotation ? run.Rotate()
                              : room_.beside[i]                   ? run.Beside()
                                                                  : run.OneByOne();
+        // A step that failed because the stick went read-only or away is
+        // not undone here: that could only fail part-way.
+        if (const auto halted = Halted(stick_)) return stopped(*halted);
         if (!carried) failedStep = i;
     }
     DiscardRotationFiles(stick_, plan_);
     if (!failedStep && end < plan_.size()) failedStep = end;
-    if (failedStep && InterruptRequested()) {
-        // Stopped on request: the whole change is undone, and no file failed.
-        for (FileResult& file : result.files) {
-            if (file.outcome != ChangeOutcome::Done) file.outcome = ChangeOutcome::NotDone;
+
+    // The last check: every file the change leaves, read back from the
+    // device, before anything is called done. A chain cut by a
+    // cross-linked cluster shows only here.
+    auto checkBack = [&](std::size_t steps) -> std::optional<CarryVerdict> {
+        for (std::size_t i = 0; i < steps; ++i) {
+            for (const ExpectedFile& expected : ExpectedAfter(plan_[i], journal)) {
+                const DeviceContent back = CheckExpected(stick_, expected);
+                if (back == DeviceContent::Same) continue;
+                if (back == DeviceContent::Unreadable) return Halted(stick_).value_or(CarryVerdict::Damaged);
+                // Its write is what failed, whatever it reported at the time.
+                auto done = std::find_if(result.files.begin(), result.files.end(),
+                                         [&](const FileResult& file) { return file.stickPath == expected.stickPath; });
+                if (done == result.files.end()) done = result.files.insert(result.files.end(), {expected.stickPath});
+                done->outcome = ChangeOutcome::WriteFailed;
+                return CarryVerdict::Undone;
+            }
         }
-        result.verdict =
-            PutAllBack(context_.Ui(), stick_, journal->entries) ? CarryVerdict::Stopped : CarryVerdict::UndoFailed;
-    } else if (failedStep && plan_[*failedStep].optional) {
-        result.verdict = PutAllBack(context_.Ui(), stick_, entriesFrom(*failedStep)) ? CarryVerdict::OptionalStepsUndone
-                                                                                     : CarryVerdict::UndoFailed;
-    } else if (failedStep) {
-        result.verdict =
-            PutAllBack(context_.Ui(), stick_, journal->entries) ? CarryVerdict::Undone : CarryVerdict::UndoFailed;
+        return std::nullopt;
+    };
+
+    std::optional<CarryVerdict> checked;
+    if (!failedStep) {
+        checked = checkBack(plan_.size());
+    } else if (!InterruptRequested() && plan_[*failedStep].optional) {
+        const RollbackOutcome rollback = PutBack(context_, stick_, entriesFrom(*failedStep));
+        result.verdict = VerdictOfRollback(rollback, CarryVerdict::OptionalStepsUndone);
+        if (result.verdict != CarryVerdict::OptionalStepsUndone) return result;
+        checked = checkBack(*failedStep);
+    } else {
+        const bool interrupted = InterruptRequested();
+        if (interrupted) {
+            // Stopped on request: the whole change is undone, and no file failed.
+            for (FileResult& file : result.files) {
+                if (file.outcome != ChangeOutcome::Done) file.outcome = ChangeOutcome::NotDone;
+            }
+        }
+        checked = interrupted ? CarryVerdict::Stopped : CarryVerdict::Undone;
     }
-    if (result.verdict == CarryVerdict::UndoFailed) return result;
-    if (!CloseJournal(context_, *journal)) {
+    if (checked == CarryVerdict::Damaged || checked == CarryVerdict::Gone) return stopped(*checked);
+    if (checked) {
+        result.verdict = VerdictOfRollback(PutBack(context_, stick_, journal.entries), *checked);
+        if (result.verdict != CarryVerdict::Undone && result.verdict != CarryVerdict::Stopped) return result;
+    }
+    if (!CloseJournal(context_, stick_, journal, result.leftOnStick)) {
         // What the next start would do: undo it all.
-        result.verdict =
-            PutAllBack(context_.Ui(), stick_, journal->entries) ? CarryVerdict::Undone : CarryVerdict::UndoFailed;
-        if (result.verdict == CarryVerdict::Undone) (void)CloseJournal(context_, *journal);
+        const RollbackOutcome rollback = PutBack(context_, stick_, journal.entries);
+        result.verdict = VerdictOfRollback(rollback, CarryVerdict::Undone);
+        if (result.verdict != CarryVerdict::Undone) return result;
+        result.leftOnStick.clear();
+        (void)CloseJournal(context_, stick_, journal, result.leftOnStick);
     }
-    if (result.verdict == CarryVerdict::Undone || result.verdict == CarryVerdict::Stopped) {
+    const bool undone = result.verdict == CarryVerdict::Undone || result.verdict == CarryVerdict::Stopped;
+    state_ = undone ? TransactionState::RolledBack : TransactionState::Committed;
+    if (undone) {
         for (FileResult& file : result.files) {
             if (file.outcome != ChangeOutcome::Done) continue;
             file.outcome = ChangeOutcome::NotDone;
@@ -558,31 +556,6 @@ CarryResult StickTransaction::Carry() {
         }
     }
     return result;
-}
-
-bool RollBackInterruptedChange(AppContext& context, const Stick& stick) {
-    const std::optional<Journal> journal = ReadJournal(context);
-    DiscardFile(context.DataFilePath(program_files::kJournalPartial));
-    if (journal && journal->stickRoot != stick.Root()) return false;
-    if (journal && !(PutAllBack(context.Ui(), stick, journal->entries) && CloseJournal(context, *journal)))
-        return false;
-    // With no journal left, a file still set aside is what a change that
-    // was over did not get to remove: its new file has taken its name, or
-    // it was the male voice, which a Save removes. Any other was set aside
-    // by a change that no journal here knows of (one from another program
-    // folder, cut short): it goes back under its name.
-    for (const std::string_view stickPath : stick_files::kSafelyWrittenFiles) {
-        const std::string target = stick.Path(stickPath);
-        if (target.empty()) continue;
-        const std::string aside = ExistingName(AsidePath(target));
-        if (!FileExists(aside)) continue;
-        if (FileExists(target) || stickPath == stick_files::kMaleVoice) {
-            (void)DeleteFileAt(aside);
-        } else {
-            (void)RenameFile(aside, target);
-        }
-    }
-    return true;
 }
 
 }  // namespace tamsiro

@@ -77,17 +77,23 @@ struct FileResult {
 };
 
 enum class CarryVerdict {
-    Done,                 // every planned change is on the stick and flushed
+    Done,                 // every planned change is on the stick, flushed and read back
     OptionalStepsUndone,  // an optional step failed; it and the rest are undone
     Undone,               // a step failed; the stick is as it was
     UndoFailed,           // the stick could not be put back; the next start tries again
     Stopped,              // an interrupt stopped it; the stick is as it was
+    WriteProtected,       // the stick was read-only before anything changed; nothing changed
+    Damaged,              // its file system turned out damaged: stopped, the journal stays
+    Gone,                 // it was pulled out: stopped, the journal stays
 };
 
 struct CarryResult {
     CarryVerdict verdict = CarryVerdict::Done;
     std::vector<FileResult> files;  // the files that failed, and those done
     std::size_t undoneFiles = 0;    // files that were in place before the undo
+    // After a change that is complete: what its clean-up could not remove
+    // from the stick (host paths of files set aside); the next start does.
+    std::vector<std::string> leftOnStick;
 
     ChangeOutcome OutcomeOf(std::string_view stickPath) const;
     bool Failed(std::string_view stickPath) const;
@@ -99,11 +105,18 @@ enum class PrepareVerdict {
     NotKept,            // a copy could not be written in the program folder
     StickUnreadable,    // a stick file could not be listed, opened or read
     OtherStickPending,  // an unfinished change to another stick waits for it
+    ChangePending,      // an unfinished change to this stick is not undone yet
+    JournalUnreadable,  // TAMSIRO.JNL is there but cannot be read
 };
 struct PrepareOutcome {
     PrepareVerdict verdict = PrepareVerdict::Ready;
     std::string stickPath;  // the file that stopped it
 };
+
+// A transaction goes through these states in order; Carry ends it
+// Committed or RolledBack, or leaves it Carrying (with its journal) when the
+// stick was pulled out or its file system turned out damaged.
+enum class TransactionState { Planned, Kept, Carrying, Committed, RolledBack };
 
 class StickTransaction {
 public:
@@ -115,18 +128,18 @@ public:
 
     // Carries the plan out (after Keep succeeded). An interrupt meanwhile
     // (see InterruptScope) stops it at the next file and undoes it all.
+    // Done only once every file of the plan has been read back from the
+    // stick as it was meant to be.
     [[nodiscard]] CarryResult Carry();
+
+    TransactionState State() const { return state_; }
 
 private:
     AppContext& context_;
     Stick stick_;
     StickPlan plan_;
     Room room_;
+    TransactionState state_ = TransactionState::Planned;
 };
-
-// At the start: a change to this stick that a crash cut short is rolled
-// back from its journal, and any file left set aside (X.PRV) is put in
-// order. True when nothing is pending for it afterwards.
-bool RollBackInterruptedChange(AppContext& context, const Stick& stick);
 
 }  // namespace tamsiro

@@ -91,18 +91,56 @@ bool CopyAndFlush(UserInterface& ui, const std::string& source, const std::strin
     return out.Close() && flushed;
 }
 
+// Reads a stick file from the device chunk by chunk, handing each to
+// `take(bytes, size)`; false as soon as `take` does. Unreadable when the
+// file does not read to its end.
+template <typename Take>
+DeviceContent ReadOnDevice(const std::string& path, std::uint64_t size, ProgressMeter* meter, Take take) {
+    DeviceReader reader;
+    if (!reader.Open(path)) return DeviceContent::Unreadable;
+    AlignedBuffer& device = Buffers().second;
+    for (std::uint64_t done = 0; done < size;) {
+        const std::size_t chunk = NextChunk(done, size);
+        if (!reader.ReadExactly(device, chunk)) return DeviceContent::Unreadable;
+        if (!take(device.Data(), chunk)) return DeviceContent::Different;
+        done += chunk;
+        if (meter) meter->Advance(chunk);
+    }
+    return DeviceContent::Same;
+}
+
+DeviceContent CompareWithFile(const std::string& stickFile, const std::string& expectedFile, ProgressMeter* meter) {
+    BinaryFile expected;
+    if (!OpenForReading(expected, expectedFile)) return DeviceContent::Different;
+    const std::int64_t size = expected.Size();
+    const auto onStick = FileSizeAt(stickFile);
+    if (!onStick) return DeviceContent::Unreadable;
+    if (size < 0 || *onStick != static_cast<std::uint64_t>(size)) return DeviceContent::Different;
+    unsigned char* wanted = Buffers().first.Data();
+    return ReadOnDevice(stickFile, *onStick, meter, [&](const unsigned char* bytes, std::size_t chunk) {
+        return expected.ReadExactly(wanted, chunk) && std::memcmp(bytes, wanted, chunk) == 0;
+    });
+}
+
+DeviceContent CompareWithBytes(const std::string& stickFile, std::string_view expected, ProgressMeter* meter) {
+    const auto onStick = FileSizeAt(stickFile);
+    if (!onStick) return DeviceContent::Unreadable;
+    if (*onStick != expected.size()) return DeviceContent::Different;
+    std::size_t at = 0;
+    return ReadOnDevice(stickFile, *onStick, meter, [&](const unsigned char* bytes, std::size_t chunk) {
+        const bool same = std::memcmp(bytes, expected.data() + at, chunk) == 0;
+        at += chunk;
+        return same;
+    });
+}
+
 bool Verify(UserInterface& ui, const std::string& source, const std::string& target, std::uint64_t size,
             const std::string& step) {
     // The read-back must come from the device, not from what the host
     // still holds in its cache.
-    BinaryFile expected;
-    DeviceReader written;
-    if (!OpenForReading(expected, source) || !written.Open(target)) return false;
-    if (expected.Size() != static_cast<std::int64_t>(size) || FileSizeAt(target) != size) return false;
+    if (FileSizeAt(source) != size) return false;
     ProgressMeter meter(ui, step, size);
-    return CompareChunks(size, &meter, StreamReader(expected), [&written](AlignedBuffer& into, std::size_t bytes) {
-        return written.ReadExactly(into, bytes);
-    });
+    return CompareWithFile(target, source, &meter) == DeviceContent::Same;
 }
 
 }  // namespace
@@ -115,6 +153,23 @@ bool SameContent(const std::string& a, const std::string& b) {
     BinaryFile right;
     if (!OpenForReading(left, a) || !OpenForReading(right, b)) return false;
     return CompareChunks(*sizeA, nullptr, StreamReader(left), StreamReader(right));
+}
+
+DeviceContent CompareOnDevice(const std::string& stickFile, const std::string& expectedFile) {
+    return CompareWithFile(stickFile, expectedFile, nullptr);
+}
+
+DeviceContent CompareBytesOnDevice(const std::string& stickFile, std::string_view expected) {
+    return CompareWithBytes(stickFile, expected, nullptr);
+}
+
+DeviceContent ReadsWholeOnDevice(const std::string& stickFile, std::optional<std::uint64_t> size) {
+    const auto onStick = FileSizeAt(stickFile);
+    if (!onStick) return DeviceContent::Unreadable;
+    const DeviceContent read =
+        ReadOnDevice(stickFile, *onStick, nullptr, [](const unsigned char*, std::size_t) { return true; });
+    if (read == DeviceContent::Same && size && *size != *onStick) return DeviceContent::Different;
+    return read;
 }
 
 CopySteps ProgramFolderCopySteps(std::string copying, std::string checking) {
@@ -148,16 +203,8 @@ WriteOutcome WriteVerified(UserInterface& ui, std::string_view bytes, const std:
         written = out.Close() && written;
     }
     if (written) {
-        DeviceReader reader;
-        AlignedBuffer& device = Buffers().first;
         ProgressMeter meter(ui, steps.checking, bytes.size());
-        written = reader.Open(target) && FileSizeAt(target) == bytes.size();
-        for (std::size_t done = 0; written && done < bytes.size();) {
-            const std::size_t chunk = NextChunk(done, bytes.size());
-            written = reader.ReadExactly(device, chunk) && std::memcmp(device.Data(), bytes.data() + done, chunk) == 0;
-            done += chunk;
-            meter.Advance(chunk);
-        }
+        written = CompareWithBytes(target, bytes, &meter) == DeviceContent::Same;
     }
     if (written) return WriteOutcome::Written;
     DiscardFile(target);

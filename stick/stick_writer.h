@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +17,17 @@ class UserInterface;
 
 // True when both files exist and hold the same bytes.
 [[nodiscard]] bool SameContent(const std::string& a, const std::string& b);
+
+// A stick file compared, as the device holds it (past the host's cache),
+// with what it should hold: a host file or bytes in memory. Unreadable when
+// it does not read to its end, which on a damaged FAT is what a broken
+// cluster chain gives; Different covers a wrong size too.
+enum class DeviceContent { Same, Different, Unreadable };
+[[nodiscard]] DeviceContent CompareOnDevice(const std::string& stickFile, const std::string& expectedFile);
+[[nodiscard]] DeviceContent CompareBytesOnDevice(const std::string& stickFile, std::string_view expected);
+// Whether a stick file reads to its end past the cache, with `size` bytes
+// when a size is given.
+[[nodiscard]] DeviceContent ReadsWholeOnDevice(const std::string& stickFile, std::optional<std::uint64_t> size = {});
 
 // What the progress window says in each phase of a copy. The texts name
 // the file the user knows, never the temporary name it is written under.

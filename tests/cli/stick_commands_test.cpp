@@ -257,6 +257,89 @@ TEST_F(StickCommandsTest, UsageErrorsAndRefusedSticksChangeNothing) {
 
 // The conventions scripts rely on: exit codes, messages that name the
 // problem, nothing changed by a refusal.
+// A base lost after Tamsiro changed the stick: the record stays, Restore
+// puts back what it kept and names the archive it cannot, never taking the
+// custom archive as a base, and --yes answers only the question it was made
+// for.
+TEST_F(StickCommandsTest, ALostBaseNeverTurnsCustomSoundsIntoStock) {
+    const std::string lostDynaudio = "DYNAUDIO.ODA (DATA_BASEMIND3.ODA is missing)";
+    const std::string customBase = "Use it as the base anyway? -> ";
+    const struct {
+        const char* what;
+        std::vector<std::string> saved;  // the install before the base is lost
+        std::vector<std::string> then;
+        int exitCode;
+        std::vector<std::string> said;  // parts of stderr, in order
+        std::string archive;            // what status says of DYNAUDIO.ODA afterwards
+        bool baseTaken;
+    } cases[] = {
+        {"Main alone, restored",
+         {"--main", "Tilda"},
+         {"--yes", "restore"},
+         1,
+         {"Stock sounds not restored\nThese files could not be restored:\n" + lostDynaudio, "Nothing was changed"},
+         "unknown",
+         false},
+        {"everything, restored",
+         {"--main", "Tilda", "--voice", "MiniTilda", "--remove-male-voice", "--games", "JumpyNoor"},
+         {"--yes", "restore"},
+         1,
+         {"Stock sounds not fully restored\nThese files could not be restored:\n" + lostDynaudio},
+         "unknown",
+         false},
+        {"everything, then a Save with --yes",
+         {"--main", "Tilda", "--voice", "MiniTilda", "--remove-male-voice", "--games", "JumpyNoor"},
+         {"--yes", "install", "--games", "SqueakyIda"},
+         1,
+         {customBase + "No (default, no terminal, --yes does not answer this; --accept-custom-base does)",
+          "Can't continue without base archive"},
+         "unknown",
+         false},
+        {"everything, then a Save that accepts the custom base",
+         {"--main", "Tilda", "--voice", "MiniTilda", "--remove-male-voice", "--games", "JumpyNoor"},
+         {"--yes", "install", "--games", "SqueakyIda", "--accept-custom-base"},
+         0,
+         {customBase + "Yes (--accept-custom-base)", "New audio saved"},
+         "modified",
+         true},
+    };
+    const std::string pristine = scratch_ / "pristine";
+    fs::create_directories(pristine);
+    fs::copy(root_ / "Tamsiro", pristine + "/Tamsiro", fs::copy_options::recursive);
+    fs::copy(root_ / "stick", pristine + "/stick", fs::copy_options::recursive);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(root_ / "Tamsiro");
+        fs::remove_all(root_ / "stick");
+        fs::copy(pristine + "/Tamsiro", root_ / "Tamsiro", fs::copy_options::recursive);
+        fs::copy(pristine + "/stick", root_ / "stick", fs::copy_options::recursive);
+        std::vector<std::string> install = {"install"};
+        install.insert(install.end(), c.saved.begin(), c.saved.end());
+        ASSERT_EQ(Run(install).exitCode, 0);
+        fs::remove(program_ + "/DATA_BASEMIND3.ODA");
+        EXPECT_EQ(Status()["program_folder"]["record"], "stock") << "the record outlives its base";
+
+        std::vector<std::string> args = c.then;
+        const auto command = std::find_if(args.begin(), args.end(), [](const std::string& a) { return a[0] != '-'; });
+        args.insert(command + 1, {"--stick", stick_, "--program-folder", program_});
+        const CliRun run = test::RunCli(args, scratch_.Str());
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        std::size_t at = 0;
+        for (const std::string& part : c.said) {
+            at = run.err.find(part, at);
+            EXPECT_NE(at, std::string::npos) << part << "\nin: " << run.err;
+        }
+        EXPECT_EQ(fs::exists(program_ + "/DATA_BASEMIND3.ODA"), c.baseTaken);
+        const Json status = Status();
+        EXPECT_EQ(status["stick"]["archive"], c.archive);
+        if (c.then[1] == "restore") {
+            // Everything else is stock again.
+            EXPECT_EQ(status["stick"]["voice"], "none");
+            EXPECT_EQ(status["stick"]["male_voice"], true);
+        }
+    }
+}
+
 TEST_F(StickCommandsTest, CommandLineConventions) {
     ASSERT_TRUE(samples::WriteSampleStick(root_ / "english", {.version = {.language = 1}}));
     ASSERT_TRUE(samples::WriteSampleStick(root_ / "unmarked", {.withMarker = false}));

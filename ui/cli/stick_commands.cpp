@@ -8,9 +8,11 @@
 #include "host/file_system.h"
 #include "host/program_folder.h"
 #include "host/removable_volumes.h"
+#include "install/messages.h"
 #include "install/restore_command.h"
 #include "install/save_command.h"
 #include "install/start_sequence.h"
+#include "install/stick_selection.h"
 #include "install/stick_status.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
@@ -39,7 +41,22 @@ struct StickOptions {
     std::optional<std::string> games;
     bool removeMaleVoice = false;
     bool keepMaleVoice = false;
+    // Answers to the questions --yes does not answer.
+    bool acceptCustomBase = false;
+    bool deleteRecoveredFiles = false;
 };
+
+// The answers the command line gave up front to questions of their own.
+void GiveOwnAnswers(AppContext& context, const StickOptions& options) {
+    if (options.acceptCustomBase) {
+        context.GiveAnswer(std::string(kAcceptCustomBaseOption),
+                           GivenAnswer{true, std::string(kAcceptCustomBaseOption)});
+    }
+    if (options.deleteRecoveredFiles) {
+        context.GiveAnswer(std::string(kDeleteRecoveredFilesOption),
+                           GivenAnswer{true, std::string(kDeleteRecoveredFilesOption)});
+    }
+}
 
 // The group a --main, --voice or --games option picks from.
 struct SetOption {
@@ -149,6 +166,7 @@ int Install(CliUserInterface& ui, const StickOptions& options) {
     const auto folder = ProgramFolder(ui, options, true);
     if (!folder) return kExitUsage;
     AppContext context(ui, *folder);
+    GiveOwnAnswers(context, options);
 
     std::optional<std::string> main;
     std::optional<std::string> voice;
@@ -186,10 +204,14 @@ int Restore(CliUserInterface& ui, const StickOptions& options) {
     const auto folder = ProgramFolder(ui, options, true);
     if (!folder) return kExitUsage;
     AppContext context(ui, *folder);
+    GiveOwnAnswers(context, options);
     int refusal = kExitFailure;
     const auto stickFolder = StickFolder(ui, options, refusal);
     if (!stickFolder) return refusal;
-    const std::optional<Stick> stick = OpenStick(ui, context, *stickFolder);
+    // The stick check and its repair, but no base backup: a Restore never
+    // takes the stick's archive as its base.
+    ui.OfferMarker(JoinPath(*stickFolder, stick_files::kMarker));
+    const std::optional<Stick> stick = SelectStick(context);
     if (!stick) return kExitFailure;
     switch (RestoreStockSounds(context, *stick)) {
     case RestoreOutcome::Restored:
@@ -328,6 +350,9 @@ void AddStickCommands(CLI::App& app, CommandAction& chosen) {
     AddSetOption(*install, kMainOption, options->main);
     AddSetOption(*install, kVoiceOption, options->voice);
     AddSetOption(*install, kGamesOption, options->games);
+    install->add_flag("--accept-custom-base", options->acceptCustomBase,
+                      "Answer Yes to taking a sound archive that holds custom sounds as the base "
+                      "(--yes does not answer it)");
     CLI::Option* remove = install->add_flag("--remove-male-voice", options->removeMaleVoice,
                                             "Answer Yes to removing the stock male voice (--voice MiniTilda)");
     CLI::Option* keep = install->add_flag("--keep-male-voice", options->keepMaleVoice,
