@@ -15,20 +15,23 @@ bool FileExists(const std::string& path) {
 
 void DiscardFile(const std::string& path) { (void)DeleteFileAt(path); }
 
-bool MakeFolders(const std::string& path) {
-    if (path.empty() || IsFolder(path)) return !path.empty();
+bool MakeFolders(const std::string& path, Failure* failure) {
+    if (path.empty()) return Failed(failure, {FileAction::MakeFolder, FailureReason::NotFound, path});
+    if (IsFolder(path)) return true;
     std::string parent = FolderOf(path);
     while (parent.size() > 1 && parent.back() == kPathSeparator) parent.pop_back();
-    if (!parent.empty() && parent != path && !MakeFolders(parent)) return false;
-    if (!MakeFolder(path)) return false;
+    if (!parent.empty() && parent != path && !MakeFolders(parent, failure)) return false;
+    if (!MakeFolder(path, failure)) return false;
     if (!parent.empty()) (void)FlushFolder(parent);
     return true;
 }
 
-bool FlushUnderNewName(const std::string& path) {
+bool FlushUnderNewName(const std::string& path, Failure* failure) {
     const std::string folder = FolderOf(path);
-    const bool fileFlushed = FlushFile(path);
-    return FlushFolder(folder.empty() ? std::string(".") : folder) && fileFlushed;
+    Failure fileFailure;
+    const bool fileFlushed = FlushFile(path, &fileFailure);
+    if (!FlushFolder(folder.empty() ? std::string(".") : folder, failure)) return false;
+    return fileFlushed || Failed(failure, std::move(fileFailure));
 }
 
 std::optional<std::string> FirstLinkBelow(const std::string& root, const std::string& path) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/failure.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,7 +13,9 @@ namespace tamsiro {
 // Host file operations with the behaviour the installer relies on on every
 // host (the Windows semantics of CopyFile, MoveFile and DeleteFile). Paths
 // are host paths; stick paths are mapped first (see stick/stick.h). The
-// bodies live in file_system_posix.cpp and file_system_win32.cpp.
+// bodies live in file_system_posix.cpp and file_system_win32.cpp. Each
+// operation that can fail says why in `*failure` when the caller passes one
+// (see failure.h).
 
 extern const char kPathSeparator;
 
@@ -46,31 +50,32 @@ enum class PathKind { Missing, File, Folder, Link, Special };
 // copy removes what it had written, so no partial target is left behind.
 // With `durable`, the copy is on the device (flushed) before it reports
 // success.
-[[nodiscard]] bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode, bool durable = false);
+[[nodiscard]] bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode, bool durable = false,
+                                 Failure* failure = nullptr);
 
 // Renames a file; fails when anything already exists at the target. The
 // rename is durable before it reports success (see FlushUnderNewName).
-[[nodiscard]] bool RenameFile(const std::string& from, const std::string& to);
+[[nodiscard]] bool RenameFile(const std::string& from, const std::string& to, Failure* failure = nullptr);
 
 // Puts `from` in the place of `to` in one step, replacing a file there:
 // readers see the old file or the new one, never neither. Durable, as
 // RenameFile.
-[[nodiscard]] bool ReplaceFile(const std::string& from, const std::string& to);
+[[nodiscard]] bool ReplaceFile(const std::string& from, const std::string& to, Failure* failure = nullptr);
 
 // Makes a file's data and directory entry durable (POSIX: fsync; Windows:
 // FlushFileBuffers).
-[[nodiscard]] bool FlushFile(const std::string& path);
+[[nodiscard]] bool FlushFile(const std::string& path, Failure* failure = nullptr);
 
 // Flushes a file just renamed to `path` under that name, then its folder.
 // On FAT the renamed entry's size and first cluster are written only with
 // the file itself (Linux's vfat writes them when the file is written back);
 // a folder flush alone leaves an entry pointing at freed clusters.
-[[nodiscard]] bool FlushUnderNewName(const std::string& path);
+[[nodiscard]] bool FlushUnderNewName(const std::string& path, Failure* failure = nullptr);
 
 // Deletes a file, then flushes its folder; never removes a directory. On
 // FAT the freed clusters may be the next file's: a deletion still in the
 // cache would leave the old entry pointing at the new file's data.
-[[nodiscard]] bool DeleteFileAt(const std::string& path);
+[[nodiscard]] bool DeleteFileAt(const std::string& path, Failure* failure = nullptr);
 
 // Deletes a file if it is there, for clean-up whose result changes nothing.
 void DiscardFile(const std::string& path);
@@ -81,15 +86,15 @@ void DiscardEmptyFolders(const std::string& folder);
 
 // Creates one folder whose parent exists; true when a folder is there at
 // return (made now or before).
-[[nodiscard]] bool MakeFolder(const std::string& path);
+[[nodiscard]] bool MakeFolder(const std::string& path, Failure* failure = nullptr);
 
 // Creates a folder and every missing folder above it, each new one made
 // durable in its parent.
-[[nodiscard]] bool MakeFolders(const std::string& path);
+[[nodiscard]] bool MakeFolders(const std::string& path, Failure* failure = nullptr);
 
 // Makes the renames and deletions in `folder` durable where the host allows
 // it (POSIX: fsync of the directory). True where there is nothing to do.
-[[nodiscard]] bool FlushFolder(const std::string& folder);
+[[nodiscard]] bool FlushFolder(const std::string& folder, Failure* failure = nullptr);
 
 // Free space and allocation unit of the volume holding `folder`. Nothing
 // where the host cannot say, which includes a volume that reports no size

@@ -25,6 +25,11 @@ const char kPathSeparator = '/';
 
 namespace {
 
+// A failure the crash seam injected, as if the host had said EIO.
+bool Injected(Failure* failure, FileAction action, const std::string& path) {
+    return Failed(failure, {action, FailureReason::Io, path, EIO});
+}
+
 bool AnythingAt(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0;
@@ -133,76 +138,91 @@ std::optional<std::uint64_t> FileSizeAt(const std::string& path) {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
-bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode, bool durable) {
-    if (!BeforeFileRead(from)) return false;
+bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode, bool durable, Failure* failure) {
+    if (!BeforeFileRead(from)) return Injected(failure, FileAction::Open, from);
     // Non-blocking: a FIFO must not make the copy wait for a writer.
     Descriptor source(::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!source.Valid()) return FailedWithSystem(failure, FileAction::Open, from);
     struct stat info {};
-    if (!source.Valid() || ::fstat(source.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    if (IsFolder(to)) return false;
+    if (::fstat(source.Get(), &info) != 0) return FailedWithSystem(failure, FileAction::Open, from);
+    if (!S_ISREG(info.st_mode)) return Failed(failure, {FileAction::Open, FailureReason::LinkOrSpecial, from});
+    if (IsFolder(to)) return Failed(failure, {FileAction::Create, FailureReason::LinkOrSpecial, to});
     int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
     flags |= (mode == CopyMode::FailIfExists) ? O_EXCL : O_TRUNC;
-    if (!BeforeFileChange()) return false;
+    if (!BeforeFileChange()) return Injected(failure, FileAction::Create, to);
     Descriptor target(::open(to.c_str(), flags, 0666));
-    if (!target.Valid()) return false;
+    if (!target.Valid()) return FailedWithSystem(failure, FileAction::Create, to);
+    Failure what{FileAction::Write, FailureReason::Io, to};
     bool ok = StreamInto(source.Get(), target.Get());
+    if (!ok) what = SystemFailure(FileAction::Write, to);
     if (ok && durable) {
         ok = BeforeFileChange(FileOperation::Flush, to) && SyncDescriptorToDevice(target.Get()) == 0;
+        if (!ok) what = SystemFailure(FileAction::Flush, to);
     }
-    if (!target.Close()) ok = false;
-    if (!ok) DiscardFile(to);
-    return ok;
+    if (!target.Close() && ok) {
+        ok = false;
+        what = SystemFailure(FileAction::Write, to);
+    }
+    if (ok) return true;
+    DiscardFile(to);
+    return Failed(failure, std::move(what));
 }
 
-bool RenameFile(const std::string& from, const std::string& to) {
-    if (!BeforeFileChange(FileOperation::Rename, from, to)) return false;
+bool RenameFile(const std::string& from, const std::string& to, Failure* failure) {
+    if (!BeforeFileChange(FileOperation::Rename, from, to)) return Injected(failure, FileAction::Rename, from);
 #if defined(__linux__) && defined(SYS_renameat2)
     constexpr unsigned kRenameNoReplace = 1;
     if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), kRenameNoReplace) == 0) {
-        return FlushUnderNewName(to);
+        return FlushUnderNewName(to, failure);
     }
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return FailedWithSystem(failure, FileAction::Rename, from);
 #endif
     // File systems without an atomic no-replace rename: check, then rename.
-    if (AnythingAt(to)) return false;
-    return std::rename(from.c_str(), to.c_str()) == 0 && FlushUnderNewName(to);
+    if (AnythingAt(to)) return Failed(failure, {FileAction::Rename, FailureReason::Exists, to, EEXIST});
+    if (std::rename(from.c_str(), to.c_str()) != 0) return FailedWithSystem(failure, FileAction::Rename, from);
+    return FlushUnderNewName(to, failure);
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
-    if (IsFolder(to) || !AnythingAt(from)) return false;
-    if (!BeforeFileChange(FileOperation::Replace, from, to)) return false;
-    return std::rename(from.c_str(), to.c_str()) == 0 && FlushUnderNewName(to);
+bool ReplaceFile(const std::string& from, const std::string& to, Failure* failure) {
+    if (IsFolder(to)) return Failed(failure, {FileAction::Rename, FailureReason::LinkOrSpecial, to});
+    if (!AnythingAt(from)) return Failed(failure, {FileAction::Rename, FailureReason::NotFound, from, ENOENT});
+    if (!BeforeFileChange(FileOperation::Replace, from, to)) return Injected(failure, FileAction::Rename, from);
+    if (std::rename(from.c_str(), to.c_str()) != 0) return FailedWithSystem(failure, FileAction::Rename, from);
+    return FlushUnderNewName(to, failure);
 }
 
-bool FlushFile(const std::string& path) {
+bool FlushFile(const std::string& path, Failure* failure) {
     // fsync needs no write access on the hosts this file serves.
     Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.Valid()) return false;
-    if (!BeforeFileChange(FileOperation::Flush, path)) return false;
-    return SyncDescriptorToDevice(file.Get()) == 0;
+    if (!file.Valid()) return FailedWithSystem(failure, FileAction::Flush, path);
+    if (!BeforeFileChange(FileOperation::Flush, path)) return Injected(failure, FileAction::Flush, path);
+    return SyncDescriptorToDevice(file.Get()) == 0 || FailedWithSystem(failure, FileAction::Flush, path);
 }
 
-bool DeleteFileAt(const std::string& path) {
-    if (IsFolder(path)) return false;
-    if (!BeforeFileChange(FileOperation::Delete, path)) return false;
-    if (::unlink(path.c_str()) != 0) return false;
+bool DeleteFileAt(const std::string& path, Failure* failure) {
+    if (IsFolder(path)) return Failed(failure, {FileAction::Delete, FailureReason::LinkOrSpecial, path});
+    if (!BeforeFileChange(FileOperation::Delete, path)) return Injected(failure, FileAction::Delete, path);
+    if (::unlink(path.c_str()) != 0) return FailedWithSystem(failure, FileAction::Delete, path);
     const std::string folder = FolderOf(path);
-    return FlushFolder(folder.empty() ? std::string(".") : folder);
+    return FlushFolder(folder.empty() ? std::string(".") : folder, failure);
 }
 
-bool MakeFolder(const std::string& path) {
+bool MakeFolder(const std::string& path, Failure* failure) {
     if (IsFolder(path)) return true;
-    if (!BeforeFileChange()) return false;
-    return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && IsFolder(path));
+    if (!BeforeFileChange()) return Injected(failure, FileAction::MakeFolder, path);
+    if (::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && IsFolder(path))) return true;
+    return FailedWithSystem(failure, FileAction::MakeFolder, path);
 }
 
-bool FlushFolder(const std::string& folder) {
+bool FlushFolder(const std::string& folder, Failure* failure) {
     Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!directory.Valid()) return false;
-    if (!BeforeFileChange(FileOperation::Flush, folder)) return false;
+    if (!directory.Valid()) return FailedWithSystem(failure, FileAction::Flush, folder);
+    if (!BeforeFileChange(FileOperation::Flush, folder)) return Injected(failure, FileAction::Flush, folder);
     // Some file systems cannot sync a directory; their renames are then as
     // durable as they get.
-    return SyncDescriptorToDevice(directory.Get()) == 0 || errno == EINVAL || errno == ENOTSUP;
+    if (SyncDescriptorToDevice(directory.Get()) == 0 || errno == EINVAL || errno == ENOTSUP) return true;
+    return FailedWithSystem(failure, FileAction::Flush, folder);
 }
 
 std::optional<VolumeSpace> SpaceOf(const std::string& folder) {

@@ -37,10 +37,16 @@ private:
     HANDLE handle_;
 };
 
-bool FlushFileAt(const std::string& path) {
+bool FlushFileAt(const std::string& path, Failure* failure) {
     Handle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file.Valid() && ::FlushFileBuffers(file.Get()) != 0;
+    if (file.Valid() && ::FlushFileBuffers(file.Get()) != 0) return true;
+    return FailedWithSystem(failure, FileAction::Flush, path);
+}
+
+// A failure the crash seam injected, as if the host had said so.
+bool Injected(Failure* failure, FileAction action, const std::string& path) {
+    return Failed(failure, {action, FailureReason::Io, path, ERROR_IO_DEVICE});
 }
 
 }  // namespace
@@ -65,57 +71,76 @@ std::optional<std::uint64_t> FileSizeAt(const std::string& path) {
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode, bool durable) {
+bool CopyWholeFile(const std::string& from, const std::string& to, CopyMode mode, bool durable, Failure* failure) {
     const bool targetExisted = Exists(to);
-    if (!BeforeFileRead(from) || !BeforeFileChange()) return false;
+    if (!BeforeFileRead(from)) return Injected(failure, FileAction::Open, from);
+    if (!BeforeFileChange()) return Injected(failure, FileAction::Create, to);
+    Failure what;
     bool ok = ::CopyFileA(from.c_str(), to.c_str(), mode == CopyMode::FailIfExists ? TRUE : FALSE) != 0;
-    if (ok && durable) ok = BeforeFileChange(FileOperation::Flush, to) && FlushFileAt(to);
+    if (!ok) what = SystemFailure(FileAction::Write, to);
+    if (ok && durable) {
+        ok = BeforeFileChange(FileOperation::Flush, to) && FlushFileAt(to, &what);
+        if (!ok && what.path.empty()) what = {FileAction::Flush, FailureReason::Io, to, ERROR_IO_DEVICE};
+    }
     // CopyFile is not trusted to clean up after itself: a failed copy must
     // not leave a fragment under the target's name. A target that was there
     // before a FailIfExists refusal is not ours to delete.
     if (!ok && !(mode == CopyMode::FailIfExists && targetExisted)) {
         if (BeforeFileChange(FileOperation::Delete, to)) ::DeleteFileA(to.c_str());
     }
-    return ok;
+    return ok || Failed(failure, std::move(what));
 }
 
-bool RenameFile(const std::string& from, const std::string& to) {
-    if (!BeforeFileChange(FileOperation::Rename, from, to)) return false;
+bool RenameFile(const std::string& from, const std::string& to, Failure* failure) {
+    if (!BeforeFileChange(FileOperation::Rename, from, to)) return Injected(failure, FileAction::Rename, from);
     // Without MOVEFILE_REPLACE_EXISTING it refuses an existing target, as
     // MoveFile does.
-    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0 && FlushUnderNewName(to);
+    if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) == 0) {
+        return FailedWithSystem(failure, FileAction::Rename, from);
+    }
+    return FlushUnderNewName(to, failure);
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
-    if (!BeforeFileChange(FileOperation::Replace, from, to)) return false;
-    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 &&
-           FlushUnderNewName(to);
+bool ReplaceFile(const std::string& from, const std::string& to, Failure* failure) {
+    if (!BeforeFileChange(FileOperation::Replace, from, to)) return Injected(failure, FileAction::Rename, from);
+    if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+        return FailedWithSystem(failure, FileAction::Rename, from);
+    }
+    return FlushUnderNewName(to, failure);
 }
 
-bool FlushFile(const std::string& path) { return BeforeFileChange(FileOperation::Flush, path) && FlushFileAt(path); }
-
-bool DeleteFileAt(const std::string& path) {
-    return BeforeFileChange(FileOperation::Delete, path) && ::DeleteFileA(path.c_str()) != 0 &&
-           FlushFolder(FolderOf(path));
+bool FlushFile(const std::string& path, Failure* failure) {
+    if (!BeforeFileChange(FileOperation::Flush, path)) return Injected(failure, FileAction::Flush, path);
+    return FlushFileAt(path, failure);
 }
 
-bool MakeFolder(const std::string& path) {
+bool DeleteFileAt(const std::string& path, Failure* failure) {
+    if (!BeforeFileChange(FileOperation::Delete, path)) return Injected(failure, FileAction::Delete, path);
+    if (::DeleteFileA(path.c_str()) == 0) return FailedWithSystem(failure, FileAction::Delete, path);
+    return FlushFolder(FolderOf(path), failure);
+}
+
+bool MakeFolder(const std::string& path, Failure* failure) {
     if (IsFolder(path)) return true;
-    if (!BeforeFileChange()) return false;
-    return ::CreateDirectoryA(path.c_str(), nullptr) != 0 ||
-           (::GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(path));
+    if (!BeforeFileChange()) return Injected(failure, FileAction::MakeFolder, path);
+    if (::CreateDirectoryA(path.c_str(), nullptr) != 0) return true;
+    const Failure what = SystemFailure(FileAction::MakeFolder, path);
+    return (what.systemCode == ERROR_ALREADY_EXISTS && IsFolder(path)) || Failed(failure, what);
 }
 
-bool FlushFolder(const std::string& folder) {
-    if (!BeforeFileChange(FileOperation::Flush, folder)) return false;
+bool FlushFolder(const std::string& folder, Failure* failure) {
+    if (!BeforeFileChange(FileOperation::Flush, folder)) return Injected(failure, FileAction::Flush, folder);
     // A folder opens only with backup semantics, and some file systems
     // refuse a writable folder handle: there the write-through rename has
     // already put the change on the device.
     Handle handle(::CreateFileA(folder.c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!handle.Valid()) return ::GetLastError() == ERROR_ACCESS_DENIED && Exists(folder);
-    return ::FlushFileBuffers(handle.Get()) != 0;
+    if (!handle.Valid()) {
+        const Failure what = SystemFailure(FileAction::Flush, folder);
+        return (what.systemCode == ERROR_ACCESS_DENIED && Exists(folder)) || Failed(failure, what);
+    }
+    return ::FlushFileBuffers(handle.Get()) != 0 || FailedWithSystem(failure, FileAction::Flush, folder);
 }
 
 std::optional<VolumeSpace> SpaceOf(const std::string& folder) {
