@@ -35,8 +35,6 @@ constexpr std::size_t kCopyBufferSize = 256 * 1024;
 // The most a manifest entry takes: a name of 128 odd bytes as escaped text
 // and as hex, with the other fields.
 constexpr std::uint64_t kManifestBytesPerEntry = 1536;
-constexpr std::size_t kOpaqueOffset = 140;
-constexpr std::size_t kOpaqueSize = 4;
 constexpr std::string_view kSpecialCharacters = "<>:\"/\\|?*%~";
 constexpr char kHexDigits[] = "0123456789abcdef";
 
@@ -134,14 +132,14 @@ std::optional<ProgressMeter> MeterFor(UserInterface* ui, std::string step, std::
 Json ManifestEntryOf(const OdaEntry& entry, const std::string& fileName) {
     // The name field with its trailing zeros left out; packing pads it.
     std::size_t fieldLength = kOdaNameSize;
-    while (fieldLength > 0 && entry.bytes[4 + fieldLength - 1] == 0) --fieldLength;
+    while (fieldLength > 0 && entry.bytes[kOdaNameField + fieldLength - 1] == 0) --fieldLength;
     return {
         {"file", fileName},
         {"tag", TagText(entry)},
         {"name", NameText(entry)},
-        {"tag_hex", HexOf(entry.Tag(), 4)},
-        {"name_field_hex", HexOf(entry.bytes.data() + 4, fieldLength)},
-        {"opaque_hex", HexOf(entry.bytes.data() + kOpaqueOffset, kOpaqueSize)},
+        {"tag_hex", HexOf(entry.Tag(), kOdaTagSize)},
+        {"name_field_hex", HexOf(entry.bytes.data() + kOdaNameField, fieldLength)},
+        {"opaque_hex", HexOf(entry.bytes.data() + kOdaOpaqueField, kOdaOpaqueSize)},
     };
 }
 
@@ -405,9 +403,9 @@ private:
             return;
         }
         files_.push_back(*entry_.file);
-        const auto tag = HexField(entry_.tag, 4);
+        const auto tag = HexField(entry_.tag, kOdaTagSize);
         const auto nameField = HexField(entry_.nameField, kOdaNameSize, true);
-        const auto opaque = HexField(entry_.opaque, kOpaqueSize);
+        const auto opaque = HexField(entry_.opaque, kOdaOpaqueSize);
         if (!tag)
             wrongEntry = WrongEntry{index, "\"tag_hex\" is not 4 bytes of hex"};
         else if (!nameField)
@@ -416,9 +414,9 @@ private:
             wrongEntry = WrongEntry{index, "\"opaque_hex\" is not 4 bytes of hex"};
         if (wrongEntry) return;
         OdaEntry& entry = table_.emplace_back();
-        std::copy(tag->begin(), tag->end(), entry.bytes.begin());
-        std::copy(nameField->begin(), nameField->end(), entry.bytes.begin() + 4);
-        std::copy(opaque->begin(), opaque->end(), entry.bytes.begin() + kOpaqueOffset);
+        std::copy(tag->begin(), tag->end(), entry.bytes.begin() + kOdaTagField);
+        std::copy(nameField->begin(), nameField->end(), entry.bytes.begin() + kOdaNameField);
+        std::copy(opaque->begin(), opaque->end(), entry.bytes.begin() + kOdaOpaqueField);
     }
 
     struct EntryFields {

@@ -38,10 +38,10 @@ void ArchiveSeeds() {
     Seed("fuzz_archive_open", "three", ArchiveBytes(Small(3, 10, 1)));
     Seed("fuzz_archive_open", "duplicates", ArchiveBytes({{"WAVE", "A", {1}}, {"MIDI", "A", {2}}, {"WAVE", "A", {3}}}));
     Bytes unterminated = ArchiveBytes({{"WAVE", "X", {1}}, {"WAVE", "Y", {2}}});
-    for (std::size_t i = 0; i < 128; ++i) unterminated[EntryFieldPosition(0, 4 + i)] = 'N';
+    for (std::size_t i = 0; i < 128; ++i) unterminated[EntryFieldPosition(0, kOdaNameField + i)] = 'N';
     Seed("fuzz_archive_open", "unterminated", unterminated);
     Bytes negative = ArchiveBytes(Small(2, 10, 3));
-    PatchLe32(negative, 8, 0xFFFFFFFFu);
+    PatchLe32(negative, kOdaCountOffset, 0xFFFFFFFFu);
     Seed("fuzz_archive_open", "negative-count", negative);
 
     Seed("fuzz_archive_folder", "three", ArchiveBytes(Small(3, 10, 1)));
@@ -53,8 +53,8 @@ void ArchiveSeeds() {
                        {"WAVE", "DUP", {4}},
                        {"WAVE", "dup", {5}}}));
     Bytes gapped = ArchiveBytes(Small(2, 10, 4));
-    PatchLe32(gapped, EntryFieldPosition(0, 132), static_cast<std::uint32_t>(gapped.size() - 1));
-    PatchLe32(gapped, EntryFieldPosition(0, 136), 1);
+    PatchLe32(gapped, EntryFieldPosition(0, kOdaDataOffsetField), static_cast<std::uint32_t>(gapped.size() - 1));
+    PatchLe32(gapped, EntryFieldPosition(0, kOdaSizeField), 1);
     Seed("fuzz_archive_folder", "not-back-to-back", gapped);
 }
 
@@ -75,11 +75,11 @@ void MergeSeeds() {
     Seed("fuzz_main_install", "zero-size",
          Pair(ArchiveBytes({{"WAVE", "A", {}}, {"WAVE", "B", {7}}}), ArchiveBytes({{"WAVE", "B", {}}})));
     Bytes pastEnd = base;
-    PatchLe32(pastEnd, EntryFieldPosition(2, 136), 5000);
+    PatchLe32(pastEnd, EntryFieldPosition(2, kOdaSizeField), 5000);
     Seed("fuzz_main_install", "past-end", Pair(pastEnd, set));
     Bytes gapped = ArchiveBytes({{"WAVE", "A", {1, 2, 3}}, {"WAVE", "B", {4, 5}}});
-    PatchLe32(gapped, EntryFieldPosition(0, 132), static_cast<std::uint32_t>(gapped.size() - 2));
-    PatchLe32(gapped, EntryFieldPosition(0, 136), 2);
+    PatchLe32(gapped, EntryFieldPosition(0, kOdaDataOffsetField), static_cast<std::uint32_t>(gapped.size() - 2));
+    PatchLe32(gapped, EntryFieldPosition(0, kOdaSizeField), 2);
     Seed("fuzz_main_install", "out-of-order", Pair(gapped, ArchiveBytes({{"WAVE", "A", {9}}})));
 
     Seed("fuzz_oda_commands", "changed", Pair(base, set));
@@ -87,8 +87,10 @@ void MergeSeeds() {
     // Every entry the same bytes: the overlap a bomb is made of.
     Bytes shared = ArchiveBytes(Small(4, 10, 1));
     for (std::size_t i = 1; i < 4; ++i) {
-        PatchLe32(shared, EntryFieldPosition(i, 132), LoadLe32(shared.data() + EntryFieldPosition(0, 132)));
-        PatchLe32(shared, EntryFieldPosition(i, 136), LoadLe32(shared.data() + EntryFieldPosition(0, 136)));
+        PatchLe32(shared, EntryFieldPosition(i, kOdaDataOffsetField),
+                  LoadLe32(shared.data() + EntryFieldPosition(0, kOdaDataOffsetField)));
+        PatchLe32(shared, EntryFieldPosition(i, kOdaSizeField),
+                  LoadLe32(shared.data() + EntryFieldPosition(0, kOdaSizeField)));
     }
     Seed("fuzz_oda_commands", "shared-data", Pair(shared, base));
 }

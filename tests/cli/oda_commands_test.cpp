@@ -30,10 +30,10 @@ using test::TempFolder;
 Bytes SoundArchive(int count = 20) { return ArchiveBytes(samples::StickSoundEntries(count, 300)); }
 
 Bytes EntryData(const Bytes& archive, std::size_t i) {
-    const std::size_t offset = LoadLe32(archive.data() + EntryFieldPosition(i, 132));
-    return Bytes(
-        archive.begin() + static_cast<std::ptrdiff_t>(offset),
-        archive.begin() + static_cast<std::ptrdiff_t>(offset + LoadLe32(archive.data() + EntryFieldPosition(i, 136))));
+    const std::size_t offset = LoadLe32(archive.data() + EntryFieldPosition(i, kOdaDataOffsetField));
+    return Bytes(archive.begin() + static_cast<std::ptrdiff_t>(offset),
+                 archive.begin() + static_cast<std::ptrdiff_t>(
+                                       offset + LoadLe32(archive.data() + EntryFieldPosition(i, kOdaSizeField))));
 }
 
 // Names that would leave the folder, name a device, hit the manifest or
@@ -69,8 +69,9 @@ Bytes OddArchive() {
                          SyntheticTone(i == 2 ? 0 : 40 + i, static_cast<unsigned>(i))});
     }
     Bytes bytes = ArchiveBytes(items);
-    std::copy_n("JUNK\0after the end", 18, bytes.begin() + static_cast<std::ptrdiff_t>(EntryFieldPosition(21, 4)));
-    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(EntryFieldPosition(22, 4)), kOdaNameSize, 'F');
+    std::copy_n("JUNK\0after the end", 18,
+                bytes.begin() + static_cast<std::ptrdiff_t>(EntryFieldPosition(21, kOdaNameField)));
+    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(EntryFieldPosition(22, kOdaNameField)), kOdaNameSize, 'F');
     return bytes;
 }
 
@@ -189,9 +190,10 @@ TEST_F(OdaCommandsTest, CheckSaysWhatIsWrongAndWhereAndExtractRefuses) {
         {"table", [](Bytes& b) { PatchLe32(b, kOdaCountOffset, 1000); },
          "table: 1000 entries end at byte 144064, past the end of the file (file size " +
              std::to_string(SoundArchive().size()) + ")"},
-        {"offset", [](Bytes& b) { PatchLe32(b, EntryFieldPosition(7, 132), static_cast<std::uint32_t>(-5)); },
+        {"offset",
+         [](Bytes& b) { PatchLe32(b, EntryFieldPosition(7, kOdaDataOffsetField), static_cast<std::uint32_t>(-5)); },
          "entry 7: the data offset is negative (-5)"},
-        {"size", [](Bytes& b) { PatchLe32(b, EntryFieldPosition(17, 136), 0xFFFFFFFF); },
+        {"size", [](Bytes& b) { PatchLe32(b, EntryFieldPosition(17, kOdaSizeField), 0xFFFFFFFF); },
          "entry 17: data ends past the end of the file"},
         {"cut", [](Bytes& b) { b.pop_back(); }, "entry 19: data ends past the end of the file"},
     };
@@ -331,8 +333,8 @@ std::string SparseArchive(const fs::path& path, std::int32_t count, std::uint32_
     Bytes bytes = ArchiveBytes(items);
     const std::uint64_t tableEnd = 64 + 144 * static_cast<std::uint64_t>(count);
     for (std::size_t i = 0; i < entriesWritten; ++i) {
-        PatchLe32(bytes, EntryFieldPosition(i, 132), static_cast<std::uint32_t>(tableEnd));
-        PatchLe32(bytes, EntryFieldPosition(i, 136), size);
+        PatchLe32(bytes, EntryFieldPosition(i, kOdaDataOffsetField), static_cast<std::uint32_t>(tableEnd));
+        PatchLe32(bytes, EntryFieldPosition(i, kOdaSizeField), size);
     }
     PatchLe32(bytes, kOdaCountOffset, static_cast<std::uint32_t>(count));
     EXPECT_TRUE(WriteBytes(path.string(), bytes));
