@@ -2,6 +2,7 @@
 
 #include "host/text_bytes.h"
 
+#include <map>
 #include <set>
 #include <utility>
 
@@ -60,12 +61,21 @@ std::string EntryFileName(std::string_view entryName) {
 
 std::vector<std::string> EntryFileNames(const std::vector<OdaEntry>& table) {
     std::set<std::string> taken = {AsciiLower(kManifestFileName)};
+    // Per name (in lower case), the first number not yet tried: every lower
+    // one is taken for good, so a table of one name repeated costs linear
+    // time rather than quadratic.
+    std::map<std::string, int> nextNumber;
     std::vector<std::string> names;
     names.reserve(table.size());
     for (const OdaEntry& entry : table) {
         const std::string base = EntryFileName(entry.Name());
         std::string name = base;
-        for (int number = 2; !taken.insert(AsciiLower(name)).second; ++number) name = Numbered(base, number);
+        if (!taken.insert(AsciiLower(name)).second) {
+            int& number = nextNumber.try_emplace(AsciiLower(base), 2).first->second;
+            do {
+                name = Numbered(base, number++);
+            } while (!taken.insert(AsciiLower(name)).second);
+        }
         names.push_back(std::move(name));
     }
     return names;

@@ -4,14 +4,17 @@
 #include "archive/entry_file_names.h"
 #include "archive/folder_manifest.h"
 #include "archive/oda_archive.h"
+#include "host/text_bytes.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -175,6 +178,33 @@ TEST(FolderManifestTest, OddManifestsAreReadOrRefusedWithTheirFirstProblem) {
             EXPECT_TRUE(SameManifest(read, original));
         }
     }
+}
+
+TEST(EntryFileNamesTest, ANameRepeatedThroughAWholeTableIsNumberedInLinearTime) {
+    std::vector<OdaEntry> table(static_cast<std::size_t>(kMaxOdaEntries));
+    for (OdaEntry& entry : table) std::memcpy(entry.bytes.data() + kOdaNameField, "SND.WAV", 7);
+    // Names a numbering would reach, taken first.
+    std::memcpy(table[1].bytes.data() + kOdaNameField, "snd (3).wav", 11);
+    std::memcpy(table[2].bytes.data() + kOdaNameField, "MANIFEST.JSON", 13);
+
+    const auto start = std::chrono::steady_clock::now();
+    const std::vector<std::string> names = EntryFileNames(table);
+    // Quadratic work takes about half an hour here; linear, about a second.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+
+    ASSERT_EQ(names.size(), table.size());
+    EXPECT_EQ(names[0], "SND.WAV");
+    EXPECT_EQ(names[1], "snd (3).wav");
+    EXPECT_EQ(names[2], "MANIFEST (2).JSON");
+    EXPECT_EQ(names[3], "SND (2).WAV");
+    EXPECT_EQ(names[4], "SND (4).WAV");
+    EXPECT_EQ(names.back(), "SND (" + std::to_string(kMaxOdaEntries - 1) + ").WAV");
+    std::set<std::string> lower;
+    for (const std::string& name : names) {
+        EXPECT_TRUE(IsSafeFileName(name)) << name;
+        lower.insert(AsciiLower(name));
+    }
+    EXPECT_EQ(lower.size(), names.size()) << "no two names alike, letter case aside";
 }
 
 }  // namespace
