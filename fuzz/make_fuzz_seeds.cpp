@@ -2,6 +2,9 @@
 // same generators as the tests' fixtures: well-formed inputs and a few bent
 // ones for every target.
 #include "archive/archive_writer.h"
+#include "archive/entry_file_names.h"
+#include "archive/folder_manifest.h"
+#include "archive/oda_archive.h"
 #include "tools/sample_workspace.h"
 
 #include <cstdio>
@@ -56,6 +59,37 @@ void ArchiveSeeds() {
     PatchLe32(gapped, EntryFieldPosition(0, kOdaDataOffsetField), static_cast<std::uint32_t>(gapped.size() - 1));
     PatchLe32(gapped, EntryFieldPosition(0, kOdaSizeField), 1);
     Seed("fuzz_archive_folder", "not-back-to-back", gapped);
+}
+
+// The manifest extract writes for an archive.
+std::string ManifestFor(const Bytes& archiveBytes) {
+    OdaArchive archive;
+    if (!archive.OpenBytes(archiveBytes)) return {};
+    return ManifestText({archive.Header(), archive.Table(), EntryFileNames(archive.Table())});
+}
+
+void ManifestSeeds() {
+    const std::string three = ManifestFor(ArchiveBytes(Small(3, 10, 1)));
+    Seed("fuzz_folder_manifest", "three", Text(three));
+    Seed("fuzz_folder_manifest", "empty", Text(ManifestFor(ArchiveBytes({}))));
+    Seed("fuzz_folder_manifest", "odd-names",
+         Text(ManifestFor(ArchiveBytes({{"WAVE", "..", {1}},
+                                        {std::string("\x01\0\xFF\"", 4), "CON.WAV", {2}},
+                                        {"WAVE", "manifest.json", {3}},
+                                        {"WAVE", "DUP", {4}},
+                                        {"WAVE", "dup", {5}}}))));
+    Seed("fuzz_folder_manifest", "truncated", Text(three.substr(0, three.size() / 2)));
+    std::string twice = three;
+    const std::size_t first = twice.find("\"file\": \"") + 9;
+    const std::size_t second = twice.find("\"file\": \"", first) + 9;
+    twice.replace(second, twice.find('"', second) - second, twice.substr(first, twice.find('"', first) - first));
+    Seed("fuzz_folder_manifest", "listed-twice", Text(twice));
+    std::string outside = three;
+    outside.insert(first, "../");
+    Seed("fuzz_folder_manifest", "outside", Text(outside));
+    Seed("fuzz_folder_manifest", "deep", Text("{\"x\":" + std::string(70, '[') + std::string(70, ']') + "}"));
+    Seed("fuzz_folder_manifest", "keys-twice",
+         Text("{\"version\":2,\"entries\":{}," + three.substr(three.find('{') + 1)));
 }
 
 Bytes Pair(const Bytes& base, const Bytes& set) {
@@ -148,6 +182,7 @@ int main(int argc, char** argv) {
     }
     gRoot = argv[1];
     ArchiveSeeds();
+    ManifestSeeds();
     MergeSeeds();
     VersionSeeds();
     TextSeeds();
