@@ -324,6 +324,60 @@ TEST_F(OdaCommandsTest, UsageErrorsExitWithTwo) {
     EXPECT_NE(help.out.find("extract"), std::string::npos);
 }
 
+TEST_F(OdaCommandsTest, SlipsNameWhatIsMissingOrWrongAndWhere) {
+    const std::string a = folder_ / "A.ODA";
+    ASSERT_TRUE(WriteBytes(a, SoundArchive()));
+    const std::string clean = folder_ / "clean";
+    const std::string help = "Run with --help for more information.\n";
+    const struct {
+        const char* what;
+        std::vector<std::string> args;
+        int exitCode;
+        std::string err;
+        std::string out;         // empty: nothing
+        std::string notWritten;  // empty: nothing to look for
+    } cases[] = {
+        {"extract without --to",
+         {"oda", "extract", a},
+         2,
+         "oda extract: --to is missing: name the folder to extract into\n" + help,
+         "",
+         ""},
+        {"extract alone",
+         {"oda", "extract"},
+         2,
+         "oda extract: FILE is missing: name the archive to extract\n"
+         "oda extract: --to is missing: name the folder to extract into\n" +
+             help,
+         "",
+         ""},
+        {"pack without --to",
+         {"oda", "pack", clean},
+         2,
+         "oda pack: --to is missing: name the archive to write\n" + help,
+         "",
+         ""},
+        {"diff of one archive",
+         {"oda", "diff", a},
+         2,
+         "oda diff: B is missing: name the second archive\n" + help,
+         "",
+         ""},
+        {"list alone", {"oda", "list"}, 2, "oda list: FILE is missing: name the archive to list\n" + help, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CliRun run = Run(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(run.out, c.out);
+        if (!c.notWritten.empty()) {
+            EXPECT_FALSE(fs::exists(c.notWritten));
+            EXPECT_FALSE(fs::exists(c.notWritten + ".part"));
+        }
+    }
+}
+
 // An archive of `count` entries, each claiming `size` bytes at the table's
 // end, over a sparse file that is as long as the claims need: it costs
 // nothing on disk whatever it claims.
