@@ -3,12 +3,14 @@
 #include "app/progress.h"
 #include "archive/archive_check.h"
 #include "archive/archive_writer.h"
+#include "archive/file_reason.h"
 #include "archive/folder_manifest.h"
 #include "archive/oda_archive.h"
 #include "host/binary_file.h"
 #include "host/file_system.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -60,6 +62,10 @@ std::optional<ProgressMeter> MeterFor(UserInterface* ui, std::string step, std::
     return std::optional<ProgressMeter>(std::in_place, *ui, std::move(step), total);
 }
 
+std::string CannotOpen(const std::string& path, int error) {
+    return "cannot open " + path + " for reading: " + WhyNotReadable(path, error);
+}
+
 // --- extract -------------------------------------------------------------
 
 // Makes `folder` (when missing) and makes sure it holds nothing.
@@ -68,10 +74,14 @@ std::optional<std::string> PrepareEmptyFolder(const std::string& folder) {
     const fs::path path(folder);
     if (fs::exists(path, error)) {
         if (!fs::is_directory(path, error)) return folder + " exists and is not a folder";
-        if (!fs::is_empty(path, error) || error) return folder + " is not empty";
+        const bool empty = fs::is_empty(path, error);
+        if (error) return "cannot look into " + folder + ": " + error.message();
+        if (!empty) return folder + " is not empty";
         return std::nullopt;
     }
-    if (!fs::create_directories(path, error) || error) return "cannot create the folder " + folder;
+    if (!fs::create_directories(path, error) || error) {
+        return "cannot create the folder " + folder + ": " + (error ? error.message() : ReasonText(0));
+    }
     return std::nullopt;
 }
 
@@ -118,65 +128,88 @@ std::optional<std::string> ExtractInto(OdaArchive& archive, const std::string& f
         const OdaEntry& entry = archive.Entry(i);
         const std::string path = JoinPath(folder, fileNames[i]);
         BinaryFile out;
-        if (!out.Open(path, BinaryFile::Mode::Write)) return "cannot create " + path;
-        const bool copied = copier.Copy(archive.Source(), entry.Offset(), out, entry.Size());
-        if (!out.Close() || !copied) return "entry " + std::to_string(i) + ": cannot copy its data to " + path;
+        errno = 0;
+        if (!out.Open(path, BinaryFile::Mode::Write)) return "cannot create " + path + ": " + ReasonText(errno);
+        bool copied = copier.Copy(archive.Source(), entry.Offset(), out, entry.Size());
+        int error = errno;
+        if (copied && !out.Close()) {
+            copied = false;
+            error = errno;
+        }
+        if (!copied)
+            return "entry " + std::to_string(i) + ": cannot copy its data to " + path + ": " + ReasonText(error);
         ++result.entries;
     }
 
     const std::string manifestPath = JoinPath(folder, kManifestFileName);
     BinaryFile out;
+    errno = 0;
     if (!out.Open(manifestPath, BinaryFile::Mode::Write) || !WriteManifest(out, archive, fileNames) || !out.Close())
-        return "cannot write " + manifestPath;
+        return "cannot write " + manifestPath + ": " + ReasonText(errno);
     return std::nullopt;
 }
 
 // --- pack ----------------------------------------------------------------
 
-std::string ManifestProblem(const std::string& what) { return std::string(kManifestFileName) + ": " + what; }
-
 // Reads and checks the manifest, and takes each entry's size from its file.
-std::optional<std::string> PlanPack(const std::string& folder, FolderManifest& plan) {
+std::optional<std::string> PlanPack(const std::string& folder, FolderManifest& manifest) {
+    const std::string manifestPath = JoinPath(folder, kManifestFileName);
     FileSource manifestFile;
-    if (!manifestFile.Open(JoinPath(folder, kManifestFileName))) return ManifestProblem("cannot be opened");
-    if (auto problem = ReadManifest(manifestFile, plan)) return ManifestProblem(*problem);
+    errno = 0;
+    if (!manifestFile.Open(manifestPath)) return CannotOpen(manifestPath, errno);
+    errno = 0;
+    bool unreadable = false;
+    if (auto problem = ReadManifest(manifestFile, manifest, &unreadable)) {
+        if (unreadable) return "cannot read " + manifestPath + ": " + ReasonText(errno);
+        return std::string(kManifestFileName) + ": " + *problem;
+    }
     manifestFile.Close();
 
-    for (std::size_t i = 0; i < plan.table.size(); ++i) {
+    std::vector<OdaEntry>& table = manifest.table;
+    for (std::size_t i = 0; i < table.size(); ++i) {
         const std::string where = "entry " + std::to_string(i) + ": ";
-        const std::string& fileName = plan.files[i];
+        const std::string path = JoinPath(folder, manifest.files[i]);
         std::error_code error;
-        const fs::path path = fs::path(folder) / fileName;
-        if (!fs::is_regular_file(path, error)) return where + fileName + " is missing or not a file";
-        const std::uintmax_t size = fs::file_size(path, error);
-        if (error) return where + "cannot tell the size of " + fileName;
-        if (size > UINT32_MAX) return where + fileName + " is larger than an entry can be (4 GiB)";
-        plan.table[i].SetSize(static_cast<std::uint32_t>(size));
+        if (!fs::is_regular_file(fs::path(path), error)) return where + CannotOpen(path, 0);
+        const std::uintmax_t size = fs::file_size(fs::path(path), error);
+        if (error) return where + "cannot tell the size of " + path + ": " + error.message();
+        if (size > UINT32_MAX) return where + path + " is larger than an entry can be (4 GiB)";
+        table[i].SetSize(static_cast<std::uint32_t>(size));
     }
-    if (!LayOutBackToBack(plan.header, plan.table))
+
+    if (!LayOutBackToBack(manifest.header, table))
         return "the archive would be too large: its data would start past 2 GiB";
     return std::nullopt;
 }
 
-std::optional<std::string> WritePacked(const std::string& folder, const FolderManifest& plan, BinaryFile& out,
-                                       FolderResult& result, UserInterface* progress) {
-    if (!out.WriteExactly(plan.header.bytes.data(), kOdaHeaderSize) ||
-        out.WriteBlocks(plan.table.data(), kOdaEntrySize, plan.table.size()) != plan.table.size()) {
-        return "cannot write the header and the table";
+std::optional<std::string> WritePacked(const std::string& folder, const FolderManifest& manifest, BinaryFile& out,
+                                       const std::string& outPath, FolderResult& result, UserInterface* progress) {
+    const std::vector<OdaEntry>& table = manifest.table;
+    errno = 0;
+    if (!out.WriteExactly(manifest.header.bytes.data(), kOdaHeaderSize) ||
+        out.WriteBlocks(table.data(), kOdaEntrySize, table.size()) != table.size()) {
+        return "cannot write the header and the table to " + outPath + ": " + ReasonText(errno);
     }
-    for (const OdaEntry& entry : plan.table) result.dataBytes += entry.Size();
+    for (const OdaEntry& entry : table) result.dataBytes += entry.Size();
     auto meter = MeterFor(progress, "Packing", result.dataBytes);
     DataCopier copier(meter ? &*meter : nullptr);
-    for (std::size_t i = 0; i < plan.table.size(); ++i) {
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const std::string path = JoinPath(folder, manifest.files[i]);
         FileSource from;
-        if (!from.Open(JoinPath(folder, plan.files[i]))) return plan.files[i] + " cannot be opened";
+        errno = 0;
+        if (!from.Open(path)) return CannotOpen(path, errno);
         // The size was taken before writing began; a file that has shrunk
         // since comes up short here.
-        if (!copier.Copy(from, 0, out, plan.table[i].Size()))
-            return "cannot copy " + plan.files[i] + " into the archive";
+        errno = 0;
+        if (!copier.Copy(from, 0, out, table[i].Size())) {
+            const int error = errno;
+            return "cannot copy " + path + " into " + outPath + ": " +
+                   (error == 0 ? "it is shorter than when packing began" : ReasonText(error));
+        }
         ++result.entries;
     }
-    if (!out.Close()) return "cannot finish writing the archive";
+    errno = 0;
+    if (!out.Close()) return "cannot finish writing " + outPath + ": " + ReasonText(errno);
     return std::nullopt;
 }
 
@@ -189,8 +222,9 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
         return result;
     }
     OdaArchive archive;
+    errno = 0;
     if (!archive.Open(archivePath)) {
-        result.problem = "cannot open the archive";
+        result.problem = "cannot open the archive: " + WhyNotReadable(archivePath, errno);
         return result;
     }
     if (auto problem = CheckRoomFor(archive, folder)) {
@@ -207,8 +241,9 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
 
 FolderResult PackArchive(const std::string& folder, const std::string& archivePath, UserInterface* progress) {
     FolderResult result;
-    FolderManifest plan;
-    if (auto problem = PlanPack(folder, plan)) {
+    FolderManifest manifest;
+    auto problem = PlanPack(folder, manifest);
+    if (problem) {
         result.problem = *problem;
         return result;
     }
@@ -216,13 +251,15 @@ FolderResult PackArchive(const std::string& folder, const std::string& archivePa
     // failed pack leaves an archive already there as it was.
     const std::string partPath = archivePath + ".part";
     BinaryFile out;
+    errno = 0;
     if (!out.Open(partPath, BinaryFile::Mode::Write)) {
-        result.problem = "cannot create " + partPath;
+        result.problem = "cannot create " + partPath + ": " + ReasonText(errno);
         return result;
     }
-    auto problem = WritePacked(folder, plan, out, result, progress);
+    problem = WritePacked(folder, manifest, out, partPath, result, progress);
+    errno = 0;
     if (!problem && !ReplaceFile(partPath, archivePath))
-        problem = "cannot put the archive in the place of " + archivePath;
+        problem = "cannot put the archive in the place of " + archivePath + ": " + ReasonText(errno);
     if (problem) {
         (void)out.Close();
         DiscardFile(partPath);
