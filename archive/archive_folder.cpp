@@ -8,12 +8,15 @@
 #include "archive/oda_archive.h"
 #include "host/binary_file.h"
 #include "host/file_system.h"
+#include "host/folder_listing.h"
+#include "host/text_bytes.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -151,24 +154,51 @@ std::optional<std::string> ExtractInto(OdaArchive& archive, const std::string& f
 
 // --- pack ----------------------------------------------------------------
 
-// Reads and checks the manifest, and takes each entry's size from its file.
-std::optional<std::string> PlanPack(const std::string& folder, FolderManifest& manifest) {
+struct PackPlan {
+    FolderManifest manifest;
+    std::optional<std::vector<std::string>> leftOut;
+};
+
+// The files in `folder` that neither the manifest nor its entries name, in
+// name order; nothing when the folder cannot be listed. A named file that
+// is not there as written was opened by its name in another case (pack
+// fails otherwise), so a listed name that matches it so is not left out.
+std::optional<std::vector<std::string>> FilesLeftOut(const std::string& folder, const std::vector<std::string>& named) {
+    auto listed = ListFileNames(folder);
+    if (!listed) return std::nullopt;
+    const std::set<std::string> there(listed->begin(), listed->end());
+    std::set<std::string> exact(named.begin(), named.end());
+    exact.insert(kManifestFileName);
+    std::set<std::string> otherCase;
+    for (const std::string& name : exact) {
+        if (!there.contains(name)) otherCase.insert(AsciiLower(name));
+    }
+    std::vector<std::string> leftOut;
+    for (const std::string& name : there) {
+        if (!exact.contains(name) && !otherCase.contains(AsciiLower(name))) leftOut.push_back(name);
+    }
+    return leftOut;
+}
+
+// Reads and checks the manifest, takes each entry's size from its file and
+// finds the files it leaves out.
+std::optional<std::string> PlanPack(const std::string& folder, PackOptions options, PackPlan& plan) {
     const std::string manifestPath = JoinPath(folder, kManifestFileName);
     FileSource manifestFile;
     errno = 0;
     if (!manifestFile.Open(manifestPath)) return CannotOpen(manifestPath, errno);
     errno = 0;
     bool unreadable = false;
-    if (auto problem = ReadManifest(manifestFile, manifest, &unreadable)) {
+    if (auto problem = ReadManifest(manifestFile, plan.manifest, &unreadable)) {
         if (unreadable) return "cannot read " + manifestPath + ": " + ReasonText(errno);
         return std::string(kManifestFileName) + ": " + *problem;
     }
     manifestFile.Close();
 
-    std::vector<OdaEntry>& table = manifest.table;
+    std::vector<OdaEntry>& table = plan.manifest.table;
     for (std::size_t i = 0; i < table.size(); ++i) {
         const std::string where = "entry " + std::to_string(i) + ": ";
-        const std::string path = JoinPath(folder, manifest.files[i]);
+        const std::string path = JoinPath(folder, plan.manifest.files[i]);
         std::error_code error;
         if (!fs::is_regular_file(fs::path(path), error)) return where + CannotOpen(path, 0);
         const std::uintmax_t size = fs::file_size(fs::path(path), error);
@@ -177,16 +207,25 @@ std::optional<std::string> PlanPack(const std::string& folder, FolderManifest& m
         table[i].SetSize(static_cast<std::uint32_t>(size));
     }
 
-    if (!LayOutBackToBack(manifest.header, table))
+    plan.leftOut = FilesLeftOut(folder, plan.manifest.files);
+    if (options.strict && !plan.leftOut)
+        return "cannot list " + folder + " to tell whether it holds files " + kManifestFileName + " does not name";
+    if (options.strict && !plan.leftOut->empty()) {
+        const std::size_t count = plan.leftOut->size();
+        return "holds " + std::to_string(count) + (count == 1 ? " file " : " files ") + kManifestFileName +
+               " does not name";
+    }
+
+    if (!LayOutBackToBack(plan.manifest.header, table))
         return "the archive would be too large: its data would start past 2 GiB";
     return std::nullopt;
 }
 
-std::optional<std::string> WritePacked(const std::string& folder, const FolderManifest& manifest, BinaryFile& out,
+std::optional<std::string> WritePacked(const std::string& folder, const PackPlan& plan, BinaryFile& out,
                                        const std::string& outPath, FolderResult& result, UserInterface* progress) {
-    const std::vector<OdaEntry>& table = manifest.table;
+    const std::vector<OdaEntry>& table = plan.manifest.table;
     errno = 0;
-    if (!out.WriteExactly(manifest.header.bytes.data(), kOdaHeaderSize) ||
+    if (!out.WriteExactly(plan.manifest.header.bytes.data(), kOdaHeaderSize) ||
         out.WriteBlocks(table.data(), kOdaEntrySize, table.size()) != table.size()) {
         return "cannot write the header and the table to " + outPath + ": " + ReasonText(errno);
     }
@@ -194,7 +233,7 @@ std::optional<std::string> WritePacked(const std::string& folder, const FolderMa
     auto meter = MeterFor(progress, "Packing", result.dataBytes);
     DataCopier copier(meter ? &*meter : nullptr);
     for (std::size_t i = 0; i < table.size(); ++i) {
-        const std::string path = JoinPath(folder, manifest.files[i]);
+        const std::string path = JoinPath(folder, plan.manifest.files[i]);
         FileSource from;
         errno = 0;
         if (!from.Open(path)) return CannotOpen(path, errno);
@@ -239,10 +278,12 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
     return result;
 }
 
-FolderResult PackArchive(const std::string& folder, const std::string& archivePath, UserInterface* progress) {
+FolderResult PackArchive(const std::string& folder, const std::string& archivePath, UserInterface* progress,
+                         PackOptions options) {
     FolderResult result;
-    FolderManifest manifest;
-    auto problem = PlanPack(folder, manifest);
+    PackPlan plan;
+    auto problem = PlanPack(folder, options, plan);
+    result.leftOut = std::move(plan.leftOut);
     if (problem) {
         result.problem = *problem;
         return result;
@@ -256,7 +297,7 @@ FolderResult PackArchive(const std::string& folder, const std::string& archivePa
         result.problem = "cannot create " + partPath + ": " + ReasonText(errno);
         return result;
     }
-    problem = WritePacked(folder, manifest, out, partPath, result, progress);
+    problem = WritePacked(folder, plan, out, partPath, result, progress);
     errno = 0;
     if (!problem && !ReplaceFile(partPath, archivePath))
         problem = "cannot put the archive in the place of " + archivePath + ": " + ReasonText(errno);

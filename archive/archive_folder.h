@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace tamsiro {
 
@@ -19,6 +21,10 @@ struct [[nodiscard]] FolderResult {
     std::string problem;  // what went wrong, empty on success
     std::size_t entries = 0;
     std::uint64_t dataBytes = 0;
+    // Pack only: the files in the folder that the manifest does not name,
+    // in name order, which the archive leaves out; nothing when the folder
+    // could not be listed.
+    std::optional<std::vector<std::string>> leftOut;
 
     bool Ok() const { return problem.empty(); }
 };
@@ -32,6 +38,12 @@ struct [[nodiscard]] FolderResult {
 FolderResult ExtractArchive(const std::string& archivePath, const std::string& folder,
                             UserInterface* progress = nullptr);
 
+struct PackOptions {
+    // Refuse a folder holding files the manifest does not name (or one that
+    // cannot be listed to tell), rather than leaving them out.
+    bool strict = false;
+};
+
 // Builds an archive from such a folder: the manifest's header and entries
 // in its order, each entry's size taken from its file, and the data back to
 // back from 64 + 144 * N (see LayOutBackToBack). For an archive laid out
@@ -39,6 +51,7 @@ FolderResult ExtractArchive(const std::string& archivePath, const std::string& f
 // must be plain names in the folder (IsSafeFileName). The archive is
 // written beside its place (FILE.part) and replaces a file there only when
 // complete; on failure nothing is left behind.
-FolderResult PackArchive(const std::string& folder, const std::string& archivePath, UserInterface* progress = nullptr);
+FolderResult PackArchive(const std::string& folder, const std::string& archivePath, UserInterface* progress = nullptr,
+                         PackOptions options = {});
 
 }  // namespace tamsiro

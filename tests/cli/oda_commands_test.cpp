@@ -324,11 +324,17 @@ TEST_F(OdaCommandsTest, UsageErrorsExitWithTwo) {
 TEST_F(OdaCommandsTest, SlipsNameWhatIsMissingOrWrongAndWhere) {
     const std::string a = folder_ / "A.ODA";
     ASSERT_TRUE(WriteBytes(a, SoundArchive()));
+    const std::string extra = folder_ / "extra";
     const std::string clean = folder_ / "clean";
+    ASSERT_EQ(Run({"oda", "extract", a, "--to", extra}).exitCode, 0);
     ASSERT_EQ(Run({"oda", "extract", a, "--to", clean}).exitCode, 0);
+    // Files put beside the extracted ones; on a host that tells case, a
+    // name differing from an entry's only in case is another file too.
+    for (const char* name : {"NOTES.TXT", "snd0001.wav"}) ASSERT_TRUE(WriteBytes(folder_ / "extra/" + name, {1}));
     fs::create_directories(folder_.Path() / "empty");
     const std::string none = folder_ / "NONE.ODA";
     const std::string help = "Run with --help for more information.\n";
+    const std::string packed = "Packed 20 entries (6.8 KiB) into ";
     const struct {
         const char* what;
         std::vector<std::string> args;
@@ -401,6 +407,26 @@ TEST_F(OdaCommandsTest, SlipsNameWhatIsMissingOrWrongAndWhere) {
              " for reading: No such file or directory\n",
          "",
          folder_ / "E.ODA"},
+        {"pack of a folder with more files",
+         {"oda", "pack", extra, "--to", folder_ / "P.ODA"},
+         0,
+         extra + "/NOTES.TXT: not named in manifest.json, left out of the archive\n" + extra +
+             "/snd0001.wav: not named in manifest.json, left out of the archive\n",
+         packed + folder_ / "P.ODA" + "\n",
+         ""},
+        {"strict pack of a folder with more files",
+         {"oda", "pack", extra, "--to", folder_ / "S.ODA", "--strict"},
+         1,
+         extra + "/NOTES.TXT: not named in manifest.json\n" + extra + "/snd0001.wav: not named in manifest.json\n" +
+             extra + ": holds 2 files manifest.json does not name; with --strict nothing is packed\n",
+         "",
+         folder_ / "S.ODA"},
+        {"strict pack of a clean folder",
+         {"oda", "pack", clean, "--to", folder_ / "C.ODA", "--strict"},
+         0,
+         "",
+         packed + folder_ / "C.ODA" + "\n",
+         ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -413,6 +439,8 @@ TEST_F(OdaCommandsTest, SlipsNameWhatIsMissingOrWrongAndWhere) {
             EXPECT_FALSE(fs::exists(c.notWritten + ".part"));
         }
     }
+    EXPECT_EQ(ReadBytes(folder_ / "P.ODA"), ReadBytes(a)) << "the files left out change nothing";
+    EXPECT_NE(Run({"oda", "pack", "--help"}).out.find("--strict"), std::string::npos);
 }
 
 // An archive of `count` entries, each claiming `size` bytes at the table's

@@ -29,6 +29,7 @@ struct OdaOptions {
     std::string to;
     bool json = false;
     bool force = false;
+    bool strict = false;
 };
 
 // An argument a command cannot go without: its name as --help shows it,
@@ -115,8 +116,24 @@ int Pack(UserInterface& ui, const OdaOptions& options) {
     // An archive is often packed next to the one it came from: a slip of
     // the name must not cost the original.
     if (FileExists(options.to) && !options.force) return Fail(ui, options.to + ": exists already; --force replaces it");
-    const FolderResult result = PackArchive(options.file, options.to, &ui);
-    if (!result.Ok()) return Fail(ui, options.file + ": " + result.problem);
+    const FolderResult result = PackArchive(options.file, options.to, &ui, {.strict = options.strict});
+    // A file put in the folder by hand is easily taken for part of the
+    // archive: say which ones it does not get, or which made --strict refuse.
+    const bool refusedByStrict = options.strict && result.leftOut && !result.leftOut->empty();
+    if (result.Ok() || refusedByStrict) {
+        for (const std::string& name : result.leftOut.value_or(std::vector<std::string>{})) {
+            ui.ShowMessage(JoinPath(options.file, name) + ": not named in " + kManifestFileName +
+                           (refusedByStrict ? "" : ", left out of the archive"));
+        }
+    }
+    if (!result.Ok()) {
+        return Fail(
+            ui, options.file + ": " + result.problem + (refusedByStrict ? "; with --strict nothing is packed" : ""));
+    }
+    if (!result.leftOut) {
+        ui.ShowMessage(options.file + ": cannot be listed, so files " + kManifestFileName +
+                       " does not name may have been left out");
+    }
     std::cout << "Packed " << result.entries << " entries (" << SizeText(result.dataBytes) << ") into " << options.to
               << '\n';
     return kExitSuccess;
@@ -196,6 +213,9 @@ void AddOdaCommands(CLI::App& app, CommandAction& chosen) {
     pack->add_option("DIR", options->file, "The folder (needed)");
     pack->add_option("--to", options->to, "The archive to write (needed)")->type_name("FILE");
     pack->add_flag("--force", options->force, "Replace the archive when it exists");
+    pack->add_flag("--strict", options->strict,
+                   "Refuse a folder holding files the manifest does not name (exit 1, nothing written); "
+                   "without it they are listed and left out");
 
     CLI::App* diff =
         AddCommand(*oda, "diff", "List the entries added, removed or changed from A to B (exit 1 if any)", chosen,
