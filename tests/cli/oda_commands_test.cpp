@@ -324,6 +324,7 @@ TEST_F(OdaCommandsTest, UsageErrorsExitWithTwo) {
 TEST_F(OdaCommandsTest, SlipsNameWhatIsMissingOrWrongAndWhere) {
     const std::string a = folder_ / "A.ODA";
     ASSERT_TRUE(WriteBytes(a, SoundArchive()));
+    ASSERT_TRUE(WriteArchive(folder_ / "ONE.ODA", {{"WAVE", "ONE.WAV", Bytes(3, 1)}}));
     const std::string extra = folder_ / "extra";
     const std::string clean = folder_ / "clean";
     ASSERT_EQ(Run({"oda", "extract", a, "--to", extra}).exitCode, 0);
@@ -426,6 +427,12 @@ TEST_F(OdaCommandsTest, SlipsNameWhatIsMissingOrWrongAndWhere) {
          0,
          "",
          packed + folder_ / "C.ODA" + "\n",
+         ""},
+        {"list --json prints an object a line",
+         {"oda", "list", "--json", folder_ / "ONE.ODA"},
+         0,
+         "",
+         "[\n  {\"index\":0,\"tag\":\"WAVE\",\"name\":\"ONE.WAV\",\"size\":3,\"offset\":208}\n]\n",
          ""},
     };
     for (const auto& c : cases) {

@@ -194,7 +194,7 @@ void AddOdaCommands(CLI::App& app, CommandAction& chosen) {
     CLI::App* list = AddCommand(*oda, "list", "List the entries: index, tag, name, size, offset", chosen, options, List,
                                 {{"FILE", "name the archive to list"}});
     list->add_option("FILE", options->file, "The archive (needed)");
-    list->add_flag("--json", options->json, "Print a JSON list of objects instead");
+    list->add_flag("--json", options->json, "Print a JSON list instead, one object per entry and line");
 
     CLI::App* check = AddCommand(*oda, "check",
                                  "Check that the archive is whole (exit 1 with the first problem; exit 3, a warning, "
