@@ -1,10 +1,12 @@
 #include "archive/archive_check.h"
 
+#include "archive/file_reason.h"
 #include "archive/oda_format.h"
 #include "archive/oda_text.h"
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -106,7 +108,8 @@ std::size_t CountOverlappingEntries(const std::vector<OdaEntry>& table) {
 
 std::optional<std::string> CheckArchiveFile(const std::string& path) {
     FileSource file;
-    if (!file.Open(path)) return "cannot open the file for reading";
+    errno = 0;
+    if (!file.Open(path)) return "cannot open the file for reading: " + WhyNotReadable(path, errno);
     return CheckArchive(file);
 }
 

@@ -1,10 +1,12 @@
 #include "archive/archive_diff.h"
 
 #include "archive/archive_check.h"
+#include "archive/file_reason.h"
 #include "archive/oda_archive.h"
 #include "archive/oda_text.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <numeric>
@@ -99,8 +101,10 @@ ArchiveDiff DiffArchiveFiles(const std::string& firstPath, const std::string& se
     NamedSource sources[2] = {{firstPath, std::make_unique<FileSource>()},
                               {secondPath, std::make_unique<FileSource>()}};
     for (NamedSource& source : sources) {
+        errno = 0;
         if (!static_cast<FileSource&>(*source.bytes).Open(source.name)) {
-            return ArchiveDiff{source.name + ": cannot open the file for reading", {}, 0};
+            return ArchiveDiff{
+                source.name + ": cannot open the file for reading: " + WhyNotReadable(source.name, errno), {}, 0};
         }
     }
     return DiffArchives(std::move(sources[0]), std::move(sources[1]));

@@ -34,10 +34,12 @@ std::vector<unsigned char> ArchiveBytes(const std::vector<ArchiveItem>& items) {
     std::vector<OdaEntry> table(items.size());
     for (std::size_t i = 0; i < items.size(); ++i) {
         OdaEntry& entry = table[i];
-        std::copy_n(items[i].tag.begin(), std::min<std::size_t>(items[i].tag.size(), 4), entry.bytes.begin());
-        std::copy_n(items[i].name.begin(), std::min(items[i].name.size(), kOdaNameSize - 1), entry.bytes.begin() + 4);
+        std::copy_n(items[i].tag.begin(), std::min(items[i].tag.size(), kOdaTagSize),
+                    entry.bytes.begin() + kOdaTagField);
+        std::copy_n(items[i].name.begin(), std::min(items[i].name.size(), kOdaNameSize - 1),
+                    entry.bytes.begin() + kOdaNameField);
         entry.SetSize(static_cast<std::uint32_t>(items[i].data.size()));
-        StoreLe32(entry.bytes.data() + 140, static_cast<std::uint32_t>(0xC0DE0000u + i));
+        StoreLe32(entry.bytes.data() + kOdaOpaqueField, static_cast<std::uint32_t>(0xC0DE0000u + i));
     }
     // Fixtures stay far below 2 GiB, so the layout always fits.
     (void)LayOutBackToBack(header, table);

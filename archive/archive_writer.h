@@ -34,7 +34,7 @@ struct ArchiveItem {
 std::vector<unsigned char> ArchiveBytes(const std::vector<ArchiveItem>& items);
 
 // File position of a field of table entry i: the entry's start plus
-// `fieldOffset` (0 tag, 4 name, 132 data offset, 136 size, 140 opaque).
+// `fieldOffset` (kOdaTagField, kOdaNameField, kOdaDataOffsetField, ...).
 std::size_t EntryFieldPosition(std::size_t index, std::size_t fieldOffset);
 
 // Overwrites 4 bytes at `position` with a little-endian value.

@@ -46,17 +46,26 @@ struct OdaHeader {
     void SetCount(std::int32_t count) { StoreLe32(bytes.data() + kOdaCountOffset, static_cast<std::uint32_t>(count)); }
 };
 
+// Where each field of a 144-byte table entry starts, and the sizes of the
+// raw ones.
+inline constexpr std::size_t kOdaTagField = 0;           // type tag, 4 raw bytes
+inline constexpr std::size_t kOdaNameField = 4;          // name, zero-terminated within the field
+inline constexpr std::size_t kOdaDataOffsetField = 132;  // data offset from the start of the file, signed
+inline constexpr std::size_t kOdaSizeField = 136;        // data size, unsigned
+inline constexpr std::size_t kOdaOpaqueField = 140;      // opaque, carried through a merge
+inline constexpr std::size_t kOdaTagSize = 4;
+inline constexpr std::size_t kOdaOpaqueSize = 4;
+
+static_assert(kOdaTagField + kOdaTagSize == kOdaNameField);
+static_assert(kOdaNameField + kOdaNameSize == kOdaDataOffsetField);
+static_assert(kOdaOpaqueField + kOdaOpaqueSize == kOdaEntrySize);
+
 // One 144-byte table entry exactly as on disk; accessors decode the fields.
-//   0    4    type tag, 4 raw bytes
-//   4    128  name, zero-terminated within the field
-//   132  4    data offset from the start of the file, signed
-//   136  4    data size, unsigned
-//   140  4    opaque, carried through a merge
 struct OdaEntry {
     std::array<unsigned char, kOdaEntrySize> bytes{};
 
-    const unsigned char* Tag() const { return bytes.data(); }
-    const char* NameField() const { return reinterpret_cast<const char*>(bytes.data() + 4); }
+    const unsigned char* Tag() const { return bytes.data() + kOdaTagField; }
+    const char* NameField() const { return reinterpret_cast<const char*>(bytes.data() + kOdaNameField); }
     // The name up to its terminator, or the whole field when it has none.
     std::string_view Name() const {
         const void* end = std::memchr(NameField(), 0, kOdaNameSize);
@@ -66,11 +75,14 @@ struct OdaEntry {
     // Tag and name as one run of bytes (they lie back to back). Two keys are
     // equal exactly when tag and name are: the name part holds no zero
     // byte, so different name lengths always differ.
-    std::string_view Key() const { return {reinterpret_cast<const char*>(bytes.data()), 4 + Name().size()}; }
-    std::int32_t Offset() const { return static_cast<std::int32_t>(LoadLe32(bytes.data() + 132)); }
-    std::uint32_t Size() const { return LoadLe32(bytes.data() + 136); }
-    void SetOffset(std::int32_t offset) { StoreLe32(bytes.data() + 132, static_cast<std::uint32_t>(offset)); }
-    void SetSize(std::uint32_t size) { StoreLe32(bytes.data() + 136, size); }
+    std::string_view Key() const { return {reinterpret_cast<const char*>(Tag()), kOdaTagSize + Name().size()}; }
+    std::int32_t Offset() const { return static_cast<std::int32_t>(LoadLe32(bytes.data() + kOdaDataOffsetField)); }
+    std::uint32_t Size() const { return LoadLe32(bytes.data() + kOdaSizeField); }
+    const unsigned char* Opaque() const { return bytes.data() + kOdaOpaqueField; }
+    void SetOffset(std::int32_t offset) {
+        StoreLe32(bytes.data() + kOdaDataOffsetField, static_cast<std::uint32_t>(offset));
+    }
+    void SetSize(std::uint32_t size) { StoreLe32(bytes.data() + kOdaSizeField, size); }
 };
 
 static_assert(sizeof(OdaHeader) == kOdaHeaderSize);

@@ -2,6 +2,9 @@
 // same generators as the tests' fixtures: well-formed inputs and a few bent
 // ones for every target.
 #include "archive/archive_writer.h"
+#include "archive/entry_file_names.h"
+#include "archive/folder_manifest.h"
+#include "archive/oda_archive.h"
 #include "tools/sample_workspace.h"
 
 #include <cstdio>
@@ -38,10 +41,10 @@ void ArchiveSeeds() {
     Seed("fuzz_archive_open", "three", ArchiveBytes(Small(3, 10, 1)));
     Seed("fuzz_archive_open", "duplicates", ArchiveBytes({{"WAVE", "A", {1}}, {"MIDI", "A", {2}}, {"WAVE", "A", {3}}}));
     Bytes unterminated = ArchiveBytes({{"WAVE", "X", {1}}, {"WAVE", "Y", {2}}});
-    for (std::size_t i = 0; i < 128; ++i) unterminated[EntryFieldPosition(0, 4 + i)] = 'N';
+    for (std::size_t i = 0; i < 128; ++i) unterminated[EntryFieldPosition(0, kOdaNameField + i)] = 'N';
     Seed("fuzz_archive_open", "unterminated", unterminated);
     Bytes negative = ArchiveBytes(Small(2, 10, 3));
-    PatchLe32(negative, 8, 0xFFFFFFFFu);
+    PatchLe32(negative, kOdaCountOffset, 0xFFFFFFFFu);
     Seed("fuzz_archive_open", "negative-count", negative);
 
     Seed("fuzz_archive_folder", "three", ArchiveBytes(Small(3, 10, 1)));
@@ -53,9 +56,40 @@ void ArchiveSeeds() {
                        {"WAVE", "DUP", {4}},
                        {"WAVE", "dup", {5}}}));
     Bytes gapped = ArchiveBytes(Small(2, 10, 4));
-    PatchLe32(gapped, EntryFieldPosition(0, 132), static_cast<std::uint32_t>(gapped.size() - 1));
-    PatchLe32(gapped, EntryFieldPosition(0, 136), 1);
+    PatchLe32(gapped, EntryFieldPosition(0, kOdaDataOffsetField), static_cast<std::uint32_t>(gapped.size() - 1));
+    PatchLe32(gapped, EntryFieldPosition(0, kOdaSizeField), 1);
     Seed("fuzz_archive_folder", "not-back-to-back", gapped);
+}
+
+// The manifest extract writes for an archive.
+std::string ManifestFor(const Bytes& archiveBytes) {
+    OdaArchive archive;
+    if (!archive.OpenBytes(archiveBytes)) return {};
+    return ManifestText({archive.Header(), archive.Table(), EntryFileNames(archive.Table())});
+}
+
+void ManifestSeeds() {
+    const std::string three = ManifestFor(ArchiveBytes(Small(3, 10, 1)));
+    Seed("fuzz_folder_manifest", "three", Text(three));
+    Seed("fuzz_folder_manifest", "empty", Text(ManifestFor(ArchiveBytes({}))));
+    Seed("fuzz_folder_manifest", "odd-names",
+         Text(ManifestFor(ArchiveBytes({{"WAVE", "..", {1}},
+                                        {std::string("\x01\0\xFF\"", 4), "CON.WAV", {2}},
+                                        {"WAVE", "manifest.json", {3}},
+                                        {"WAVE", "DUP", {4}},
+                                        {"WAVE", "dup", {5}}}))));
+    Seed("fuzz_folder_manifest", "truncated", Text(three.substr(0, three.size() / 2)));
+    std::string twice = three;
+    const std::size_t first = twice.find("\"file\": \"") + 9;
+    const std::size_t second = twice.find("\"file\": \"", first) + 9;
+    twice.replace(second, twice.find('"', second) - second, twice.substr(first, twice.find('"', first) - first));
+    Seed("fuzz_folder_manifest", "listed-twice", Text(twice));
+    std::string outside = three;
+    outside.insert(first, "../");
+    Seed("fuzz_folder_manifest", "outside", Text(outside));
+    Seed("fuzz_folder_manifest", "deep", Text("{\"x\":" + std::string(70, '[') + std::string(70, ']') + "}"));
+    Seed("fuzz_folder_manifest", "keys-twice",
+         Text("{\"version\":2,\"entries\":{}," + three.substr(three.find('{') + 1)));
 }
 
 Bytes Pair(const Bytes& base, const Bytes& set) {
@@ -75,11 +109,11 @@ void MergeSeeds() {
     Seed("fuzz_main_install", "zero-size",
          Pair(ArchiveBytes({{"WAVE", "A", {}}, {"WAVE", "B", {7}}}), ArchiveBytes({{"WAVE", "B", {}}})));
     Bytes pastEnd = base;
-    PatchLe32(pastEnd, EntryFieldPosition(2, 136), 5000);
+    PatchLe32(pastEnd, EntryFieldPosition(2, kOdaSizeField), 5000);
     Seed("fuzz_main_install", "past-end", Pair(pastEnd, set));
     Bytes gapped = ArchiveBytes({{"WAVE", "A", {1, 2, 3}}, {"WAVE", "B", {4, 5}}});
-    PatchLe32(gapped, EntryFieldPosition(0, 132), static_cast<std::uint32_t>(gapped.size() - 2));
-    PatchLe32(gapped, EntryFieldPosition(0, 136), 2);
+    PatchLe32(gapped, EntryFieldPosition(0, kOdaDataOffsetField), static_cast<std::uint32_t>(gapped.size() - 2));
+    PatchLe32(gapped, EntryFieldPosition(0, kOdaSizeField), 2);
     Seed("fuzz_main_install", "out-of-order", Pair(gapped, ArchiveBytes({{"WAVE", "A", {9}}})));
 
     Seed("fuzz_oda_commands", "changed", Pair(base, set));
@@ -87,8 +121,10 @@ void MergeSeeds() {
     // Every entry the same bytes: the overlap a bomb is made of.
     Bytes shared = ArchiveBytes(Small(4, 10, 1));
     for (std::size_t i = 1; i < 4; ++i) {
-        PatchLe32(shared, EntryFieldPosition(i, 132), LoadLe32(shared.data() + EntryFieldPosition(0, 132)));
-        PatchLe32(shared, EntryFieldPosition(i, 136), LoadLe32(shared.data() + EntryFieldPosition(0, 136)));
+        PatchLe32(shared, EntryFieldPosition(i, kOdaDataOffsetField),
+                  LoadLe32(shared.data() + EntryFieldPosition(0, kOdaDataOffsetField)));
+        PatchLe32(shared, EntryFieldPosition(i, kOdaSizeField),
+                  LoadLe32(shared.data() + EntryFieldPosition(0, kOdaSizeField)));
     }
     Seed("fuzz_oda_commands", "shared-data", Pair(shared, base));
 }
@@ -146,6 +182,7 @@ int main(int argc, char** argv) {
     }
     gRoot = argv[1];
     ArchiveSeeds();
+    ManifestSeeds();
     MergeSeeds();
     VersionSeeds();
     TextSeeds();

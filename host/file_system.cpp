@@ -1,6 +1,7 @@
 #include "host/file_system.h"
 
 #include "host/binary_file.h"
+#include "host/text_bytes.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -55,9 +56,8 @@ std::string JoinPath(const std::string& folder, std::string_view name) {
 }
 
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
     return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
 void DiscardEmptyFolders(const std::string& folder) {

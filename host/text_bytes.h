@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -39,6 +41,24 @@ private:
     static constexpr std::uint64_t kPrime = 1099511628211ull;
     std::uint64_t hash_ = 14695981039346656037ull;
 };
+
+// ASCII letters in lower case; every other byte stays as it is, whatever
+// the locale (std::tolower would fold Latin-1 letters under some).
+constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+inline std::string AsciiLower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) c = AsciiLower(c);
+    return lower;
+}
+
+// Byte order (unsigned) of the texts with ASCII letters folded: names that
+// differ only in letter case are neither less than the other.
+inline bool LessIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(AsciiLower(x)) < static_cast<unsigned char>(AsciiLower(y));
+    });
+}
 
 // A 64-bit value as 16 lower-case hex digits.
 inline std::string Hex64(std::uint64_t value) {

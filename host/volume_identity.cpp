@@ -1,6 +1,7 @@
 #include "host/volume_identity.h"
 
 #include "host/little_endian.h"
+#include "host/text_bytes.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -73,9 +74,7 @@ std::optional<MountOfPath> FindMountOf(std::string_view mountInfo, std::string_v
 }
 
 bool IsFatFileSystem(std::string_view name) {
-    std::string lower(name);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    const std::string lower = AsciiLower(name);
     return lower == "vfat" || lower == "msdos" || lower == "fat" || lower == "fat12" || lower == "fat16" ||
            lower == "fat32" || lower == "exfat";
 }

@@ -20,8 +20,8 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 
 void SetEntry(Bytes& bytes, std::size_t i, std::uint32_t offset, std::uint32_t size) {
-    PatchLe32(bytes, EntryFieldPosition(i, 132), offset);
-    PatchLe32(bytes, EntryFieldPosition(i, 136), size);
+    PatchLe32(bytes, EntryFieldPosition(i, kOdaDataOffsetField), offset);
+    PatchLe32(bytes, EntryFieldPosition(i, kOdaSizeField), size);
 }
 
 TEST(ArchiveCheckTest, EdgesAgreeInMemoryAndOnDisk) {

@@ -268,7 +268,7 @@ TEST_F(MainInstallTest, ManySmallEntriesFillTheCopyBufferSeveralTimes) {
 TEST_F(MainInstallTest, AnErrorAmidBufferedEntriesLeavesTheOthersInPlace) {
     std::vector<ArchiveItem> items = samples::StickSoundEntries(300, 1500);
     Bytes base = ArchiveBytes(items);
-    PatchLe32(base, EntryFieldPosition(150, 136), 0x7FFFFFFFu);  // runs past the end
+    PatchLe32(base, EntryFieldPosition(150, kOdaSizeField), 0x7FFFFFFFu);  // runs past the end
     WriteArchives(base, ArchiveBytes({}));
     EXPECT_FALSE(Install());
     ExpectBuildFailed();
@@ -341,7 +341,7 @@ TEST_F(MainInstallTest, MatchesRandomLayoutsOfTheReferenceAlgorithm) {
 TEST_F(MainInstallTest, OffsetPastTheEndOfTheBaseIsAnErrorAndTheRestIsStillCopied) {
     std::vector<ArchiveItem> items = samples::StickSoundEntries(5);
     Bytes base = ArchiveBytes(items);
-    PatchLe32(base, EntryFieldPosition(1, 132), static_cast<std::uint32_t>(base.size() + 10));
+    PatchLe32(base, EntryFieldPosition(1, kOdaDataOffsetField), static_cast<std::uint32_t>(base.size() + 10));
     const Bytes selected = ArchiveBytes(samples::MainSetEntries(5, 2, 4));  // replaces 0, 2 and 4
     WriteArchives(base, selected);
     EXPECT_FALSE(Install());
@@ -368,12 +368,14 @@ TEST_F(MainInstallTest, DataOutsideItsFileIsAnError) {
         Bytes selected;
     } cases[] = {
         {"size past the end of the set", three,
-         patched(ArchiveBytes(samples::MainSetEntries(3, 2, 4)), 0, 136, 0xFFFFFFF0u)},
+         patched(ArchiveBytes(samples::MainSetEntries(3, 2, 4)), 0, kOdaSizeField, 0xFFFFFFF0u)},
         {"data ending one byte past the file",
-         patched(three, 2, 136, LoadLe32(three.data() + EntryFieldPosition(2, 136)) + 1), ArchiveBytes({})},
-        {"negative offset", patched(three, 0, 132, 0xFFFFFF00u), ArchiveBytes({})},
+         patched(three, 2, kOdaSizeField, LoadLe32(three.data() + EntryFieldPosition(2, kOdaSizeField)) + 1),
+         ArchiveBytes({})},
+        {"negative offset", patched(three, 0, kOdaDataOffsetField, 0xFFFFFF00u), ArchiveBytes({})},
         {"negative offset of an empty entry",
-         patched(ArchiveBytes({{"WAVE", "A", {1}}, {"WAVE", "B", {}}}), 1, 132, 0x80000000u), ArchiveBytes({})},
+         patched(ArchiveBytes({{"WAVE", "A", {1}}, {"WAVE", "B", {}}}), 1, kOdaDataOffsetField, 0x80000000u),
+         ArchiveBytes({})},
         {"truncated data", truncated, ArchiveBytes({})},
     };
     for (const auto& bad : cases) {
@@ -544,8 +546,8 @@ TEST_F(ArchiveMergeTest, ReportsEachOutcome) {
     const std::string good = Write(ArchiveBytes(samples::StickSoundEntries(5)), "GOOD.ODA");
     const std::string bad = Write(Bytes(10, 0), "BAD.ODA");
     Bytes pastEnd = ArchiveBytes(samples::StickSoundEntries(5));
-    PatchLe32(pastEnd, EntryFieldPosition(0, 136), 1u << 30);
-    PatchLe32(pastEnd, EntryFieldPosition(4, 132), 0xFFFFFFFFu);
+    PatchLe32(pastEnd, EntryFieldPosition(0, kOdaSizeField), 1u << 30);
+    PatchLe32(pastEnd, EntryFieldPosition(4, kOdaDataOffsetField), 0xFFFFFFFFu);
     const std::string broken = Write(pastEnd, "BROKEN.ODA");
     fs::create_directory(folder.Path() / "DIR");
     EXPECT_EQ(MergeArchiveFiles(good, good, folder / "OUT.ODA"), MergeOutcome::Done);

@@ -190,8 +190,8 @@ TEST_F(ArchiveReaderTest, ArbitraryHeaderBytesAfterTheMagicAreAccepted) {
 
 TEST_F(ArchiveReaderTest, DataIsNotCheckedByTheReader) {
     Bytes bytes = ArchiveBytes({{"WAVE", "X", Bytes(100, 1)}});
-    PatchLe32(bytes, EntryFieldPosition(0, 132), 0x7FFFFFFF);
-    PatchLe32(bytes, EntryFieldPosition(0, 136), 0xFFFFFFFF);
+    PatchLe32(bytes, EntryFieldPosition(0, kOdaDataOffsetField), 0x7FFFFFFF);
+    PatchLe32(bytes, EntryFieldPosition(0, kOdaSizeField), 0xFFFFFFFF);
     bytes.resize(kOdaHeaderSize + kOdaEntrySize);  // no data at all
     OdaArchive archive;
     EXPECT_TRUE(archive.OpenBytes(Keep(bytes)));

@@ -1,9 +1,9 @@
 #include "ui/cli/cli_user_interface.h"
 
 #include "host/terminal.h"
+#include "host/text_bytes.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <iostream>
 #include <utility>
@@ -16,11 +16,6 @@ namespace {
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 constexpr std::size_t kBarCells = 30;
 constexpr int kDefaultColumns = 80;
-
-std::string Lowered(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 const char* AnswerText(bool yes) { return yes ? "Yes" : "No"; }
 
@@ -103,7 +98,7 @@ bool CliUserInterface::AskTerminal(const std::string& text, DefaultButton defaul
             return byDefault;
         }
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        const std::string answer = Lowered(line);
+        const std::string answer = AsciiLower(line);
         if (answer.empty()) return byDefault;
         if (answer == "y" || answer == "yes") return true;
         if (answer == "n" || answer == "no") return false;

@@ -16,6 +16,8 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tamsiro::cli {
 
@@ -27,6 +29,14 @@ struct OdaOptions {
     std::string to;
     bool json = false;
     bool force = false;
+    bool strict = false;
+};
+
+// An argument a command cannot go without: its name as --help shows it,
+// and what to give for it.
+struct Needed {
+    const char* name;
+    const char* hint;
 };
 
 int Fail(UserInterface& ui, const std::string& text) {
@@ -106,8 +116,24 @@ int Pack(UserInterface& ui, const OdaOptions& options) {
     // An archive is often packed next to the one it came from: a slip of
     // the name must not cost the original.
     if (FileExists(options.to) && !options.force) return Fail(ui, options.to + ": exists already; --force replaces it");
-    const FolderResult result = PackArchive(options.file, options.to, &ui);
-    if (!result.Ok()) return Fail(ui, options.file + ": " + result.problem);
+    const FolderResult result = PackArchive(options.file, options.to, &ui, {.strict = options.strict});
+    // A file put in the folder by hand is easily taken for part of the
+    // archive: say which ones it does not get, or which made --strict refuse.
+    const bool refusedByStrict = options.strict && result.leftOut && !result.leftOut->empty();
+    if (result.Ok() || refusedByStrict) {
+        for (const std::string& name : result.leftOut.value_or(std::vector<std::string>{})) {
+            ui.ShowMessage(JoinPath(options.file, name) + ": not named in " + kManifestFileName +
+                           (refusedByStrict ? "" : ", left out of the archive"));
+        }
+    }
+    if (!result.Ok()) {
+        return Fail(
+            ui, options.file + ": " + result.problem + (refusedByStrict ? "; with --strict nothing is packed" : ""));
+    }
+    if (!result.leftOut) {
+        ui.ShowMessage(options.file + ": cannot be listed, so files " + kManifestFileName +
+                       " does not name may have been left out");
+    }
     std::cout << "Packed " << result.entries << " entries (" << SizeText(result.dataBytes) << ") into " << options.to
               << '\n';
     return kExitSuccess;
@@ -137,11 +163,24 @@ int Diff(UserInterface& ui, const OdaOptions& options) {
 }
 
 // Adds one `oda` command whose action runs `run` over the parsed options.
+// CLI11 would report a missing argument as a missing command (main takes
+// its RequiredError for one), so the command checks the arguments it needs
+// itself, once the line has parsed (after --help), and names every one
+// missing.
 CLI::App* AddCommand(CLI::App& group, const char* name, const char* description, CommandAction& chosen,
-                     const std::shared_ptr<OdaOptions>& options, int (*run)(UserInterface&, const OdaOptions&)) {
+                     const std::shared_ptr<OdaOptions>& options, int (*run)(UserInterface&, const OdaOptions&),
+                     std::vector<Needed> needed) {
     CLI::App* command = group.add_subcommand(name, description);
-    command->callback(
-        [&chosen, options, run] { chosen = [options, run](CliUserInterface& ui) { return run(ui, *options); }; });
+    command->callback([command, needed = std::move(needed), &chosen, options, run] {
+        std::string missing;
+        for (const Needed& argument : needed) {
+            if (command->count(argument.name) > 0) continue;
+            if (!missing.empty()) missing += '\n';
+            missing += "oda " + command->get_name() + ": " + argument.name + " is missing: " + argument.hint;
+        }
+        if (!missing.empty()) throw CLI::ValidationError(missing);
+        chosen = [options, run](CliUserInterface& ui) { return run(ui, *options); };
+    });
     return command;
 }
 
@@ -152,32 +191,37 @@ void AddOdaCommands(CLI::App& app, CommandAction& chosen) {
     oda->require_subcommand(1);
     const auto options = std::make_shared<OdaOptions>();
 
-    CLI::App* list =
-        AddCommand(*oda, "list", "List the entries: index, tag, name, size, offset", chosen, options, List);
-    list->add_option("FILE", options->file, "The archive")->required();
-    list->add_flag("--json", options->json, "Print a JSON list of objects instead");
+    CLI::App* list = AddCommand(*oda, "list", "List the entries: index, tag, name, size, offset", chosen, options, List,
+                                {{"FILE", "name the archive to list"}});
+    list->add_option("FILE", options->file, "The archive (needed)");
+    list->add_flag("--json", options->json, "Print a JSON list instead, one object per entry and line");
 
     CLI::App* check = AddCommand(*oda, "check",
                                  "Check that the archive is whole (exit 1 with the first problem; exit 3, a warning, "
                                  "when it is whole but entries share data, which extract and merge each write in full)",
-                                 chosen, options, Check);
-    check->add_option("FILE", options->file, "The archive")->required();
+                                 chosen, options, Check, {{"FILE", "name the archive to check"}});
+    check->add_option("FILE", options->file, "The archive (needed)");
 
-    CLI::App* extract = AddCommand(*oda, "extract", "Write each entry to a file in DIR, with a manifest.json", chosen,
-                                   options, Extract);
-    extract->add_option("FILE", options->file, "The archive")->required();
-    extract->add_option("--to", options->to, "The folder (missing or empty)")->required()->type_name("DIR");
+    CLI::App* extract =
+        AddCommand(*oda, "extract", "Write each entry to a file in DIR, with a manifest.json", chosen, options, Extract,
+                   {{"FILE", "name the archive to extract"}, {"--to", "name the folder to extract into"}});
+    extract->add_option("FILE", options->file, "The archive (needed)");
+    extract->add_option("--to", options->to, "The folder, missing or empty (needed)")->type_name("DIR");
 
-    CLI::App* pack =
-        AddCommand(*oda, "pack", "Build an archive from a folder that extract wrote", chosen, options, Pack);
-    pack->add_option("DIR", options->file, "The folder")->required();
-    pack->add_option("--to", options->to, "The archive to write")->required()->type_name("FILE");
+    CLI::App* pack = AddCommand(*oda, "pack", "Build an archive from a folder that extract wrote", chosen, options,
+                                Pack, {{"DIR", "name the folder to pack"}, {"--to", "name the archive to write"}});
+    pack->add_option("DIR", options->file, "The folder (needed)");
+    pack->add_option("--to", options->to, "The archive to write (needed)")->type_name("FILE");
     pack->add_flag("--force", options->force, "Replace the archive when it exists");
+    pack->add_flag("--strict", options->strict,
+                   "Refuse a folder holding files the manifest does not name (exit 1, nothing written); "
+                   "without it they are listed and left out");
 
-    CLI::App* diff = AddCommand(*oda, "diff", "List the entries added, removed or changed from A to B (exit 1 if any)",
-                                chosen, options, Diff);
-    diff->add_option("A", options->file, "The first archive")->required();
-    diff->add_option("B", options->other, "The second archive")->required();
+    CLI::App* diff =
+        AddCommand(*oda, "diff", "List the entries added, removed or changed from A to B (exit 1 if any)", chosen,
+                   options, Diff, {{"A", "name the first archive"}, {"B", "name the second archive"}});
+    diff->add_option("A", options->file, "The first archive (needed)");
+    diff->add_option("B", options->other, "The second archive (needed)");
 }
 
 }  // namespace tamsiro::cli
