@@ -3,6 +3,7 @@
 #include "host/file_change_hook.h"
 #include "host/file_system.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -25,19 +26,30 @@ BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
 
 BinaryFile::~BinaryFile() { (void)Close(); }
 
+bool BinaryFile::Fail(FileAction action) {
+    failure_ = SystemFailure(action, path_);
+    return false;
+}
+
+bool BinaryFile::FailWith(FileAction action, FailureReason reason) {
+    failure_ = {action, reason, path_, 0};
+    return false;
+}
+
 bool BinaryFile::Open(const std::string& path, Mode mode) {
     (void)Close();
+    path_ = path;
+    const FileAction action = mode == Mode::Read ? FileAction::Open : FileAction::Create;
     // fopen would happily "open" a directory for reading on POSIX.
-    if (IsFolder(path)) return false;
-    if (mode == Mode::Read ? !BeforeFileRead(path) : !BeforeFileChange()) return false;
+    if (IsFolder(path)) return FailWith(action, FailureReason::LinkOrSpecial);
+    if (mode == Mode::Read ? !BeforeFileRead(path) : !BeforeFileChange()) return FailWith(action, FailureReason::Io);
     switch (mode) {
     case Mode::Read: file_ = OpenRegularFileForReading(path); break;
     case Mode::Write: file_ = std::fopen(path.c_str(), "wb"); break;
     case Mode::CreateNew: file_ = CreateNewFileForWriting(path); break;
     }
-    path_ = path;
     writing_ = file_ != nullptr && mode != Mode::Read;
-    return file_ != nullptr;
+    return file_ != nullptr || Fail(action);
 }
 
 std::size_t BinaryFile::ReadBlocks(void* buffer, std::size_t blockSize, std::size_t count) {
@@ -53,15 +65,17 @@ std::size_t BinaryFile::WriteBlocks(const void* buffer, std::size_t blockSize, s
 }
 
 bool BinaryFile::ReadExactly(void* buffer, std::size_t size) {
-    if (!file_) return false;
-    return size == 0 || std::fread(buffer, 1, size, file_) == size;
+    if (!file_) return FailWith(FileAction::Read, FailureReason::NotFound);
+    if (size == 0 || std::fread(buffer, 1, size, file_) == size) return true;
+    // A file that ends too soon is not what it should be.
+    return std::ferror(file_) ? Fail(FileAction::Read) : FailWith(FileAction::Read, FailureReason::Damaged);
 }
 
 bool BinaryFile::WriteExactly(const void* buffer, std::size_t size) {
-    if (!file_) return false;
+    if (!file_) return FailWith(FileAction::Write, FailureReason::NotFound);
     if (size == 0) return true;
-    if (!BeforeFileChange(FileOperation::Write, path_, {}, size)) return false;
-    return std::fwrite(buffer, 1, size, file_) == size;
+    if (!BeforeFileChange(FileOperation::Write, path_, {}, size)) return FailWith(FileAction::Write, FailureReason::Io);
+    return std::fwrite(buffer, 1, size, file_) == size || Fail(FileAction::Write);
 }
 
 bool BinaryFile::Seek(std::int64_t offsetFromStart) {
@@ -85,9 +99,10 @@ void BinaryFile::StartWriteBack() {
 }
 
 bool BinaryFile::Flush() {
-    if (!file_) return false;
-    if (!BeforeFileChange(FileOperation::Flush, path_)) return false;
-    return std::fflush(file_) == 0 && std::ferror(file_) == 0 && SyncStreamToDevice(file_);
+    if (!file_) return FailWith(FileAction::Flush, FailureReason::NotFound);
+    if (!BeforeFileChange(FileOperation::Flush, path_)) return FailWith(FileAction::Flush, FailureReason::Io);
+    if (std::fflush(file_) != 0 || std::ferror(file_) != 0) return Fail(FileAction::Write);
+    return SyncStreamToDevice(file_) || Fail(FileAction::Flush);
 }
 
 bool BinaryFile::Close() {
@@ -98,16 +113,24 @@ bool BinaryFile::Close() {
     const bool hadError = std::ferror(file_) != 0;
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
-    return closed && !hadError && !failed;
+    if (failed) return FailWith(FileAction::Write, FailureReason::Io);
+    if (!closed || hadError) return Fail(FileAction::Write);
+    return true;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t limit) {
+std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t limit, Failure* failure) {
     BinaryFile file;
-    if (!file.Open(path, BinaryFile::Mode::Read)) return std::nullopt;
-    const std::int64_t size = file.Size();
-    if (size < 0 || static_cast<std::uint64_t>(size) > limit) return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (!file.ReadExactly(bytes.data(), bytes.size())) return std::nullopt;
+    const bool opened = file.Open(path, BinaryFile::Mode::Read);
+    const std::int64_t size = opened ? file.Size() : -1;
+    if (opened && size >= 0 && static_cast<std::uint64_t>(size) > limit) {
+        (void)Failed(failure, {FileAction::Read, FailureReason::Damaged, path, 0});
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<std::size_t>(std::max<std::int64_t>(size, 0)), '\0');
+    if (!opened || size < 0 || !file.ReadExactly(bytes.data(), bytes.size())) {
+        (void)Failed(failure, file.LastFailure());
+        return std::nullopt;
+    }
     return bytes;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/failure.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -57,16 +59,25 @@ public:
 
     std::FILE* Handle() { return file_; }
 
+    // Why the last operation that failed did (see failure.h).
+    const Failure& LastFailure() const { return failure_; }
+
 private:
+    bool Fail(FileAction action);
+    bool FailWith(FileAction action, FailureReason reason);
+
     std::FILE* file_ = nullptr;
     std::string path_;
     // Closing a file open for writing writes what stdio still buffers.
     bool writing_ = false;
+    Failure failure_;
 };
 
 // The whole content of a file, or nothing when it does not open or cannot
-// be read. Files larger than `limit` bytes are refused.
-[[nodiscard]] std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t limit = 64u << 20);
+// be read (why, in `*failure` when asked). Files larger than `limit` bytes
+// are refused.
+[[nodiscard]] std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t limit = 64u << 20,
+                                                       Failure* failure = nullptr);
 
 // Whether every byte of a file reads: a copy of a stick file that failed
 // is then the target folder's fault, not the stick's.

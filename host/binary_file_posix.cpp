@@ -1,6 +1,8 @@
 // POSIX pieces of BinaryFile: 64-bit positions and fsync.
 #include "host/binary_file.h"
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -23,7 +25,9 @@ std::FILE* OpenRegularFileForReading(const std::string& path) {
     const int flags = ::fcntl(fd, F_GETFL);
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int why = S_ISREG(info.st_mode) ? errno : EISDIR;  // a folder, FIFO or device: not a file
         ::close(fd);
+        errno = why;
         return nullptr;
     }
     std::FILE* file = ::fdopen(fd, "rb");

@@ -19,6 +19,7 @@ std::FILE* OpenRegularFileForReading(const std::string& path) {
     const intptr_t handle = ::_get_osfhandle(::_fileno(file));
     if (handle == -1 || ::GetFileType(reinterpret_cast<HANDLE>(handle)) != FILE_TYPE_DISK) {
         std::fclose(file);
+        ::SetLastError(ERROR_CANT_ACCESS_FILE);  // not a file
         return nullptr;
     }
     return file;

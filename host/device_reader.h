@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/failure.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -44,8 +46,13 @@ public:
     // fails, and when a read that is not whole blocks is not the file's last.
     [[nodiscard]] bool ReadExactly(AlignedBuffer& into, std::size_t size);
 
+    // Why the last open or read that failed did.
+    const Failure& LastFailure() const { return failure_; }
+
 private:
     std::intptr_t handle_ = -1;
+    std::string path_;
+    Failure failure_;
 };
 
 // Host pieces of the reader (device_reader_linux.cpp, _macos.cpp, _posix.cpp,
