@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/busy_cursor.h"
+#include "app/progress.h"
 #include "app/user_interface.h"
 
 #include <optional>
@@ -37,6 +38,12 @@ public:
     void GiveAnswer(std::string option, GivenAnswer answer) {
         given_.emplace_back(std::move(option), std::move(answer));
     }
+    // The words of the long steps (see ProgressStep); the commands hand
+    // theirs over before they start. Without any, captions are empty.
+    void UseProgressWords(const ProgressWords& words) { progressWords_ = &words; }
+    std::string Caption(ProgressStep step, std::string_view fileName = {}) const {
+        return progressWords_ ? progressWords_->Caption(step, fileName) : std::string();
+    }
     void BeginBusy() { busy_.Begin(); }
     void EndBusy() { busy_.End(); }
     int BusyDepth() const { return busy_.Depth(); }
@@ -46,6 +53,7 @@ private:
     BusyCursor busy_;
     std::string programFolder_;
     std::vector<std::pair<std::string, GivenAnswer>> given_;
+    const ProgressWords* progressWords_ = nullptr;
 };
 
 // The busy pointer for the life of a scope: on at construction, off at the

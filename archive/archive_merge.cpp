@@ -199,19 +199,19 @@ bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& outp
     return errors == 0;
 }
 
-MergeOutcome MergeArchiveFiles(const std::string& basePath, const std::string& selectedPath,
+MergeVerdict MergeArchiveFiles(const std::string& basePath, const std::string& selectedPath,
                                const std::string& workPath) {
     OdaArchive base;
-    if (!base.Open(basePath)) return MergeOutcome::BaseNotOpened;
+    if (!base.Open(basePath)) return MergeVerdict::BaseNotOpened;
     OdaArchive selected;
-    if (!selected.Open(selectedPath)) return MergeOutcome::SelectedNotOpened;
+    if (!selected.Open(selectedPath)) return MergeVerdict::SelectedNotOpened;
     OdaArchive output;
     PrepareWorkArchive(base, output);
-    if (!output.Create(workPath)) return MergeOutcome::WorkNotCreated;
+    if (!output.Create(workPath)) return MergeVerdict::WorkNotCreated;
     const bool merged = WriteMergedArchive(base, selected, output);
     // A work archive whose last writes never reached the disk is truncated.
     const bool closed = output.File().Close();
-    return merged && closed ? MergeOutcome::Done : MergeOutcome::Errors;
+    return merged && closed ? MergeVerdict::Done : MergeVerdict::Errors;
 }
 
 }  // namespace tamsiro

@@ -48,8 +48,8 @@ std::uint64_t MergedArchiveSize(const OdaArchive& base, const OdaArchive& select
 // The whole merge without messages, busy cursor or installation, for tools,
 // benchmarks and fuzzing: opens both archives, writes the work archive and
 // closes everything.
-enum class MergeOutcome { Done, BaseNotOpened, SelectedNotOpened, WorkNotCreated, Errors };
-[[nodiscard]] MergeOutcome MergeArchiveFiles(const std::string& basePath, const std::string& selectedPath,
+enum class MergeVerdict { Done, BaseNotOpened, SelectedNotOpened, WorkNotCreated, Errors };
+[[nodiscard]] MergeVerdict MergeArchiveFiles(const std::string& basePath, const std::string& selectedPath,
                                              const std::string& workPath);
 
 }  // namespace tamsiro

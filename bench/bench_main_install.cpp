@@ -75,7 +75,7 @@ int RunInstall(const std::string& programFolder, const std::string& stickRoot, c
 
 // The merge alone, into `workPath` (for the breakdown).
 int RunMerge(const std::string& basePath, const std::string& setPath, const std::string& workPath) {
-    const bool ok = tamsiro::MergeArchiveFiles(basePath, setPath, workPath) == tamsiro::MergeOutcome::Done;
+    const bool ok = tamsiro::MergeArchiveFiles(basePath, setPath, workPath) == tamsiro::MergeVerdict::Done;
     std::printf("%ld\n", PeakRssKiB());
     return ok ? 0 : 1;
 }

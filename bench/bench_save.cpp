@@ -209,7 +209,7 @@ int main(int argc, char** argv) {
         start = Now();
         const std::string work = program + "/ANCHOR.ODA";
         if (MergeArchiveFiles(program + "/" + std::string(program_files::kBaseArchive),
-                              program + "/" + DataFileName("M3", "Tilda"), work) != MergeOutcome::Done) {
+                              program + "/" + DataFileName("M3", "Tilda"), work) != MergeVerdict::Done) {
             std::fprintf(stderr, "the merge anchor failed\n");
             return 1;
         }

@@ -1,4 +1,5 @@
 #include "install/main_install.h"
+#include "install/progress_words.h"
 
 #include "app/app_context.h"
 #include "app/progress.h"
@@ -67,8 +68,12 @@ void OfferManualCopy(AppContext& context, const std::string& workPath, const std
                                       BatchQuoted(workPath) + " " + BatchQuoted(target) +
                                       "\n"
                                       "PAUSE\n"));
+    // The original words, and where that folder is.
     if (kHostRunsBatchFiles) {
-        if (batchWritten) context.ShowMessage("Please run MANUAL.BAT batch file\n(in same folder as Tamsiro)");
+        if (batchWritten) {
+            context.ShowMessage("Please run MANUAL.BAT batch file\n(in same folder as Tamsiro)\n" +
+                                context.DataFilePath(program_files::kManualBatch));
+        }
         return;
     }
     const bool scriptWritten = WriteWholeText(context.DataFilePath(kShellScriptName),
@@ -76,7 +81,10 @@ void OfferManualCopy(AppContext& context, const std::string& workPath, const std
                                               "# Copies the new sound archive from the PC to the memory stick.\n"
                                               "cp " +
                                                   ShellQuoted(workPath) + " " + ShellQuoted(target) + " && sync\n");
-    if (scriptWritten) context.ShowMessage("Please run manual-copy.sh\n(in same folder as Tamsiro)");
+    if (scriptWritten) {
+        context.ShowMessage("Please run manual-copy.sh\n(in same folder as Tamsiro)\nsh " +
+                            ShellQuoted(context.DataFilePath(kShellScriptName)));
+    }
 }
 
 namespace {
@@ -155,6 +163,7 @@ bool BuildWorkArchive(AppContext& context, const Stick& stick, const std::string
 }
 
 bool InstallMain(AppContext& context, const Stick& stick, const std::string& selectedPath) {
+    UseInstallWords(context);
     StickLock lock;
     if (!lock.Take(context, stick)) {
         context.ShowMessage(kStickBusy);
@@ -171,15 +180,15 @@ bool InstallMain(AppContext& context, const Stick& stick, const std::string& sel
     }
     StickPlan plan(1);
     plan[0].files.push_back(
-        {std::string(stick_files::kSoundArchive), workPath, std::nullopt, CopyingStep(stick_files::kSoundArchive)});
+        {std::string(stick_files::kSoundArchive), workPath, std::nullopt, ProgressStep::CopyingToStick});
     Room room = JudgeRoom(stick, plan);
     // A stick too full even for one at a time gets its chance all the same:
     // the copy's own failure is what the user is told.
     if (!room.fits) room.beside.assign(1, false);
     StickTransaction transaction(context, stick, std::move(plan), room);
     if (!target.empty()) {
-        if (!ReportPrepared(context, transaction.Keep())) return false;
-        const CarryResult result = transaction.Carry();
+        if (!ReportPrepared(context, stick, transaction.Keep())) return false;
+        const CarryOutcome result = transaction.Carry();
         if (result.verdict == CarryVerdict::Done) {
             DiscardFile(workPath);
             return true;
@@ -189,8 +198,11 @@ bool InstallMain(AppContext& context, const Stick& stick, const std::string& sel
             ReportUndone(context, stick, result.verdict, false);
             return false;
         }
-        context.ShowMessage("Could not copy final audio to memory stick");
+        const FileOutcome* archive = result.Of(stick_files::kSoundArchive);
+        const Failure failure = archive ? archive->failure : Failure{};
+        context.ShowMessage(WithWhy("Could not copy final audio to memory stick", failure, stick, "DYNAUDIO.ODA"));
         ReportUndone(context, stick, result.verdict, false);
+        if (!ManualCopyMayHelp(failure)) return false;
     } else {
         context.ShowMessage("Could not copy final audio to memory stick");
     }

@@ -1,4 +1,5 @@
 #include "install/messages.h"
+#include "install/progress_words.h"
 
 #include "app/app_context.h"
 #include "host/file_system.h"
@@ -21,7 +22,7 @@ std::string Names(const std::vector<std::string>& paths, bool stickPaths) {
     std::string text;
     for (const std::string& path : paths) {
         text += text.empty() ? "" : ", ";
-        text += stickPaths ? StickFileName(path) : NameOf(path);
+        text += stickPaths ? std::string(StickFileName(path)) : NameOf(path);
     }
     return text;
 }
@@ -52,7 +53,49 @@ constexpr const char* kPulledOut =
     "The memory stick was removed before the change was complete\n"
     "Insert it and start Tamsiro again: it puts the memory stick back as it was";
 
+bool IsOnStick(const std::string& path, const Stick& stick) {
+    const std::string& root = stick.Root();
+    return !root.empty() && path.compare(0, root.size(), root) == 0;
+}
+
 }  // namespace
+
+std::string WhyLine(const Failure& failure, const Stick& stick, std::string_view knownAs) {
+    if (failure.path.empty()) return {};
+    const bool onStick = IsOnStick(failure.path, stick);
+    const std::string name = !onStick ? failure.path : knownAs.empty() ? NameOf(failure.path) : std::string(knownAs);
+    switch (failure.reason) {
+    case FailureReason::NoRoom: return onStick ? "The memory stick is full" : "There is no room left for " + name;
+    case FailureReason::ReadOnly:
+        return onStick ? "The memory stick is write-protected" : name + " is on a disk that cannot be written";
+    case FailureReason::DeviceGone: return onStick ? "The memory stick was removed" : name + " is no longer there";
+    case FailureReason::NotFound: return name + " is missing";
+    case FailureReason::Denied: return "Access to " + name + " was denied";
+    case FailureReason::Exists: return "Something else is in the way of " + name;
+    case FailureReason::LinkOrSpecial: return name + " is not a regular file";
+    case FailureReason::Io: return "The device reported an error on " + name;
+    case FailureReason::Damaged:
+        return name +
+               (failure.action == FileAction::Read ? " is not as it was kept" : " did not read back as it was written");
+    case FailureReason::Interrupted: return "It was stopped on request";
+    }
+    return {};
+}
+
+std::string WithWhy(const std::string& text, const Failure& failure, const Stick& stick, std::string_view knownAs) {
+    const std::string why = WhyLine(failure, stick, knownAs);
+    return why.empty() ? text : text + "\n" + why;
+}
+
+bool ManualCopyMayHelp(const Failure& failure) {
+    switch (failure.reason) {
+    case FailureReason::NoRoom:
+    case FailureReason::ReadOnly:
+    case FailureReason::DeviceGone:
+    case FailureReason::Interrupted: return false;
+    default: return true;
+    }
+}
 
 std::string MegabytesText(std::uint64_t bytes) {
     const std::uint64_t tenths = (bytes + 99'999) / 100'000;
@@ -60,19 +103,16 @@ std::string MegabytesText(std::uint64_t bytes) {
 }
 
 std::string NotEnoughSpaceMessage(std::uint64_t missingBytes) {
-    return "Not enough space on memory stick - nothing was changed\n" + std::to_string((missingBytes + 1023) / 1024) +
-           " KB more space is needed";
+    return "Not enough space on memory stick - nothing was changed\n" + MegabytesText(missingBytes) +
+           " more space is needed";
 }
 
 std::string DamagedFileSystemMessage(const Stick& stick) {
     return "The memory stick's file system is damaged\nRepair it, then start Tamsiro again\n" + RepairAdvice(stick);
 }
 
-std::string StickFileName(std::string_view stickPath) {
-    return std::string(stickPath.substr(stickPath.rfind('\\') + 1));
-}
-
 bool TidyStick(AppContext& context, const Stick& stick) {
+    UseInstallWords(context);
     TidyOutcome tidy = TidyAfterInterruption(context, stick);
     if (tidy.journalUnreadable) {
         context.ShowMessage("Tamsiro's journal " + context.DataFilePath(program_files::kJournal) +
@@ -102,8 +142,11 @@ bool TidyStick(AppContext& context, const Stick& stick) {
             MegabytesText(tidy.stick.missingBytes) + " more space is needed\nNothing was changed");
         return false;
     case RollbackVerdict::Failed:
-        context.ShowMessage("A change to this memory stick was cut short, and these files could not be put back:\n" +
-                            Names(tidy.stick.failedFiles, true) + "\nTamsiro tries again when it next starts");
+        context.ShowMessage(WithWhy("A change to this memory stick was cut short, and these files could not be put "
+                                    "back:\n" +
+                                        Names(tidy.stick.failedFiles, true),
+                                    tidy.stick.failure, stick) +
+                            "\nTamsiro tries again when it next starts");
         return false;
     }
     return false;
@@ -136,18 +179,21 @@ bool StickTakesWrites(AppContext& context, const Stick& stick) {
     return false;
 }
 
-bool ReportPrepared(AppContext& context, const PrepareOutcome& outcome) {
+bool ReportPrepared(AppContext& context, const Stick& stick, const PrepareOutcome& outcome) {
     switch (outcome.verdict) {
     case PrepareVerdict::Ready: return true;
     case PrepareVerdict::NoRoomToKeep:
         context.ShowMessage("Not enough space in Tamsiro's folder to keep the stock files\nNothing was changed");
         return false;
     case PrepareVerdict::NotKept:
-        context.ShowMessage("Could not keep the stock files in Tamsiro's folder\nNothing was changed");
+        context.ShowMessage(WithWhy("Could not keep the stock files in Tamsiro's folder", outcome.failure, stick) +
+                            "\nNothing was changed");
         return false;
     case PrepareVerdict::StickUnreadable:
-        context.ShowMessage("Could not read " + StickFileName(outcome.stickPath) +
-                            " on the memory stick\nNothing was changed");
+        context.ShowMessage(
+            WithWhy("Could not read " + std::string(StickFileName(outcome.stickPath)) + " on the memory stick",
+                    outcome.failure, stick) +
+            "\nNothing was changed");
         return false;
     case PrepareVerdict::OtherStickPending:
         context.ShowMessage(

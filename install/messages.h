@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/failure.h"
 #include "stick/stick_transaction.h"
 
 #include <cstdint>
@@ -12,6 +13,21 @@ namespace tamsiro {
 class AppContext;
 class Stick;
 struct StickHazard;
+
+// Why a file operation failed, in a line of its own ("The memory stick is
+// full", "AD013001.NEW could not be written: the device reported an
+// error"); empty when nothing is known. Files on the stick are named as the
+// stick names them, files elsewhere by their full path.
+// A stick file is called `knownAs` where given: the name the user knows,
+// never the temporary one it was being written under.
+std::string WhyLine(const Failure& failure, const Stick& stick, std::string_view knownAs = {});
+// `text`, then the reason on the next line where one is known.
+std::string WithWhy(const std::string& text, const Failure& failure, const Stick& stick,
+                    std::string_view knownAs = {});
+
+// Whether running the manual copy could finish what a failed copy did not:
+// not on a full, write-protected or removed stick.
+[[nodiscard]] bool ManualCopyMayHelp(const Failure& failure);
 
 // What the user is told when a plan does not fit on the stick.
 std::string NotEnoughSpaceMessage(std::uint64_t missingBytes);
@@ -48,7 +64,7 @@ inline constexpr const char* kStickBusy = "Tamsiro is already working on this me
 inline constexpr const char* kNoStockRecord = "No stock files were kept for this memory stick\nNothing was changed";
 
 // Tells the user why a change could not start; true when it is ready.
-[[nodiscard]] bool ReportPrepared(AppContext& context, const PrepareOutcome& outcome);
+[[nodiscard]] bool ReportPrepared(AppContext& context, const Stick& stick, const PrepareOutcome& outcome);
 
 // The closing words after a change that was undone, or could not be, or
 // stopped because the stick would take no more.
@@ -61,9 +77,6 @@ void ReportUndone(AppContext& context, const Stick& stick, CarryVerdict verdict,
 // The line after "New audio saved" or "Stock sounds restored" when the
 // change's clean-up could not remove files from the stick; empty if none.
 std::string LeftOnStickText(const std::vector<std::string>& leftOnStick);
-
-// The file name of a stick path ("AD013001.ODA").
-std::string StickFileName(std::string_view stickPath);
 
 // Why a stick with a link or a special file in the way is refused.
 std::string StickHazardMessage(const StickHazard& hazard);

@@ -1,4 +1,5 @@
 #include "install/restore_command.h"
+#include "install/progress_words.h"
 
 #include "app/app_context.h"
 #include "archive/archive_check.h"
@@ -40,7 +41,7 @@ PlannedFile WriteOf(std::string_view stickPath, const std::string& source, const
     // A file that is gone comes back under the name it had.
     const std::string name = FileExists(current) ? NameOnDisk(current) : NameOnDisk(source);
     const std::string spelled = std::string(stickPath.substr(0, stickPath.rfind('\\') + 1)) + name;
-    return {spelled, source, std::nullopt, "Restoring " + name + " on memory stick"};
+    return {spelled, source, std::nullopt, ProgressStep::RestoringOnStick};
 }
 
 // The sound-set prefix whose data files a stick file is copied from.
@@ -82,7 +83,7 @@ PlannedStep StepFor(const AppContext& context, const Stick& stick, const StockSt
         }
         case StockRecord::Absent:
             if (PresenceOf(stick, stickPath) != Presence::Absent)
-                step.files.push_back({std::string(stickPath), {}, std::nullopt, {}});
+                step.files.push_back({std::string(stickPath), {}, std::nullopt});
             break;
         case StockRecord::None:
             if (ChangedWithoutStockCopy(context, stick, stickPath)) {
@@ -107,7 +108,7 @@ PlannedStep SoundArchiveStep(const StickRecord& record, const Stick& stick, std:
         unrestored.push_back({"DYNAUDIO.ODA", "DATA_BASEMIND3.ODA is damaged"});
     } else if (!SameContent(base, target)) {
         step.files.push_back(
-            {std::string(stick_files::kSoundArchive), base, std::nullopt, "Restoring DYNAUDIO.ODA on memory stick"});
+            {std::string(stick_files::kSoundArchive), base, std::nullopt, ProgressStep::RestoringOnStick});
     }
     return step;
 }
@@ -138,7 +139,7 @@ void CheckRestored(const Stick& stick, const StickPlan& plan, std::vector<Unrest
         for (const PlannedFile& file : step.files) {
             const bool asKept = file.Removes() ? PresenceOf(stick, file.stickPath) == Presence::Absent
                                                : SameContent(file.source, stick.Path(file.stickPath));
-            if (!asKept) unrestored.push_back({StickFileName(file.stickPath), "is not the stock file"});
+            if (!asKept) unrestored.push_back({std::string(StickFileName(file.stickPath)), "is not the stock file"});
         }
     }
 }
@@ -175,13 +176,14 @@ std::string BaseAsFirstSeen(const StickRecord& record) {
            record.heldSet + ", not the stock sounds";
 }
 
-RestoreOutcome RestoreStockSounds(AppContext& context, const Stick& stick) {
+RestoreVerdict RestoreStockSounds(AppContext& context, const Stick& stick) {
+    UseInstallWords(context);
     const StickRecord record = RecordOfStick(context, stick);
     // Asking to put back what was never kept, or what is there already,
     // would only alarm.
     if (record.stock && !RecordShowsChanges(context, stick, record)) {
         context.ShowMessage(kNoStockRecord);
-        return RestoreOutcome::NoRecord;
+        return RestoreVerdict::NoRecord;
     }
     {
         const BusyScope busy(context);
@@ -189,26 +191,26 @@ RestoreOutcome RestoreStockSounds(AppContext& context, const Stick& stick) {
         if (PlanRestore(context, stick, record, unrestored).empty()) {
             if (unrestored.empty()) {
                 context.ShowMessage(record.stock ? kAlreadyStock : kAlreadyAsFirstSeen);
-                return RestoreOutcome::AlreadyStock;
+                return RestoreVerdict::AlreadyStock;
             }
             // Nothing can be put back: asking leave to remove the custom
             // sounds would promise what does not happen.
             context.ShowMessage("Stock sounds not restored\n" + UnrestoredList(unrestored) + "\nNothing was changed");
-            return RestoreOutcome::NotRestored;
+            return RestoreVerdict::NotRestored;
         }
     }
     if (!record.stock && !record.baseLost) context.ShowMessage(BaseAsFirstSeen(record));
-    if (!context.Ask(kQuestion, DefaultButton::No)) return RestoreOutcome::NotRestored;
+    if (!context.Ask(kQuestion, DefaultButton::No)) return RestoreVerdict::NotRestored;
     StickLock lock;
     if (!lock.Take(context, stick)) {
         context.ShowMessage(kStickBusy);
-        return RestoreOutcome::NotRestored;
+        return RestoreVerdict::NotRestored;
     }
-    if (!TidyStick(context, stick) || !StickTakesWrites(context, stick)) return RestoreOutcome::NotRestored;
+    if (!TidyStick(context, stick) || !StickTakesWrites(context, stick)) return RestoreVerdict::NotRestored;
     // Only the stick's own record is put back: never another stick's files.
     if (!RecordShowsChanges(context, stick, record)) {
         context.ShowMessage(kNoStockRecord);
-        return RestoreOutcome::NoRecord;
+        return RestoreVerdict::NoRecord;
     }
 
     std::vector<Unrestored> unrestored;
@@ -220,26 +222,28 @@ RestoreOutcome RestoreStockSounds(AppContext& context, const Stick& stick) {
     const Room room = JudgeRoom(stick, plan);
     if (!room.fits) {
         context.ShowMessage(NotEnoughSpaceMessage(room.missingBytes));
-        return RestoreOutcome::NotRestored;
+        return RestoreVerdict::NotRestored;
     }
     StickTransaction transaction(context, stick, plan, room);
-    if (!ReportPrepared(context, transaction.Keep())) return RestoreOutcome::NotRestored;
-    const CarryResult result = transaction.Carry();
+    if (!ReportPrepared(context, stick, transaction.Keep())) return RestoreVerdict::NotRestored;
+    const CarryOutcome result = transaction.Carry();
     if (StoppedByTheStick(result.verdict)) {
         ReportUndone(context, stick, result.verdict, false);
-        return RestoreOutcome::NotRestored;
+        return RestoreVerdict::NotRestored;
     }
     if (result.verdict != CarryVerdict::Done) {
         std::string message = "Stock sounds not restored";
-        for (const FileResult& file : result.files) {
-            if (file.outcome == ChangeOutcome::Done || file.outcome == ChangeOutcome::NotDone) continue;
+        for (const FileOutcome& file : result.files) {
+            if (file.verdict == ChangeVerdict::Done || file.verdict == ChangeVerdict::NotDone) continue;
             message.append("\n").append(StickFileName(file.stickPath));
-            message.append(file.outcome == ChangeOutcome::RemoveFailed ? " could not be removed"
+            message.append(file.verdict == ChangeVerdict::RemoveFailed ? " could not be removed"
                                                                        : " could not be written");
+            const std::string why = WhyLine(file.failure, stick, StickFileName(file.stickPath));
+            if (!why.empty()) message.append(": ").append(why);
         }
         context.ShowMessage(message);
         ReportUndone(context, stick, result.verdict, result.undoneFiles > 0);
-        return RestoreOutcome::NotRestored;
+        return RestoreVerdict::NotRestored;
     }
     // Said only of a stick that is, file for file, what was kept.
     CheckRestored(stick, plan, unrestored);
@@ -250,14 +254,15 @@ RestoreOutcome RestoreStockSounds(AppContext& context, const Stick& stick) {
         (void)MarkArchiveChanged(context, now, false);
     }
     context.ShowMessage(ClosingMessage(unrestored) + LeftOnStickText(result.leftOnStick));
-    return unrestored.empty() ? RestoreOutcome::Restored : RestoreOutcome::NotRestored;
+    return unrestored.empty() ? RestoreVerdict::Restored : RestoreVerdict::NotRestored;
 }
 
 bool RepairSoundArchive(AppContext& context, const Stick& stick) {
+    UseInstallWords(context);
     const std::string base = RecordOfStick(context, stick).basePath;
     StickPlan plan(1);
     plan[0].files.push_back(
-        {std::string(stick_files::kSoundArchive), base, std::nullopt, "Restoring DYNAUDIO.ODA on memory stick"});
+        {std::string(stick_files::kSoundArchive), base, std::nullopt, ProgressStep::RestoringOnStick});
     Room room = JudgeRoom(stick, plan);
     if (!room.fits && !MakeRoomForRepair(context, stick, room.missingBytes)) return false;
     if (!room.fits) room = JudgeRoom(stick, plan);
@@ -266,8 +271,8 @@ bool RepairSoundArchive(AppContext& context, const Stick& stick) {
         return false;
     }
     StickTransaction transaction(context, stick, std::move(plan), room);
-    if (!ReportPrepared(context, transaction.Keep())) return false;
-    const CarryResult result = transaction.Carry();
+    if (!ReportPrepared(context, stick, transaction.Keep())) return false;
+    const CarryOutcome result = transaction.Carry();
     if (result.verdict == CarryVerdict::Done) return true;
     if (!StoppedByTheStick(result.verdict)) context.ShowMessage("Could not restore DYNAUDIO.ODA on memory stick");
     ReportUndone(context, stick, result.verdict, false);

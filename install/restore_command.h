@@ -24,13 +24,13 @@ struct StickRecord;
 // record's byte for byte, else with "Stock sounds not fully restored",
 // naming each file it could not restore; the others are restored all the
 // same.
-enum class RestoreOutcome {
+enum class RestoreVerdict {
     Restored,      // the stick is back to stock in full
     AlreadyStock,  // there was nothing to put back
     NoRecord,      // the stick's record holds nothing to put back
     NotRestored,   // declined, busy, no room, failed, or a file could not be restored
 };
-[[nodiscard]] RestoreOutcome RestoreStockSounds(AppContext& context, const Stick& stick);
+[[nodiscard]] RestoreVerdict RestoreStockSounds(AppContext& context, const Stick& stick);
 
 // Whether the stick's record holds anything to put back: kept stock files,
 // a base that differs from the stick's DYNAUDIO.ODA, or files an earlier

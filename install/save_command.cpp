@@ -1,4 +1,5 @@
 #include "install/save_command.h"
+#include "install/progress_words.h"
 
 #include "app/app_context.h"
 #include "archive/archive_check.h"
@@ -77,14 +78,14 @@ PlannedStep CopiesOf(AppContext& context, const Stick& stick, const std::string&
     for (const StickCopy& copy : copies) {
         const std::string source = SetPath(context, copy.prefix, label);
         if (SameContent(source, stick.Path(copy.destination))) continue;
-        step.files.push_back({std::string(copy.destination), source, std::nullopt, CopyingStep(copy.destination)});
+        step.files.push_back({std::string(copy.destination), source, std::nullopt, ProgressStep::CopyingToStick});
     }
     return step;
 }
 
 PlannedStep MaleVoiceRemoval(bool optional) {
     PlannedStep step;
-    step.files.push_back({std::string(stick_files::kMaleVoice), {}, std::nullopt, {}});
+    step.files.push_back({std::string(stick_files::kMaleVoice), {}, std::nullopt});
     step.optional = optional;
     return step;
 }
@@ -106,8 +107,8 @@ struct SaveWork {
         StickPlan plan;
         if (mainChanges) {
             PlannedStep main;
-            main.files.push_back({std::string(stick_files::kSoundArchive), mainSource, std::nullopt,
-                                  CopyingStep(stick_files::kSoundArchive)});
+            main.files.push_back(
+                {std::string(stick_files::kSoundArchive), mainSource, std::nullopt, ProgressStep::CopyingToStick});
             plan.push_back(std::move(main));
         }
         if (!games.files.empty()) plan.push_back(games);
@@ -170,15 +171,15 @@ const char* PlanProblemText(const SaveWork& work) {
 }
 
 // The first configuration file that failed while it was carried.
-const char* CarryProblemText(const CarryResult& result) {
+const char* CarryProblemText(const CarryOutcome& result) {
     for (const ConfigMessages* messages : {&kVoiceListMessages, &kModeFlagsMessages}) {
-        switch (result.OutcomeOf(messages->stickPath)) {
-        case ChangeOutcome::CreateFailed: return messages->cannotCreate;
-        case ChangeOutcome::WriteFailed: return messages->writeFailed;
-        case ChangeOutcome::RenameFailed:
-        case ChangeOutcome::RemoveFailed: return messages->renameFailed;
-        case ChangeOutcome::Done:
-        case ChangeOutcome::NotDone: break;
+        switch (result.VerdictOf(messages->stickPath)) {
+        case ChangeVerdict::CreateFailed: return messages->cannotCreate;
+        case ChangeVerdict::WriteFailed: return messages->writeFailed;
+        case ChangeVerdict::RenameFailed:
+        case ChangeVerdict::RemoveFailed: return messages->renameFailed;
+        case ChangeVerdict::Done:
+        case ChangeVerdict::NotDone: break;
         }
     }
     return nullptr;
@@ -194,17 +195,20 @@ void ShowConfigProblem(AppContext& context, const char* problem) {
     context.ShowMessage("Warning: CFG files not updated fully");
 }
 
-// The failure of a sound file, in the words each has always had, under
-// the busy pointer as the work it ends.
-void ReportSoundFailure(AppContext& context, const Stick& stick, const CarryResult& result) {
+// The failure of a sound file, in the words each has always had and why,
+// under the busy pointer as the work it ends.
+void ReportSoundFailure(AppContext& context, const Stick& stick, const CarryOutcome& result) {
     const BusyScope busy(context);
-    for (const StickCopy& copy : {kGame1, kGame8, kVoice}) {
-        if (result.Failed(copy.destination)) context.ShowMessage(copy.failure);
-    }
-    if (result.Failed(stick_files::kMaleVoice))
-        context.ShowMessage("Could not remove the male voice from memory stick");
-    if (result.Failed(stick_files::kSoundArchive)) {
-        context.ShowMessage(kArchiveFailure);
+    auto report = [&](std::string_view stickPath, const std::string& text) {
+        if (const FileOutcome* file = result.Of(stickPath); file && result.Failed(stickPath)) {
+            context.ShowMessage(WithWhy(text, file->failure, stick, StickFileName(stickPath)));
+        }
+    };
+    for (const StickCopy& copy : {kGame1, kGame8, kVoice}) report(copy.destination, copy.failure);
+    report(stick_files::kMaleVoice, "Could not remove the male voice from memory stick");
+    report(stick_files::kSoundArchive, kArchiveFailure);
+    const FileOutcome* archive = result.Of(stick_files::kSoundArchive);
+    if (archive && result.Failed(stick_files::kSoundArchive) && ManualCopyMayHelp(archive->failure)) {
         OfferManualCopy(context, WorkArchivePath(context), stick.Path(stick_files::kSoundArchive));
     }
 }
@@ -231,6 +235,7 @@ SaveSelection SelectionOfLabels(std::optional<std::string> main, std::optional<s
 }
 
 bool Save(AppContext& context, const Stick& stick, const SaveSelection& selection) {
+    UseInstallWords(context);
     const int chosen =
         int{selection.main.has_value()} + int{selection.games.has_value()} + int{selection.voice.has_value()};
     if (chosen == 0) {
@@ -292,12 +297,12 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
 
     // The stock version of every stick file this Save changes is kept first.
     StickTransaction transaction(context, stick, work.PlanFor(maleVoice), room);
-    if (!ReportPrepared(context, transaction.Keep())) {
+    if (!ReportPrepared(context, stick, transaction.Keep())) {
         busy.reset();
         DiscardFile(WorkArchivePath(context));
         return false;
     }
-    const CarryResult result = transaction.Carry();
+    const CarryOutcome result = transaction.Carry();
     busy.reset();
     if (StoppedByTheStick(result.verdict)) {
         DiscardFile(WorkArchivePath(context));

@@ -1,6 +1,8 @@
 #include "install/start_sequence.h"
+#include "install/progress_words.h"
 
 #include "app/app_context.h"
+#include "archive/archive_check.h"
 #include "archive/archive_diff.h"
 #include "host/file_system.h"
 #include "install/messages.h"
@@ -52,6 +54,47 @@ bool ConfirmBase(AppContext& context, const Stick& stick, StickRecord& record) {
 }
 
 }  // namespace
+
+bool EnsureBaseArchive(AppContext& context, const Stick& stick) {
+    return EnsureBaseArchive(context, stick, RecordOfStick(context, stick));
+}
+
+bool EnsureBaseArchive(AppContext& context, const Stick& stick, const StickRecord& record) {
+    UseInstallWords(context);
+    constexpr const char* kFailed = "Backup of DYNAUDIO.ODA failed";
+    switch (BaseArchiveState(record)) {
+    case BaseVerdict::Sound:
+        if (EnsureStickRecord(context, record)) return true;
+        context.ShowMessage(kFailed);
+        return false;
+    case BaseVerdict::Damaged:
+        // A damaged base would poison every later Main install: the user
+        // may move it aside and take a fresh backup, or stop.
+        if (!context.Ask("DATA_BASEMIND3.ODA is damaged\nReplace it with a new backup from this memory stick?",
+                         DefaultButton::No)) {
+            return false;
+        }
+        if (!SetAsideDamagedBase(record)) {
+            context.ShowMessage(kFailed);
+            return false;
+        }
+        break;
+    case BaseVerdict::Missing: break;
+    }
+    // A damaged archive never becomes the base.
+    if (CheckArchiveFile(stick.Path(stick_files::kSoundArchive))) {
+        context.ShowMessage("DYNAUDIO.ODA on the memory stick is damaged\nBackup not made");
+        return false;
+    }
+    context.ShowMessage(
+        "Warning: backing up DYNAUDIO.ODA from memory stick\nWill take 30 seconds to a minute, please wait");
+    if (!EnsureStickRecord(context, record) || !CopyBaseArchive(context, stick, record)) {
+        context.ShowMessage(kFailed);
+        return false;
+    }
+    context.ShowMessage("Backup of DYNAUDIO.ODA complete");
+    return true;
+}
 
 std::optional<Stick> PrepareStick(AppContext& context) {
     std::optional<Stick> stick = SelectStick(context);

@@ -1,4 +1,5 @@
 #include "install/stick_selection.h"
+#include "install/progress_words.h"
 
 #include "app/app_context.h"
 #include "archive/archive_check.h"
@@ -46,6 +47,7 @@ ArchiveState CheckSoundArchive(AppContext& context, const Stick& stick) {
 }  // namespace
 
 std::optional<Stick> SelectStick(AppContext& context) {
+    UseInstallWords(context);
     for (;;) {
         const auto chosen = context.Ui().PromptForMarker(
             ChooserStartFolder(FindStickRoots(CandidateVolumeRoots())).value_or(std::string()));

@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "archive/archive_check.h"
 #include "host/file_system.h"
+#include "host/replacement_file.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "stick/stick_record.h"
@@ -10,72 +11,30 @@
 
 namespace tamsiro {
 
-namespace {
+BaseVerdict BaseArchiveState(const StickRecord& record) {
+    if (!FileExists(record.basePath)) return BaseVerdict::Missing;
+    return CheckArchiveFile(record.basePath) ? BaseVerdict::Damaged : BaseVerdict::Sound;
+}
 
-// A damaged base would poison every later Main install: the user may move
-// it aside and take a fresh backup, or stop.
-bool SetAsideDamagedBase(AppContext& context, const std::string& basePath) {
-    if (!context.Ask("DATA_BASEMIND3.ODA is damaged\nReplace it with a new backup from this memory stick?",
-                     DefaultButton::No)) {
-        return false;
-    }
-    const std::string damagedPath = basePath + std::string(program_files::kStockDamagedSuffix);
+bool SetAsideDamagedBase(const StickRecord& record, Failure* failure) {
+    const std::string damagedPath = record.basePath + std::string(program_files::kStockDamagedSuffix);
     (void)DeleteFileAt(damagedPath);
-    if (!RenameFile(basePath, damagedPath)) {
-        context.ShowMessage("Backup of DYNAUDIO.ODA failed");
-        return false;
-    }
-    return true;
+    return RenameFile(record.basePath, damagedPath, failure);
 }
 
-}  // namespace
-
-bool EnsureBaseArchive(AppContext& context, const Stick& stick) {
-    return EnsureBaseArchive(context, stick, RecordOfStick(context, stick));
+bool EnsureStickRecord(const AppContext& context, const StickRecord& record, Failure* failure) {
+    return (record.written && !record.legacy) || WriteStickRecord(context, record, failure);
 }
 
-bool EnsureBaseArchive(AppContext& context, const Stick& stick, const StickRecord& record) {
-    // The record before the base: a base without one would be taken by the
-    // next stick whose archive fits it.
-    auto writeRecord = [&] {
-        if (record.written && !record.legacy) return true;
-        if (WriteStickRecord(context, record)) return true;
-        context.ShowMessage("Backup of DYNAUDIO.ODA failed");
-        return false;
-    };
-    const std::string& basePath = record.basePath;
-    if (FileExists(basePath)) {
-        if (!CheckArchiveFile(basePath)) return writeRecord();
-        if (!SetAsideDamagedBase(context, basePath)) return false;
-    }
-
-    // A damaged archive never becomes the base.
-    const std::string source = stick.Path(stick_files::kSoundArchive);
-    if (CheckArchiveFile(source)) {
-        context.ShowMessage("DYNAUDIO.ODA on the memory stick is damaged\nBackup not made");
+bool CopyBaseArchive(AppContext& context, const Stick& stick, const StickRecord& record, Failure* failure) {
+    ReplacementFile base(record.basePath, program_files::kStockPartialSuffix);
+    const CopySteps steps =
+        InFolderSteps(context, ProgressStep::BackingUpBase, ProgressStep::CheckingBackup, "DYNAUDIO.ODA");
+    if (!CopyVerified(context.Ui(), stick.Path(stick_files::kSoundArchive), base.TemporaryPath(), steps, failure)) {
         return false;
     }
-
-    context.ShowMessage(
-        "Warning: backing up DYNAUDIO.ODA from memory stick\nWill take 30 seconds to a minute, please wait");
-    if (!writeRecord()) return false;
-
-    // Any file at the base path counts as a good backup on every later run,
-    // so the copy lands under a temporary name, is read back and compared,
-    // and only then renamed into place.
-    const std::string partialPath = basePath + std::string(program_files::kStockPartialSuffix);
-    bool copied = CopyVerified(context.Ui(), source, partialPath,
-                               ProgramFolderCopySteps("Backing up DYNAUDIO.ODA into Tamsiro's folder",
-                                                      "Checking the backup of DYNAUDIO.ODA in Tamsiro's folder"));
-    if (copied && !RenameFile(partialPath, basePath)) copied = false;
-    if (!copied) {
-        DiscardFile(partialPath);
-        context.ShowMessage("Backup of DYNAUDIO.ODA failed");
-        return false;
-    }
-    (void)FlushFolder(context.ProgramFolder());
-    context.ShowMessage("Backup of DYNAUDIO.ODA complete");
-    return true;
+    if (base.Commit(ReplacementFile::Existing::Keep)) return true;
+    return Failed(failure, base.LastFailure());
 }
 
 }  // namespace tamsiro

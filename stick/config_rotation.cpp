@@ -5,10 +5,11 @@
 
 namespace tamsiro {
 
-bool RotateConfigFiles(const std::string& tmpPath, const std::string& cfgPath, const std::string& bakPath) {
+bool RotateConfigFiles(const std::string& tmpPath, const std::string& cfgPath, const std::string& bakPath,
+                       Failure* failure) {
     (void)DeleteFileAt(bakPath);
-    if (!RenameFile(cfgPath, bakPath)) return false;
-    if (RenameFile(tmpPath, cfgPath)) return true;
+    if (!RenameFile(cfgPath, bakPath, failure)) return false;
+    if (RenameFile(tmpPath, cfgPath, failure)) return true;
     (void)RenameFile(bakPath, cfgPath);
     return false;
 }

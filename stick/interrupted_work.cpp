@@ -83,7 +83,7 @@ RollbackOutcome TidyLeftovers(const Stick& stick) {
     case StickCondition::Gone: outcome.verdict = RollbackVerdict::Gone; return outcome;
     }
     for (const std::string& path : leftovers) {
-        if (ReadsWholeOnDevice(path) == DeviceContent::Same) continue;
+        if (ReadsWholeOnDevice(path) == ReadBackVerdict::Same) continue;
         outcome.verdict = ConditionOf(stick) == StickCondition::Gone ? RollbackVerdict::Gone : RollbackVerdict::Damaged;
         return outcome;
     }

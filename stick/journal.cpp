@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "host/binary_file.h"
 #include "host/file_system.h"
+#include "host/replacement_file.h"
 #include "host/text_bytes.h"
 #include "stick/stick_files.h"
 
@@ -130,31 +131,24 @@ JournalOnDisk LoadJournal(const AppContext& context) {
     return onDisk;
 }
 
-bool SaveJournal(const AppContext& context, const Journal& journal) {
+bool SaveJournal(const AppContext& context, const Journal& journal, Failure* failure) {
+    const std::string path = context.DataFilePath(program_files::kJournal);
     for (const JournalEntry& entry : journal.entries) {
-        if (!WritableField(entry.stickPath) || !WritableField(entry.previous)) return false;
+        if (!WritableField(entry.stickPath) || !WritableField(entry.previous)) {
+            return Failed(failure, {FileAction::Write, FailureReason::LinkOrSpecial, path});
+        }
     }
-    if (!WritableField(journal.stickRoot) || !WritableField(journal.stickIdentity)) return false;
-    const std::string text = JournalText(journal);
+    if (!WritableField(journal.stickRoot) || !WritableField(journal.stickIdentity)) {
+        return Failed(failure, {FileAction::Write, FailureReason::LinkOrSpecial, path});
+    }
     // The journal counts from the moment it has its name, so it gets it
     // only once it is whole and on the disk.
-    const std::string partial = context.DataFilePath(program_files::kJournalPartial);
-    BinaryFile file;
-    if (!file.Open(partial, BinaryFile::Mode::Write)) return false;
-    bool written = file.WriteExactly(text.data(), text.size());
-    written = file.Flush() && written;
-    written = file.Close() && written;
-    // The rename flushes the journal under its name, then the folder.
-    if (!written || !RenameFile(partial, context.DataFilePath(program_files::kJournal))) {
-        DiscardFile(partial);
-        return false;
-    }
-    return true;
+    return WriteReplacement(path, JournalText(journal), failure);
 }
 
-bool RemoveJournal(const AppContext& context) {
+bool RemoveJournal(const AppContext& context, Failure* failure) {
     // The deletion flushes the folder: the change is over once it is done.
-    return DeleteFileAt(context.DataFilePath(program_files::kJournal));
+    return DeleteFileAt(context.DataFilePath(program_files::kJournal), failure);
 }
 
 void DiscardPartialJournal(const AppContext& context) {

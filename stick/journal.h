@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/failure.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -93,10 +95,10 @@ struct JournalOnDisk {
 };
 [[nodiscard]] JournalOnDisk LoadJournal(const AppContext& context);
 
-// Writes the journal (temporary name, flush, rename, folder flush).
-[[nodiscard]] bool SaveJournal(const AppContext& context, const Journal& journal);
+// Writes the journal (temporary name, flush, check, rename, folder flush).
+[[nodiscard]] bool SaveJournal(const AppContext& context, const Journal& journal, Failure* failure = nullptr);
 // Removes it (and flushes its folder); false when it is still there.
-[[nodiscard]] bool RemoveJournal(const AppContext& context);
+[[nodiscard]] bool RemoveJournal(const AppContext& context, Failure* failure = nullptr);
 // Removes what a journal write cut short left.
 void DiscardPartialJournal(const AppContext& context);
 

@@ -28,4 +28,9 @@ private:
     std::string root_;
 };
 
+// The file name of a stick path: "AD013001.ODA" of "OPEN-R\\MW\\DATA\\P\\AD013001.ODA".
+inline std::string_view StickFileName(std::string_view stickPath) {
+    return stickPath.substr(stickPath.rfind('\\') + 1);
+}
+
 }  // namespace tamsiro

@@ -4,6 +4,7 @@
 #include "archive/oda_archive.h"
 #include "host/binary_file.h"
 #include "host/file_system.h"
+#include "host/replacement_file.h"
 #include "host/text_bytes.h"
 #include "host/volume_identity.h"
 #include "stick/stick_files.h"
@@ -19,7 +20,6 @@ namespace tamsiro {
 namespace {
 
 constexpr std::string_view kRecordFile = "STICK.JSON";
-constexpr std::string_view kRecordPartial = "STICK.JSON.partial";
 constexpr std::string_view kOtherRecordPrefix = "DATA_BASEMIND3.";
 // Later sticks' records are numbered from 2, the first stick being 1.
 constexpr int kFirstOtherRecord = 2;
@@ -185,7 +185,7 @@ StickRecord RecordOfStick(const AppContext& context, const Stick& stick) {
     return record;
 }
 
-bool WriteStickRecord(const AppContext& context, const StickRecord& record) {
+bool WriteStickRecord(const AppContext& context, const StickRecord& record, Failure* failure) {
     nlohmann::ordered_json json = {{"identity", record.identity},
                                    {"fingerprint", record.fingerprint},
                                    {"base", RelativeToProgram(context, record.basePath)},
@@ -194,25 +194,14 @@ bool WriteStickRecord(const AppContext& context, const StickRecord& record) {
     if (record.archiveChanged) json["archive_changed"] = true;
     if (record.baseLost) json["first_archive_lost"] = true;
     const std::string text = json.dump(2) + "\n";
-    if (!MakeFolders(record.folder)) return false;
-    const std::string partial = JoinPath(record.folder, kRecordPartial);
-    BinaryFile file;
-    if (!file.Open(partial, BinaryFile::Mode::Write)) return false;
-    bool written = file.WriteExactly(text.data(), text.size());
-    written = file.Flush() && written;
-    written = file.Close() && written;
-    if (!written || !ReplaceFile(partial, JoinPath(record.folder, kRecordFile))) {
-        DiscardFile(partial);
-        return false;
-    }
-    return FlushFolder(record.folder);
+    return MakeFolders(record.folder, failure) && WriteReplacement(JoinPath(record.folder, kRecordFile), text, failure);
 }
 
-bool MarkArchiveChanged(const AppContext& context, StickRecord& record, bool changed) {
+bool MarkArchiveChanged(const AppContext& context, StickRecord& record, bool changed, Failure* failure) {
     if (record.archiveChanged == changed) return true;
     StickRecord marked = record;
     marked.archiveChanged = changed;
-    if (!WriteStickRecord(context, marked)) return false;
+    if (!WriteStickRecord(context, marked, failure)) return false;
     marked.written = true;
     marked.legacy = false;
     record = std::move(marked);
@@ -223,7 +212,7 @@ void DiscardPartialRecords(const AppContext& context) {
     for (int number = 1; number <= kLastOtherRecord; ++number) {
         const std::string folder = context.DataFilePath(RecordFolderName(number));
         if (number >= kFirstOtherRecord && !IsFolder(folder)) break;
-        DiscardFile(JoinPath(folder, kRecordPartial));
+        DiscardFile(JoinPath(folder, std::string(kRecordFile) + ".partial"));
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/failure.h"
 #include "stick/stick.h"
 #include "stick/stock_store.h"
 
@@ -50,10 +51,11 @@ std::string ArchiveFingerprint(const std::string& archivePath);
 [[nodiscard]] StickRecord RecordOfStick(const AppContext& context, const Stick& stick);
 
 // Writes STICK.JSON (under a temporary name first); the folder is made.
-[[nodiscard]] bool WriteStickRecord(const AppContext& context, const StickRecord& record);
+[[nodiscard]] bool WriteStickRecord(const AppContext& context, const StickRecord& record, Failure* failure = nullptr);
 // Writes `changed` into the stick's record when it says otherwise (and
 // the record with it, when it is not written yet); false when that failed.
-[[nodiscard]] bool MarkArchiveChanged(const AppContext& context, StickRecord& record, bool changed);
+[[nodiscard]] bool MarkArchiveChanged(const AppContext& context, StickRecord& record, bool changed,
+                                      Failure* failure = nullptr);
 // Removes a STICK.JSON left half-written.
 void DiscardPartialRecords(const AppContext& context);
 

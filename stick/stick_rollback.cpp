@@ -14,8 +14,6 @@ namespace tamsiro {
 
 namespace {
 
-std::string_view FileNameOf(std::string_view stickPath) { return stickPath.substr(stickPath.rfind('\\') + 1); }
-
 bool IsConfigFile(std::string_view stickPath) {
     return stickPath.size() > 4 && (EqualIgnoringAsciiCase(stickPath.substr(stickPath.size() - 4), ".CFG") ||
                                     EqualIgnoringAsciiCase(stickPath.substr(stickPath.size() - 4), ".BAK"));
@@ -76,7 +74,9 @@ public:
         // changes: on a damaged FAT a broken chain shows here, not half-way.
         temporaries_ = TemporariesOf(stick_, entries_);
         for (const std::string& path : temporaries_) {
-            if (ReadsWholeOnDevice(path) != DeviceContent::Same) return Stop(Judged(RollbackVerdict::Damaged));
+            if (ReadsWholeOnDevice(path, {}, &outcome_.failure) != ReadBackVerdict::Same) {
+                return Stop(Judged(RollbackVerdict::Damaged));
+            }
         }
         if (!Survey()) return outcome_;
         // A file whose bytes from before are not whole cannot be put back,
@@ -86,7 +86,7 @@ public:
         if (!PlanRoom()) return outcome_;
 
         for (const std::string& path : temporaries_) {
-            if (!DeleteFileAt(path) && !StillWritable()) return outcome_;
+            if (!DeleteFileAt(path, &failure_) && !StillWritable()) return outcome_;
         }
         for (std::size_t i = 0; i < work_.size(); ++i) {
             if (work_[i].alreadyBack || work_[i].unusable) continue;
@@ -101,9 +101,12 @@ public:
         // Read back: only what the device holds counts.
         for (const EntryWork& work : work_) {
             if (work.unusable) continue;
-            const DeviceContent back = CheckBack(*work.entry);
-            if (back == DeviceContent::Unreadable) return Stop(Judged(RollbackVerdict::Damaged));
-            if (back == DeviceContent::Different) Failed(*work.entry);
+            const ReadBackVerdict back = CheckBack(*work.entry, &failure_);
+            if (back == ReadBackVerdict::Unreadable) {
+                outcome_.failure = failure_;
+                return Stop(Judged(RollbackVerdict::Damaged));
+            }
+            if (back == ReadBackVerdict::Different) Failed(*work.entry);
         }
         if (!outcome_.failedFiles.empty()) outcome_.verdict = RollbackVerdict::Failed;
         return outcome_;
@@ -132,6 +135,7 @@ private:
     }
 
     void Failed(const JournalEntry& entry) {
+        if (outcome_.failedFiles.empty()) outcome_.failure = failure_;
         if (std::find(outcome_.failedFiles.begin(), outcome_.failedFiles.end(), entry.stickPath) ==
             outcome_.failedFiles.end()) {
             outcome_.failedFiles.push_back(entry.stickPath);
@@ -149,7 +153,7 @@ private:
             }
             if (const auto there = FileThere(work.current)) {
                 work.current = *there;
-                if (ReadsWholeOnDevice(work.current) != DeviceContent::Same) {
+                if (ReadsWholeOnDevice(work.current, {}, &outcome_.failure) != ReadBackVerdict::Same) {
                     outcome_ = Stop(Judged(RollbackVerdict::Damaged));
                     return false;
                 }
@@ -159,12 +163,13 @@ private:
                 if (const auto aside = FileThere(AsidePath(work.current))) {
                     // The bytes from before, on the stick: whole, and as large
                     // as they were, or they are not what was set aside.
-                    const DeviceContent read = ReadsWholeOnDevice(*aside, entry->size);
-                    if (read == DeviceContent::Unreadable) {
+                    const ReadBackVerdict read = ReadsWholeOnDevice(*aside, entry->size, &failure_);
+                    if (read == ReadBackVerdict::Unreadable) {
                         outcome_ = Stop(Judged(RollbackVerdict::Damaged));
                         return false;
                     }
-                    if (read == DeviceContent::Different) {
+                    if (read == ReadBackVerdict::Different) {
+                        failure_ = {FileAction::Read, FailureReason::Damaged, *aside};
                         work.unusable = true;
                         Failed(*entry);
                     }
@@ -179,7 +184,7 @@ private:
                 }
             } else if (entry->WasAbsent()) {
                 work.alreadyBack = !work.currentSize;
-            } else if (!PreviousWhole(*entry)) {
+            } else if (!PreviousWhole(*entry, &failure_)) {
                 work.unusable = true;
                 Failed(*entry);
             } else {
@@ -192,10 +197,11 @@ private:
 
     // The kept bytes in Tamsiro's folder, as large as the journal says,
     // with its hash where it has one.
-    static bool PreviousWhole(const JournalEntry& entry) {
-        if (!entry.size) return FileExists(entry.previous);
+    static bool PreviousWhole(const JournalEntry& entry, Failure* failure) {
         const auto fingerprint = FingerprintOf(entry.previous);
-        return fingerprint && fingerprint->size == *entry.size && (!entry.hash || fingerprint->hash == *entry.hash);
+        const bool whole = fingerprint && (!entry.size || fingerprint->size == *entry.size) &&
+                           (!entry.hash || fingerprint->hash == *entry.hash);
+        return whole || tamsiro::Failed(failure, {FileAction::Read, FailureReason::Damaged, entry.previous});
     }
 
     // Room as a change plans it: every temporary goes first, then each file
@@ -263,45 +269,51 @@ private:
 
     bool PutOneBack(const EntryWork& work, bool beside) {
         const JournalEntry& entry = *work.entry;
-        if (entry.kind == JournalEntry::Kind::Aside) return ReplaceFile(work.aside, work.current);
-        if (entry.WasAbsent()) return DeleteFileAt(work.current);
+        if (entry.kind == JournalEntry::Kind::Aside) return ReplaceFile(work.aside, work.current, &failure_);
+        if (entry.WasAbsent()) return DeleteFileAt(work.current, &failure_);
         // A file that is gone comes back under the name it had (a kept copy
         // keeps the stick's spelling; the base archive has a name of its own).
         const std::string folder = stick_.FolderOf(entry.stickPath);
         const std::string keptName = NameOnDisk(entry.previous);
         const bool there = work.currentSize.has_value();
-        const std::string target = there || !EqualIgnoringAsciiCase(keptName, FileNameOf(entry.stickPath))
+        const std::string target = there || !EqualIgnoringAsciiCase(keptName, StickFileName(entry.stickPath))
                                        ? work.current
                                        : JoinPath(folder, keptName);
         // No room for both: the file being undone goes first, as planned.
-        if (!beside && there && !DeleteFileAt(target)) return false;
+        if (!beside && there && !DeleteFileAt(target, &failure_)) return false;
         const std::string besidePath = BesidePath(target);
-        const std::string name(FileNameOf(entry.stickPath));
+        const std::string name(StickFileName(entry.stickPath));
         if (!CopyVerified(context_.Ui(), entry.previous, besidePath,
-                          StickCopySteps("Restoring " + name + " on memory stick", name))) {
+                          ToStickSteps(context_, ProgressStep::RestoringOnStick, name), &failure_)) {
             return false;
         }
-        if (ReplaceFile(besidePath, target)) return true;
+        if (ReplaceFile(besidePath, target, &failure_)) return true;
         DiscardFile(besidePath);
         return false;
     }
 
-    DeviceContent CheckBack(const JournalEntry& entry) const {
-        const auto current = FileThere(stick_.Path(entry.stickPath));
+    ReadBackVerdict CheckBack(const JournalEntry& entry, Failure* failure) const {
+        const std::string path = stick_.Path(entry.stickPath);
+        const auto current = FileThere(path);
         if (entry.WasAbsent()) {
             const Presence presence = PresenceOf(stick_, entry.stickPath);
-            if (presence == Presence::Unknown) return DeviceContent::Unreadable;
-            return presence == Presence::Absent ? DeviceContent::Same : DeviceContent::Different;
+            if (presence == Presence::Absent) return ReadBackVerdict::Same;
+            (void)tamsiro::Failed(failure, {FileAction::Check, FailureReason::Exists, path});
+            return presence == Presence::Unknown ? ReadBackVerdict::Unreadable : ReadBackVerdict::Different;
         }
-        if (!current) return DeviceContent::Different;
-        if (entry.kind == JournalEntry::Kind::Aside) return ReadsWholeOnDevice(*current, entry.size);
-        return CompareOnDevice(*current, entry.previous);
+        if (!current) {
+            (void)tamsiro::Failed(failure, {FileAction::Check, FailureReason::NotFound, path});
+            return ReadBackVerdict::Different;
+        }
+        if (entry.kind == JournalEntry::Kind::Aside) return ReadsWholeOnDevice(*current, entry.size, failure);
+        return CompareOnDevice(*current, entry.previous, failure);
     }
 
     AppContext& context_;
     const Stick& stick_;
     const std::vector<JournalEntry>& entries_;
     RollbackOptions options_;
+    Failure failure_;
     std::vector<std::string> temporaries_;
     std::vector<EntryWork> work_;
     std::vector<bool> beside_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/failure.h"
 #include "stick/journal.h"
 #include "stick/stick_health.h"
 
@@ -38,6 +39,7 @@ struct RollbackOutcome {
     RecoveredFiles recovered;              // NeedsRecoveredRoom
     std::vector<std::string> failedFiles;  // Failed: stick paths
     std::size_t filesChanged = 0;          // files the rollback rewrote, renamed back or removed
+    Failure failure;  // the first thing that failed, where one did
 };
 
 struct RollbackOptions {

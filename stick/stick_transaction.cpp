@@ -64,16 +64,21 @@ void DiscardTemporaries(const std::string& target) {
 
 }  // namespace
 
-ChangeOutcome CarryResult::OutcomeOf(std::string_view stickPath) const {
-    for (const FileResult& file : files) {
-        if (file.stickPath == stickPath) return file.outcome;
+const FileOutcome* CarryOutcome::Of(std::string_view stickPath) const {
+    for (const FileOutcome& file : files) {
+        if (file.stickPath == stickPath) return &file;
     }
-    return ChangeOutcome::NotDone;
+    return nullptr;
 }
 
-bool CarryResult::Failed(std::string_view stickPath) const {
-    const ChangeOutcome outcome = OutcomeOf(stickPath);
-    return outcome != ChangeOutcome::Done && outcome != ChangeOutcome::NotDone;
+ChangeVerdict CarryOutcome::VerdictOf(std::string_view stickPath) const {
+    const FileOutcome* file = Of(stickPath);
+    return file ? file->verdict : ChangeVerdict::NotDone;
+}
+
+bool CarryOutcome::Failed(std::string_view stickPath) const {
+    const ChangeVerdict verdict = VerdictOf(stickPath);
+    return verdict != ChangeVerdict::Done && verdict != ChangeVerdict::NotDone;
 }
 
 Room JudgeRoom(const Stick& stick, const StickPlan& plan) {
@@ -144,9 +149,9 @@ PrepareOutcome StickTransaction::Keep() {
     const KeepOutcome kept = KeepStockFiles(context_, stick_, recorded);
     switch (kept.verdict) {
     case KeepVerdict::Kept: break;
-    case KeepVerdict::NoRoom: return {PrepareVerdict::NoRoomToKeep, {}};
-    case KeepVerdict::NotKept: return {PrepareVerdict::NotKept, kept.stickPath};
-    case KeepVerdict::StickUnreadable: return {PrepareVerdict::StickUnreadable, kept.stickPath};
+    case KeepVerdict::NoRoom: return {PrepareVerdict::NoRoomToKeep, {}, kept.failure};
+    case KeepVerdict::NotKept: return {PrepareVerdict::NotKept, kept.stickPath, kept.failure};
+    case KeepVerdict::StickUnreadable: return {PrepareVerdict::StickUnreadable, kept.stickPath, kept.failure};
     }
 
     // Where each file's bytes from before are: its stock record when it
@@ -181,18 +186,23 @@ PrepareOutcome StickTransaction::Keep() {
                 entry.size = FileSizeAt(record);
             } else {
                 const std::string copy = JoinPath(undo.FolderOf(path), NameOnDisk(current));
-                if (!MakeFolders(undo.FolderOf(path))) return {PrepareVerdict::NotKept, path};
-                if (!CopyVerified(context_.Ui(), current, copy,
-                                  ProgramFolderCopySteps("Keeping " + NameOnDisk(current) + " in Tamsiro's folder",
-                                                         "Checking " + NameOnDisk(current) + " in Tamsiro's folder"))) {
-                    return {ReadsToTheEnd(current) ? PrepareVerdict::NotKept : PrepareVerdict::StickUnreadable, path};
+                Failure failure;
+                if (!MakeFolders(undo.FolderOf(path), &failure)) return {PrepareVerdict::NotKept, path, failure};
+                const CopySteps steps = InFolderSteps(context_, ProgressStep::KeepingInFolder,
+                                                      ProgressStep::CheckingInFolder, NameOnDisk(current));
+                if (!CopyVerified(context_.Ui(), current, copy, steps, &failure)) {
+                    // The stick's fault when its file did not read; else the folder's.
+                    const bool stickFailed = failure.path == current || !ReadsToTheEnd(current);
+                    return {stickFailed ? PrepareVerdict::StickUnreadable : PrepareVerdict::NotKept, path, failure};
                 }
                 entry.previous = copy;
                 journal.scratch.push_back(copy);
             }
             // What the next start checks the kept bytes against.
             const auto fingerprint = FingerprintOf(entry.previous);
-            if (!fingerprint) return {PrepareVerdict::NotKept, path};
+            if (!fingerprint) {
+                return {PrepareVerdict::NotKept, path, {FileAction::Read, FailureReason::Io, entry.previous}};
+            }
             entry.size = fingerprint->size;
             entry.hash = fingerprint->hash;
         }
@@ -214,34 +224,26 @@ PrepareOutcome StickTransaction::Keep() {
 namespace {
 
 // Writes a planned file's new bytes to `target`, checked on the device.
-ChangeOutcome WriteChecked(UserInterface& ui, const PlannedFile& file, const std::string& target) {
-    CopySteps steps = StickCopySteps(file.progress, file.stickPath);
+ChangeVerdict WriteChecked(AppContext& context, const PlannedFile& file, const std::string& target, Failure* failure) {
+    CopySteps steps = ToStickSteps(context, file.copying, StickFileName(file.stickPath));
     steps.stopsOnInterrupt = true;
-    if (!file.contents)
-        return CopyVerified(ui, file.source, target, steps) ? ChangeOutcome::Done : ChangeOutcome::WriteFailed;
-    switch (WriteVerified(ui, *file.contents, target, steps)) {
-    case WriteOutcome::Written: return ChangeOutcome::Done;
-    case WriteOutcome::NotCreated: return ChangeOutcome::CreateFailed;
-    case WriteOutcome::NotWritten: break;
-    }
-    return ChangeOutcome::WriteFailed;
+    const bool written = file.contents ? WriteVerified(context.Ui(), *file.contents, target, steps, failure)
+                                       : CopyVerified(context.Ui(), file.source, target, steps, failure);
+    if (written) return ChangeVerdict::Done;
+    return failure && failure->action == FileAction::Create ? ChangeVerdict::CreateFailed : ChangeVerdict::WriteFailed;
 }
 
 // The outcome of a step's files, filled in as it goes.
 class StepRun {
 public:
     StepRun(AppContext& context, const Stick& stick, const PlannedStep& step, const std::vector<JournalEntry>& entries,
-            std::vector<FileResult>& results)
+            std::vector<FileOutcome>& results)
         : context_(context), stick_(stick), step_(step), entries_(entries), results_(results) {}
 
-    bool Fail(const PlannedFile& file, ChangeOutcome outcome) {
-        results_.push_back({file.stickPath, outcome});
+    bool Fail(const PlannedFile& file, ChangeVerdict verdict) {
+        results_.push_back({file.stickPath, verdict, failure_});
         for (const PlannedFile& each : step_.files) DiscardTemporaries(stick_.Path(each.stickPath));
         return false;
-    }
-
-    bool WriteBeside(const PlannedFile& file) {
-        return WriteChecked(context_.Ui(), file, BesidePath(stick_.Path(file.stickPath))) == ChangeOutcome::Done;
     }
 
     // Every file beside its target, and only when all are whole and
@@ -253,22 +255,24 @@ public:
         const bool alone = step_.files.size() == 1;
         auto waiting = [alone](const std::string& target) { return alone ? BesidePath(target) : ReadyPath(target); };
         for (const PlannedFile& file : step_.files) {
-            if (!file.Removes() && !WriteBeside(file)) return Fail(file, ChangeOutcome::WriteFailed);
+            if (file.Removes()) continue;
+            const ChangeVerdict written = WriteBeside(file);
+            if (written != ChangeVerdict::Done) return Fail(file, written);
         }
         for (const PlannedFile& file : step_.files) {
             const std::string target = stick_.Path(file.stickPath);
-            if (!alone && !file.Removes() && !ReplaceFile(BesidePath(target), ReadyPath(target))) {
-                return Fail(file, ChangeOutcome::RenameFailed);
+            if (!alone && !file.Removes() && !ReplaceFile(BesidePath(target), ReadyPath(target), &failure_)) {
+                return Fail(file, ChangeVerdict::RenameFailed);
             }
         }
         for (const PlannedFile& file : step_.files) {
             const std::string target = stick_.Path(file.stickPath);
             if (file.Removes()) {
-                if (!RemoveIfThere(file)) return Fail(file, ChangeOutcome::RemoveFailed);
-            } else if (!SetAsideIfJournalled(file) || !ReplaceFile(waiting(target), target)) {
-                return Fail(file, ChangeOutcome::RenameFailed);
+                if (!RemoveIfThere(file)) return Fail(file, ChangeVerdict::RemoveFailed);
+            } else if (!SetAsideIfJournalled(file) || !ReplaceFile(waiting(target), target, &failure_)) {
+                return Fail(file, ChangeVerdict::RenameFailed);
             }
-            results_.push_back({file.stickPath, ChangeOutcome::Done});
+            results_.push_back({file.stickPath, ChangeVerdict::Done});
         }
         return true;
     }
@@ -276,17 +280,19 @@ public:
     // No room for both: each old file goes first (its bytes are kept).
     bool OneByOne() {
         for (const PlannedFile& file : step_.files) {
-            if (!RemoveIfThere(file)) return Fail(file, ChangeOutcome::RemoveFailed);
+            if (!RemoveIfThere(file)) return Fail(file, ChangeVerdict::RemoveFailed);
             if (file.Removes()) {
-                results_.push_back({file.stickPath, ChangeOutcome::Done});
+                results_.push_back({file.stickPath, ChangeVerdict::Done});
                 continue;
             }
             const std::string target = stick_.Path(file.stickPath);
-            if (!WriteBeside(file)) return Fail(file, ChangeOutcome::WriteFailed);
-            if (!ReplaceFile(BesidePath(target), ReadyPath(target)) || !ReplaceFile(ReadyPath(target), target)) {
-                return Fail(file, ChangeOutcome::RenameFailed);
+            const ChangeVerdict written = WriteBeside(file);
+            if (written != ChangeVerdict::Done) return Fail(file, written);
+            if (!ReplaceFile(BesidePath(target), ReadyPath(target), &failure_) ||
+                !ReplaceFile(ReadyPath(target), target, &failure_)) {
+                return Fail(file, ChangeVerdict::RenameFailed);
             }
-            results_.push_back({file.stickPath, ChangeOutcome::Done});
+            results_.push_back({file.stickPath, ChangeVerdict::Done});
         }
         return true;
     }
@@ -294,15 +300,19 @@ public:
     bool Rotate() {
         for (const PlannedFile& file : step_.files) {
             const std::string stem = StemOf(file.stickPath);
-            if (!RotateConfigFiles(stick_.Path(stem + ".TMP"), stick_.Path(stem + ".CFG"),
-                                   stick_.Path(stem + ".BAK"))) {
-                return Fail(file, ChangeOutcome::RenameFailed);
+            if (!RotateConfigFiles(stick_.Path(stem + ".TMP"), stick_.Path(stem + ".CFG"), stick_.Path(stem + ".BAK"),
+                                   &failure_)) {
+                return Fail(file, ChangeVerdict::RenameFailed);
             }
         }
         return Done();
     }
 
 private:
+    ChangeVerdict WriteBeside(const PlannedFile& file) {
+        return WriteChecked(context_, file, BesidePath(stick_.Path(file.stickPath)), &failure_);
+    }
+
     const JournalEntry* AsideEntryOf(const PlannedFile& file) const {
         for (const JournalEntry& entry : entries_) {
             if (entry.kind == JournalEntry::Kind::Aside && entry.stickPath == file.stickPath) return &entry;
@@ -314,18 +324,21 @@ private:
     bool SetAsideIfJournalled(const PlannedFile& file) {
         if (!AsideEntryOf(file)) return true;
         const std::string current = stick_.Path(file.stickPath);
-        return RenameFile(current, AsidePath(current));
+        return RenameFile(current, AsidePath(current), &failure_);
     }
 
     bool RemoveIfThere(const PlannedFile& file) {
         if (AsideEntryOf(file)) return SetAsideIfJournalled(file);
-        const Presence presence = PresenceOf(stick_, file.stickPath);
-        return presence == Presence::Absent ||
-               (presence == Presence::There && DeleteFileAt(stick_.Path(file.stickPath)));
+        switch (PresenceOf(stick_, file.stickPath)) {
+        case Presence::Absent: return true;
+        case Presence::There: return DeleteFileAt(stick_.Path(file.stickPath), &failure_);
+        case Presence::Unknown: break;
+        }
+        return Failed(&failure_, {FileAction::List, FailureReason::Io, stick_.FolderOf(file.stickPath)});
     }
 
     bool Done() {
-        for (const PlannedFile& file : step_.files) results_.push_back({file.stickPath, ChangeOutcome::Done});
+        for (const PlannedFile& file : step_.files) results_.push_back({file.stickPath, ChangeVerdict::Done});
         return true;
     }
 
@@ -333,18 +346,21 @@ private:
     const Stick& stick_;
     const PlannedStep& step_;
     const std::vector<JournalEntry>& entries_;
-    std::vector<FileResult>& results_;
+    std::vector<FileOutcome>& results_;
+    Failure failure_;
 };
 
 // X.TMP written and checked before anything else changes: the voice list
 // that no longer names the male voice is whole before the male voice goes.
 bool WriteRotationFiles(AppContext& context, const Stick& stick, const PlannedStep& step,
-                        std::vector<FileResult>& results) {
+                        std::vector<FileOutcome>& results) {
     for (const PlannedFile& file : step.files) {
         const std::string tmp = stick.Path(StemOf(file.stickPath) + ".TMP");
-        const ChangeOutcome outcome = tmp.empty() ? ChangeOutcome::CreateFailed : WriteChecked(context.Ui(), file, tmp);
-        if (outcome != ChangeOutcome::Done) {
-            results.push_back({file.stickPath, outcome});
+        Failure failure{FileAction::Create, FailureReason::NotFound, tmp};
+        const ChangeVerdict verdict =
+            tmp.empty() ? ChangeVerdict::CreateFailed : WriteChecked(context, file, tmp, &failure);
+        if (verdict != ChangeVerdict::Done) {
+            results.push_back({file.stickPath, verdict, failure});
             return false;
         }
     }
@@ -388,15 +404,21 @@ std::vector<ExpectedFile> ExpectedAfter(const PlannedStep& step, const Journal& 
     return expected;
 }
 
-DeviceContent CheckExpected(const Stick& stick, const ExpectedFile& file) {
+ReadBackVerdict CheckExpected(const Stick& stick, const ExpectedFile& file, Failure* failure) {
+    const std::string path = stick.Path(file.stickPath);
     if (file.absent) {
         const Presence presence = PresenceOf(stick, file.stickPath);
-        if (presence == Presence::Unknown) return DeviceContent::Unreadable;
-        return presence == Presence::Absent ? DeviceContent::Same : DeviceContent::Different;
+        if (presence == Presence::Absent) return ReadBackVerdict::Same;
+        (void)Failed(failure, {FileAction::Check,
+                               presence == Presence::There ? FailureReason::Exists : FailureReason::Io, path});
+        return presence == Presence::Unknown ? ReadBackVerdict::Unreadable : ReadBackVerdict::Different;
     }
-    const std::string path = stick.Path(file.stickPath);
-    if (path.empty() || KindAt(ExistingName(path)) != PathKind::File) return DeviceContent::Different;
-    return file.contents ? CompareBytesOnDevice(path, *file.contents) : CompareOnDevice(path, file.source);
+    if (path.empty() || KindAt(ExistingName(path)) != PathKind::File) {
+        (void)Failed(failure, {FileAction::Check, FailureReason::NotFound, path});
+        return ReadBackVerdict::Different;
+    }
+    return file.contents ? CompareBytesOnDevice(path, *file.contents, failure)
+                         : CompareOnDevice(path, file.source, failure);
 }
 
 CarryVerdict VerdictOfRollback(const RollbackOutcome& rollback, CarryVerdict done) {
@@ -424,12 +446,12 @@ std::optional<CarryVerdict> Halted(const Stick& stick) {
 
 }  // namespace
 
-CarryResult StickTransaction::Carry() {
+CarryOutcome StickTransaction::Carry() {
     const BusyScope busy(context_);
     // A stick left half-changed until Tamsiro next starts with this folder
     // is what an interrupt must not cause.
     const InterruptScope interrupts;
-    CarryResult result;
+    CarryOutcome result;
     const JournalOnDisk onDisk = LoadJournal(context_);
     if (state_ != TransactionState::Kept || onDisk.presence != JournalPresence::Readable) {
         result.verdict = CarryVerdict::Undone;
@@ -501,14 +523,16 @@ CarryResult StickTransaction::Carry() {
     auto checkBack = [&](std::size_t steps) -> std::optional<CarryVerdict> {
         for (std::size_t i = 0; i < steps; ++i) {
             for (const ExpectedFile& expected : ExpectedAfter(plan_[i], journal)) {
-                const DeviceContent back = CheckExpected(stick_, expected);
-                if (back == DeviceContent::Same) continue;
-                if (back == DeviceContent::Unreadable) return Halted(stick_).value_or(CarryVerdict::Damaged);
+                Failure failure;
+                const ReadBackVerdict back = CheckExpected(stick_, expected, &failure);
+                if (back == ReadBackVerdict::Same) continue;
+                if (back == ReadBackVerdict::Unreadable) return Halted(stick_).value_or(CarryVerdict::Damaged);
                 // Its write is what failed, whatever it reported at the time.
                 auto done = std::find_if(result.files.begin(), result.files.end(),
-                                         [&](const FileResult& file) { return file.stickPath == expected.stickPath; });
+                                         [&](const FileOutcome& file) { return file.stickPath == expected.stickPath; });
                 if (done == result.files.end()) done = result.files.insert(result.files.end(), {expected.stickPath});
-                done->outcome = ChangeOutcome::WriteFailed;
+                done->verdict = ChangeVerdict::WriteFailed;
+                done->failure = failure;
                 return CarryVerdict::Undone;
             }
         }
@@ -527,8 +551,8 @@ CarryResult StickTransaction::Carry() {
         const bool interrupted = InterruptRequested();
         if (interrupted) {
             // Stopped on request: the whole change is undone, and no file failed.
-            for (FileResult& file : result.files) {
-                if (file.outcome != ChangeOutcome::Done) file.outcome = ChangeOutcome::NotDone;
+            for (FileOutcome& file : result.files) {
+                if (file.verdict != ChangeVerdict::Done) file.verdict = ChangeVerdict::NotDone;
             }
         }
         checked = interrupted ? CarryVerdict::Stopped : CarryVerdict::Undone;
@@ -549,9 +573,9 @@ CarryResult StickTransaction::Carry() {
     const bool undone = result.verdict == CarryVerdict::Undone || result.verdict == CarryVerdict::Stopped;
     state_ = undone ? TransactionState::RolledBack : TransactionState::Committed;
     if (undone) {
-        for (FileResult& file : result.files) {
-            if (file.outcome != ChangeOutcome::Done) continue;
-            file.outcome = ChangeOutcome::NotDone;
+        for (FileOutcome& file : result.files) {
+            if (file.verdict != ChangeVerdict::Done) continue;
+            file.verdict = ChangeVerdict::NotDone;
             ++result.undoneFiles;
         }
     }

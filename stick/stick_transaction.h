@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/progress.h"
+#include "host/failure.h"
 #include "stick/stick.h"
 #include "stick/stock_store.h"
 
@@ -28,7 +30,7 @@ struct PlannedFile {
     std::string stickPath;
     std::string source;
     std::optional<std::string> contents;
-    std::string progress;  // the progress text while it is copied
+    ProgressStep copying = ProgressStep::CopyingToStick;  // what the progress window says while it is copied
 
     bool Removes() const { return source.empty() && !contents; }
 };
@@ -62,7 +64,7 @@ struct Room {
 };
 [[nodiscard]] Room JudgeRoom(const Stick& stick, const StickPlan& plan);
 
-enum class ChangeOutcome {
+enum class ChangeVerdict {
     Done,
     NotDone,       // not reached, or undone again
     CreateFailed,  // the new file could not be created
@@ -71,9 +73,10 @@ enum class ChangeOutcome {
     RemoveFailed,
 };
 
-struct FileResult {
+struct FileOutcome {
     std::string stickPath;
-    ChangeOutcome outcome = ChangeOutcome::NotDone;
+    ChangeVerdict verdict = ChangeVerdict::NotDone;
+    Failure failure;  // why, when it failed
 };
 
 enum class CarryVerdict {
@@ -87,15 +90,16 @@ enum class CarryVerdict {
     Gone,                 // it was pulled out: stopped, the journal stays
 };
 
-struct CarryResult {
+struct CarryOutcome {
     CarryVerdict verdict = CarryVerdict::Done;
-    std::vector<FileResult> files;  // the files that failed, and those done
-    std::size_t undoneFiles = 0;    // files that were in place before the undo
+    std::vector<FileOutcome> files;  // the files that failed, and those done
+    std::size_t undoneFiles = 0;     // files that were in place before the undo
     // After a change that is complete: what its clean-up could not remove
     // from the stick (host paths of files set aside); the next start does.
     std::vector<std::string> leftOnStick;
 
-    ChangeOutcome OutcomeOf(std::string_view stickPath) const;
+    const FileOutcome* Of(std::string_view stickPath) const;
+    ChangeVerdict VerdictOf(std::string_view stickPath) const;
     bool Failed(std::string_view stickPath) const;
 };
 
@@ -111,6 +115,7 @@ enum class PrepareVerdict {
 struct PrepareOutcome {
     PrepareVerdict verdict = PrepareVerdict::Ready;
     std::string stickPath;  // the file that stopped it
+    Failure failure;        // why, where a file operation failed
 };
 
 // A transaction goes through these states in order; Carry ends it
@@ -130,7 +135,7 @@ public:
     // (see InterruptScope) stops it at the next file and undoes it all.
     // Done only once every file of the plan has been read back from the
     // stick as it was meant to be.
-    [[nodiscard]] CarryResult Carry();
+    [[nodiscard]] CarryOutcome Carry();
 
     TransactionState State() const { return state_; }
 

@@ -1,5 +1,6 @@
 #include "stick/stick_writer.h"
 
+#include "app/app_context.h"
 #include "app/progress.h"
 #include "app/user_interface.h"
 #include "host/binary_file.h"
@@ -61,86 +62,107 @@ auto StreamReader(BinaryFile& file) {
 
 // The target is created afresh: whatever was left at its name (a link
 // too, dangling or not) goes first and is never written through.
-bool CreateTarget(BinaryFile& out, const std::string& target) {
+bool CreateTarget(BinaryFile& out, const std::string& target, Failure* failure) {
     DiscardFile(target);
-    if (!out.Open(target, BinaryFile::Mode::CreateNew)) return false;
+    if (!out.Open(target, BinaryFile::Mode::CreateNew)) return Failed(failure, out.LastFailure());
     std::setvbuf(out.Handle(), nullptr, _IONBF, 0);
     return true;
 }
 
 bool CopyAndFlush(UserInterface& ui, const std::string& source, const std::string& target, std::uint64_t size,
-                  const CopySteps& steps) {
+                  const CopySteps& steps, Failure* failure) {
     BinaryFile in;
     BinaryFile out;
-    if (!OpenForReading(in, source) || !CreateTarget(out, target)) return false;
+    if (!OpenForReading(in, source)) return Failed(failure, in.LastFailure());
+    if (!CreateTarget(out, target, failure)) return false;
     ProgressMeter meter(ui, steps.copying, size);
     unsigned char* buffer = Buffers().first.Data();
     for (std::uint64_t done = 0; done < size;) {
         const std::size_t chunk = NextChunk(done, size);
         // A stick file of 32 MB takes a while: an interrupt need not wait.
-        if ((steps.stopsOnInterrupt && InterruptRequested()) || !in.ReadExactly(buffer, chunk) ||
-            !out.WriteExactly(buffer, chunk))
-            return false;
+        if (steps.stopsOnInterrupt && InterruptRequested()) {
+            return Failed(failure, {FileAction::Write, FailureReason::Interrupted, target});
+        }
+        if (!in.ReadExactly(buffer, chunk)) return Failed(failure, in.LastFailure());
+        if (!out.WriteExactly(buffer, chunk)) return Failed(failure, out.LastFailure());
         out.StartWriteBack();
         done += chunk;
         meter.Advance(chunk);
     }
     // The flush may take longer than the copy on a slow stick.
     meter.StartPhase(steps.writing, 0);
-    const bool flushed = out.Flush();
-    return out.Close() && flushed;
+    if (!out.Flush()) return Failed(failure, out.LastFailure());
+    return out.Close() || Failed(failure, out.LastFailure());
 }
 
 // Reads a stick file from the device chunk by chunk, handing each to
-// `take(bytes, size)`; false as soon as `take` does. Unreadable when the
-// file does not read to its end.
+// `take(bytes, size)`; Different as soon as `take` says so. Unreadable
+// when the file does not read to its end.
 template <typename Take>
-DeviceContent ReadOnDevice(const std::string& path, std::uint64_t size, ProgressMeter* meter, Take take) {
+ReadBackVerdict ReadOnDevice(const std::string& path, std::uint64_t size, ProgressMeter* meter, Failure* failure,
+                             Take take) {
     DeviceReader reader;
-    if (!reader.Open(path)) return DeviceContent::Unreadable;
+    if (!reader.Open(path)) {
+        (void)Failed(failure, reader.LastFailure());
+        return ReadBackVerdict::Unreadable;
+    }
     AlignedBuffer& device = Buffers().second;
     for (std::uint64_t done = 0; done < size;) {
         const std::size_t chunk = NextChunk(done, size);
-        if (!reader.ReadExactly(device, chunk)) return DeviceContent::Unreadable;
-        if (!take(device.Data(), chunk)) return DeviceContent::Different;
+        if (!reader.ReadExactly(device, chunk)) {
+            (void)Failed(failure, reader.LastFailure());
+            return ReadBackVerdict::Unreadable;
+        }
+        if (!take(device.Data(), chunk)) {
+            (void)Failed(failure, {FileAction::Check, FailureReason::Damaged, path});
+            return ReadBackVerdict::Different;
+        }
         done += chunk;
         if (meter) meter->Advance(chunk);
     }
-    return DeviceContent::Same;
+    return ReadBackVerdict::Same;
 }
 
-DeviceContent CompareWithFile(const std::string& stickFile, const std::string& expectedFile, ProgressMeter* meter) {
+// The size of a stick file; nothing (and why) when it cannot be had.
+std::optional<std::uint64_t> SizeOnStick(const std::string& stickFile, Failure* failure) {
+    const auto size = FileSizeAt(stickFile);
+    if (!size) (void)Failed(failure, {FileAction::Check, FailureReason::NotFound, stickFile});
+    return size;
+}
+
+ReadBackVerdict Mismatch(const std::string& stickFile, Failure* failure) {
+    (void)Failed(failure, {FileAction::Check, FailureReason::Damaged, stickFile});
+    return ReadBackVerdict::Different;
+}
+
+ReadBackVerdict CompareWithFile(const std::string& stickFile, const std::string& expectedFile, ProgressMeter* meter,
+                                Failure* failure) {
     BinaryFile expected;
-    if (!OpenForReading(expected, expectedFile)) return DeviceContent::Different;
+    if (!OpenForReading(expected, expectedFile)) {
+        (void)Failed(failure, expected.LastFailure());
+        return ReadBackVerdict::Different;
+    }
     const std::int64_t size = expected.Size();
-    const auto onStick = FileSizeAt(stickFile);
-    if (!onStick) return DeviceContent::Unreadable;
-    if (size < 0 || *onStick != static_cast<std::uint64_t>(size)) return DeviceContent::Different;
+    const auto onStick = SizeOnStick(stickFile, failure);
+    if (!onStick) return ReadBackVerdict::Unreadable;
+    if (size < 0 || *onStick != static_cast<std::uint64_t>(size)) return Mismatch(stickFile, failure);
     unsigned char* wanted = Buffers().first.Data();
-    return ReadOnDevice(stickFile, *onStick, meter, [&](const unsigned char* bytes, std::size_t chunk) {
+    return ReadOnDevice(stickFile, *onStick, meter, failure, [&](const unsigned char* bytes, std::size_t chunk) {
         return expected.ReadExactly(wanted, chunk) && std::memcmp(bytes, wanted, chunk) == 0;
     });
 }
 
-DeviceContent CompareWithBytes(const std::string& stickFile, std::string_view expected, ProgressMeter* meter) {
-    const auto onStick = FileSizeAt(stickFile);
-    if (!onStick) return DeviceContent::Unreadable;
-    if (*onStick != expected.size()) return DeviceContent::Different;
+ReadBackVerdict CompareWithBytes(const std::string& stickFile, std::string_view expected, ProgressMeter* meter,
+                                 Failure* failure) {
+    const auto onStick = SizeOnStick(stickFile, failure);
+    if (!onStick) return ReadBackVerdict::Unreadable;
+    if (*onStick != expected.size()) return Mismatch(stickFile, failure);
     std::size_t at = 0;
-    return ReadOnDevice(stickFile, *onStick, meter, [&](const unsigned char* bytes, std::size_t chunk) {
+    return ReadOnDevice(stickFile, *onStick, meter, failure, [&](const unsigned char* bytes, std::size_t chunk) {
         const bool same = std::memcmp(bytes, expected.data() + at, chunk) == 0;
         at += chunk;
         return same;
     });
-}
-
-bool Verify(UserInterface& ui, const std::string& source, const std::string& target, std::uint64_t size,
-            const std::string& step) {
-    // The read-back must come from the device, not from what the host
-    // still holds in its cache.
-    if (FileSizeAt(source) != size) return false;
-    ProgressMeter meter(ui, step, size);
-    return CompareWithFile(target, source, &meter) == DeviceContent::Same;
 }
 
 }  // namespace
@@ -155,64 +177,70 @@ bool SameContent(const std::string& a, const std::string& b) {
     return CompareChunks(*sizeA, nullptr, StreamReader(left), StreamReader(right));
 }
 
-DeviceContent CompareOnDevice(const std::string& stickFile, const std::string& expectedFile) {
-    return CompareWithFile(stickFile, expectedFile, nullptr);
+ReadBackVerdict CompareOnDevice(const std::string& stickFile, const std::string& expectedFile, Failure* failure) {
+    return CompareWithFile(stickFile, expectedFile, nullptr, failure);
 }
 
-DeviceContent CompareBytesOnDevice(const std::string& stickFile, std::string_view expected) {
-    return CompareWithBytes(stickFile, expected, nullptr);
+ReadBackVerdict CompareBytesOnDevice(const std::string& stickFile, std::string_view expected, Failure* failure) {
+    return CompareWithBytes(stickFile, expected, nullptr, failure);
 }
 
-DeviceContent ReadsWholeOnDevice(const std::string& stickFile, std::optional<std::uint64_t> size) {
-    const auto onStick = FileSizeAt(stickFile);
-    if (!onStick) return DeviceContent::Unreadable;
-    const DeviceContent read =
-        ReadOnDevice(stickFile, *onStick, nullptr, [](const unsigned char*, std::size_t) { return true; });
-    if (read == DeviceContent::Same && size && *size != *onStick) return DeviceContent::Different;
+ReadBackVerdict ReadsWholeOnDevice(const std::string& stickFile, std::optional<std::uint64_t> size, Failure* failure) {
+    const auto onStick = SizeOnStick(stickFile, failure);
+    if (!onStick) return ReadBackVerdict::Unreadable;
+    const ReadBackVerdict read =
+        ReadOnDevice(stickFile, *onStick, nullptr, failure, [](const unsigned char*, std::size_t) { return true; });
+    if (read == ReadBackVerdict::Same && size && *size != *onStick) return Mismatch(stickFile, failure);
     return read;
 }
 
-CopySteps ProgramFolderCopySteps(std::string copying, std::string checking) {
-    return {std::move(copying), "Writing to Tamsiro's folder...", std::move(checking)};
+CopySteps ToStickSteps(const AppContext& context, ProgressStep copying, std::string_view fileName) {
+    return {context.Caption(copying, fileName), context.Caption(ProgressStep::WritingToStick),
+            context.Caption(ProgressStep::CheckingOnStick, fileName)};
 }
 
-CopySteps StickCopySteps(std::string copying, std::string_view stickPath) {
-    const std::string_view name = stickPath.substr(stickPath.find_last_of("\\/") + 1);
-    return {std::move(copying), "Writing to memory stick...", "Checking " + std::string(name) + " on memory stick"};
+CopySteps InFolderSteps(const AppContext& context, ProgressStep copying, ProgressStep checking,
+                        std::string_view fileName) {
+    return {context.Caption(copying, fileName), context.Caption(ProgressStep::WritingToFolder),
+            context.Caption(checking, fileName)};
 }
 
-bool CopyVerified(UserInterface& ui, const std::string& source, const std::string& target, const CopySteps& steps) {
+bool CopyVerified(UserInterface& ui, const std::string& source, const std::string& target, const CopySteps& steps,
+                  Failure* failure) {
     const auto size = FileSizeAt(source);
-    if (!size || IsFolder(target)) return false;
-    if (CopyAndFlush(ui, source, target, *size, steps) && Verify(ui, source, target, *size, steps.checking))
-        return true;
+    if (!size) return Failed(failure, {FileAction::Open, FailureReason::NotFound, source});
+    if (IsFolder(target)) return Failed(failure, {FileAction::Create, FailureReason::LinkOrSpecial, target});
+    if (CopyAndFlush(ui, source, target, *size, steps, failure)) {
+        // The read-back must come from the device, not from what the host
+        // still holds in its cache.
+        ProgressMeter meter(ui, steps.checking, *size);
+        if (CompareWithFile(target, source, &meter, failure) == ReadBackVerdict::Same) return true;
+    }
     DiscardFile(target);
     return false;
 }
 
-WriteOutcome WriteVerified(UserInterface& ui, std::string_view bytes, const std::string& target,
-                           const CopySteps& steps) {
+bool WriteVerified(UserInterface& ui, std::string_view bytes, const std::string& target, const CopySteps& steps,
+                   Failure* failure) {
     BinaryFile out;
-    if (IsFolder(target) || !CreateTarget(out, target)) return WriteOutcome::NotCreated;
+    if (IsFolder(target)) return Failed(failure, {FileAction::Create, FailureReason::LinkOrSpecial, target});
+    if (!CreateTarget(out, target, failure)) return false;
     bool written = false;
     {
         ProgressMeter meter(ui, steps.copying, bytes.size());
         written = out.WriteExactly(bytes.data(), bytes.size());
         meter.StartPhase(steps.writing, 0);
-        written = out.Flush() && written;
+        written = written && out.Flush();
         written = out.Close() && written;
+        if (!written) (void)Failed(failure, out.LastFailure());
     }
     if (written) {
         ProgressMeter meter(ui, steps.checking, bytes.size());
-        written = CompareWithBytes(target, bytes, &meter) == DeviceContent::Same;
+        written = CompareWithBytes(target, bytes, &meter, failure) == ReadBackVerdict::Same;
     }
-    if (written) return WriteOutcome::Written;
+    if (written) return true;
     DiscardFile(target);
-    return WriteOutcome::NotWritten;
-}
-
-std::string CopyingStep(std::string_view stickPath) {
-    return "Copying " + std::string(stickPath.substr(stickPath.rfind('\\') + 1)) + " to memory stick";
+    return false;
 }
 
 namespace {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/progress.h"
+#include "host/failure.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -8,6 +11,7 @@
 
 namespace tamsiro {
 
+class AppContext;
 class UserInterface;
 
 // The one way Tamsiro writes a file to the stick: copied in pieces with
@@ -22,12 +26,16 @@ class UserInterface;
 // with what it should hold: a host file or bytes in memory. Unreadable when
 // it does not read to its end, which on a damaged FAT is what a broken
 // cluster chain gives; Different covers a wrong size too.
-enum class DeviceContent { Same, Different, Unreadable };
-[[nodiscard]] DeviceContent CompareOnDevice(const std::string& stickFile, const std::string& expectedFile);
-[[nodiscard]] DeviceContent CompareBytesOnDevice(const std::string& stickFile, std::string_view expected);
+// `*failure` says why it is not Same.
+enum class ReadBackVerdict { Same, Different, Unreadable };
+[[nodiscard]] ReadBackVerdict CompareOnDevice(const std::string& stickFile, const std::string& expectedFile,
+                                              Failure* failure = nullptr);
+[[nodiscard]] ReadBackVerdict CompareBytesOnDevice(const std::string& stickFile, std::string_view expected,
+                                                   Failure* failure = nullptr);
 // Whether a stick file reads to its end past the cache, with `size` bytes
 // when a size is given.
-[[nodiscard]] DeviceContent ReadsWholeOnDevice(const std::string& stickFile, std::optional<std::uint64_t> size = {});
+[[nodiscard]] ReadBackVerdict ReadsWholeOnDevice(const std::string& stickFile, std::optional<std::uint64_t> size = {},
+                                                 Failure* failure = nullptr);
 
 // What the progress window says in each phase of a copy. The texts name
 // the file the user knows, never the temporary name it is written under.
@@ -40,25 +48,23 @@ struct CopySteps {
     bool stopsOnInterrupt = false;
 };
 
-// The phases of a copy into Tamsiro's folder (`copying` and `checking`
-// say what it is, and where).
-CopySteps ProgramFolderCopySteps(std::string copying, std::string checking);
-
-// The phases of a copy to the stick: `copying` says what it is; the check
-// names the file the stick will hold, never its temporary name.
-CopySteps StickCopySteps(std::string copying, std::string_view stickPath);
+// The phases of a copy to the stick of the file the stick calls `fileName`,
+// and of a copy into Tamsiro's folder, in the context's words.
+CopySteps ToStickSteps(const AppContext& context, ProgressStep copying, std::string_view fileName);
+CopySteps InFolderSteps(const AppContext& context, ProgressStep copying, ProgressStep checking,
+                        std::string_view fileName);
 
 // Copies `source` to `target` (whatever is at its name removed, then
 // created exclusively, so never written through a link), then flushes and
-// verifies it. On failure the target is deleted.
+// verifies it. On failure the target is deleted, and `*failure` says why:
+// Damaged when the read-back differs.
 [[nodiscard]] bool CopyVerified(UserInterface& ui, const std::string& source, const std::string& target,
-                                const CopySteps& steps);
+                                const CopySteps& steps, Failure* failure = nullptr);
 
 // Writes `bytes` (a configuration file built in memory) to `target` as
 // CopyVerified copies a file, and checks it against them.
-enum class WriteOutcome { Written, NotCreated, NotWritten };
-[[nodiscard]] WriteOutcome WriteVerified(UserInterface& ui, std::string_view bytes, const std::string& target,
-                                         const CopySteps& steps);
+[[nodiscard]] bool WriteVerified(UserInterface& ui, std::string_view bytes, const std::string& target,
+                                 const CopySteps& steps, Failure* failure = nullptr);
 
 // The name a new file is written under beside the one it will replace:
 // the same folder and stem with the extension .NEW (8.3-safe, e.g.
@@ -73,8 +79,6 @@ std::string AsidePath(const std::string& target);
 // A temporary name (host path) as it is on disk, whatever its case.
 std::string ExistingName(const std::string& path);
 
-// "Copying DYNAUDIO.ODA to memory stick" for a stick path.
-std::string CopyingStep(std::string_view stickPath);
 // The name a written and verified file carries while it waits to replace
 // its target: the same stem with the extension .RDY. Every file of a step
 // of several files is renamed to it only once all of them are whole, so a

@@ -5,6 +5,7 @@
 #include "host/binary_file.h"
 #include "host/file_system.h"
 #include "host/folder_listing.h"
+#include "host/replacement_file.h"
 #include "stick/space_plan.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
@@ -16,11 +17,6 @@
 namespace tamsiro {
 
 namespace {
-
-std::string_view FileNameOf(std::string_view stickPath) {
-    const std::size_t slash = stickPath.rfind('\\');
-    return slash == std::string_view::npos ? stickPath : stickPath.substr(slash + 1);
-}
 
 bool IsArchiveName(std::string_view name) {
     constexpr std::string_view kExtension = ".ODA";
@@ -38,11 +34,10 @@ std::string Joined(std::string_view a, std::string_view b) {
 
 // An empty file that says the stock stick did not have a file. Its creation
 // is the whole of it, so it needs no temporary name.
-bool WriteAbsentMarker(const std::string& path) {
+bool WriteAbsentMarker(const std::string& path, Failure* failure) {
     BinaryFile marker;
-    if (!marker.Open(path, BinaryFile::Mode::Write)) return false;
-    const bool flushed = marker.Flush();
-    return marker.Close() && flushed;
+    if (marker.Open(path, BinaryFile::Mode::Write) && marker.Flush() && marker.Close()) return true;
+    return Failed(failure, marker.LastFailure());
 }
 
 // Room in the program folder for the copies and markers still to be made.
@@ -61,43 +56,47 @@ bool RoomToKeep(const AppContext& context, const Stick& stick, const StockStore&
     return PlanSpace({step}, space->freeBytes, space->allocationUnit).Fits();
 }
 
-KeepVerdict KeepOne(AppContext& context, const Stick& stick, const StockStore& store, std::string_view stickPath) {
+KeepVerdict KeepOne(AppContext& context, const Stick& stick, const StockStore& store, std::string_view stickPath,
+                    Failure* failure) {
     if (store.RecordOf(stickPath) != StockRecord::None) return KeepVerdict::Kept;
     const Stick tree(store.Root());
     const std::string folder = tree.FolderOf(stickPath);
-    if (folder.empty() || !MakeFolders(folder)) return KeepVerdict::NotKept;
+    if (!MakeFolders(folder, failure)) return KeepVerdict::NotKept;
 
     switch (PresenceOf(stick, stickPath)) {
-    case Presence::Unknown: return KeepVerdict::StickUnreadable;
+    case Presence::Unknown:
+        (void)Failed(failure, {FileAction::List, FailureReason::Io, stick.FolderOf(stickPath)});
+        return KeepVerdict::StickUnreadable;
     case Presence::Absent:
-        if (!WriteAbsentMarker(JoinPath(folder, Joined(FileNameOf(stickPath), program_files::kStockAbsentSuffix)))) {
+        if (!WriteAbsentMarker(JoinPath(folder, Joined(StickFileName(stickPath), program_files::kStockAbsentSuffix)),
+                               failure)) {
             return KeepVerdict::NotKept;
         }
-        return FlushFolder(folder) ? KeepVerdict::Kept : KeepVerdict::NotKept;
+        return FlushFolder(folder, failure) ? KeepVerdict::Kept : KeepVerdict::NotKept;
     case Presence::There: break;
     }
     const std::string source = stick.Path(stickPath);
-    // The copy keeps the name as the stick spells it.
+    // The copy keeps the name as the stick spells it, and gets it only once
+    // it is whole and checked.
     const std::string name = NameOnDisk(source);
-    const std::string kept = JoinPath(folder, name);
-    const std::string partial = kept + std::string(program_files::kStockPartialSuffix);
-    if (!CopyVerified(context.Ui(), source, partial,
-                      ProgramFolderCopySteps("Keeping the stock " + name + " in Tamsiro's folder",
-                                             "Checking the stock " + name + " in Tamsiro's folder"))) {
-        return ReadsToTheEnd(source) ? KeepVerdict::NotKept : KeepVerdict::StickUnreadable;
+    ReplacementFile kept(JoinPath(folder, name), program_files::kStockPartialSuffix);
+    const CopySteps steps =
+        InFolderSteps(context, ProgressStep::KeepingStockInFolder, ProgressStep::CheckingStockInFolder, name);
+    if (!CopyVerified(context.Ui(), source, kept.TemporaryPath(), steps, failure)) {
+        return failure && failure->path != source && ReadsToTheEnd(source) ? KeepVerdict::NotKept
+                                                                           : KeepVerdict::StickUnreadable;
     }
     // A damaged archive is still what the stick had: kept, and marked so
     // that nothing mistakes it for a sound set.
-    if (IsArchiveName(name) && CheckArchiveFile(partial) &&
-        !WriteAbsentMarker(JoinPath(folder, name + std::string(program_files::kStockDamagedSuffix)))) {
-        DiscardFile(partial);
+    if (IsArchiveName(name) && CheckArchiveFile(kept.TemporaryPath()) &&
+        !WriteAbsentMarker(JoinPath(folder, name + std::string(program_files::kStockDamagedSuffix)), failure)) {
         return KeepVerdict::NotKept;
     }
-    if (!RenameFile(partial, kept)) {
-        DiscardFile(partial);
+    if (!kept.Commit(ReplacementFile::Existing::Keep)) {
+        (void)Failed(failure, kept.LastFailure());
         return KeepVerdict::NotKept;
     }
-    return FlushFolder(folder) ? KeepVerdict::Kept : KeepVerdict::NotKept;
+    return KeepVerdict::Kept;
 }
 
 }  // namespace
@@ -131,7 +130,7 @@ Presence PresenceOf(const Stick& stick, std::string_view stickPath) {
     if (folder.empty()) return Presence::Unknown;
     const auto names = ListFileNames(folder);
     if (!names) return FolderProvablyAbsent(folder) ? Presence::Absent : Presence::Unknown;
-    const std::string_view name = FileNameOf(stickPath);
+    const std::string_view name = StickFileName(stickPath);
     const bool there = std::any_of(names->begin(), names->end(),
                                    [&](const std::string& entry) { return EqualIgnoringAsciiCase(entry, name); });
     return there ? Presence::There : Presence::Absent;
@@ -143,11 +142,15 @@ KeepOutcome KeepStockFiles(AppContext& context, const Stick& stick, const std::v
     if (!RoomToKeep(context, stick, store, stickPaths)) return {KeepVerdict::NoRoom, {}};
     // The record first: what is kept then lands in the folder it names. One
     // not yet written would name the next free folder at each look.
-    if ((!record.written || record.legacy) && !WriteStickRecord(context, record)) return {KeepVerdict::NotKept, {}};
+    Failure failure;
+    if ((!record.written || record.legacy) && !WriteStickRecord(context, record, &failure)) {
+        return {KeepVerdict::NotKept, {}, failure};
+    }
     const BusyScope busy(context);
     for (const std::string& stickPath : stickPaths) {
-        const KeepVerdict verdict = KeepOne(context, stick, store, stickPath);
-        if (verdict != KeepVerdict::Kept) return {verdict, stickPath};
+        Failure failure;
+        const KeepVerdict verdict = KeepOne(context, stick, store, stickPath, &failure);
+        if (verdict != KeepVerdict::Kept) return {verdict, stickPath, failure};
     }
     return {};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/failure.h"
 #include "stick/stick.h"
 
 #include <string>
@@ -57,6 +58,7 @@ enum class KeepVerdict {
 struct KeepOutcome {
     KeepVerdict verdict = KeepVerdict::Kept;
     std::string stickPath;  // the file that stopped it
+    Failure failure;        // why
 };
 
 // Keeps the stock version of each of `stickPaths` that has no record yet,

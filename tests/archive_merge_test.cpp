@@ -38,8 +38,12 @@ constexpr const char* kSourceMessage = "message: Failed to open source .ODA file
 constexpr const char* kCreateMessage = "message: Failed to create TMP.ODA temporary file";
 constexpr const char* kWriteMessage = "message: Error writing to temp file\nNot Saved";
 constexpr const char* kCopyMessage = "message: Could not copy final audio to memory stick";
-// On hosts other than Windows the user is offered a shell script.
-constexpr const char* kScriptMessage = "message: Please run manual-copy.sh\n(in same folder as Tamsiro)";
+// Why, where a folder stands at the stick's archive.
+const std::string kCopyMessageWhy = std::string(kCopyMessage) + "\nDYNAUDIO.ODA is not a regular file";
+// On hosts other than Windows the user is offered a shell script, by its path.
+std::string ScriptMessage(const std::string& programFolder) {
+    return "message: Please run manual-copy.sh\n(in same folder as Tamsiro)\nsh '" + programFolder + "/manual-copy.sh'";
+}
 
 std::int32_t CountOf(const Bytes& archive) { return static_cast<std::int32_t>(LoadLe32(archive.data() + 8)); }
 const unsigned char* EntryOf(const Bytes& archive, std::size_t i) { return test::ReferenceEntry(archive, i); }
@@ -273,7 +277,7 @@ TEST_F(MainInstallTest, AnErrorAmidBufferedEntriesLeavesTheOthersInPlace) {
     EXPECT_FALSE(Install());
     ExpectBuildFailed();
     // What the failed merge wrote, which the install discards.
-    ASSERT_EQ(MergeArchiveFiles(BasePath(), SetPath(), WorkPath()), MergeOutcome::Errors);
+    ASSERT_EQ(MergeArchiveFiles(BasePath(), SetPath(), WorkPath()), MergeVerdict::Errors);
     const Bytes work = ReadBytes(WorkPath());
     for (std::size_t i : {0u, 149u, 151u, 299u}) EXPECT_EQ(DataOf(work, i), items[i].data) << i;
     // The failed entry takes no room: its neighbours touch.
@@ -348,7 +352,7 @@ TEST_F(MainInstallTest, OffsetPastTheEndOfTheBaseIsAnErrorAndTheRestIsStillCopie
     ExpectBuildFailed();
     // The loop went on over all entries: the later ones were written (by the
     // merge itself; the install discards its failed work archive).
-    ASSERT_EQ(MergeArchiveFiles(BasePath(), SetPath(), WorkPath()), MergeOutcome::Errors);
+    ASSERT_EQ(MergeArchiveFiles(BasePath(), SetPath(), WorkPath()), MergeVerdict::Errors);
     const Bytes work = ReadBytes(WorkPath());
     EXPECT_EQ(DataOf(work, 3), items[3].data);
     EXPECT_EQ(DataOf(work, 4), DataOf(selected, 2));
@@ -438,7 +442,8 @@ TEST_F(MainInstallTest, FailedCopyToTheStickWritesTheBatchFile) {
     fs::create_directory(stickArchive_);
 
     EXPECT_FALSE(Install());
-    EXPECT_EQ(workspace.ui.Messages(), (std::vector<std::string>{kCopyMessage, kScriptMessage}));
+    EXPECT_EQ(workspace.ui.Messages(),
+              (std::vector<std::string>{kCopyMessageWhy, ScriptMessage(workspace.programFolder)}));
     EXPECT_EQ(workspace.ui.busyAtMessage, (std::vector<bool>{true, true}));
     ExpectBusyBalanced();
     EXPECT_EQ(ReadBytes(WorkPath()), *ReferenceMerge(base, selected));
@@ -458,7 +463,7 @@ TEST_F(MainInstallTest, BatchFileThatCannotBeCreatedShowsOnlyTheCopyMessage) {
     fs::create_directory(BatchPath());
     fs::create_directory(workspace.Program("manual-copy.sh"));
     EXPECT_FALSE(Install());
-    EXPECT_EQ(workspace.ui.Messages(), std::vector<std::string>{kCopyMessage});
+    EXPECT_EQ(workspace.ui.Messages(), std::vector<std::string>{kCopyMessageWhy});
     EXPECT_EQ(workspace.ui.busyAtMessage, std::vector<bool>{true});
     ExpectBusyBalanced();
     EXPECT_TRUE(fs::is_regular_file(WorkPath()));
@@ -486,7 +491,7 @@ TEST(MainInstall, BatchFilePathsWithBlanksAreQuoted) {
     ASSERT_TRUE(WriteBytes(blanks.Program("DATA_M3_Zorbit.ODA"), ArchiveBytes({})));
 
     EXPECT_FALSE(InstallMain(blanks.context, blanks.stick, blanks.Program("DATA_M3_Zorbit.ODA")));
-    EXPECT_EQ(blanks.ui.Messages(), (std::vector<std::string>{kCopyMessage, kScriptMessage}));
+    EXPECT_EQ(blanks.ui.Messages(), (std::vector<std::string>{kCopyMessageWhy, ScriptMessage(blanks.programFolder)}));
     EXPECT_EQ(ReadText(blanks.Program("MANUAL.BAT")),
               "REM - this batch file copies updated file from PC to memory stick\r\n"
               "COPY \"" +
@@ -550,13 +555,13 @@ TEST_F(ArchiveMergeTest, ReportsEachOutcome) {
     PatchLe32(pastEnd, EntryFieldPosition(4, kOdaDataOffsetField), 0xFFFFFFFFu);
     const std::string broken = Write(pastEnd, "BROKEN.ODA");
     fs::create_directory(folder.Path() / "DIR");
-    EXPECT_EQ(MergeArchiveFiles(good, good, folder / "OUT.ODA"), MergeOutcome::Done);
+    EXPECT_EQ(MergeArchiveFiles(good, good, folder / "OUT.ODA"), MergeVerdict::Done);
     EXPECT_EQ(ReadBytes(folder / "OUT.ODA"), ReadBytes(good));
-    EXPECT_EQ(MergeArchiveFiles(bad, good, folder / "OUT.ODA"), MergeOutcome::BaseNotOpened);
-    EXPECT_EQ(MergeArchiveFiles(good, bad, folder / "OUT.ODA"), MergeOutcome::SelectedNotOpened);
-    EXPECT_EQ(MergeArchiveFiles(good, good, folder / "DIR"), MergeOutcome::WorkNotCreated);
+    EXPECT_EQ(MergeArchiveFiles(bad, good, folder / "OUT.ODA"), MergeVerdict::BaseNotOpened);
+    EXPECT_EQ(MergeArchiveFiles(good, bad, folder / "OUT.ODA"), MergeVerdict::SelectedNotOpened);
+    EXPECT_EQ(MergeArchiveFiles(good, good, folder / "DIR"), MergeVerdict::WorkNotCreated);
     EXPECT_EQ(MergeArchiveFiles(broken, Write(ArchiveBytes({}), "EMPTY.ODA"), folder / "OUT.ODA"),
-              MergeOutcome::Errors);
+              MergeVerdict::Errors);
 }
 
 TEST_F(ArchiveMergeTest, OutputOffsetsBeyondTheFieldAreErrorsAndTheirDataIsNotWritten) {
@@ -605,7 +610,7 @@ TEST_F(ArchiveMergeTest, OverlappingEntriesPointingAtTheSameDataAreEachCopied) {
                                   tableEnd + 500);
     const std::string basePath = Write(base, "BASE.ODA");
     const std::string setPath = Write(ArchiveBytes({}), "SET.ODA");
-    ASSERT_EQ(MergeArchiveFiles(basePath, setPath, folder / "OUT.ODA"), MergeOutcome::Done);
+    ASSERT_EQ(MergeArchiveFiles(basePath, setPath, folder / "OUT.ODA"), MergeVerdict::Done);
     EXPECT_EQ(ReadBytes(folder / "OUT.ODA"), *ReferenceMerge(base, ArchiveBytes({})));
 }
 

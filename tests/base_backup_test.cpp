@@ -1,4 +1,4 @@
-#include "stick/base_backup.h"
+#include "install/start_sequence.h"
 #include "tests/support/full_disk.h"
 #include "tests/support/workspace.h"
 

@@ -141,11 +141,14 @@ TEST_F(FileSystem, CheckedCopiesAreExactAtEverySize) {
             samples::WriteText(*place / "copy", "left over");
             EXPECT_TRUE(CopyVerified(ui, *place / "source", *place / "copy", steps));
             EXPECT_EQ(ReadFile(*place / "copy"), bytes);
-            EXPECT_EQ(WriteVerified(ui, bytes, *place / "written", steps), WriteOutcome::Written);
+            EXPECT_TRUE(WriteVerified(ui, bytes, *place / "written", steps));
             EXPECT_EQ(ReadFile(*place / "written"), bytes);
         }
     }
-    EXPECT_EQ(WriteVerified(ui, "x", folder / "missing/written", steps), WriteOutcome::NotCreated);
+    Failure failure;
+    EXPECT_FALSE(WriteVerified(ui, "x", folder / "missing/written", steps, &failure));
+    EXPECT_EQ(failure.action, FileAction::Create);
+    EXPECT_EQ(failure.reason, FailureReason::NotFound);
     fs::create_directory(folder / "dir");
     EXPECT_FALSE(CopyVerified(ui, folder / "source", folder / "dir", steps));
     EXPECT_FALSE(CopyVerified(ui, folder / "missing", folder / "copy2", steps));

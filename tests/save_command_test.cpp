@@ -136,7 +136,8 @@ TEST_F(SaveCommand, AFailedGamesCopyUndoesTheWholeSave) {
     fs::create_directory(P("AD013001.ODA"));
     checked = SelectionOfRows({.main = 0, .voice = 0, .games = 2});
     OnSave(workspace.context, workspace.stick, checked);
-    EXPECT_EQ(workspace.ui.Messages(), (Messages{"message: Could not copy game#1 audio to memory stick",
+    EXPECT_EQ(workspace.ui.Messages(), (Messages{"message: Could not copy game#1 audio to memory stick\n"
+                                                 "AD013001.ODA is not a regular file",
                                                  "message: The memory stick was put back as it was"}));
     EXPECT_EQ(workspace.ui.busyAtMessage, (std::vector<bool>{true, true}));
     ExpectDialogStaysOpen();
@@ -149,7 +150,8 @@ TEST_F(SaveCommand, AFailedGamesCopyUndoesTheWholeSave) {
     fs::create_directory(P("AD013008.ODA"));
     workspace.ui.transcript.clear();
     OnSave(workspace.context, workspace.stick, checked);
-    EXPECT_EQ(workspace.ui.Messages(), (Messages{"message: Could not copy game#8 audio to memory stick",
+    EXPECT_EQ(workspace.ui.Messages(), (Messages{"message: Could not copy game#8 audio to memory stick\n"
+                                                 "AD013008.ODA is not a regular file",
                                                  "message: The memory stick was put back as it was"}));
     // The pair changes together or not at all.
     EXPECT_FALSE(Exists(P("AD013001.ODA")));
@@ -163,8 +165,10 @@ TEST_F(SaveCommand, AFailedVoiceCopyKeepsTheMaleVoice) {
     workspace.ui.answers = {true, true};
     OnSave(workspace.context, workspace.stick, checked);
     // Everything is asked before the stick changes.
-    EXPECT_EQ(workspace.ui.Messages(),
-              (Messages{kFewerParts, kMaleVoiceQuestion, "message: Could not copy user voice audio to memory stick"}));
+    EXPECT_EQ(
+        workspace.ui.Messages(),
+        (Messages{kFewerParts, kMaleVoiceQuestion,
+                  "message: Could not copy user voice audio to memory stick\nCUSVOICE.ODA is not a regular file"}));
     EXPECT_EQ(ReadFile(E("ad003000.oda")), maleVoice);
     ExpectConfigurationUntouched();
     ExpectDialogStaysOpen();
@@ -191,7 +195,8 @@ TEST_F(SaveCommand, ADataFileRemovedAfterTheScanFailsItsStep) {
     workspace.ui.answers = {true};
     OnSave(workspace.context, workspace.stick, checked);
     EXPECT_EQ(workspace.ui.Messages(),
-              (Messages{kFewerParts, "message: Could not copy user voice audio to memory stick"}));
+              (Messages{kFewerParts, "message: Could not copy user voice audio to memory stick\n" +
+                                         workspace.Program("DATA_V3_Zorbit.ODA") + " is missing"}));
     EXPECT_FALSE(Exists(P("CUSVOICE.ODA")));
 
     workspace.ui.transcript.clear();

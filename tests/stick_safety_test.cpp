@@ -274,8 +274,12 @@ TEST(StickSafety, TheManualCopyFilesSurviveAnyFolderName) {
     fs::create_directory(workspace.OnStick(P("DYNAUDIO.NEW")));
     workspace.ui.answers = {true};
     EXPECT_FALSE(Save(workspace.context, workspace.stick, {.main = "Tilda"}));
-    EXPECT_EQ(workspace.ui.Messages(), (Messages{kFewer, "message: Could not copy final audio to memory stick",
-                                                 "message: Please run manual-copy.sh\n(in same folder as Tamsiro)"}));
+    EXPECT_EQ(
+        workspace.ui.Messages(),
+        (Messages{kFewer, "message: Could not copy final audio to memory stick\nDYNAUDIO.ODA is not a regular file",
+                  "message: Please run manual-copy.sh\n(in same folder as Tamsiro)\nsh '" +
+                      std::string(workspace.programFolder).replace(workspace.programFolder.find('\''), 1, "'\\''") +
+                      "/manual-copy.sh'"}));
     const std::string work = workspace.Program("TMP.ODA");
     EXPECT_NE(ReadFile(workspace.Program("MANUAL.BAT")).find("100%%"), std::string::npos);
 

@@ -642,7 +642,9 @@ void SelectionDialogTest::failedGamesCopyIsReportedUnderTheBusyPointer() {
     bench.Save();
 
     QCOMPARE(bench.runner.Messages().mid(2),
-             (QStringList{kFewerParts, QStringLiteral("message: Could not copy game#1 audio to memory stick")}));
+             (QStringList{kFewerParts, QStringLiteral("message: Could not copy game#1 audio to memory stick\n") +
+                                           QString::fromStdString(bench.Program("DATA_G3A_JumpyNoor.ODA")) +
+                                           QStringLiteral(" is missing")}));
     QCOMPARE(bench.runner.busyAtBox, (std::vector<bool>{false, false, false, true}));
     // The pointer is back once the Save has given up.
     QCOMPARE(QApplication::overrideCursor(), nullptr);

@@ -75,8 +75,8 @@ int main(int argc, char** argv) {
         result = Save(context, start->stick, SelectionOfRows(checked)) ? 0 : 1;
     } else if (command == "restore") {
         // As tamsiro-cli restore ends.
-        const RestoreOutcome outcome = RestoreStockSounds(context, start->stick);
-        result = outcome == RestoreOutcome::Restored || outcome == RestoreOutcome::AlreadyStock ? 0 : 1;
+        const RestoreVerdict outcome = RestoreStockSounds(context, start->stick);
+        result = outcome == RestoreVerdict::Restored || outcome == RestoreVerdict::AlreadyStock ? 0 : 1;
     }
     std::printf("file changes: %lu\n", FileChangesSoFar());
     return result;

@@ -108,8 +108,9 @@ TEST(FailedReadWhileKeeping, StopsBeforeTheStickChangesAndNamesTheFile) {
             continue;
         }
         const std::vector<std::string> messages = w.ui.Messages();
-        const std::string expected =
-            "message: Could not read " + std::string(name) + " on the memory stick\nNothing was changed";
+        const std::string expected = "message: Could not read " + std::string(name) +
+                                     " on the memory stick\nThe device reported an error on " + std::string(name) +
+                                     "\nNothing was changed";
         EXPECT_NE(std::find(messages.begin(), messages.end(), expected), messages.end())
             << name << ": " << ::testing::PrintToString(messages);
         EXPECT_EQ(Differences(ReadTree(w.stickFolder), stock), std::vector<std::string>{}) << name;

@@ -69,7 +69,7 @@ std::vector<std::string> OnStick(const std::string& program, const std::string& 
 bool SaveEverything(AppContext& context, const Stick& stick) { return Save(context, stick, kEverything); }
 bool SaveMainAlone(AppContext& context, const Stick& stick) { return Save(context, stick, kMainAlone); }
 bool RestoreStock(AppContext& context, const Stick& stick) {
-    return RestoreStockSounds(context, stick) == RestoreOutcome::Restored;
+    return RestoreStockSounds(context, stick) == RestoreVerdict::Restored;
 }
 bool Nothing(AppContext&, const Stick&) { return true; }
 

@@ -182,12 +182,13 @@ INSTANTIATE_TEST_SUITE_P(
         RepairCase{.what = "the sound archive set aside", .plan = ArchivePlan, .cut = ArchiveAside},
         // Its bytes from before are not whole: nothing else stands in for
         // them, nothing changes, and the file is named.
-        RepairCase{.what = "a set-aside archive cut short",
-                   .plan = ArchivePlan,
-                   .cut = ArchiveAsideCutShort,
-                   .said = "message: A change to this memory stick was cut short, and these files could not be put "
-                           "back:\nDYNAUDIO.ODA\nTamsiro tries again when it next starts",
-                   .putBack = false},
+        RepairCase{
+            .what = "a set-aside archive cut short",
+            .plan = ArchivePlan,
+            .cut = ArchiveAsideCutShort,
+            .said = "message: A change to this memory stick was cut short, and these files could not be put "
+                    "back:\nDYNAUDIO.ODA\nDYNAUDIO.PRV is not as it was kept\nTamsiro tries again when it next starts",
+            .putBack = false},
         // A leftover that does not read to its end is a broken chain: the
         // file system is repaired before anything changes.
         RepairCase{.what = "a ready file that does not read",

@@ -141,7 +141,7 @@ const std::vector<Situation>& Situations() {
              ScriptedUi ui;
              ui.answers = {true};
              AppContext context(ui, f.program);
-             ASSERT_EQ(RestoreStockSounds(context, Stick(f.stick)), RestoreOutcome::Restored);
+             ASSERT_EQ(RestoreStockSounds(context, Stick(f.stick)), RestoreVerdict::Restored);
          },
          Flow::Restore,
          {true},
@@ -324,7 +324,7 @@ const std::vector<Situation>& Situations() {
          Flow::SaveGames,
          {true},
          false,
-         {kFewer, "message: Could not copy game#8 audio to memory stick",
+         {kFewer, "message: Could not copy game#8 audio to memory stick\nAD013008.ODA is not a regular file",
           "message: The memory stick was put back as it was"},
          StickAfter::AsPrepared},
         {"an empty Games set file is refused before anything changes",
@@ -386,8 +386,8 @@ TEST_P(UndoSituation, EndsAsExpected) {
     case Flow::Start: succeeded = RunStartSequence(context).has_value(); break;
     case Flow::Restore: {
         // As tamsiro-cli restore ends: nothing to put back is no failure.
-        const RestoreOutcome outcome = RestoreStockSounds(context, Stick(folders.stick));
-        succeeded = outcome == RestoreOutcome::Restored || outcome == RestoreOutcome::AlreadyStock;
+        const RestoreVerdict outcome = RestoreStockSounds(context, Stick(folders.stick));
+        succeeded = outcome == RestoreVerdict::Restored || outcome == RestoreVerdict::AlreadyStock;
         break;
     }
     case Flow::SaveGames:
@@ -428,7 +428,7 @@ TEST(UndoStockFiles, ASecondRunOnTheSameStickChangesNothing) {
         ScriptedUi ui;
         ui.answers = {true, true};
         AppContext context(ui, program);
-        EXPECT_EQ(RestoreStockSounds(context, Stick(folders.stick)), RestoreOutcome::NotRestored);
+        EXPECT_EQ(RestoreStockSounds(context, Stick(folders.stick)), RestoreVerdict::NotRestored);
         EXPECT_EQ(ui.Messages().back(), "message: Tamsiro is already working on this memory stick");
         EXPECT_EQ(Differences(ReadTree(folders.stick), saved), std::vector<std::string>());
     }

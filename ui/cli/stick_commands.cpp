@@ -214,10 +214,10 @@ int Restore(CliUserInterface& ui, const StickOptions& options) {
     const std::optional<Stick> stick = SelectStick(context);
     if (!stick) return kExitFailure;
     switch (RestoreStockSounds(context, *stick)) {
-    case RestoreOutcome::Restored:
-    case RestoreOutcome::AlreadyStock: return kExitSuccess;
-    case RestoreOutcome::NoRecord:
-    case RestoreOutcome::NotRestored: return kExitFailure;
+    case RestoreVerdict::Restored:
+    case RestoreVerdict::AlreadyStock: return kExitSuccess;
+    case RestoreVerdict::NoRecord:
+    case RestoreVerdict::NotRestored: return kExitFailure;
     }
     return kExitFailure;
 }
