@@ -232,6 +232,20 @@ elapsed=$((SECONDS - start))
 
 # --- the verdicts -------------------------------------------------------------
 
+# cause RUN: one line that groups alike failures: what went wrong, the
+# first message of the start, what was reported done, and whether vfat
+# found its file system broken and went read-only.
+cause() {
+  local file=$WORK/states/$1 line
+  line=$(paste -sd';' "$file.why" | sed 's/;/; /g')
+  grep -q 'has been set read-only' "$file.console" && line="vfat went read-only; $line"
+  local first reported
+  first=$(grep -m1 '^message: ' "$file.console" | cut -c10- | sed 's/[0-9][0-9]* KB/N KB/' || true)
+  reported=$(tr '\r' '\n' <"$file.console" | grep -o 'New audio saved\|Stock sounds restored\|stock sounds already\|DYNAUDIO.ODA restored' |
+    sort -u | paste -sd, || true)
+  echo "$line${first:+ | start said: ${first:0:100}}${reported:+ | reported: $reported}"
+}
+
 REPORT=$WORK/report.txt
 tried=${#TRIED[@]} broken=0 refused=0 damaged=0 repairedBroken=0
 {
@@ -240,6 +254,7 @@ tried=${#TRIED[@]} broken=0 refused=0 damaged=0 repairedBroken=0
   echo
 } >"$REPORT.head"
 : >"$REPORT.body"
+: >"$REPORT.causes"
 for name in "${TRIED[@]}"; do
   file=$WORK/states/$name verdict=$(cat "$WORK/states/$name.verdict") second=""
   [[ $verdict == refused ]] && refused=$((refused + 1))
@@ -248,6 +263,8 @@ for name in "${TRIED[@]}"; do
   [[ $second && $second != correct ]] && repairedBroken=$((repairedBroken + 1))
   [[ $verdict == broken || ($second && $second != correct) ]] || continue
   broken=$((broken + 1))
+  [[ $verdict == broken ]] && cause "$name" >>"$REPORT.causes"
+  [[ $second && $second != correct ]] && echo "after fsck.fat -a: $(cause "$name+fsck")" >>"$REPORT.causes"
   {
     echo "=== $name: $verdict${second:+, after fsck.fat -a: $second}"
     grep -P "^\Q$name\E\t" "$WORK"/*.states | cut -f2- | tr '\t' '\n'
@@ -269,9 +286,12 @@ done
   echo "fsck.fat -n called $damaged crash images damaged; $repairedBroken states did not end correct after fsck.fat -a"
   echo "$elapsed s for the states, about $((elapsed * JOBS / (tried + ${#SECOND[@]}))) s of a machine each"
   echo
+  echo "Broken runs by cause (count, cause):"
+  sort "$REPORT.causes" | uniq -c | sort -rn
+  echo
   cat "$REPORT.body"
 } >"$REPORT"
-rm -f "$REPORT.head" "$REPORT.body"
+rm -f "$REPORT.head" "$REPORT.body" "$REPORT.causes"
 
 log "fsck.fat -n called $damaged crash images damaged; $repairedBroken states did not end correct after fsck.fat -a"
 log "states took $elapsed s (${#SECOND[@]} second runs after fsck.fat -a); the report is $REPORT"
