@@ -16,7 +16,7 @@ help:
 	@echo "make run    build and launch Tamsiro on a generated demo workspace"
 	@echo "make test   install what is missing, build, run every test"
 	@echo "make test-werror  build everything with gcc and with clang, warnings as errors"
-	@echo "make test-fat  Save, Restore and power cuts on a FAT stick in QEMU (test-fat-full: every cut)"
+	@echo "make test-fat  Save, Restore, power cuts and crash states on a FAT stick in QEMU (test-fat-full: all)"
 	@echo "make package  the portable folder (.tar.gz) and the Debian package (build/release)"
 	@echo "make package-windows  the Windows zip (build/mingw), cross-built with MinGW-w64"
 	@echo "make bench  release benchmarks of the Main install"
@@ -83,12 +83,17 @@ test-win32: deps
 # (build/fat): the scenarios and a sample of power cuts, about 6 minutes on
 # two cores; test-fat-full cuts at every file operation of a Save and a
 # Restore on a small stick and of a Save on a roomy one (about 40 minutes).
+# Then the crash states (build/fat-crash): cuts inside the stick's own
+# writes, rebuilt from a recording of a Save and a Restore, a seeded sample
+# in about 5 minutes, every state in test-fat-full (report.txt there).
 # FAT_JOBS sets how many machines run at once (default 2).
 test-fat: build
 	tests/fat/run-fat.sh build/dev
+	tests/fat/run-crash-states.sh build/dev
 
 test-fat-full: build
 	FAT_CUTS=all tests/fat/run-fat.sh build/dev
+	FAT_CRASH_STATES=all tests/fat/run-crash-states.sh build/dev
 
 test-qt: build
 	ctest --preset dev -R '^tamsiro_qt_tests$$'

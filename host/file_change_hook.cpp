@@ -1,5 +1,6 @@
 #include "host/file_change_hook.h"
 
+#include "host/change_marker.h"
 #include "host/file_system.h"
 #include "host/power_cut.h"
 
@@ -57,10 +58,22 @@ bool Interrupts() {
     return interrupt;
 }
 
-}  // namespace
+const char* NameOf(FileOperation operation) {
+    switch (operation) {
+    case FileOperation::Write: return "write";
+    case FileOperation::Flush: return "flush";
+    case FileOperation::Rename: return "rename";
+    case FileOperation::Replace: return "replace";
+    case FileOperation::Delete: return "delete";
+    }
+    return "change";
+}
 
-bool BeforeFileChange() {
+// Counts operation `changes + 1`, marks it for a recording of the device's
+// writes, then fails, crashes or goes on as the environment asks.
+bool CountFileChange(const char* operation, const std::string& path) {
     ++changes;
+    MarkFileChange(changes, operation, path);
     if (changes == FailurePoint()) return false;
     // _Exit skips destructors, atexit handlers and stdio flushes, as a
     // crash or a pulled plug would.
@@ -73,9 +86,13 @@ bool BeforeFileChange() {
     std::_Exit(86);
 }
 
+}  // namespace
+
+bool BeforeFileChange() { return CountFileChange("change", {}); }
+
 bool BeforeFileChange(FileOperation operation, const std::string& path, const std::string& target,
                       unsigned long long bytes) {
-    if (!BeforeFileChange()) return false;
+    if (!CountFileChange(NameOf(operation), target.empty() ? path : path + " -> " + target)) return false;
     if (failingChange && failingChange->operation_ == operation && NamesFile(path, failingChange->fileName_)) {
         return false;
     }

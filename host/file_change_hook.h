@@ -16,6 +16,8 @@ namespace tamsiro {
 // With TAMSIRO_FAIL_AT=k, operation k fails once instead: false comes
 // back, and the caller reports failure without doing it, as if the host
 // had said EIO. The injected-failure tests use it.
+// With TAMSIRO_MARK_DEVICE=DEVICE:OFFSET each operation is also marked on
+// that device (change_marker.h), for the FAT test's write recordings.
 [[nodiscard]] bool BeforeFileChange();
 
 // The same, for the operations whose order matters to durability; they are

@@ -19,8 +19,9 @@ packages=(
   clang                                                         # sanitizers and fuzzing (runtime below)
   desktop-file-utils appstream file                             # checks of the Linux package
 )
-# Linux only: the FAT test's virtual machine, its kernel and its disks.
-fat_packages=(qemu-system-x86 linux-image-cloud-amd64 busybox-static dosfstools mtools e2fsprogs cpio)
+# Linux only: the FAT test's virtual machine, its kernel and its disks
+# (fdisk for sfdisk: the crash states' disk has a partition table).
+fat_packages=(qemu-system-x86 linux-image-cloud-amd64 busybox-static dosfstools mtools e2fsprogs cpio fdisk)
 
 # The same on macOS: the Xcode command-line tools bring the compiler; the
 # Windows and Linux-only checks do not run there.

@@ -23,13 +23,14 @@ EXPECT=/disk/expect
 CLI="tamsiro-cli --yes"
 FOLDERS="--stick /stick --program-folder $PROGRAM"
 
-# use:a mounts the stick vda and the program disk vdb, use:b vdc and vdd;
+# use:a mounts the stick vda and the program disk vdb, use:b vdc and vdd,
+# use:vdX the partitions of one disk (1 the stick, 2 the program disk);
 # what was mounted before is unmounted first, which writes it out.
 mounted() { grep -q " $1 " /proc/mounts; }
 use() {
   mounted /stick && umount /stick
   mounted /disk && umount /disk
-  case "$1" in a) set -- vda vdb ;; b) set -- vdc vdd ;; esac
+  case "$1" in a) set -- vda vdb ;; b) set -- vdc vdd ;; vd*) set -- "${1}1" "${1}2" ;; esac
   for _ in $(seq 50); do [ -b /dev/$2 ] && break; sleep 0.1; done
   mount -t vfat /dev/$1 /stick || say "cannot mount the stick $1"
   mount -t ext4 /dev/$2 /disk || say "cannot mount the program disk $2"
@@ -56,6 +57,14 @@ step() {
     status) run $CLI status $FOLDERS ;;
     use:*) use "${1#use:}" ;;
     case:*) say "case ${1#case:}" ;;
+    # mark:DEVICE:OFFSET: Tamsiro marks each file operation there, for the
+    # write recordings of run-crash-states.sh. Without the periodic
+    # write-back, what reaches the disk when depends on Tamsiro alone, so
+    # that a recording, and the names of its states, come out the same
+    # each time.
+    mark:*)
+      export TAMSIRO_MARK_DEVICE=${1#mark:}
+      echo 0 >/proc/sys/vm/dirty_writeback_centisecs ;;
     # The crash-point test's driver, which counts the file operations.
     drive-save) run tamsiro_crash_driver $PROGRAM /stick save ;;
     drive-restore) run tamsiro_crash_driver $PROGRAM /stick restore ;;

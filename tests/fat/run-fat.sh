@@ -17,144 +17,25 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD=$(cd "${1:-$ROOT/build/dev}" && pwd)
 WORK=${FAT_WORK:-$ROOT/build/fat}
-KERNEL_VERSION=${FAT_KERNEL:-$(ls /lib/modules | grep -- '-cloud-amd64$' | sort -V | tail -1)}
-ENTRIES=200          # a sound archive of about 240 KB, as in the crash-point test
-CLUSTER=2048         # bytes per cluster on the FAT16 stick
+SCRIPT=run-fat
 SAMPLE=${FAT_CUTS:-16}  # cut points per command
 JOBS=${FAT_JOBS:-2}  # machines at once
+# shellcheck source=tests/fat/fat-lib.sh
+source "$ROOT/tests/fat/fat-lib.sh"
 
-die() { echo "run-fat: $*" >&2; exit 1; }
-log() { echo "run-fat: $*"; }
-
-for tool in qemu-system-x86_64 mkfs.fat mcopy mdir fsck.fat mkfs.ext4 cpio busybox; do
-  command -v "$tool" >/dev/null || die "$tool is missing (tools/install-deps.sh installs it)"
-done
-[[ -r /boot/vmlinuz-$KERNEL_VERSION ]] || die "no Debian cloud kernel (linux-image-cloud-amd64)"
-for program in ui/cli/tamsiro-cli tests/undo/tamsiro_crash_driver tests/fat/tamsiro_fat_check; do
-  [[ -x $BUILD/$program ]] || die "$BUILD/$program is missing: build first"
-done
-
+check_tools
 rm -rf "$WORK"
 mkdir -p "$WORK"
 
-# --- the machine ------------------------------------------------------------
-
-# busybox, the modules, Tamsiro's programs with what ldd lists, and the init.
-build_initramfs() {
-  local tree=$WORK/initramfs modules=/lib/modules/$KERNEL_VERSION/kernel program library
-  mkdir -p "$tree"/{bin,usr/bin,lib/modules,proc,sys,dev,stick,disk}
-  cp /bin/busybox "$tree/bin/busybox"
-  cp "$ROOT/tests/fat/guest-init.sh" "$tree/init"
-  for module in drivers/virtio/{virtio_ring,virtio,virtio_pci_legacy_dev,virtio_pci_modern_dev,virtio_pci} \
-      drivers/block/virtio_blk fs/fat/{fat,vfat} fs/nls/{nls_cp437,nls_ascii}; do
-    cp "$modules/$module.ko" "$tree/lib/modules/"
-  done
-  for program in ui/cli/tamsiro-cli tests/undo/tamsiro_crash_driver tests/fat/tamsiro_fat_check; do
-    cp "$BUILD/$program" "$tree/usr/bin/"
-    for library in $(ldd "$BUILD/$program" | grep -o '/[^ ]*'); do
-      mkdir -p "$tree$(dirname "$library")"
-      cp -L "$library" "$tree$library"
-    done
-  done
-  (cd "$tree" && find . | cpio -o -H newc --quiet | gzip -1) >"$WORK/initramfs.gz"
-}
-
-# boot NAME JOB IMAGE...: one run of the machine with the disks in order
-# (a stick and its program disk, then maybe a second pair); its console in
-# NAME.txt. The host never crashes, so its own flushes add nothing
-# (cache=unsafe): whatever the guest handed the disk is in the file.
-boot() {
-  local name=$1 job=$2 drives=() image
-  shift 2
-  for image; do drives+=(-drive "file=$image,format=raw,if=virtio,cache=unsafe"); done
-  timeout 900 qemu-system-x86_64 -machine pc -accel tcg -m 384 -nographic -no-reboot -net none \
-    -kernel "/boot/vmlinuz-$KERNEL_VERSION" -initrd "$WORK/initramfs.gz" \
-    -append "console=ttyS0 quiet panic=-1 tamsiro.job=$job" "${drives[@]}" \
-    </dev/null >"$WORK/$name.log" 2>&1 || true
-  tr -d '\r' <"$WORK/$name.log" >"$WORK/$name.txt"
-}
-
-
 # --- fixtures -----------------------------------------------------------
 
-FAILED=0
-fail() { echo "run-fat: FAILED: $*"; FAILED=$((FAILED + 1)); }
-
-# The stock stick, the program folder, and what a Save and a Restore give
-# on the host's own file system, where the result is known to be right.
-"$BUILD/tests/fat/tamsiro_fat_check" fixture "$WORK/stock" "$WORK/program" $ENTRIES >/dev/null || die "fixture failed"
-# host_run RESULT-DIR ARGS...: the stick after the command, from the state
-# the last host_run left (a fresh one with FRESH=1).
-host_run() {
-  local result=$1
-  shift
-  if [[ ${FRESH:-} ]]; then
-    rm -rf "$WORK/host" && mkdir -p "$WORK/host" && cp -a "$WORK/stock" "$WORK/host/stick" && cp -a "$WORK/program" "$WORK/host/program"
-  fi
-  "$BUILD/ui/cli/tamsiro-cli" --yes "$@" --stick "$WORK/host/stick" --program-folder "$WORK/host/program" \
-    >"$result.host.log" 2>&1 || die "the host run for $result failed: $(cat "$result.host.log")"
-  cp -a "$WORK/host/stick" "$result"
-}
-SAVE_ARGS=(install --main Tilda --games Tilda --voice MiniTilda --remove-male-voice)
-FRESH=1 host_run "$WORK/saved" "${SAVE_ARGS[@]}"
-host_run "$WORK/saved-twice" "${SAVE_ARGS[@]}"  # the configuration is rotated again
-FRESH=1 host_run "$WORK/games" install --games Tilda
-
-size() { stat -c %s "$1"; }
-clusters() { echo $((($1 + CLUSTER - 1) / CLUSTER * CLUSTER)); }
-free_bytes() { mdir -i "$1" ::/ | grep 'bytes free' | tr -dc 0-9; }
-
-# make_stick IMAGE TREE FAT-BITS MIB [FREE-BYTES]: a stick made by mkfs.fat
-# and filled by mcopy; with FREE-BYTES, a SPACE.BIN of zeros in the root
-# (whose entries take no cluster) leaves exactly that much free.
-make_stick() {
-  local image=$1 tree=$2 bits=$3 mib=$4 want=${5:-} free
-  rm -f "$image"
-  truncate -s "${mib}M" "$image"
-  mkfs.fat -F "$bits" -s $((CLUSTER / 512)) -n TAMSIRO "$image" >/dev/null
-  mcopy -s -Q -i "$image" "$tree"/* ::/
-  [[ $want ]] || return 0
-  free=$(free_bytes "$image")
-  ((free > want)) || die "$image: only $free bytes free, $want wanted"
-  head -c $((free - want)) /dev/zero >"$WORK/SPACE.BIN"
-  mcopy -Q -i "$image" "$WORK/SPACE.BIN" ::/SPACE.BIN
-  [[ $(free_bytes "$image") == "$want" ]] || die "$image: $(free_bytes "$image") bytes free, not $want"
-}
-
-# make_disk IMAGE: the program disk, an ext4 made by mkfs.ext4 -d, with the
-# fresh program folder and the expected trees the invariants look at.
-make_disk() {
-  local image=$1 stock=$WORK/stock root=$WORK/disk-tree
-  rm -rf "$root" "$image"
-  mkdir -p "$root/expect"
-  cp -a "$WORK/program" "$root/program"
-  cp -a "$stock" "$root/expect/stock"
-  cp -a "$WORK/saved" "$root/expect/saved"
-  truncate -s 96M "$image"
-  mkfs.ext4 -q -d "$root" "$image"
-}
-
-# with_space TREE: the stock tree plus the SPACE.BIN last made.
-with_space() { rm -rf "$1" && cp -a "$WORK/stock" "$1" && cp "$WORK/SPACE.BIN" "$1/"; }
-
-# The 32 MiB FAT16 stick, too small for two sound archives: beside the
-# stock files, room for half the new archive and the Games and voice files
-# twice over, so the old archive must go before the new one comes.
-archive=OPEN-R/MW/DATA/P/DYNAUDIO.ODA
-old=$(size "$WORK/stock/$archive") new=$(size "$WORK/saved/$archive")
-others=$(( $(size "$WORK/saved/OPEN-R/MW/DATA/P/AD013001.ODA") + $(size "$WORK/saved/OPEN-R/MW/DATA/P/AD013008.ODA") +
-           $(size "$WORK/saved/OPEN-R/MW/DATA/P/CUSVOICE.ODA") ))
-room=$(clusters $((new / 2 + 2 * others + 16384)))
-((room < new && room + old >= new + 2 * others)) || die "the tight stick does not force the old archive out first"
-make_stick "$WORK/tight.img" "$WORK/stock" 16 32 "$room"
-with_space "$WORK/tight-stock"
-for tree in saved saved-twice; do cp -a "$WORK/$tree" "$WORK/tight-$tree" && cp "$WORK/SPACE.BIN" "$WORK/tight-$tree/"; done
+make_fixtures
+make_tight_stick
 make_disk "$WORK/tight-disk.img"
 
 # The Games pair on a stick with exactly the room the space plan needs, by
 # FAT's cluster rounding (old files out first, one at a time, when the new
 # pair does not fit beside them), and on one a cluster short.
-P=OPEN-R/MW/DATA/P
 n1=$(clusters "$(size "$WORK/program/DATA_G3A_Tilda.ODA")") n8=$(clusters "$(size "$WORK/program/DATA_G3B_Tilda.ODA")")
 o1=$(clusters "$(size "$WORK/stock/$P/AD013001.ODA")") o8=$(clusters "$(size "$WORK/stock/$P/AD013008.ODA")")
 oneByOne=$((n1 - o1 > n1 + n8 - o1 - o8 ? n1 - o1 : n1 + n8 - o1 - o8))
@@ -175,40 +56,8 @@ CLUSTER=4096 make_stick "$WORK/fat12.img" "$WORK/stock" 12 8
 make_stick "$WORK/roomy.img" "$WORK/stock" 16 32
 
 build_initramfs
-log "fixtures ready; sound archive $old bytes, $new after the Save; tight stick $room bytes free"
-
-# --- checks on the host ---------------------------------------------------
-
-# same IMAGE TREE WHAT: every file on the stick, read with mtools, is the
-# tree's, byte for byte, and nothing else is there.
-same() {
-  local image=$1 tree=$2 what=$3 out
-  out=$(mktemp -d "$WORK/read.XXXX")
-  if ! mcopy -s -n -Q -i "$image" '::/*' "$out/" >"$out.log" 2>&1; then
-    fail "$what: mtools cannot read the stick"; cat "$out.log"; rm -rf "$out" "$out.log"; return 1
-  fi
-  if ! diff -r "$tree" "$out" >"$out.log" 2>&1; then
-    fail "$what: the stick is not what was expected:"; head -20 "$out.log"; rm -rf "$out" "$out.log"; return 1
-  fi
-  rm -rf "$out" "$out.log"
-}
-
-# fsck_clean IMAGE WHAT: fsck.fat -n finds nothing but the dirty bit.
-fsck_clean() {
-  local report
-  report=$(fsck.fat -n "$1" 2>&1 | grep -v -e '^fsck.fat ' -e '^Checking we can access' -e "$1: " \
-    -e 'Dirty bit is set' -e '^ *Automatically removing dirty bit' -e '^ *\*\*\* Filesystem was changed' \
-    -e 'Leaving filesystem unchanged' -e '^ *Remove dirty bit\?' -e '^ *1) Remove dirty bit' -e '^ *2) No action' \
-    -e '^There are differences between boot sector and its backup' -e '^ *This is mostly harmless' -e 'Not automatically fixing' || true)
-  [[ -z $report ]] && return 0
-  [[ $2 ]] && { fail "$2: fsck.fat finds more than the dirty bit:"; echo "$report" | head -20; }
-  return 1
-}
-
-# said NAME TEXT: the machine's console shows TEXT.
-said() { grep -qF -- "$2" "$WORK/$1.txt"; }
-expect_said() { said "$1" "$2" || { fail "$1: no \"$2\" (see $WORK/$1.txt)"; tail -15 "$WORK/$1.txt"; }; }
-operations() { grep -o 'file changes: [0-9]*' "$WORK/$1.txt" | tail -1 | tr -dc 0-9; }
+old=$(size "$WORK/stock/$P/DYNAUDIO.ODA")
+log "fixtures ready; sound archive $old bytes, $(size "$WORK/saved/$P/DYNAUDIO.ODA") after the Save; tight stick $ROOM bytes free"
 
 # --- scenarios --------------------------------------------------------------
 
@@ -299,13 +148,6 @@ stock_of() { if [[ $1 == roomy ]]; then echo "$WORK/stock"; else echo "$WORK/tig
 saved_of() { if [[ $1 == roomy ]]; then echo "$WORK/saved"; else echo "$WORK/tight-saved"; fi; }
 command_of() { if [[ $1 == restore ]]; then echo restore; else echo save; fi; }
 mkdir -p "$WORK/cuts"
-
-# section CASE LOG: the part of a console log from "case CASE" on.
-section() {
-  awk -v name="$1" '{ at = index($0, "tamsiro-guest: case ") }
-    at { on = substr($0, at + 20) == name; next }
-    on' "$2"
-}
 
 # The cut of a case; STEPS for the job, and the images set up.
 cut_steps() {
