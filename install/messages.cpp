@@ -170,7 +170,12 @@ bool MakeRoomForRepair(AppContext& context, const Stick& stick, std::uint64_t mi
 
 bool StickTakesWrites(AppContext& context, const Stick& stick) {
     switch (ConditionOf(stick)) {
-    case StickCondition::Writable: return true;
+    case StickCondition::Writable:
+        // Files that claim clusters the FAT calls free would share them
+        // with the next file written.
+        if (CheckClusters(stick) != ClusterVerdict::Claimed) return true;
+        context.ShowMessage(DamagedFileSystemMessage(stick));
+        return false;
     case StickCondition::ReadOnly: context.ShowMessage(kWriteProtected); return false;
     case StickCondition::Gone:
         context.ShowMessage("The memory stick is no longer there\nNothing was changed");

@@ -7,6 +7,7 @@
 #include "stick/journal.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
+#include "stick/stick_health.h"
 #include "stick/stick_record.h"
 #include "stick/stick_writer.h"
 #include "stick/stock_store.h"
@@ -82,6 +83,10 @@ RollbackOutcome TidyLeftovers(const Stick& stick) {
     case StickCondition::ReadOnly: outcome.verdict = RollbackVerdict::ReadOnly; return outcome;
     case StickCondition::Gone: outcome.verdict = RollbackVerdict::Gone; return outcome;
     }
+    if (ClustersDisagree(stick)) {
+        outcome.verdict = RollbackVerdict::Damaged;
+        return outcome;
+    }
     for (const std::string& path : leftovers) {
         if (ReadsWholeOnDevice(path) == ReadBackVerdict::Same) continue;
         outcome.verdict = ConditionOf(stick) == StickCondition::Gone ? RollbackVerdict::Gone : RollbackVerdict::Damaged;
@@ -131,7 +136,12 @@ TidyOutcome TidyAfterInterruption(AppContext& context, const Stick& stick, const
     }
     if (onDisk.presence == JournalPresence::Readable) {
         if (JournalNamesStick(onDisk.journal, stick.Root(), StickIdentity(stick))) {
-            // A change to this stick was cut short: it is undone.
+            // A change to this stick was cut short: it is undone, once the
+            // file system is whole enough that undoing it cannot make it worse.
+            if (ClustersDisagree(stick)) {
+                outcome.stick.verdict = RollbackVerdict::Damaged;
+                return outcome;
+            }
             outcome.stick = PutBack(context, stick, onDisk.journal.entries, options);
             if (outcome.stick.verdict != RollbackVerdict::Done) return outcome;
             std::vector<std::string> leftOnStick;

@@ -27,13 +27,16 @@ StickCondition ConditionOf(const Stick& stick) {
     return VolumeIsReadOnly(stick.Root()).value_or(false) ? StickCondition::ReadOnly : StickCondition::Writable;
 }
 
-bool ClustersDisagree(const Stick& stick) {
+ClusterVerdict CheckClusters(const Stick& stick) {
     // Folders on other file systems (a copy of a stick on a hard disk)
     // count their space otherwise.
-    if (StickIdentity(stick).rfind("fat:", 0) != 0) return false;
+    if (StickIdentity(stick).rfind("fat:", 0) != 0) return ClusterVerdict::Agree;
     const auto account = FatClusterAccount(stick.Root());
-    return account && account->inUse != account->accountedFor;
+    if (!account || account->inUse == account->accountedFor) return ClusterVerdict::Agree;
+    return account->accountedFor > account->inUse ? ClusterVerdict::Claimed : ClusterVerdict::Lost;
 }
+
+bool ClustersDisagree(const Stick& stick) { return CheckClusters(stick) != ClusterVerdict::Agree; }
 
 RecoveredFiles RecoveredFilesOn(const Stick& stick) {
     RecoveredFiles recovered;

@@ -19,8 +19,14 @@ enum class StickCondition {
 };
 [[nodiscard]] StickCondition ConditionOf(const Stick& stick);
 
-// The FAT's clusters disagree with the files (lost or claimed twice): what
-// a cut inside a flush leaves. False where this cannot be told.
+// How the FAT's clusters agree with the files on the stick: what a cut
+// inside a flush leaves. Claimed: files claim clusters the FAT calls free,
+// which the next file written may be given too; a change must not start.
+// Lost: the FAT calls clusters used that no file owns, which only costs
+// room. None also where this cannot be told.
+enum class ClusterVerdict { Agree, Lost, Claimed };
+[[nodiscard]] ClusterVerdict CheckClusters(const Stick& stick);
+// Either way.
 [[nodiscard]] bool ClustersDisagree(const Stick& stick);
 
 // Files a file-system check saved in the stick's root (FSCK0000.REC, ...)

@@ -39,7 +39,7 @@ struct RollbackOutcome {
     RecoveredFiles recovered;              // NeedsRecoveredRoom
     std::vector<std::string> failedFiles;  // Failed: stick paths
     std::size_t filesChanged = 0;          // files the rollback rewrote, renamed back or removed
-    Failure failure;  // the first thing that failed, where one did
+    Failure failure;                       // the first thing that failed, where one did
 };
 
 struct RollbackOptions {
