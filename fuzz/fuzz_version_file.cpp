@@ -1,6 +1,7 @@
 // Fuzz target: the stick's version-file check, against its rules applied
 // straight to the bytes.
 #include "fuzz/fuzz_support.h"
+#include "install/messages.h"
 #include "stick/version_file.h"
 
 using namespace tamsiro;

@@ -33,7 +33,4 @@ std::string DefaultProgramFolderFor(const std::string& executablePath);
 // The same for the running executable.
 std::string DefaultProgramFolder();
 
-// What a front end says when it refuses to start without a program folder.
-inline constexpr std::string_view kNoProgramFolderMessage = "Can't find a folder for Tamsiro's files";
-
 }  // namespace tamsiro

@@ -1,6 +1,7 @@
 #include "host/volume_identity.h"
-#include "host/binary_file.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -38,11 +39,14 @@ std::optional<std::string> FatVolumeSerialOf(const std::string& path) {
     const std::string device = Resolved(mount->device);
     if (device.empty()) return std::nullopt;
     if (auto uuid = UuidLinkTo(device)) return uuid;
-    // Only the first sector: a device reads on to its end.
-    BinaryFile file;
-    if (!file.Open(device, BinaryFile::Mode::Read)) return std::nullopt;
+    // Only the first sector, where the user may read the device (a block
+    // device, which the stream for files refuses).
+    const int fd = ::open(device.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
     std::string sector(512, '\0');
-    if (std::fread(sector.data(), 1, sector.size(), file.Handle()) != sector.size()) return std::nullopt;
+    const ssize_t got = ::pread(fd, sector.data(), sector.size(), 0);
+    ::close(fd);
+    if (got != static_cast<ssize_t>(sector.size())) return std::nullopt;
     return FatSerialOfBootSector(sector);
 }
 

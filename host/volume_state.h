@@ -15,6 +15,9 @@ namespace tamsiro {
 // Nothing when the host cannot say.
 [[nodiscard]] std::optional<bool> VolumeIsReadOnly(const std::string& folder);
 
+// Whether `path` is on a FAT volume (FAT12, FAT16, FAT32; not exFAT).
+[[nodiscard]] bool IsOnFatVolume(const std::string& path);
+
 // On a FAT volume, the clusters its allocation table calls used against the
 // clusters its files and folders account for. They differ after a cut
 // inside a flush: clusters lost to no file (more in use) or claimed twice

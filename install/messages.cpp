@@ -249,6 +249,18 @@ std::string LeftOnStickText(const std::vector<std::string>& leftOnStick) {
            " when it next starts";
 }
 
+std::string VersionVerdictMessage(VersionVerdict verdict) {
+    switch (verdict) {
+    case VersionVerdict::AiboMind3English: return {};
+    case VersionVerdict::NotAiboMind: return "Not AiboMind";
+    case VersionVerdict::NotGeneration3: return "Not AiboMind3\nUse other tools for AiboMind1 or 2";
+    case VersionVerdict::BadLanguageBlock: return "Not AiboMind Eng\nBad language";
+    // "Engish" is how the stick check has always worded it.
+    case VersionVerdict::NotEnglish: return "Not AiboMind Engish";
+    }
+    return "Not AiboMind";
+}
+
 std::string StickHazardMessage(const StickHazard& hazard) {
     if (hazard.kind == StickHazard::Kind::Link) {
         return hazard.path + " is a link\nTamsiro does not follow links on a memory stick - nothing was changed";

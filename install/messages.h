@@ -2,6 +2,7 @@
 
 #include "host/failure.h"
 #include "stick/stick_transaction.h"
+#include "stick/version_file.h"
 
 #include <cstdint>
 #include <string>
@@ -22,8 +23,7 @@ struct StickHazard;
 // never the temporary one it was being written under.
 std::string WhyLine(const Failure& failure, const Stick& stick, std::string_view knownAs = {});
 // `text`, then the reason on the next line where one is known.
-std::string WithWhy(const std::string& text, const Failure& failure, const Stick& stick,
-                    std::string_view knownAs = {});
+std::string WithWhy(const std::string& text, const Failure& failure, const Stick& stick, std::string_view knownAs = {});
 
 // Whether running the manual copy could finish what a failed copy did not:
 // not on a full, write-protected or removed stick.
@@ -77,6 +77,13 @@ void ReportUndone(AppContext& context, const Stick& stick, CarryVerdict verdict,
 // The line after "New audio saved" or "Stock sounds restored" when the
 // change's clean-up could not remove files from the stick; empty if none.
 std::string LeftOnStickText(const std::vector<std::string>& leftOnStick);
+
+// The message shown for a stick the version check rejects; empty for an
+// accepted one.
+std::string VersionVerdictMessage(VersionVerdict verdict);
+
+// What a front end says when it refuses to start without a program folder.
+inline constexpr std::string_view kNoProgramFolderMessage = "Can't find a folder for Tamsiro's files";
 
 // Why a stick with a link or a special file in the way is refused.
 std::string StickHazardMessage(const StickHazard& hazard);

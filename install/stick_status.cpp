@@ -18,48 +18,53 @@ namespace tamsiro {
 
 namespace {
 
-std::string CheckOf(const Stick& stick) {
-    if (!IsFolder(stick.Root()) || !FileExists(stick.Path(stick_files::kMarker))) return "no-marker";
+using Kind = GroupStatus::Kind;
+
+GroupStatus Group(Kind kind, std::string label = {}) { return {kind, std::move(label)}; }
+
+StickCheck CheckOf(const Stick& stick) {
+    if (!IsFolder(stick.Root()) || !FileExists(stick.Path(stick_files::kMarker))) return StickCheck::NoMarker;
     switch (CheckVersionFile(stick.Path(stick_files::kVersion))) {
-    case VersionVerdict::AiboMind3English: return "ok";
-    case VersionVerdict::NotAiboMind: return "not-aibomind";
-    case VersionVerdict::NotGeneration3: return "not-aibomind3";
-    case VersionVerdict::BadLanguageBlock: return "bad-language";
-    case VersionVerdict::NotEnglish: return "not-english";
+    case VersionVerdict::AiboMind3English: return StickCheck::Ok;
+    case VersionVerdict::NotAiboMind: return StickCheck::NotAiboMind;
+    case VersionVerdict::NotGeneration3: return StickCheck::NotAiboMind3;
+    case VersionVerdict::BadLanguageBlock: return StickCheck::BadLanguage;
+    case VersionVerdict::NotEnglish: return StickCheck::NotEnglish;
     }
-    return "not-aibomind";
+    return StickCheck::NotAiboMind;
 }
 
 std::string SetFile(const AppContext& context, const char* prefix, const std::string& label) {
     return context.DataFilePath(DataFileName(prefix, label));
 }
 
-std::string ArchiveOf(const AppContext& context, const Stick& stick, const StickRecord& record,
+GroupStatus ArchiveOf(const AppContext& context, const Stick& stick, const StickRecord& record,
                       const StickStatus& status) {
     const std::string archive = stick.Path(stick_files::kSoundArchive);
     const std::string& base = record.basePath;
-    if (!FileExists(archive)) return "missing";
-    if (CheckArchiveFile(archive)) return "damaged";
-    if (status.base != "ok") return "unknown";
+    if (!FileExists(archive)) return Group(Kind::Missing);
+    if (CheckArchiveFile(archive)) return Group(Kind::Damaged);
+    if (status.base != BaseStatus::Ok) return Group(Kind::Unknown);
     if (SameContent(base, archive)) {
         // Stock only as the record says: a base that held custom sounds
         // when it was taken is what it held.
-        if (record.stock && !record.baseLost) return "stock";
-        return record.heldSet.empty() || record.heldSet == "unknown" ? "modified" : "main:" + record.heldSet;
+        if (record.stock && !record.baseLost) return Group(Kind::Stock);
+        return record.heldSet.empty() || record.heldSet == "unknown" ? Group(Kind::Modified)
+                                                                     : Group(Kind::Set, record.heldSet);
     }
     std::vector<std::string> setPaths;
     for (const std::string& label : status.mainSets) setPaths.push_back(SetFile(context, kMainCategory.prefix, label));
-    if (const auto merged = FindMergedSet(base, setPaths, archive)) return "main:" + status.mainSets[*merged];
-    return "modified";
+    if (const auto merged = FindMergedSet(base, setPaths, archive)) return Group(Kind::Set, status.mainSets[*merged]);
+    return Group(Kind::Modified);
 }
 
-std::string VoiceOf(const AppContext& context, const Stick& stick, const StickStatus& status) {
+GroupStatus VoiceOf(const AppContext& context, const Stick& stick, const StickStatus& status) {
     const std::string voice = stick.Path(stick_files::kCustomVoice);
-    if (!FileExists(voice)) return "none";
+    if (!FileExists(voice)) return Group(Kind::None);
     for (const std::string& label : status.voiceSets) {
-        if (SameContent(voice, SetFile(context, kVoiceCategory.prefix, label))) return label;
+        if (SameContent(voice, SetFile(context, kVoiceCategory.prefix, label))) return Group(Kind::Set, label);
     }
-    return "unknown";
+    return Group(Kind::Unknown);
 }
 
 // Whether a stick file is as the stock stick had it, by the stock files kept.
@@ -72,18 +77,20 @@ bool AsKept(const StockStore& store, const Stick& stick, std::string_view stickP
     return false;
 }
 
-std::string GamesOf(const AppContext& context, const StockStore& store, const Stick& stick, const StickStatus& status) {
+GroupStatus GamesOf(const AppContext& context, const StockStore& store, const Stick& stick, const StickStatus& status) {
     const std::string game1 = stick.Path(stick_files::kGame1);
     const std::string game8 = stick.Path(stick_files::kGame8);
     for (const std::string& label : status.gamesSets) {
         if (SameContent(game1, SetFile(context, kGamesCategory.prefix, label)) &&
             SameContent(game8, SetFile(context, kGamesCategory.secondPrefix, label))) {
-            return label;
+            return Group(Kind::Set, label);
         }
     }
-    if (AsKept(store, stick, stick_files::kGame1) && AsKept(store, stick, stick_files::kGame8)) return "stock";
-    if (!FileExists(game1) || !FileExists(game8)) return "missing";
-    return "unknown";
+    if (AsKept(store, stick, stick_files::kGame1) && AsKept(store, stick, stick_files::kGame8)) {
+        return Group(Kind::Stock);
+    }
+    if (!FileExists(game1) || !FileExists(game8)) return Group(Kind::Missing);
+    return Group(Kind::Unknown);
 }
 
 }  // namespace
@@ -93,10 +100,14 @@ StickStatus ReadStickStatus(const AppContext& context, const Stick& stick) {
     // The program folder first: the stick's files are judged against it.
     const StickRecord record = RecordOfStick(context, stick);
     const std::string& base = record.basePath;
-    status.base = !FileExists(base) ? "missing" : CheckArchiveFile(base) ? "damaged" : "ok";
-    status.record = record.written && !record.stock              ? "not-stock:" + record.heldSet
-                    : RecordShowsChanges(context, stick, record) ? "stock"
-                                                                 : "none";
+    status.base = !FileExists(base)        ? BaseStatus::Missing
+                  : CheckArchiveFile(base) ? BaseStatus::Damaged
+                                           : BaseStatus::Ok;
+    if (record.written && !record.stock) {
+        status.record = {RecordStatus::Kind::NotStock, record.heldSet};
+    } else if (RecordShowsChanges(context, stick, record)) {
+        status.record = {RecordStatus::Kind::Stock, {}};
+    }
     const StockStore store(record.folder);
     for (const std::string_view stickPath : stick_files::kStockFiles) {
         if (store.RecordOf(stickPath) == StockRecord::Kept) status.stockFiles.emplace_back(stickPath);
@@ -106,9 +117,8 @@ StickStatus ReadStickStatus(const AppContext& context, const Stick& stick) {
     status.gamesSets = AvailableSets(context, kGamesCategory);
 
     if (const auto hazard = IsFolder(stick.Root()) ? FindStickHazard(stick) : std::nullopt) {
-        status.check = hazard->kind == StickHazard::Kind::Link ? "link" : "special-file";
+        status.check = hazard->kind == StickHazard::Kind::Link ? StickCheck::Link : StickCheck::SpecialFile;
         status.hazard = hazard->path;
-        status.archive = status.voice = status.games = "unknown";
         return status;
     }
     status.check = CheckOf(stick);
@@ -118,6 +128,58 @@ StickStatus ReadStickStatus(const AppContext& context, const Stick& stick) {
     status.maleVoice = FileExists(stick.Path(stick_files::kMaleVoice));
     if (const auto space = SpaceOf(stick.Root())) status.freeBytes = space->freeBytes;
     return status;
+}
+
+std::string StatusWord(StickCheck check) {
+    switch (check) {
+    case StickCheck::Ok: return "ok";
+    case StickCheck::NoMarker: return "no-marker";
+    case StickCheck::NotAiboMind: return "not-aibomind";
+    case StickCheck::NotAiboMind3: return "not-aibomind3";
+    case StickCheck::BadLanguage: return "bad-language";
+    case StickCheck::NotEnglish: return "not-english";
+    case StickCheck::Link: return "link";
+    case StickCheck::SpecialFile: return "special-file";
+    }
+    return "not-aibomind";
+}
+
+std::string StatusWord(const GroupStatus& group, bool isArchive) {
+    switch (group.kind) {
+    case Kind::Stock: return "stock";
+    case Kind::None: return "none";
+    case Kind::Set: return isArchive ? "main:" + group.label : group.label;
+    case Kind::Modified: return "modified";
+    case Kind::Damaged: return "damaged";
+    case Kind::Missing: return "missing";
+    case Kind::Unknown: return "unknown";
+    }
+    return "unknown";
+}
+
+std::string StatusWord(BaseStatus base) {
+    switch (base) {
+    case BaseStatus::Ok: return "ok";
+    case BaseStatus::Missing: return "missing";
+    case BaseStatus::Damaged: return "damaged";
+    }
+    return "missing";
+}
+
+std::string StatusWord(const RecordStatus& record) {
+    switch (record.kind) {
+    case RecordStatus::Kind::Stock: return "stock";
+    case RecordStatus::Kind::NotStock: return "not-stock:" + record.heldSet;
+    case RecordStatus::Kind::None: return "none";
+    }
+    return "none";
+}
+
+DialogStatusWords DialogWordsOf(const StickStatus& status) {
+    // No custom voice is the robot's own; no Games files, none installed.
+    const GroupStatus voice = status.voice.kind == Kind::None ? Group(Kind::Stock) : status.voice;
+    const GroupStatus games = status.games.kind == Kind::Missing ? Group(Kind::None) : status.games;
+    return {StatusWord(status.archive), StatusWord(voice), StatusWord(games)};
 }
 
 }  // namespace tamsiro

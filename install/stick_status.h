@@ -10,38 +10,51 @@ namespace tamsiro {
 class AppContext;
 class Stick;
 
+// What one group of the stick holds, as a value: the command line's status
+// and the dialogs' status line are both worded from it (StatusWord,
+// DialogStatusWords), never parsed back from text.
+struct GroupStatus {
+    enum class Kind {
+        Stock,     // what the stick came with, as its record says
+        None,      // nothing there (no custom voice, no Games files)
+        Set,       // a copy of the set `label` in the program folder
+        Modified,  // something else, matching no set
+        Damaged,   // a sound archive that does not check
+        Missing,   // a file the stick needs is not there
+        Unknown,   // nothing to compare with, or the stick was not read
+    };
+    Kind kind = Kind::Unknown;
+    std::string label;  // Set: the set's file label
+
+    bool operator==(const GroupStatus&) const = default;
+};
+
+enum class StickCheck { Ok, NoMarker, NotAiboMind, NotAiboMind3, BadLanguage, NotEnglish, Link, SpecialFile };
+enum class BaseStatus { Ok, Missing, Damaged };
+
+// What the stick's record holds: stock files to put back; or a base that
+// already held custom sounds, taken all the same (`heldSet`, "unknown"
+// when no set was recognised); or nothing Restore could put back.
+struct RecordStatus {
+    enum class Kind { Stock, NotStock, None };
+    Kind kind = Kind::None;
+    std::string heldSet;
+};
+
 // What a stick and the program folder hold, worked out by reading only:
 // no backup, no repair, no tidying up after an interrupted Save. Sets are
 // named by their file labels ("Tilda", or a set author's own name).
 struct StickStatus {
-    // The stick check: "ok"; "no-marker" when the folder holds no
-    // memstick.ind; else why the version file refuses the stick:
-    // "not-aibomind", "not-aibomind3", "bad-language", "not-english";
-    // "link" or "special-file" when one is in the way (see FindStickHazard):
-    // its path is then in `hazard` and the stick's files are not read
-    // (archive, voice and games say "unknown").
-    std::string check;
-    std::string hazard;
-    // DYNAUDIO.ODA: "stock" (the same bytes as the base), "main:LABEL" (the
-    // base with that Main set merged in), "modified", "damaged", "missing",
-    // or "unknown" when there is no sound base to compare it with.
-    std::string archive;
-    // CUSVOICE.ODA: the Talkative Voice set it is a copy of, "none" or "unknown".
-    std::string voice;
-    // AD013001.ODA and AD013008.ODA: the Games set they are copies of,
-    // "stock" (as the stock files kept say), "missing" or "unknown".
-    std::string games;
+    StickCheck check = StickCheck::NoMarker;
+    std::string hazard;   // Link, SpecialFile: its path; the stick's files are then not read
+    GroupStatus archive;  // DYNAUDIO.ODA
+    GroupStatus voice;    // CUSVOICE.ODA
+    GroupStatus games;    // AD013001.ODA and AD013008.ODA, a pair
     bool maleVoice = false;
     std::optional<std::uint64_t> freeBytes;  // nothing when the host won't say
 
-    // The stick's base (DATA_BASEMIND3.ODA for the first stick): "ok",
-    // "missing" or "damaged".
-    std::string base;
-    // The stick's record: "stock"; "not-stock:LABEL" when its base already
-    // held Main set LABEL ("unknown" when no set was recognised) and the
-    // user took it all the same; "none" when it holds nothing Restore could
-    // put back (see RecordShowsChanges).
-    std::string record;
+    BaseStatus base = BaseStatus::Missing;  // the stick's base (DATA_BASEMIND3.ODA for the first stick)
+    RecordStatus record;
     // The stick paths of the stock files kept in the stick's record.
     std::vector<std::string> stockFiles;
     // The sets available in each group (see AvailableSets).
@@ -51,5 +64,23 @@ struct StickStatus {
 };
 
 [[nodiscard]] StickStatus ReadStickStatus(const AppContext& context, const Stick& stick);
+
+// The words of `tamsiro-cli status` and its JSON: "ok", "no-marker",
+// "not-aibomind", ...; "stock", "main:LABEL" (the archive) or "LABEL",
+// "none", "modified", "damaged", "missing", "unknown"; "ok", "missing",
+// "damaged"; "stock", "not-stock:LABEL", "none".
+std::string StatusWord(StickCheck check);
+std::string StatusWord(const GroupStatus& group, bool isArchive = false);
+std::string StatusWord(BaseStatus base);
+std::string StatusWord(const RecordStatus& record);
+
+// What the dialogs' status line says of each group: a set's label, "stock"
+// or "none".
+struct DialogStatusWords {
+    std::string main;
+    std::string voice;
+    std::string games;
+};
+DialogStatusWords DialogWordsOf(const StickStatus& status);
 
 }  // namespace tamsiro

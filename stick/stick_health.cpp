@@ -3,7 +3,6 @@
 #include "host/file_system.h"
 #include "host/volume_state.h"
 #include "stick/stick.h"
-#include "stick/stick_record.h"
 
 #include <algorithm>
 
@@ -30,7 +29,7 @@ StickCondition ConditionOf(const Stick& stick) {
 ClusterVerdict CheckClusters(const Stick& stick) {
     // Folders on other file systems (a copy of a stick on a hard disk)
     // count their space otherwise.
-    if (StickIdentity(stick).rfind("fat:", 0) != 0) return ClusterVerdict::Agree;
+    if (!IsOnFatVolume(stick.Root())) return ClusterVerdict::Agree;
     const auto account = FatClusterAccount(stick.Root());
     if (!account || account->inUse == account->accountedFor) return ClusterVerdict::Agree;
     return account->accountedFor > account->inUse ? ClusterVerdict::Claimed : ClusterVerdict::Lost;

@@ -71,16 +71,4 @@ VersionVerdict CheckVersionFile(const std::string& path) {
     return bytes ? CheckVersionBytes(*bytes) : VersionVerdict::NotAiboMind;
 }
 
-std::string VersionVerdictMessage(VersionVerdict verdict) {
-    switch (verdict) {
-    case VersionVerdict::AiboMind3English: return {};
-    case VersionVerdict::NotAiboMind: return "Not AiboMind";
-    case VersionVerdict::NotGeneration3: return "Not AiboMind3\nUse other tools for AiboMind1 or 2";
-    case VersionVerdict::BadLanguageBlock: return "Not AiboMind Eng\nBad language";
-    // "Engish" is how the stick check has always worded it.
-    case VersionVerdict::NotEnglish: return "Not AiboMind Engish";
-    }
-    return "Not AiboMind";
-}
-
 }  // namespace tamsiro

@@ -22,7 +22,4 @@ enum class VersionVerdict {
 // "not AiboMind".
 [[nodiscard]] VersionVerdict CheckVersionFile(const std::string& path);
 
-// The message shown for a rejected stick; empty for an accepted one.
-std::string VersionVerdictMessage(VersionVerdict verdict);
-
 }  // namespace tamsiro

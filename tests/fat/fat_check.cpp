@@ -4,11 +4,15 @@
 //   tamsiro_fat_check fixture STOCK-STICK PROGRAM-FOLDER SOUND-ENTRIES
 //   tamsiro_fat_check invariants STICK PROGRAM-FOLDER STOCK BEFORE AFTER
 //   tamsiro_fat_check same STICK EXPECTED
+//   tamsiro_fat_check clusters STICK
 //
 // STOCK, BEFORE and AFTER are trees: the stock stick, the stick before the
 // interrupted command and after a complete run of it.
 // Prints what does not hold; exits 0 when everything does, 1 otherwise.
 #include "archive/archive_writer.h"
+#include "host/volume_state.h"
+#include "stick/stick.h"
+#include "stick/stick_record.h"
 #include "tests/support/stock_stick.h"
 #include "tools/sample_workspace.h"
 
@@ -50,8 +54,20 @@ int main(int argc, char** argv) {
     }
     if (args.size() == 3 && args[0] == "same")
         return Report("same files", Differences(ReadTree(args[1]), ReadTree(args[2])));
+    if (args.size() == 2 && args[0] == "clusters") {
+        // How Tamsiro sees the stick's clusters: they agree on a whole FAT.
+        const tamsiro::Stick stick(args[1]);
+        const auto account = tamsiro::FatClusterAccount(args[1]);
+        std::cout << "identity: " << tamsiro::StickIdentity(stick) << "\n";
+        if (!account) return Report("clusters", {"the clusters cannot be counted"});
+        std::cout << "clusters: " << account->inUse << " in use, " << account->accountedFor << " accounted for\n";
+        return Report("clusters", account->inUse == account->accountedFor
+                                      ? std::vector<std::string>{}
+                                      : std::vector<std::string>{"the clusters in use are not what the files take"});
+    }
     std::cerr << "usage: tamsiro_fat_check fixture STOCK-STICK PROGRAM-FOLDER SOUND-ENTRIES\n"
                  "       tamsiro_fat_check invariants STICK PROGRAM-FOLDER STOCK BEFORE AFTER\n"
-                 "       tamsiro_fat_check same STICK EXPECTED\n";
+                 "       tamsiro_fat_check same STICK EXPECTED\n"
+                 "       tamsiro_fat_check clusters STICK\n";
     return 2;
 }

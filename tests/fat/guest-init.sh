@@ -55,6 +55,8 @@ step() {
     games) run $CLI install $FOLDERS --games Tilda ;;
     restore) run $CLI restore $FOLDERS ;;
     status) run $CLI status $FOLDERS ;;
+    # How Tamsiro counts the stick's clusters against its files.
+    clusters) run tamsiro_fat_check clusters /stick ;;
     use:*) use "${1#use:}" ;;
     case:*) say "case ${1#case:}" ;;
     # mark:DEVICE:OFFSET: Tamsiro marks each file operation there, for the

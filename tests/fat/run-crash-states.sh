@@ -153,7 +153,7 @@ prepare() {
 steps() {
   local name=${1%+fsck} command=save
   [[ $name == restore-* ]] && command=restore
-  echo "use:$2,case:$1,start,check:$command,restore"
+  echo "use:$2,case:$1,${FAT_CRASH_DEBUG:+clusters,}start,check:$command,restore"
 }
 
 # judge RUN LOG: correct, refused or broken, with the reasons in RUN.why

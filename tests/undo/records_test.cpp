@@ -192,7 +192,7 @@ TEST(StickRecords, ACustomBaseIsTakenOnlyWhenTheUserSaysSo) {
         }
         ScriptedUi ui;
         const AppContext context(ui, s.program);
-        EXPECT_EQ(ReadStickStatus(context, Stick(stick)).record, "not-stock:" + c.heldSet);
+        EXPECT_EQ(StatusWord(ReadStickStatus(context, Stick(stick)).record), "not-stock:" + c.heldSet);
         if (c.baseGone) {
             // The first archive went with the base: Restore puts back what
             // it kept and names DYNAUDIO.ODA, never calling the base it

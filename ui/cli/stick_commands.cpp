@@ -226,16 +226,16 @@ void PrintStatus(const StickStatus& status, const std::string& programFolder) {
     auto list = [](const std::vector<std::string>& items) {
         return items.empty() ? std::string("(none)") : Joined(items, ", ");
     };
-    std::cout << "stick.check: " << status.check << '\n';
+    std::cout << "stick.check: " << StatusWord(status.check) << '\n';
     if (!status.hazard.empty()) std::cout << "stick.hazard: " << status.hazard << '\n';
-    std::cout << "stick.archive: " << status.archive << '\n'
-              << "stick.voice: " << status.voice << '\n'
-              << "stick.games: " << status.games << '\n'
+    std::cout << "stick.archive: " << StatusWord(status.archive, true) << '\n'
+              << "stick.voice: " << StatusWord(status.voice) << '\n'
+              << "stick.games: " << StatusWord(status.games) << '\n'
               << "stick.male_voice: " << (status.maleVoice ? "yes" : "no") << '\n'
               << "stick.free_bytes: " << (status.freeBytes ? std::to_string(*status.freeBytes) : "unknown") << '\n'
               << "program_folder.path: " << programFolder << '\n'
-              << "program_folder.base: " << status.base << '\n'
-              << "program_folder.record: " << status.record << '\n'
+              << "program_folder.base: " << StatusWord(status.base) << '\n'
+              << "program_folder.record: " << StatusWord(status.record) << '\n'
               << "program_folder.stock_files: " << list(PortablePaths(status.stockFiles)) << '\n'
               << "program_folder.sets.main: " << list(status.mainSets) << '\n'
               << "program_folder.sets.voice: " << list(status.voiceSets) << '\n'
@@ -269,11 +269,11 @@ void AddNames(Json& object, const std::string& key, const std::vector<std::strin
 }
 
 void PrintStatusJson(const StickStatus& status, const std::string& programFolder) {
-    Json stick = {{"check", status.check}};
+    Json stick = {{"check", StatusWord(status.check)}};
     if (!status.hazard.empty()) AddName(stick, "hazard", status.hazard);
-    stick.update(Json{{"archive", status.archive},
-                      {"voice", status.voice},
-                      {"games", status.games},
+    stick.update(Json{{"archive", StatusWord(status.archive, true)},
+                      {"voice", StatusWord(status.voice)},
+                      {"games", StatusWord(status.games)},
                       {"male_voice", status.maleVoice},
                       {"free_bytes", status.freeBytes ? Json(*status.freeBytes) : Json(nullptr)}});
     Json sets = Json::object();
@@ -282,8 +282,8 @@ void PrintStatusJson(const StickStatus& status, const std::string& programFolder
     AddNames(sets, "games", status.gamesSets);
     Json folder = Json::object();
     AddName(folder, "path", programFolder);
-    folder["base"] = status.base;
-    folder["record"] = status.record;
+    folder["base"] = StatusWord(status.base);
+    folder["record"] = StatusWord(status.record);
     folder["stock_files"] = PortablePaths(status.stockFiles);
     folder["sets"] = std::move(sets);
     std::cout << Json{{"stick", stick}, {"program_folder", folder}}.dump(2, ' ', false, Json::error_handler_t::replace)

@@ -1,4 +1,5 @@
 #include "host/program_folder.h"
+#include "install/messages.h"
 #include "ui/qt/app_icon.h"
 #include "ui/qt/modal_runner.h"
 #include "ui/qt/tamsiro_session.h"

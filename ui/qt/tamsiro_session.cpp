@@ -43,13 +43,6 @@ TamsiroSession::TamsiroSession(std::string programFolder, ModalRunner& runner)
 
 namespace {
 
-// What a group holds, as the status line says it: a set's label, "stock",
-// "none", or the status's own word for anything else.
-QString GroupText(std::string value) {
-    if (value.starts_with("main:")) value.erase(0, 5);
-    return FromHostText(value);
-}
-
 bool HoldsAnySoundSet(const AppContext& context) {
     for (const SoundCategory& category : kCategoriesInDialogOrder) {
         if (!AvailableSets(context, category).empty()) return true;
@@ -78,14 +71,12 @@ bool TamsiroSession::Welcome() {
 
 void TamsiroSession::ShowStickStatus() {
     if (!stick_) return;
-    const StickStatus status = ReadStickStatus(context_, *stick_);
+    const DialogStatusWords words = DialogWordsOf(ReadStickStatus(context_, *stick_));
     const QString middleDot(QChar(0x00B7));
     dialog_.SetStickStatus(QStringLiteral("Memory stick: %1\nMain: %2 %5 Voice: %3 %5 Games: %4")
                                .arg(QDir::toNativeSeparators(QDir::cleanPath(FromHostText(stick_->Root()))),
-                                    GroupText(status.archive),
-                                    // No custom voice is the robot's own; no games files, none installed.
-                                    GroupText(status.voice == "none" ? "stock" : status.voice),
-                                    GroupText(status.games == "missing" ? "none" : status.games), middleDot));
+                                    FromHostText(words.main), FromHostText(words.voice), FromHostText(words.games),
+                                    middleDot));
 }
 
 bool TamsiroSession::Start() {
