@@ -2,6 +2,7 @@
 #include "host/file_system.h"
 
 #include "host/binary_file.h"
+#include "host/descriptor_posix.h"
 #include "host/file_change_hook.h"
 
 #include <algorithm>
@@ -34,28 +35,6 @@ bool AnythingAt(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0;
 }
-
-// A descriptor closed on every path out of its scope.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    // Closes now; false when the close reported an error.
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 enum class KernelCopy { Copied, Unsupported, Failed };
 

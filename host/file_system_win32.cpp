@@ -3,6 +3,8 @@
 
 #include "host/file_change_hook.h"
 
+#include "host/handle_win32.h"
+
 #include <windows.h>
 // <windows.h> maps ReplaceFile to the Win32 ReplaceFileA; ours is another
 // function, and the other files never see that macro.
@@ -21,25 +23,9 @@ DWORD AttributesOf(const std::string& path) { return ::GetFileAttributesA(path.c
 
 bool Exists(const std::string& path) { return AttributesOf(path) != INVALID_FILE_ATTRIBUTES; }
 
-// A handle closed on every path out of its scope.
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    ~Handle() {
-        if (Valid()) ::CloseHandle(handle_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE Get() const { return handle_; }
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-
-private:
-    HANDLE handle_;
-};
-
 bool FlushFileAt(const std::string& path, Failure* failure) {
-    Handle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    WinHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.Valid() && ::FlushFileBuffers(file.Get()) != 0) return true;
     return FailedWithSystem(failure, FileAction::Flush, path);
 }
@@ -133,9 +119,9 @@ bool FlushFolder(const std::string& folder, Failure* failure) {
     // A folder opens only with backup semantics, and some file systems
     // refuse a writable folder handle: there the write-through rename has
     // already put the change on the device.
-    Handle handle(::CreateFileA(folder.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    WinHandle handle(::CreateFileA(folder.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle.Valid()) {
         const Failure what = SystemFailure(FileAction::Flush, folder);
         return (what.systemCode == ERROR_ACCESS_DENIED && Exists(folder)) || Failed(failure, what);
@@ -191,20 +177,18 @@ std::string AbsolutePath(const std::string& path) {
 std::vector<std::string> FileNamesIn(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found{};
-    const HANDLE search = ::FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    const FindHandle search(::FindFirstFileA(JoinPath(folder, "*").c_str(), &found));
+    if (!search.Valid()) return names;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.push_back(found.cFileName);
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
+    } while (::FindNextFileA(search.Get(), &found));
     return names;
 }
 
 std::string NameOnDisk(const std::string& path) {
     WIN32_FIND_DATAA found{};
-    const HANDLE search = ::FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return path.substr(FolderOf(path).size());
-    ::FindClose(search);
+    const FindHandle search(::FindFirstFileA(path.c_str(), &found));
+    if (!search.Valid()) return path.substr(FolderOf(path).size());
     return found.cFileName;
 }
 

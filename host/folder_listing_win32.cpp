@@ -3,6 +3,8 @@
 
 #include "host/file_system.h"
 
+#include "host/handle_win32.h"
+
 #include <windows.h>
 
 namespace tamsiro {
@@ -10,14 +12,12 @@ namespace tamsiro {
 std::optional<std::vector<std::string>> ListFileNames(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found{};
-    const HANDLE search = ::FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+    const FindHandle search(::FindFirstFileA(JoinPath(folder, "*").c_str(), &found));
+    if (!search.Valid()) return std::nullopt;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.push_back(found.cFileName);
-    } while (::FindNextFileA(search, &found));
-    const bool complete = ::GetLastError() == ERROR_NO_MORE_FILES;
-    ::FindClose(search);
-    if (!complete) return std::nullopt;
+    } while (::FindNextFileA(search.Get(), &found));
+    if (::GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;
     return names;
 }
 
@@ -28,14 +28,13 @@ bool FolderProvablyAbsent(const std::string& folder) {
     const std::string name = trimmed.substr(parent.size());
     if (parent.empty() || name.empty()) return false;
     WIN32_FIND_DATAA found{};
-    const HANDLE search = ::FindFirstFileA(JoinPath(parent, "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
+    const FindHandle search(::FindFirstFileA(JoinPath(parent, "*").c_str(), &found));
+    if (!search.Valid()) return false;
     bool there = false;
     do {
         if (EqualIgnoringAsciiCase(found.cFileName, name)) there = true;
-    } while (!there && ::FindNextFileA(search, &found));
+    } while (!there && ::FindNextFileA(search.Get(), &found));
     const bool complete = there || ::GetLastError() == ERROR_NO_MORE_FILES;
-    ::FindClose(search);
     return complete && !there;
 }
 

@@ -19,7 +19,6 @@ public:
     // Opens `path` (created when `create`, else it must exist) and locks it.
     // False when another process holds it, or the file cannot be opened.
     [[nodiscard]] bool Take(const std::string& path, bool create);
-    bool Held() const { return handle_ != kNoHandle; }
 
 private:
     void Release();

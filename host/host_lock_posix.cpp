@@ -1,5 +1,6 @@
 // POSIX lock (Linux, macOS).
 #include "host/host_lock.h"
+#include "host/descriptor_posix.h"
 #include "host/file_system.h"
 
 #include <cerrno>
@@ -19,14 +20,10 @@ bool HostLock::Take(const std::string& path, bool create) {
     Release();
     // A read-only descriptor is enough for flock, so a stick's own file can
     // be locked without being changed.
-    const int fd =
-        create ? ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return false;
-    }
-    handle_ = fd;
+    Descriptor fd(create ? ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)
+                         : ::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.Valid() || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return false;
+    handle_ = fd.Release();
     return true;
 }
 

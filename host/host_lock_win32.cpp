@@ -2,6 +2,8 @@
 #include "host/host_lock.h"
 #include "host/file_system.h"
 
+#include "host/handle_win32.h"
+
 #include <windows.h>
 
 namespace tamsiro {
@@ -16,16 +18,13 @@ bool HostLock::Take(const std::string& path, bool create) {
     Release();
     // Others may still read and write the file (the stick's own marker);
     // only the lock on its first byte is exclusive.
-    const HANDLE file =
-        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    WinHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     OVERLAPPED at{};
-    if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
-        ::CloseHandle(file);
+    if (!file.Valid() || !::LockFileEx(file.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
         return false;
     }
-    handle_ = static_cast<long long>(reinterpret_cast<INT_PTR>(file));
+    handle_ = static_cast<long long>(reinterpret_cast<INT_PTR>(file.Release()));
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "host/volume_identity.h"
 
+#include "host/descriptor_posix.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 #include <cstdio>
@@ -41,12 +43,10 @@ std::optional<std::string> FatVolumeSerialOf(const std::string& path) {
     if (auto uuid = UuidLinkTo(device)) return uuid;
     // Only the first sector, where the user may read the device (a block
     // device, which the stream for files refuses).
-    const int fd = ::open(device.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
+    const Descriptor fd(::open(device.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.Valid()) return std::nullopt;
     std::string sector(512, '\0');
-    const ssize_t got = ::pread(fd, sector.data(), sector.size(), 0);
-    ::close(fd);
-    if (got != static_cast<ssize_t>(sector.size())) return std::nullopt;
+    if (::pread(fd.Get(), sector.data(), sector.size(), 0) != static_cast<ssize_t>(sector.size())) return std::nullopt;
     return FatSerialOfBootSector(sector);
 }
 

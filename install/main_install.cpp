@@ -101,7 +101,7 @@ bool WorkArchiveFits(AppContext& context, const Stick& stick, std::uint64_t size
         context.ShowMessage("Not enough space for TMP.ODA in the program folder\nNot Saved");
         return false;
     }
-    const auto space = SpaceOf(stick.FolderOf(stick_files::kSoundArchive));
+    const auto space = SpaceOf(stick.FolderPath(stick_files::kSoundArchive));
     if (!space) return true;
     auto rounded = [&](std::uint64_t bytes) {
         return (bytes + space->allocationUnit - 1) / space->allocationUnit * space->allocationUnit;

@@ -32,7 +32,7 @@ void OfferManualCopy(AppContext& context, const std::string& workPath, const std
 // told and offered the manual copy.
 [[nodiscard]] bool InstallMain(AppContext& context, const Stick& stick, const std::string& selectedPath);
 
-// The work archive in the program folder and its size, for planning.
+// The work archive's path in the program folder.
 std::string WorkArchivePath(const AppContext& context);
 
 }  // namespace tamsiro

@@ -76,16 +76,16 @@ PlannedStep StepFor(const AppContext& context, const Stick& stick, const StockSt
     for (const std::string_view stickPath : stickPaths) {
         const std::string current = stick.Path(stickPath);
         switch (store.RecordOf(stickPath)) {
-        case StockRecord::Kept: {
+        case StockEntry::Kept: {
             const std::string kept = store.KeptPath(stickPath);
             if (!SameContent(kept, current)) step.files.push_back(WriteOf(stickPath, kept, current));
             break;
         }
-        case StockRecord::Absent:
+        case StockEntry::Absent:
             if (PresenceOf(stick, stickPath) != Presence::Absent)
                 step.files.push_back({std::string(stickPath), {}, std::nullopt});
             break;
-        case StockRecord::None:
+        case StockEntry::None:
             if (ChangedWithoutStockCopy(context, stick, stickPath)) {
                 unrestored.push_back({FileNameOf(current), "no stock copy was kept"});
             }
@@ -162,7 +162,7 @@ bool RecordShowsChanges(const AppContext& context, const Stick& stick, const Sti
     if (!record.written) return false;
     // A record whose archive Tamsiro changed shows it whether or not its
     // base is still there.
-    if (KeepsStockFiles(record) || record.archiveChanged) return true;
+    if (HoldsStockFiles(record) || record.archiveChanged) return true;
     // A Save of Main alone keeps nothing but the base.
     const std::string archive = stick.Path(stick_files::kSoundArchive);
     if (FileExists(record.basePath) && !archive.empty() && !SameContent(record.basePath, archive)) return true;

@@ -38,7 +38,7 @@ bool ConfirmBase(AppContext& context, const Stick& stick, StickRecord& record) {
         }
     }
     // Tamsiro changed this stick before: its first archive went with the base.
-    const bool firstArchiveLost = KeepsStockFiles(record) || record.archiveChanged;
+    const bool firstArchiveLost = HoldsStockFiles(record) || record.archiveChanged;
     if (!held && !firstArchiveLost) return true;
     record.heldSet = held.value_or("unknown");
     if (!context.AskOwnQuestion("DYNAUDIO.ODA on this memory stick already holds custom sounds (Main set " +

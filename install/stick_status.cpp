@@ -70,9 +70,9 @@ GroupStatus VoiceOf(const AppContext& context, const Stick& stick, const StickSt
 // Whether a stick file is as the stock stick had it, by the stock files kept.
 bool AsKept(const StockStore& store, const Stick& stick, std::string_view stickPath) {
     switch (store.RecordOf(stickPath)) {
-    case StockRecord::Kept: return SameContent(store.KeptPath(stickPath), stick.Path(stickPath));
-    case StockRecord::Absent: return !FileExists(stick.Path(stickPath));
-    case StockRecord::None: return false;
+    case StockEntry::Kept: return SameContent(store.KeptPath(stickPath), stick.Path(stickPath));
+    case StockEntry::Absent: return !FileExists(stick.Path(stickPath));
+    case StockEntry::None: return false;
     }
     return false;
 }
@@ -110,7 +110,7 @@ StickStatus ReadStickStatus(const AppContext& context, const Stick& stick) {
     }
     const StockStore store(record.folder);
     for (const std::string_view stickPath : stick_files::kStockFiles) {
-        if (store.RecordOf(stickPath) == StockRecord::Kept) status.stockFiles.emplace_back(stickPath);
+        if (store.RecordOf(stickPath) == StockEntry::Kept) status.stockFiles.emplace_back(stickPath);
     }
     status.mainSets = AvailableSets(context, kMainCategory);
     status.voiceSets = AvailableSets(context, kVoiceCategory);

@@ -32,7 +32,7 @@ void RepairInterruptedRotation(const Stick& stick, std::string_view stem) {
     const bool tmpThere = FileExists(tmp);
     if (putBack) (void)RenameFile(bak, cfg);
     if (tmpThere) DiscardFile(tmp);
-    if (putBack || tmpThere) (void)FlushFolder(stick.FolderOf(std::string(stem) + ".CFG"));
+    if (putBack || tmpThere) (void)FlushFolder(stick.FolderPath(std::string(stem) + ".CFG"));
 }
 
 }  // namespace tamsiro

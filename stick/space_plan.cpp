@@ -2,17 +2,17 @@
 
 namespace tamsiro {
 
-SpacePlan PlanSpace(const std::vector<PlanStep>& steps, std::uint64_t freeBytes, std::uint64_t allocationUnit) {
+SpacePlan PlanSpace(const std::vector<SpaceStep>& steps, std::uint64_t freeBytes, std::uint64_t allocationUnit) {
     const std::uint64_t unit = allocationUnit == 0 ? 1 : allocationUnit;
     auto rounded = [unit](std::uint64_t size) { return (size + unit - 1) / unit * unit; };
 
     SpacePlan plan;
     std::uint64_t available = freeBytes;
     std::uint64_t missing = 0;
-    for (const PlanStep& step : steps) {
+    for (const SpaceStep& step : steps) {
         std::uint64_t needed = 0;
         std::uint64_t freed = 0;
-        for (const FileChange& file : step.files) {
+        for (const SpaceFile& file : step.files) {
             if (!file.removes) needed += rounded(file.newSize);
             freed += rounded(file.oldSize);
         }
@@ -28,7 +28,7 @@ SpacePlan PlanSpace(const std::vector<PlanStep>& steps, std::uint64_t freeBytes,
             continue;
         }
         // Old file out, new file in, one file at a time.
-        for (const FileChange& file : step.files) {
+        for (const SpaceFile& file : step.files) {
             available += rounded(file.oldSize);
             const std::uint64_t need = file.removes ? 0 : rounded(file.newSize);
             if (available < need) {

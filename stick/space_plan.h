@@ -7,15 +7,15 @@
 namespace tamsiro {
 
 // One file a Save puts on the stick, or takes off it.
-struct FileChange {
+struct SpaceFile {
     std::uint64_t newSize = 0;  // bytes written; 0 with `removes`
     std::uint64_t oldSize = 0;  // bytes of the file it replaces or removes (0: none there)
     bool removes = false;       // a deletion
 };
 
 // The files of one step, which change together (the two Games files).
-struct PlanStep {
-    std::vector<FileChange> files;
+struct SpaceStep {
+    std::vector<SpaceFile> files;
     // Configuration files are always written beside: their rotation needs
     // the new file and the old one at once.
     bool besideOnly = false;
@@ -35,6 +35,6 @@ struct SpacePlan {
 // Plays the steps in order against the free space, every size rounded up to
 // the allocation unit, counting the space each replaced or deleted file
 // frees when it goes.
-SpacePlan PlanSpace(const std::vector<PlanStep>& steps, std::uint64_t freeBytes, std::uint64_t allocationUnit);
+SpacePlan PlanSpace(const std::vector<SpaceStep>& steps, std::uint64_t freeBytes, std::uint64_t allocationUnit);
 
 }  // namespace tamsiro

@@ -7,7 +7,7 @@ namespace tamsiro {
 
 std::string Stick::Path(std::string_view stickPath) const { return ResolveRelativePath(root_, stickPath); }
 
-std::string Stick::FolderOf(std::string_view stickPath) const {
+std::string Stick::FolderPath(std::string_view stickPath) const {
     const std::string path = Path(stickPath);
     std::string folder = tamsiro::FolderOf(path);
     if (folder.size() > 1 && folder.back() == kPathSeparator) folder.pop_back();

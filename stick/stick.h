@@ -21,8 +21,9 @@ public:
     // working; a component that does not exist yet keeps its literal name.
     std::string Path(std::string_view stickPath) const;
 
-    // The host folder that holds the file at a stick path.
-    std::string FolderOf(std::string_view stickPath) const;
+    // The host folder that holds the file at a stick path, without a
+    // separator at its end (unlike the host's FolderOf of a file path).
+    std::string FolderPath(std::string_view stickPath) const;
 
 private:
     std::string root_;

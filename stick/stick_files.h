@@ -45,9 +45,9 @@ inline constexpr std::array<std::string_view, 7> kSafelyWrittenFiles = {
 // In the program folder, beside the program.
 namespace program_files {
 // The pristine copy of the stick's sound archive every Main install starts from.
-inline constexpr std::string_view kBaseArchive = "DATA_BASEMIND3.ODA";
 // While it is copied, a base carries kStockPartialSuffix; a damaged one the
 // user replaces is moved aside with kStockDamagedSuffix.
+inline constexpr std::string_view kBaseArchive = "DATA_BASEMIND3.ODA";
 // The merged sound archive before it goes to the stick.
 inline constexpr std::string_view kWorkArchive = "TMP.ODA";
 // Written when the merged archive could not be copied to the stick.

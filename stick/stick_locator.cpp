@@ -33,13 +33,6 @@ std::vector<std::string> FindStickRoots(const std::vector<std::string>& roots) {
     return found;
 }
 
-std::optional<std::string> FindStickRoot(const std::vector<std::string>& roots) {
-    const std::vector<std::string> found = FindStickRoots(roots);
-    // Two sticks: which one is meant is the user's call.
-    if (found.size() != 1) return std::nullopt;
-    return found.front();
-}
-
 std::optional<std::string> ChooserStartFolder(const std::vector<std::string>& stickRoots) {
     namespace fs = std::filesystem;
     if (stickRoots.empty()) return std::nullopt;

@@ -6,12 +6,9 @@
 
 namespace tamsiro {
 
-// The one root among `roots` that holds a robot stick (an "OPEN-R" folder
-// and a "memstick.ind" file, names matched without regard to case); nothing
-// when none does, or when several do and the user has to pick.
-std::optional<std::string> FindStickRoot(const std::vector<std::string>& roots);
-
-// Every root among `roots` that holds a robot stick, in their order.
+// Every root among `roots` that holds a robot stick (an "OPEN-R" folder and
+// a "memstick.ind" file, names matched without regard to case), in their
+// order.
 std::vector<std::string> FindStickRoots(const std::vector<std::string>& roots);
 
 // Where the stick chooser opens: the one stick's root, the folder that

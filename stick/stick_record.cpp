@@ -216,10 +216,10 @@ void DiscardPartialRecords(const AppContext& context) {
     }
 }
 
-bool KeepsStockFiles(const StickRecord& record) {
+bool HoldsStockFiles(const StickRecord& record) {
     const StockStore store(record.folder);
     return std::any_of(stick_files::kStockFiles.begin(), stick_files::kStockFiles.end(),
-                       [&](std::string_view path) { return store.RecordOf(path) != StockRecord::None; });
+                       [&](std::string_view path) { return store.RecordOf(path) != StockEntry::None; });
 }
 
 std::vector<std::string> OtherBases(const AppContext& context, const StickRecord& record) {

@@ -60,7 +60,7 @@ std::string ArchiveFingerprint(const std::string& archivePath);
 void DiscardPartialRecords(const AppContext& context);
 
 // Whether a Save kept anything in it: a stock copy or an absence marker.
-bool KeepsStockFiles(const StickRecord& record);
+bool HoldsStockFiles(const StickRecord& record);
 
 // The base archives of every record but `record`'s, for telling whether
 // an archive already holds a Main set.

@@ -208,9 +208,9 @@ private:
     // is written beside the one it replaces where there is room for both,
     // else in its place once that one is gone.
     bool PlanRoom() {
-        std::vector<PlanStep> steps;
+        std::vector<SpaceStep> steps;
         for (const EntryWork& work : work_) {
-            PlanStep step;
+            SpaceStep step;
             const std::uint64_t old = work.currentSize.value_or(0);
             if (work.alreadyBack || work.unusable) {
                 step.files.push_back({0, 0, false});
@@ -273,7 +273,7 @@ private:
         if (entry.WasAbsent()) return DeleteFileAt(work.current, &failure_);
         // A file that is gone comes back under the name it had (a kept copy
         // keeps the stick's spelling; the base archive has a name of its own).
-        const std::string folder = stick_.FolderOf(entry.stickPath);
+        const std::string folder = stick_.FolderPath(entry.stickPath);
         const std::string keptName = NameOnDisk(entry.previous);
         const bool there = work.currentSize.has_value();
         const std::string target = there || !EqualIgnoringAsciiCase(keptName, StickFileName(entry.stickPath))

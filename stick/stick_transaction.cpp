@@ -19,12 +19,6 @@ namespace tamsiro {
 
 namespace {
 
-std::string Joined(std::string_view a, std::string_view b) {
-    std::string joined(a);
-    joined += b;
-    return joined;
-}
-
 // "OPEN-R\...\MCUS" of "OPEN-R\...\MCUS.CFG".
 std::string StemOf(std::string_view stickPath) { return std::string(stickPath.substr(0, stickPath.rfind('.'))); }
 
@@ -83,16 +77,16 @@ bool CarryOutcome::Failed(std::string_view stickPath) const {
 
 Room JudgeRoom(const Stick& stick, const StickPlan& plan) {
     Room room;
-    const auto space = SpaceOf(stick.FolderOf(stick_files::kSoundArchive));
+    const auto space = SpaceOf(stick.FolderPath(stick_files::kSoundArchive));
     if (!space) {
         // A host that cannot say: write beside, as on a roomy stick.
         room.beside.assign(plan.size(), true);
         room.setAside = true;
         return room;
     }
-    std::vector<PlanStep> steps;
+    std::vector<SpaceStep> steps;
     for (const PlannedStep& planned : plan) {
-        PlanStep step;
+        SpaceStep step;
         step.besideOnly = planned.kind == StepKind::Rotation;
         for (const PlannedFile& file : planned.files) {
             if (planned.kind == StepKind::Rotation) {
@@ -178,16 +172,16 @@ PrepareOutcome StickTransaction::Keep() {
             entry.size = FileSizeAt(current);
             if (!entry.size) return {PrepareVerdict::StickUnreadable, path};
         } else if (presence == Presence::There) {
-            const std::string record = path == stick_files::kSoundArchive          ? stickRecord.basePath
-                                       : store.RecordOf(path) == StockRecord::Kept ? store.KeptPath(path)
-                                                                                   : std::string();
+            const std::string record = path == stick_files::kSoundArchive         ? stickRecord.basePath
+                                       : store.RecordOf(path) == StockEntry::Kept ? store.KeptPath(path)
+                                                                                  : std::string();
             if (!record.empty() && SameContent(record, current)) {
                 entry.previous = record;
                 entry.size = FileSizeAt(record);
             } else {
-                const std::string copy = JoinPath(undo.FolderOf(path), NameOnDisk(current));
+                const std::string copy = JoinPath(undo.FolderPath(path), NameOnDisk(current));
                 Failure failure;
-                if (!MakeFolders(undo.FolderOf(path), &failure)) return {PrepareVerdict::NotKept, path, failure};
+                if (!MakeFolders(undo.FolderPath(path), &failure)) return {PrepareVerdict::NotKept, path, failure};
                 const CopySteps steps = InFolderSteps(context_, ProgressStep::KeepingInFolder,
                                                       ProgressStep::CheckingInFolder, NameOnDisk(current));
                 if (!CopyVerified(context_.Ui(), current, copy, steps, &failure)) {
@@ -334,7 +328,7 @@ private:
         case Presence::There: return DeleteFileAt(stick_.Path(file.stickPath), &failure_);
         case Presence::Unknown: break;
         }
-        return Failed(&failure_, {FileAction::List, FailureReason::Io, stick_.FolderOf(file.stickPath)});
+        return Failed(&failure_, {FileAction::List, FailureReason::Io, stick_.FolderPath(file.stickPath)});
     }
 
     bool Done() {

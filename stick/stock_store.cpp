@@ -46,9 +46,9 @@ bool RoomToKeep(const AppContext& context, const Stick& stick, const StockStore&
     const auto space =
         SpaceOf(context.ProgramFolder().empty() ? std::string(1, kPathSeparator) : context.ProgramFolder());
     if (!space) return true;
-    PlanStep step;
+    SpaceStep step;
     for (const std::string& stickPath : stickPaths) {
-        if (store.RecordOf(stickPath) != StockRecord::None) continue;
+        if (store.RecordOf(stickPath) != StockEntry::None) continue;
         // A marker, or a copy; either may need a new folder as well.
         step.files.push_back({FileSizeAt(stick.Path(stickPath)).value_or(1), 0, false});
         step.files.push_back({1, 0, false});
@@ -58,14 +58,14 @@ bool RoomToKeep(const AppContext& context, const Stick& stick, const StockStore&
 
 KeepVerdict KeepOne(AppContext& context, const Stick& stick, const StockStore& store, std::string_view stickPath,
                     Failure* failure) {
-    if (store.RecordOf(stickPath) != StockRecord::None) return KeepVerdict::Kept;
+    if (store.RecordOf(stickPath) != StockEntry::None) return KeepVerdict::Kept;
     const Stick tree(store.Root());
-    const std::string folder = tree.FolderOf(stickPath);
+    const std::string folder = tree.FolderPath(stickPath);
     if (!MakeFolders(folder, failure)) return KeepVerdict::NotKept;
 
     switch (PresenceOf(stick, stickPath)) {
     case Presence::Unknown:
-        (void)Failed(failure, {FileAction::List, FailureReason::Io, stick.FolderOf(stickPath)});
+        (void)Failed(failure, {FileAction::List, FailureReason::Io, stick.FolderPath(stickPath)});
         return KeepVerdict::StickUnreadable;
     case Presence::Absent:
         if (!WriteAbsentMarker(JoinPath(folder, Joined(StickFileName(stickPath), program_files::kStockAbsentSuffix)),
@@ -105,14 +105,10 @@ std::string StockStore::PathWithSuffix(std::string_view stickPath, std::string_v
     return tree_.Path(Joined(stickPath, suffix));
 }
 
-bool StockStore::MarkedDamaged(std::string_view stickPath) const {
-    return FileExists(PathWithSuffix(stickPath, program_files::kStockDamagedSuffix));
-}
-
-StockRecord StockStore::RecordOf(std::string_view stickPath) const {
-    if (FileExists(tree_.Path(stickPath))) return StockRecord::Kept;
-    if (FileExists(PathWithSuffix(stickPath, program_files::kStockAbsentSuffix))) return StockRecord::Absent;
-    return StockRecord::None;
+StockEntry StockStore::RecordOf(std::string_view stickPath) const {
+    if (FileExists(tree_.Path(stickPath))) return StockEntry::Kept;
+    if (FileExists(PathWithSuffix(stickPath, program_files::kStockAbsentSuffix))) return StockEntry::Absent;
+    return StockEntry::None;
 }
 
 std::string StockStore::KeptPath(std::string_view stickPath) const { return tree_.Path(stickPath); }
@@ -126,7 +122,7 @@ void StockStore::DiscardPartialCopies() const {
 }
 
 Presence PresenceOf(const Stick& stick, std::string_view stickPath) {
-    const std::string folder = stick.FolderOf(stickPath);
+    const std::string folder = stick.FolderPath(stickPath);
     if (folder.empty()) return Presence::Unknown;
     const auto names = ListFileNames(folder);
     if (!names) return FolderProvablyAbsent(folder) ? Presence::Absent : Presence::Unknown;

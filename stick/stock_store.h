@@ -13,7 +13,7 @@ class AppContext;
 
 // What a stick's record (DATA_BASEMIND3.FILES for the first stick, see
 // stick_record.h) knows of one stick file.
-enum class StockRecord {
+enum class StockEntry {
     None,    // nothing kept: Tamsiro has not changed the file since it keeps them
     Kept,    // its stock version is kept
     Absent,  // the stock stick did not have it
@@ -26,12 +26,9 @@ class StockStore {
 public:
     explicit StockStore(std::string folder) : tree_(std::move(folder)) {}
 
-    StockRecord RecordOf(std::string_view stickPath) const;
+    StockEntry RecordOf(std::string_view stickPath) const;
     // Host path of the kept copy of a stick file (meaningful with Kept).
     std::string KeptPath(std::string_view stickPath) const;
-    // Whether the kept copy is a damaged archive: kept all the same, as it
-    // is what the stick had, but no one's sound.
-    bool MarkedDamaged(std::string_view stickPath) const;
     // Removes copies left half-made by an interrupted Save.
     void DiscardPartialCopies() const;
 

@@ -27,20 +27,20 @@ constexpr std::uint64_t kVoice = 3 * 1024 * 1024 + 1;    // 193 clusters
 
 std::uint64_t Clusters(std::uint64_t bytes) { return (bytes + kCluster - 1) / kCluster * kCluster; }
 
-PlanStep Replace(std::uint64_t newSize, std::uint64_t oldSize) { return {{{newSize, oldSize, false}}, false}; }
-PlanStep Remove(std::uint64_t oldSize) { return {{{0, oldSize, true}}, false}; }
+SpaceStep Replace(std::uint64_t newSize, std::uint64_t oldSize) { return {{{newSize, oldSize, false}}, false}; }
+SpaceStep Remove(std::uint64_t oldSize) { return {{{0, oldSize, true}}, false}; }
 
 struct SpaceCase {
     const char* name;
-    std::vector<PlanStep> steps;
+    std::vector<SpaceStep> steps;
     std::uint64_t freeBytes;
     std::uint64_t missingBytes;
     std::vector<bool> beside;
 };
 
 TEST(SpaceRule, DecidesBesideOrInPlaceOrRefuses) {
-    const PlanStep archive = Replace(kNewArchive, kOldArchive);
-    const PlanStep voice = Replace(kVoice, 0);
+    const SpaceStep archive = Replace(kNewArchive, kOldArchive);
+    const SpaceStep voice = Replace(kVoice, 0);
     const std::vector<SpaceCase> cases = {
         {"room for both", {archive}, Clusters(kNewArchive), 0, {true}},
         {"room for one", {archive}, Clusters(kNewArchive) - kCluster, 0, {false}},

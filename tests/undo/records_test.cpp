@@ -124,7 +124,7 @@ TEST(StickRecords, EachStickRestoresFromItsOwnRecordOnly) {
     ASSERT_TRUE(Save(context, Stick(d), kEverything)) << ui.Messages().back();
     const StickRecord record = RecordOfStick(context, Stick(d));
     EXPECT_TRUE(record.written);
-    EXPECT_EQ(StockStore(record.folder).RecordOf(kVoiceList), StockRecord::Kept) << record.folder;
+    EXPECT_EQ(StockStore(record.folder).RecordOf(kVoiceList), StockEntry::Kept) << record.folder;
 }
 
 // A stick whose archive already holds a Main set merged into a base kept

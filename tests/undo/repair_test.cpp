@@ -131,7 +131,9 @@ TEST_P(StartRepair, PutsTheStickBackOrStopsWithoutMakingItWorse) {
     StickTransaction transaction(w.context, w.stick, std::move(plan), room);
     ASSERT_EQ(transaction.Keep().verdict, PrepareVerdict::Ready);
     c.cut(w);
-    if (c.readOnly) ASSERT_TRUE(tmpfs && tmpfs->RemountReadOnly());
+    if (c.readOnly) {
+        ASSERT_TRUE(tmpfs && tmpfs->RemountReadOnly());
+    }
     const Tree cut = ReadTree(w.stickFolder);
 
     ScriptedUi ui;
