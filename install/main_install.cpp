@@ -9,6 +9,7 @@
 #include "host/file_system.h"
 #include "host/text_mode.h"
 #include "install/messages.h"
+#include "install/stick_change.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "stick/stick_lock.h"
@@ -165,10 +166,7 @@ bool BuildWorkArchive(AppContext& context, const Stick& stick, const std::string
 bool InstallMain(AppContext& context, const Stick& stick, const std::string& selectedPath) {
     UseInstallWords(context);
     StickLock lock;
-    if (!lock.Take(context, stick)) {
-        context.ShowMessage(kStickBusy);
-        return false;
-    }
+    if (!OpenStickForChange(context, stick, lock)) return false;
     std::optional<BusyScope> busy;
     if (!BuildWorkArchive(context, stick, selectedPath, busy)) return false;
     const std::string workPath = WorkArchivePath(context);
@@ -185,10 +183,10 @@ bool InstallMain(AppContext& context, const Stick& stick, const std::string& sel
     // A stick too full even for one at a time gets its chance all the same:
     // the copy's own failure is what the user is told.
     if (!room.fits) room.beside.assign(1, false);
-    StickTransaction transaction(context, stick, std::move(plan), room);
     if (!target.empty()) {
-        if (!ReportPrepared(context, stick, transaction.Keep())) return false;
-        const CarryOutcome result = transaction.Carry();
+        const std::optional<CarryOutcome> carried = KeepAndCarry(context, stick, std::move(plan), room);
+        if (!carried) return false;
+        const CarryOutcome& result = *carried;
         if (result.verdict == CarryVerdict::Done) {
             DiscardFile(workPath);
             return true;

@@ -6,6 +6,7 @@
 #include "catalogue/sound_catalogue.h"
 #include "host/file_system.h"
 #include "install/messages.h"
+#include "install/stick_change.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
 #include "stick/stick_lock.h"
@@ -202,11 +203,7 @@ RestoreVerdict RestoreStockSounds(AppContext& context, const Stick& stick) {
     if (!record.stock && !record.baseLost) context.ShowMessage(BaseAsFirstSeen(record));
     if (!context.Ask(kQuestion, DefaultButton::No)) return RestoreVerdict::NotRestored;
     StickLock lock;
-    if (!lock.Take(context, stick)) {
-        context.ShowMessage(kStickBusy);
-        return RestoreVerdict::NotRestored;
-    }
-    if (!TidyStick(context, stick) || !StickTakesWrites(context, stick)) return RestoreVerdict::NotRestored;
+    if (!OpenStickForChange(context, stick, lock)) return RestoreVerdict::NotRestored;
     // Only the stick's own record is put back: never another stick's files.
     if (!RecordShowsChanges(context, stick, record)) {
         context.ShowMessage(kNoStockRecord);
@@ -224,9 +221,9 @@ RestoreVerdict RestoreStockSounds(AppContext& context, const Stick& stick) {
         context.ShowMessage(NotEnoughSpaceMessage(room.missingBytes));
         return RestoreVerdict::NotRestored;
     }
-    StickTransaction transaction(context, stick, plan, room);
-    if (!ReportPrepared(context, stick, transaction.Keep())) return RestoreVerdict::NotRestored;
-    const CarryOutcome result = transaction.Carry();
+    const std::optional<CarryOutcome> carried = KeepAndCarry(context, stick, plan, room);
+    if (!carried) return RestoreVerdict::NotRestored;
+    const CarryOutcome& result = *carried;
     if (StoppedByTheStick(result.verdict)) {
         ReportUndone(context, stick, result.verdict, false);
         return RestoreVerdict::NotRestored;
@@ -270,9 +267,9 @@ bool RepairSoundArchive(AppContext& context, const Stick& stick) {
         context.ShowMessage(NotEnoughSpaceMessage(room.missingBytes));
         return false;
     }
-    StickTransaction transaction(context, stick, std::move(plan), room);
-    if (!ReportPrepared(context, stick, transaction.Keep())) return false;
-    const CarryOutcome result = transaction.Carry();
+    const std::optional<CarryOutcome> carried = KeepAndCarry(context, stick, std::move(plan), room);
+    if (!carried) return false;
+    const CarryOutcome& result = *carried;
     if (result.verdict == CarryVerdict::Done) return true;
     if (!StoppedByTheStick(result.verdict)) context.ShowMessage("Could not restore DYNAUDIO.ODA on memory stick");
     ReportUndone(context, stick, result.verdict, false);

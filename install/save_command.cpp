@@ -7,6 +7,7 @@
 #include "host/file_system.h"
 #include "install/main_install.h"
 #include "install/messages.h"
+#include "install/stick_change.h"
 #include "stick/mode_flags.h"
 #include "stick/stick.h"
 #include "stick/stick_files.h"
@@ -245,14 +246,9 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
     if (chosen < 3 && !context.Ask(kFewerPartsQuestion, DefaultButton::No, selection.installFewerParts)) {
         return false;
     }
-    StickLock lock;
-    if (!lock.Take(context, stick)) {
-        context.ShowMessage(kStickBusy);
-        return false;
-    }
     // Whatever an interrupted run left behind is put in order first.
-    if (!TidyStick(context, stick) || !StickTakesWrites(context, stick)) return false;
-    if (!SetsWhole(context, selection)) return false;
+    StickLock lock;
+    if (!OpenStickForChange(context, stick, lock) || !SetsWhole(context, selection)) return false;
 
     // The new sound archive is built first: its size is part of the plan.
     // The busy pointer runs from there until the new archive is on the stick.
@@ -296,14 +292,13 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
     }
 
     // The stock version of every stick file this Save changes is kept first.
-    StickTransaction transaction(context, stick, work.PlanFor(maleVoice), room);
-    if (!ReportPrepared(context, stick, transaction.Keep())) {
-        busy.reset();
+    const std::optional<CarryOutcome> carried = KeepAndCarry(context, stick, work.PlanFor(maleVoice), room);
+    busy.reset();
+    if (!carried) {
         DiscardFile(WorkArchivePath(context));
         return false;
     }
-    const CarryOutcome result = transaction.Carry();
-    busy.reset();
+    const CarryOutcome& result = *carried;
     if (StoppedByTheStick(result.verdict)) {
         DiscardFile(WorkArchivePath(context));
         ReportUndone(context, stick, result.verdict, false);
