@@ -29,9 +29,11 @@ struct StickCopy {
     const char* failure;
 };
 
-constexpr StickCopy kGame1{"G3A", stick_files::kGame1, "Could not copy game#1 audio to memory stick"};
-constexpr StickCopy kGame8{"G3B", stick_files::kGame8, "Could not copy game#8 audio to memory stick"};
-constexpr StickCopy kVoice{"V3", stick_files::kCustomVoice, "Could not copy user voice audio to memory stick"};
+constexpr StickCopy kGame1{kGamesCategory.prefix, stick_files::kGame1, "Could not copy game#1 audio to memory stick"};
+constexpr StickCopy kGame8{kGamesCategory.secondPrefix, stick_files::kGame8,
+                           "Could not copy game#8 audio to memory stick"};
+constexpr StickCopy kVoice{kVoiceCategory.prefix, stick_files::kCustomVoice,
+                           "Could not copy user voice audio to memory stick"};
 constexpr const char* kArchiveFailure = "Could not copy final audio to memory stick";
 
 // The Save's closing words when the sounds are on the stick but the
