@@ -175,6 +175,27 @@ void TextSeeds() {
 
 }  // namespace
 
+void ProgramFolderSeeds() {
+    Seed("fuzz_journal", "version-2",
+         Text("TAMSIRO JOURNAL 2\nstick\t/media/me/STICK\nidentity\tfat:1234-ABCD\n"
+              "file\tOPEN-R\\MW\\DATA\\P\\AD013001.ODA\t/p/DATA_BASEMIND3.FILES/AD013001.ODA\t1408\t00ff00ff00ff00ff\n"
+              "file\tOPEN-R\\MW\\DATA\\P\\CUSVOICE.ODA\t\t0\t-\n"
+              "aside\tOPEN-R\\MW\\DATA\\P\\DYNAUDIO.ODA\t48624\n"
+              "scratch\t/p/TAMSIRO.UNDO/OPEN-R/MW/DATA/P/MCUS.CFG\n"));
+    Seed("fuzz_journal", "version-1",
+         Text("TAMSIRO JOURNAL 1\nstick\t/x\nfile\tOPEN-R\\A\t/p/A\naside\tOPEN-R\\B\t/x/B.PRV\t/x/B\n"));
+    Seed("fuzz_journal", "cut-off", Text("TAMSIRO JOURNAL 2\nstick\t/x\nfile\tOPEN-R\\A\t/p/A\t12"));
+    Seed("fuzz_journal", "unknown-record", Text("TAMSIRO JOURNAL 2\nstick\t/x\nlater\tsomething\n"));
+    Seed("fuzz_stick_record", "first-stick",
+         Text("{\"identity\": \"fat:1234-ABCD\", \"fingerprint\": \"36:c891f412562105d1\", "
+              "\"base\": \"DATA_BASEMIND3.ODA\", \"stock\": true, \"archive_changed\": true}"));
+    Seed("fuzz_stick_record", "not-stock",
+         Text("{\"identity\": \"folder:/x\", \"base\": \"DATA_BASEMIND3.2/DATA_BASEMIND3.ODA\", \"stock\": false, "
+              "\"held_set\": \"Tilda\", \"first_archive_lost\": true}"));
+    Seed("fuzz_stick_record", "outside", Text("{\"identity\": \"x\", \"base\": \"../../etc/passwd\"}"));
+    Seed("fuzz_stick_record", "wrong-types", Text("{\"identity\": \"x\", \"base\": 7, \"stock\": \"no\"}"));
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s DIR\n", argv[0]);
@@ -186,6 +207,7 @@ int main(int argc, char** argv) {
     MergeSeeds();
     VersionSeeds();
     TextSeeds();
+    ProgramFolderSeeds();
     std::printf("%d seeds written under %s\n", gWritten, gRoot.c_str());
     return gWritten > 0 ? 0 : 1;
 }

@@ -47,6 +47,9 @@ std::string FromProgram(const AppContext& context, std::string relative) {
     return JoinPath(context.ProgramFolder(), relative);
 }
 
+// Far more than any record holds; a larger file is not one.
+constexpr std::uint64_t kLargestRecord = 1u << 20;
+
 // A field of the wrong type reads as missing: a hand-edited record must not
 // throw.
 std::string StringField(const nlohmann::json& json, const char* key, std::string fallback = {}) {
@@ -55,30 +58,21 @@ std::string StringField(const nlohmann::json& json, const char* key, std::string
 }
 
 std::optional<StickRecord> ReadRecord(const AppContext& context, const std::string& folder) {
-    const std::optional<std::string> text = ReadWholeFile(JoinPath(folder, kRecordFile), 1u << 20);
-    if (!text) return std::nullopt;
-    const nlohmann::json json = nlohmann::json::parse(*text, nullptr, false);
-    if (!json.is_object()) return std::nullopt;
+    const std::optional<std::string> text = ReadWholeFile(JoinPath(folder, kRecordFile), kLargestRecord);
+    std::optional<StickRecordText> fields = text ? ParseStickRecord(*text) : std::nullopt;
+    if (!fields) return std::nullopt;
     StickRecord record;
     record.folder = folder;
-    record.identity = StringField(json, "identity");
-    if (record.identity.empty()) return std::nullopt;
-    record.fingerprint = StringField(json, "fingerprint");
-    // A base names a file inside the program folder, nothing else.
-    const std::string base = StringField(json, "base");
-    const bool inside = !base.empty() && base.find("..") == std::string::npos && base.find(':') == std::string::npos &&
-                        base.front() != '/' && base.front() != '\\';
-    record.basePath = inside ? FromProgram(context, base) : JoinPath(folder, program_files::kBaseArchive);
-    if (!inside && folder == context.DataFilePath(program_files::kStockFolder)) {
-        record.basePath = context.DataFilePath(program_files::kBaseArchive);
-    }
-    const auto stock = json.find("stock");
-    record.stock = stock == json.end() || !stock->is_boolean() || stock->get<bool>();
-    record.heldSet = StringField(json, "held_set");
-    const auto changed = json.find("archive_changed");
-    record.archiveChanged = changed != json.end() && changed->is_boolean() && changed->get<bool>();
-    const auto lost = json.find("first_archive_lost");
-    record.baseLost = lost != json.end() && lost->is_boolean() && lost->get<bool>();
+    record.identity = std::move(fields->identity);
+    record.fingerprint = std::move(fields->fingerprint);
+    record.basePath = !fields->base.empty() ? FromProgram(context, fields->base)
+                      : folder == context.DataFilePath(program_files::kStockFolder)
+                          ? context.DataFilePath(program_files::kBaseArchive)
+                          : JoinPath(folder, program_files::kBaseArchive);
+    record.stock = fields->stock;
+    record.heldSet = std::move(fields->heldSet);
+    record.archiveChanged = fields->archiveChanged;
+    record.baseLost = fields->baseLost;
     record.written = true;
     return record;
 }
@@ -103,6 +97,28 @@ int FreeRecordNumber(const AppContext& context) {
 }
 
 }  // namespace
+
+std::optional<StickRecordText> ParseStickRecord(std::string_view text) {
+    const nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
+    if (!json.is_object()) return std::nullopt;
+    StickRecordText fields;
+    fields.identity = StringField(json, "identity");
+    if (fields.identity.empty()) return std::nullopt;
+    fields.fingerprint = StringField(json, "fingerprint");
+    // A base names a file inside the program folder, nothing else.
+    const std::string base = StringField(json, "base");
+    const bool inside = !base.empty() && base.find("..") == std::string::npos && base.find(':') == std::string::npos &&
+                        base.front() != '/' && base.front() != '\\';
+    if (inside) fields.base = base;
+    const auto stock = json.find("stock");
+    fields.stock = stock == json.end() || !stock->is_boolean() || stock->get<bool>();
+    fields.heldSet = StringField(json, "held_set");
+    const auto changed = json.find("archive_changed");
+    fields.archiveChanged = changed != json.end() && changed->is_boolean() && changed->get<bool>();
+    const auto lost = json.find("first_archive_lost");
+    fields.baseLost = lost != json.end() && lost->is_boolean() && lost->get<bool>();
+    return fields;
+}
 
 std::string StickIdentity(const Stick& stick) {
     if (const auto serial = FatVolumeSerialOf(stick.Root())) return "fat:" + *serial;

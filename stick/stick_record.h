@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tamsiro {
@@ -40,6 +41,21 @@ struct StickRecord {
     bool written = false;  // on disk (STICK.JSON, or a record from before identities)
     bool legacy = false;   // from before identities: STICK.JSON is still to be written
 };
+
+// What a STICK.JSON says, from its bytes, so that fuzzers and tests need
+// no files: nothing when it is no record (not a JSON object, or no
+// identity). A field of the wrong type reads as missing; a base that is not
+// a plain relative path inside the program folder reads as none.
+struct StickRecordText {
+    std::string identity;
+    std::string fingerprint;
+    std::string base;  // relative to the program folder, '/' separators; empty: the default
+    bool stock = true;
+    std::string heldSet;
+    bool archiveChanged = false;
+    bool baseLost = false;
+};
+[[nodiscard]] std::optional<StickRecordText> ParseStickRecord(std::string_view text);
 
 std::string StickIdentity(const Stick& stick);
 // Empty when the archive cannot be read.
