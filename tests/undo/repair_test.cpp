@@ -294,6 +294,48 @@ TEST(AfterTheChange, LeftoversAreNamedAndTheNextStartPutsThemInOrder) {
     EXPECT_EQ(Differences(ReadTree(w.stickFolder), beforeCut), std::vector<std::string>());
 }
 
+// A write-protected stick is found before anything changes, on it or in
+// Tamsiro's folder, and is never offered the manual copy.
+TEST(WriteProtectedStick, IsToldSoAndNothingChanges) {
+    const SaveSelection everything{"Tilda", "Tilda", "MiniTilda", true};
+    using Change = std::function<bool(Workspace&)>;
+    const std::vector<std::pair<const char*, Change>> cases = {
+        {"a Save", [&](Workspace& w) { return Save(w.context, w.stick, everything); }},
+        {"a Restore", [](Workspace& w) { return RestoreStockSounds(w.context, w.stick) == RestoreVerdict::Restored; }},
+    };
+    for (const auto& [what, change] : cases) {
+        SCOPED_TRACE(what);
+        Workspace w({.stick = {.soundEntries = kSoundEntries}, .sets = {{0}, {5}, {0}}, .stock = true});
+        ASSERT_EQ(w.Problem(), "");
+        ASSERT_TRUE(w.CopyBaseFromStick());
+        if (std::string(what) == "a Restore") {
+            w.ui.answers = {true, true};
+            ASSERT_TRUE(Save(w.context, w.stick, everything));
+        }
+        const fs::path copy = w.root.Path() / "stick-copy";
+        fs::copy(w.stickFolder, copy, fs::copy_options::recursive);
+        Tmpfs tmpfs(w.stickFolder);
+        if (!tmpfs.Mount(8u << 20)) GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+        ReplaceContents(copy, w.stickFolder);
+        ASSERT_TRUE(tmpfs.RemountReadOnly());
+        const Tree stick = ReadTree(w.stickFolder);
+        Tree program = ReadTree(w.programFolder);
+        program.erase("TAMSIRO.LCK");
+
+        w.ui.transcript.clear();
+        w.ui.answers = {true, true};
+        EXPECT_FALSE(change(w));
+        const std::vector<std::string> messages = w.ui.Messages();
+        ASSERT_FALSE(messages.empty());
+        EXPECT_EQ(messages.back(), "message: The memory stick is write-protected\nNothing was changed");
+        for (const std::string& message : messages) EXPECT_EQ(message.find("manual"), std::string::npos) << message;
+        EXPECT_EQ(Differences(ReadTree(w.stickFolder), stick), std::vector<std::string>());
+        Tree programAfter = ReadTree(w.programFolder);
+        programAfter.erase("TAMSIRO.LCK");
+        EXPECT_EQ(Differences(programAfter, program), std::vector<std::string>());
+    }
+}
+
 // A journal is what its header comment says, and nothing else is one.
 TEST(Journal, ReadsWhatItWritesAndRefusesWhatIsNotWhole) {
     Journal journal;
