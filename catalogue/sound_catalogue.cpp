@@ -97,6 +97,36 @@ std::vector<std::string> AvailableSets(const AppContext& context, const SoundCat
     return sets;
 }
 
+std::string MissingDataFile(const AppContext& context, const SoundCategory& category, std::string_view label) {
+    for (const char* prefix : {category.prefix, category.secondPrefix}) {
+        if (prefix == nullptr) continue;
+        const std::string name = DataFileName(prefix, label);
+        if (!FileExists(context.DataFilePath(name))) return name;
+    }
+    return {};
+}
+
+std::vector<FolderSet> ExtraSets(const AppContext& context, const SoundCategory& category) {
+    std::vector<std::string> rows;
+    for (const char* row : kRowLabels) rows.push_back(FileLabelOf(row));
+    std::vector<std::string> labels;
+    for (const std::string& fileName : FileNamesIn(context.ProgramFolder())) {
+        for (const char* prefix : {category.prefix, category.secondPrefix}) {
+            if (prefix == nullptr) continue;
+            std::optional<std::string> label = LabelInDataFileName(fileName, prefix);
+            if (!label || FindSetLabel(rows, *label) || FindSetLabel(labels, *label)) continue;
+            labels.push_back(std::move(*label));
+        }
+    }
+    std::sort(labels.begin(), labels.end());
+    std::vector<FolderSet> sets;
+    for (std::string& label : labels) {
+        std::string missing = MissingDataFile(context, category, label);
+        sets.push_back({std::move(label), std::move(missing)});
+    }
+    return sets;
+}
+
 std::optional<std::string> FindSetLabel(const std::vector<std::string>& available, std::string_view label) {
     const auto found = std::find_if(available.begin(), available.end(),
                                     [&](const std::string& set) { return EqualIgnoringAsciiCase(set, label); });

@@ -85,6 +85,20 @@ bool SetFilesPresent(const AppContext& context, const SoundCategory& category, s
 // own name. Names are matched without regard to case.
 std::vector<std::string> AvailableSets(const AppContext& context, const SoundCategory& category);
 
+// The data file a set still needs in the program folder (for Games, either
+// of its two), or empty when it has them all.
+std::string MissingDataFile(const AppContext& context, const SoundCategory& category, std::string_view label);
+
+// A set of a category found in the program folder beside the six rows,
+// complete or not: a Games set shows with either of its files.
+struct FolderSet {
+    std::string label;        // as the file names spell it on disk
+    std::string missingFile;  // empty when complete, else the data file it still needs
+};
+// Every such set, sorted by label; a browser's "Barnaby (1)" is a label of
+// its own.
+std::vector<FolderSet> ExtraSets(const AppContext& context, const SoundCategory& category);
+
 // The entry of `available` that `label` names without regard to case.
 std::optional<std::string> FindSetLabel(const std::vector<std::string>& available, std::string_view label);
 

@@ -58,15 +58,6 @@ GroupStatus ArchiveOf(const AppContext& context, const Stick& stick, const Stick
     return Group(Kind::Modified);
 }
 
-GroupStatus VoiceOf(const AppContext& context, const Stick& stick, const StickStatus& status) {
-    const std::string voice = stick.Path(stick_files::kCustomVoice);
-    if (!FileExists(voice)) return Group(Kind::None);
-    for (const std::string& label : status.voiceSets) {
-        if (SameContent(voice, SetFile(context, kVoiceCategory.prefix, label))) return Group(Kind::Set, label);
-    }
-    return Group(Kind::Unknown);
-}
-
 // Whether a stick file is as the stock stick had it, by the stock files kept.
 bool AsKept(const StockStore& store, const Stick& stick, std::string_view stickPath) {
     switch (store.RecordOf(stickPath)) {
@@ -77,9 +68,27 @@ bool AsKept(const StockStore& store, const Stick& stick, std::string_view stickP
     return false;
 }
 
+GroupStatus VoiceOf(const AppContext& context, const StockStore& store, const Stick& stick, const StickStatus& status) {
+    const std::string voice = stick.Path(stick_files::kCustomVoice);
+    for (const std::string& label : status.voiceSets) {
+        if (SameContent(voice, SetFile(context, kVoiceCategory.prefix, label))) return Group(Kind::Set, label);
+    }
+    // No voice of its own, or the one the stick came with: its stock voice.
+    if (!FileExists(voice) || AsKept(store, stick, stick_files::kCustomVoice)) return Group(Kind::Stock);
+    // One that no record knows of is no one's to name.
+    return store.RecordOf(stick_files::kCustomVoice) == StockEntry::None ? Group(Kind::Unknown)
+                                                                           : Group(Kind::Modified);
+}
+
 GroupStatus GamesOf(const AppContext& context, const StockStore& store, const Stick& stick, const StickStatus& status) {
     const std::string game1 = stick.Path(stick_files::kGame1);
     const std::string game8 = stick.Path(stick_files::kGame8);
+    const bool there1 = FileExists(game1);
+    const bool there8 = FileExists(game8);
+    // A stick that has no Games files has none, before a Save and after a
+    // Restore alike.
+    if (!there1 && !there8) return Group(Kind::None);
+    if (!there1 || !there8) return Group(Kind::Missing);
     for (const std::string& label : status.gamesSets) {
         if (SameContent(game1, SetFile(context, kGamesCategory.prefix, label)) &&
             SameContent(game8, SetFile(context, kGamesCategory.secondPrefix, label))) {
@@ -89,8 +98,10 @@ GroupStatus GamesOf(const AppContext& context, const StockStore& store, const St
     if (AsKept(store, stick, stick_files::kGame1) && AsKept(store, stick, stick_files::kGame8)) {
         return Group(Kind::Stock);
     }
-    if (!FileExists(game1) || !FileExists(game8)) return Group(Kind::Missing);
-    return Group(Kind::Unknown);
+    // Files that no record knows of are no one's to name.
+    const bool recorded = store.RecordOf(stick_files::kGame1) != StockEntry::None &&
+                          store.RecordOf(stick_files::kGame8) != StockEntry::None;
+    return recorded ? Group(Kind::Modified) : Group(Kind::Unknown);
 }
 
 }  // namespace
@@ -123,7 +134,7 @@ StickStatus ReadStickStatus(const AppContext& context, const Stick& stick) {
     }
     status.check = CheckOf(stick);
     status.archive = ArchiveOf(context, stick, record, status);
-    status.voice = VoiceOf(context, stick, status);
+    status.voice = VoiceOf(context, store, stick, status);
     status.games = GamesOf(context, store, stick, status);
     status.maleVoice = FileExists(stick.Path(stick_files::kMaleVoice));
     if (const auto space = SpaceOf(stick.Root())) status.freeBytes = space->freeBytes;
@@ -144,11 +155,11 @@ std::string StatusWord(StickCheck check) {
     return "not-aibomind";
 }
 
-std::string StatusWord(const GroupStatus& group, bool isArchive) {
+std::string StatusWord(const GroupStatus& group) {
     switch (group.kind) {
     case Kind::Stock: return "stock";
     case Kind::None: return "none";
-    case Kind::Set: return isArchive ? "main:" + group.label : group.label;
+    case Kind::Set: return group.label;
     case Kind::Modified: return "modified";
     case Kind::Damaged: return "damaged";
     case Kind::Missing: return "missing";
@@ -176,10 +187,7 @@ std::string StatusWord(const RecordStatus& record) {
 }
 
 DialogStatusWords DialogWordsOf(const StickStatus& status) {
-    // No custom voice is the robot's own; no Games files, none installed.
-    const GroupStatus voice = status.voice.kind == Kind::None ? Group(Kind::Stock) : status.voice;
-    const GroupStatus games = status.games.kind == Kind::Missing ? Group(Kind::None) : status.games;
-    return {StatusWord(status.archive), StatusWord(voice), StatusWord(games)};
+    return {StatusWord(status.archive), StatusWord(status.voice), StatusWord(status.games)};
 }
 
 }  // namespace tamsiro

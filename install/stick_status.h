@@ -48,8 +48,8 @@ struct StickStatus {
     StickCheck check = StickCheck::NoMarker;
     std::string hazard;   // Link, SpecialFile: its path; the stick's files are then not read
     GroupStatus archive;  // DYNAUDIO.ODA
-    GroupStatus voice;    // CUSVOICE.ODA
-    GroupStatus games;    // AD013001.ODA and AD013008.ODA, a pair
+    GroupStatus voice;    // CUSVOICE.ODA: stock when there is none (the robot's own voice)
+    GroupStatus games;    // AD013001.ODA and AD013008.ODA, a pair: none when neither is there
     bool maleVoice = false;
     std::optional<std::uint64_t> freeBytes;  // nothing when the host won't say
 
@@ -65,17 +65,17 @@ struct StickStatus {
 
 [[nodiscard]] StickStatus ReadStickStatus(const AppContext& context, const Stick& stick);
 
-// The words of `tamsiro-cli status` and its JSON: "ok", "no-marker",
-// "not-aibomind", ...; "stock", "main:LABEL" (the archive) or "LABEL",
-// "none", "modified", "damaged", "missing", "unknown"; "ok", "missing",
-// "damaged"; "stock", "not-stock:LABEL", "none".
+// The one vocabulary of the status, the same in `tamsiro-cli status`, its
+// JSON and the dialogs' status line: a group is "stock", "none" or a set's
+// label, else "modified", "damaged", "missing" or "unknown"; the check
+// "ok", "no-marker", "not-aibomind", ...; the base "ok", "missing",
+// "damaged"; the record "stock", "not-stock:LABEL", "none".
 std::string StatusWord(StickCheck check);
-std::string StatusWord(const GroupStatus& group, bool isArchive = false);
+std::string StatusWord(const GroupStatus& group);
 std::string StatusWord(BaseStatus base);
 std::string StatusWord(const RecordStatus& record);
 
-// What the dialogs' status line says of each group: a set's label, "stock"
-// or "none".
+// What the dialogs' status line says of each group, in the same words.
 struct DialogStatusWords {
     std::string main;
     std::string voice;

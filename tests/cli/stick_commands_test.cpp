@@ -73,36 +73,36 @@ TEST_F(StickCommandsTest, InstallShowsOnStatusAndRestoreGivesBackTheStockStick) 
     } cases[] = {
         {"main only",
          {"--main", "jumpynoor"},
-         {{"archive", "main:JumpyNoor"}, {"voice", "none"}, {"games", "missing"}, {"male_voice", true}},
+         {{"archive", "JumpyNoor"}, {"voice", "stock"}, {"games", "none"}, {"male_voice", true}},
          "Should I install fewer parts? -> Yes (only some groups named)"},
         {"games only",
          {"--games", "SqueakyIda"},
-         {{"archive", "stock"}, {"voice", "none"}, {"games", "SqueakyIda"}, {"male_voice", true}},
+         {{"archive", "stock"}, {"voice", "stock"}, {"games", "SqueakyIda"}, {"male_voice", true}},
          ""},
         {"MiniTilda, male voice removed",
          {"--voice", "MiniTilda", "--remove-male-voice"},
-         {{"archive", "stock"}, {"voice", "MiniTilda"}, {"games", "missing"}, {"male_voice", false}},
+         {{"archive", "stock"}, {"voice", "MiniTilda"}, {"games", "none"}, {"male_voice", false}},
          "(answer Yes to fit on 32MB stick) -> Yes (--remove-male-voice)",
          voiceStockFiles},
         // A male voice that stays is not touched, so nothing of it is kept.
         {"MiniTilda, male voice kept",
          {"--voice", "MiniTilda", "--keep-male-voice"},
-         {{"archive", "stock"}, {"voice", "MiniTilda"}, {"games", "missing"}, {"male_voice", true}},
+         {{"archive", "stock"}, {"voice", "MiniTilda"}, {"games", "none"}, {"male_voice", true}},
          "(answer Yes to fit on 32MB stick) -> No (--keep-male-voice)",
          {voiceStockFiles[1], voiceStockFiles[2]}},
         {"MiniTilda, default answer",
          {"--voice", "MiniTilda"},
-         {{"archive", "stock"}, {"voice", "MiniTilda"}, {"games", "missing"}, {"male_voice", false}},
+         {{"archive", "stock"}, {"voice", "MiniTilda"}, {"games", "none"}, {"male_voice", false}},
          "(answer Yes to fit on 32MB stick) -> Yes (default, no terminal)",
          voiceStockFiles},
         {"all three",
          {"--main", "Tilda", "--voice", "Barnaby", "--games", "JumpyNoor"},
-         {{"archive", "main:Tilda"}, {"voice", "Barnaby"}, {"games", "JumpyNoor"}, {"male_voice", true}},
+         {{"archive", "Tilda"}, {"voice", "Barnaby"}, {"games", "JumpyNoor"}, {"male_voice", true}},
          "",
          {voiceStockFiles[1], voiceStockFiles[2]}},
         {"an author's own set",
          {"--main", "myset"},
-         {{"archive", "main:MySet"}, {"voice", "none"}, {"games", "missing"}, {"male_voice", true}},
+         {{"archive", "MySet"}, {"voice", "stock"}, {"games", "none"}, {"male_voice", true}},
          ""},
     };
     const Snapshot stockStick = SnapshotOf(stick_);
@@ -138,6 +138,7 @@ TEST_F(StickCommandsTest, InstallShowsOnStatusAndRestoreGivesBackTheStockStick) 
         const Json after = Status();
         Json stick = after["stick"];
         stick.erase("free_bytes");
+        stick.erase("free");
         stick.erase("check");
         EXPECT_EQ(stick, c.stick);
         EXPECT_EQ(after["program_folder"]["base"], "ok");
@@ -173,19 +174,19 @@ TEST_F(StickCommandsTest, StatusTellsChangedAndDamagedFilesFromSets) {
         std::function<void()> change;
         Json expected;  // archive, voice, games
     } cases[] = {
-        {"stock", [] {}, {"stock", "none", "missing"}},
+        {"stock", [] {}, {"stock", "stock", "none"}},
         {"Tilda installed",
          [&] {
              ASSERT_EQ(Run({"install", "--main", "Tilda"}).exitCode, 0);
          },
-         {"main:Tilda", "none", "missing"}},
+         {"Tilda", "stock", "none"}},
         {"and a sound outside the set changed",  // SND0001 is in no set
          [&] {
              ASSERT_EQ(Run({"oda", "extract", archive, "--to", sounds}, false).exitCode, 0);
              ASSERT_TRUE(samples::WriteBytes(sounds + "/SND0001.WAV", junk));
              ASSERT_EQ(Run({"oda", "pack", sounds, "--to", archive, "--force"}, false).exitCode, 0);
          },
-         {"modified", "none", "missing"}},
+         {"modified", "stock", "none"}},
         {"strange voice and games",
          [&] {
              for (const char* name : {"CUSVOICE.ODA", "AD013001.ODA", "AD013008.ODA"})
@@ -334,7 +335,7 @@ TEST_F(StickCommandsTest, ALostBaseNeverTurnsCustomSoundsIntoStock) {
         EXPECT_EQ(status["stick"]["archive"], c.archive);
         if (c.then[1] == "restore") {
             // Everything else is stock again.
-            EXPECT_EQ(status["stick"]["voice"], "none");
+            EXPECT_EQ(status["stick"]["voice"], "stock");
             EXPECT_EQ(status["stick"]["male_voice"], true);
         }
     }
@@ -566,7 +567,7 @@ TEST_F(StickCommandsTest, SetNamesThatAreNotUtf8AreShownReplacedWithTheirBytesAn
         test::RunCli({"install", "--stick", stick_, "--program-folder", program, "--main", "Caf\xe9"}, scratch_.Str());
     EXPECT_EQ(install.exitCode, 0) << install.err;
     const CliRun after = test::RunCli({"status", "--stick", stick_, "--program-folder", program}, scratch_.Str());
-    EXPECT_TRUE(Contains(after.out, "stick.archive: main:Caf\xe9\n")) << after.out;
+    EXPECT_TRUE(Contains(after.out, "stick.archive: Caf\xe9\n")) << after.out;
 }
 
 }  // namespace

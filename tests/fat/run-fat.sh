@@ -90,7 +90,7 @@ expect_said second-save "New audio saved"
 same "$WORK/s2.img" "$WORK/tight-saved-twice" "the second Save" && fsck_clean "$WORK/s2.img" "the second Save"
 mshowfat -i "$WORK/s2.img" "::/$P/"{DYNAUDIO,AD013001,AD013008,CUSVOICE}.ODA >"$WORK/s2.fat" 2>&1
 cmp -s "$WORK/s1.fat" "$WORK/s2.fat" || fail "the second Save wrote sound files again (their clusters moved)"
-for line in "stick.archive: main:Tilda" "stick.voice: MiniTilda" "stick.games: Tilda" "stick.male_voice: no" \
+for line in "stick.archive: Tilda" "stick.voice: MiniTilda" "stick.games: Tilda" "stick.male_voice: no" \
     "program_folder.base: "; do
   expect_said second-save "$line"
 done

@@ -228,11 +228,12 @@ void PrintStatus(const StickStatus& status, const std::string& programFolder) {
     };
     std::cout << "stick.check: " << StatusWord(status.check) << '\n';
     if (!status.hazard.empty()) std::cout << "stick.hazard: " << status.hazard << '\n';
-    std::cout << "stick.archive: " << StatusWord(status.archive, true) << '\n'
+    std::cout << "stick.archive: " << StatusWord(status.archive) << '\n'
               << "stick.voice: " << StatusWord(status.voice) << '\n'
               << "stick.games: " << StatusWord(status.games) << '\n'
               << "stick.male_voice: " << (status.maleVoice ? "yes" : "no") << '\n'
               << "stick.free_bytes: " << (status.freeBytes ? std::to_string(*status.freeBytes) : "unknown") << '\n'
+              << "stick.free: " << (status.freeBytes ? SizeText(*status.freeBytes) : "unknown") << '\n'
               << "program_folder.path: " << programFolder << '\n'
               << "program_folder.base: " << StatusWord(status.base) << '\n'
               << "program_folder.record: " << StatusWord(status.record) << '\n'
@@ -271,11 +272,12 @@ void AddNames(Json& object, const std::string& key, const std::vector<std::strin
 void PrintStatusJson(const StickStatus& status, const std::string& programFolder) {
     Json stick = {{"check", StatusWord(status.check)}};
     if (!status.hazard.empty()) AddName(stick, "hazard", status.hazard);
-    stick.update(Json{{"archive", StatusWord(status.archive, true)},
+    stick.update(Json{{"archive", StatusWord(status.archive)},
                       {"voice", StatusWord(status.voice)},
                       {"games", StatusWord(status.games)},
                       {"male_voice", status.maleVoice},
-                      {"free_bytes", status.freeBytes ? Json(*status.freeBytes) : Json(nullptr)}});
+                      {"free_bytes", status.freeBytes ? Json(*status.freeBytes) : Json(nullptr)},
+                      {"free", status.freeBytes ? Json(SizeText(*status.freeBytes)) : Json(nullptr)}});
     Json sets = Json::object();
     AddNames(sets, "main", status.mainSets);
     AddNames(sets, "voice", status.voiceSets);
