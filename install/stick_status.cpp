@@ -39,7 +39,7 @@ std::string ArchiveOf(const AppContext& context, const Stick& stick, const Stick
     const std::string archive = stick.Path(stick_files::kSoundArchive);
     const std::string& base = record.basePath;
     if (!FileExists(archive)) return "missing";
-    if (CheckArchiveFile(archive)) return "damaged";
+    if (!CheckArchiveFile(archive).Sound()) return "damaged";
     if (status.base != "ok") return "unknown";
     if (SameContent(base, archive)) {
         // Stock only as the record says: a base that held custom sounds
@@ -93,7 +93,7 @@ StickStatus ReadStickStatus(const AppContext& context, const Stick& stick) {
     // The program folder first: the stick's files are judged against it.
     const StickRecord record = RecordOfStick(context, stick);
     const std::string& base = record.basePath;
-    status.base = !FileExists(base) ? "missing" : CheckArchiveFile(base) ? "damaged" : "ok";
+    status.base = !FileExists(base) ? "missing" : !CheckArchiveFile(base).Sound() ? "damaged" : "ok";
     status.record = record.written && !record.stock              ? "not-stock:" + record.heldSet
                     : RecordShowsChanges(context, stick, record) ? "stock"
                                                                  : "none";
