@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +72,67 @@ TEST(ArchiveCheckTest, EdgesAgreeInMemoryAndOnDisk) {
     }
     FileSource closed;
     EXPECT_EQ(CheckArchive(closed).verdict, V::SizeUnknown);
+}
+
+// Bytes whose reads fail from a point on, as a failing disk's, saying why.
+class FailingDisk final : public ByteSource {
+public:
+    FailingDisk(const Bytes& bytes, std::size_t readable) : memory_(bytes), readable_(readable) {}
+    std::int64_t Size() const override { return memory_.Size(); }
+    bool ReadAt(std::int64_t position, void* buffer, std::size_t size) override {
+        if (static_cast<std::uint64_t>(position) + size > readable_) return false;
+        return memory_.ReadAt(position, buffer, size);
+    }
+    std::optional<Failure> LastFailure() const override {
+        return Failure{FileAction::Read, FailureReason::Io, "/dev/failing", 5};
+    }
+
+private:
+    MemorySource memory_;
+    std::size_t readable_;
+};
+
+TEST(ArchiveCheckTest, AReadThatFailsCarriesTheHostsReasonAndWhereTheTableStopped) {
+    const Bytes bytes = ArchiveBytes(std::vector<ArchiveItem>(600, ArchiveItem{"WAVE", "M", Bytes(1)}));
+    const struct {
+        const char* what;
+        std::size_t readable;
+        ArchiveCheckVerdict verdict;
+        std::size_t entry;
+    } cases[] = {
+        {"the header", 10, V::HeaderUnreadable, 0},
+        {"the first slice of the table", 64 + 144, V::TableUnreadable, 0},
+        {"a later slice", 64 + 144 * 512, V::TableUnreadable, 512},
+        {"nothing", bytes.size(), V::Sound, 0},
+    };
+    for (const auto& c : cases) {
+        FailingDisk disk(bytes, c.readable);
+        const ArchiveCheckOutcome outcome = CheckArchive(disk);
+        EXPECT_EQ(outcome.verdict, c.verdict) << c.what;
+        EXPECT_EQ(outcome.entry, c.entry) << c.what;
+        EXPECT_EQ(outcome.failure.has_value(), c.verdict != V::Sound) << c.what;
+        if (outcome.failure) EXPECT_EQ(outcome.failure->path, "/dev/failing") << c.what;
+    }
+}
+
+TEST(ArchiveCheckTest, AFileCutShortAfterItOpenedFailsItsReadAsDamaged) {
+    test::TempFolder folder;
+    const Bytes bytes = ArchiveBytes({{"WAVE", "A", Bytes(100, 1)}});
+    ASSERT_TRUE(samples::WriteBytes(folder / "A.ODA", bytes));
+    FileSource file;
+    ASSERT_TRUE(file.Open(folder / "A.ODA"));
+    EXPECT_EQ(file.LastFailure(), std::nullopt);
+    std::filesystem::resize_file(folder / "A.ODA", 100);
+    EXPECT_EQ(CheckArchive(file).verdict, V::TableUnreadable) << "the size was taken when it opened";
+    ASSERT_TRUE(file.LastFailure());
+    EXPECT_EQ(file.LastFailure()->reason, FailureReason::Damaged);
+    EXPECT_EQ(file.LastFailure()->path, folder / "A.ODA");
+
+    FileSource missing;
+    EXPECT_FALSE(missing.Open(folder / "NONE.ODA"));
+    ASSERT_TRUE(missing.LastFailure());
+    EXPECT_EQ(missing.LastFailure()->reason, FailureReason::NotFound);
+    EXPECT_EQ(CheckArchiveFile(folder / "NONE.ODA").verdict, V::NotOpened);
 }
 
 TEST(ArchiveLayoutTest, BackToBackStopsWhereTheOffsetFieldEnds) {
