@@ -49,7 +49,7 @@ public:
         : buffer_(std::make_unique<unsigned char[]>(kCopyBufferSize)), meter_(meter) {}
 
     // Copies `size` bytes from `position` in the source. False when the
-    // source ran short or a write failed; Failure() then says which.
+    // source ran short or a write failed; LastFailure() then says why.
     [[nodiscard]] bool Copy(ByteSource& from, std::int64_t position, BinaryFile& to, std::uint64_t size) {
         failure_.reset();
         while (size > 0) {
