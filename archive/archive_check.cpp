@@ -1,14 +1,10 @@
 #include "archive/archive_check.h"
 
-#include "archive/file_reason.h"
 #include "archive/oda_format.h"
-#include "archive/oda_text.h"
 
 #include <algorithm>
-#include <array>
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
+#include <utility>
 #include <vector>
 
 namespace tamsiro {
@@ -19,63 +15,87 @@ namespace {
 // check needs does not grow with the archive.
 constexpr std::size_t kEntriesPerSlice = 512;
 
-std::string EntryProblem(std::size_t index, const std::string& what) {
-    return "entry " + std::to_string(index) + ": " + what;
+ArchiveCheckOutcome Defect(ArchiveCheckVerdict verdict) {
+    ArchiveCheckOutcome outcome;
+    outcome.verdict = verdict;
+    return outcome;
 }
 
-// The first problem of one table entry, if any.
-std::optional<std::string> CheckEntry(const OdaEntry& entry, std::size_t index, std::int64_t fileSize) {
+// The first defect of one table entry, if any.
+std::optional<ArchiveCheckOutcome> CheckEntry(const OdaEntry& entry, std::size_t index, std::int64_t fileSize) {
     const std::int64_t offset = entry.Offset();
     const std::int64_t end = offset + static_cast<std::int64_t>(entry.Size());
-    if (offset < 0) return EntryProblem(index, "the data offset is negative (" + std::to_string(offset) + ")");
-    if (end > fileSize) {
-        return EntryProblem(index, "data ends past the end of the file (offset " + std::to_string(offset) + " + size " +
-                                       std::to_string(entry.Size()) + " = " + std::to_string(end) + ", file size " +
-                                       std::to_string(fileSize) + ")");
-    }
-    return std::nullopt;
+    if (offset >= 0 && end <= fileSize) return std::nullopt;
+    ArchiveCheckOutcome outcome =
+        Defect(offset < 0 ? ArchiveCheckVerdict::NegativeOffset : ArchiveCheckVerdict::DataPastEnd);
+    outcome.entry = index;
+    outcome.offset = offset;
+    outcome.size = entry.Size();
+    outcome.dataEnd = end;
+    outcome.fileSize = fileSize;
+    return outcome;
 }
 
 }  // namespace
 
-std::optional<std::string> CheckArchive(ByteSource& source) {
+bool ArchiveCheckOutcome::operator==(const ArchiveCheckOutcome& other) const {
+    const auto sameFailure = [](const std::optional<Failure>& a, const std::optional<Failure>& b) {
+        if (!a || !b) return a.has_value() == b.has_value();
+        return a->action == b->action && a->reason == b->reason && a->path == b->path && a->systemCode == b->systemCode;
+    };
+    return verdict == other.verdict && fileSize == other.fileSize && magic == other.magic && count == other.count &&
+           tableEnd == other.tableEnd && entry == other.entry && offset == other.offset && size == other.size &&
+           dataEnd == other.dataEnd && sameFailure(failure, other.failure);
+}
+
+ArchiveCheckOutcome CheckArchive(ByteSource& source) {
     const std::int64_t fileSize = source.Size();
-    if (fileSize < 0) return "cannot tell the size of the file";
+    if (fileSize < 0) return Defect(ArchiveCheckVerdict::SizeUnknown);
     if (fileSize < static_cast<std::int64_t>(kOdaHeaderSize)) {
-        return "header: the file has " + std::to_string(fileSize) + " bytes, fewer than the 64 of the header";
+        ArchiveCheckOutcome outcome = Defect(ArchiveCheckVerdict::ShorterThanHeader);
+        outcome.fileSize = fileSize;
+        return outcome;
     }
     OdaHeader header;
-    if (!source.ReadAt(0, header.bytes.data(), kOdaHeaderSize)) return "header: cannot be read";
+    if (!source.ReadAt(0, header.bytes.data(), kOdaHeaderSize)) {
+        ArchiveCheckOutcome outcome = Defect(ArchiveCheckVerdict::HeaderUnreadable);
+        outcome.failure = source.LastFailure();
+        return outcome;
+    }
     if (!header.HasMagic()) {
-        const std::string_view magic(reinterpret_cast<const char*>(header.bytes.data()), kOdaMagic.size());
-        return "header: the magic is \"" + PrintableBytes(magic) + "\", not \"ODAR\"";
+        ArchiveCheckOutcome outcome = Defect(ArchiveCheckVerdict::WrongMagic);
+        outcome.magic.assign(reinterpret_cast<const char*>(header.bytes.data()), kOdaMagic.size());
+        return outcome;
     }
     const std::int32_t count = header.Count();
-    if (count < 0) return "header: the entry count is negative (" + std::to_string(count) + ")";
-
     const std::int64_t tableEnd =
         static_cast<std::int64_t>(kOdaHeaderSize) + static_cast<std::int64_t>(kOdaEntrySize) * count;
-    if (tableEnd > fileSize) {
-        return "table: " + std::to_string(count) + " entries end at byte " + std::to_string(tableEnd) +
-               ", past the end of the file (file size " + std::to_string(fileSize) + ")";
-    }
-    if (count > kMaxOdaEntries) {
-        return "table: " + std::to_string(count) + " entries, more than the " + std::to_string(kMaxOdaEntries) +
-               " Tamsiro handles";
-    }
+    const auto tableDefect = [&](ArchiveCheckVerdict verdict) {
+        ArchiveCheckOutcome outcome = Defect(verdict);
+        outcome.count = count;
+        outcome.tableEnd = tableEnd;
+        outcome.fileSize = fileSize;
+        return outcome;
+    };
+    if (count < 0) return tableDefect(ArchiveCheckVerdict::NegativeCount);
+    if (tableEnd > fileSize) return tableDefect(ArchiveCheckVerdict::TablePastEnd);
+    if (count > kMaxOdaEntries) return tableDefect(ArchiveCheckVerdict::TooManyEntries);
 
     std::vector<OdaEntry> slice(std::min<std::size_t>(kEntriesPerSlice, static_cast<std::size_t>(count)));
     for (std::size_t first = 0; first < static_cast<std::size_t>(count); first += slice.size()) {
         const std::size_t n = std::min(slice.size(), static_cast<std::size_t>(count) - first);
         const auto position = static_cast<std::int64_t>(kOdaHeaderSize + kOdaEntrySize * first);
         if (!source.ReadAt(position, slice.data(), kOdaEntrySize * n)) {
-            return EntryProblem(first, "the table cannot be read from here on");
+            ArchiveCheckOutcome outcome = Defect(ArchiveCheckVerdict::TableUnreadable);
+            outcome.entry = first;
+            outcome.failure = source.LastFailure();
+            return outcome;
         }
         for (std::size_t i = 0; i < n; ++i) {
-            if (auto problem = CheckEntry(slice[i], first + i, fileSize)) return problem;
+            if (auto defect = CheckEntry(slice[i], first + i, fileSize)) return *std::move(defect);
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 std::size_t CountOverlappingEntries(const std::vector<OdaEntry>& table) {
@@ -106,14 +126,17 @@ std::size_t CountOverlappingEntries(const std::vector<OdaEntry>& table) {
     return static_cast<std::size_t>(std::count(overlapping.begin(), overlapping.end(), true));
 }
 
-std::optional<std::string> CheckArchiveFile(const std::string& path) {
+ArchiveCheckOutcome CheckArchiveFile(const std::string& path) {
     FileSource file;
-    errno = 0;
-    if (!file.Open(path)) return "cannot open the file for reading: " + WhyNotReadable(path, errno);
+    if (!file.Open(path)) {
+        ArchiveCheckOutcome outcome = Defect(ArchiveCheckVerdict::NotOpened);
+        outcome.failure = file.LastFailure();
+        return outcome;
+    }
     return CheckArchive(file);
 }
 
-std::optional<std::string> CheckArchiveBytes(std::span<const unsigned char> bytes) {
+ArchiveCheckOutcome CheckArchiveBytes(std::span<const unsigned char> bytes) {
     MemorySource memory(bytes);
     return CheckArchive(memory);
 }

@@ -1,12 +1,10 @@
 #include "archive/archive_diff.h"
 
 #include "archive/archive_check.h"
-#include "archive/file_reason.h"
 #include "archive/oda_archive.h"
 #include "archive/oda_text.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <numeric>
@@ -97,30 +95,35 @@ EntryDifference DifferenceOf(EntryChange change, const OdaEntry& entry) {
 
 }  // namespace
 
-ArchiveDiff DiffArchiveFiles(const std::string& firstPath, const std::string& secondPath) {
+ArchiveDiffOutcome DiffArchiveFiles(const std::string& firstPath, const std::string& secondPath) {
     NamedSource sources[2] = {{firstPath, std::make_unique<FileSource>()},
                               {secondPath, std::make_unique<FileSource>()}};
     for (NamedSource& source : sources) {
-        errno = 0;
-        if (!static_cast<FileSource&>(*source.bytes).Open(source.name)) {
-            return ArchiveDiff{
-                source.name + ": cannot open the file for reading: " + WhyNotReadable(source.name, errno), {}, 0};
+        auto& file = static_cast<FileSource&>(*source.bytes);
+        if (!file.Open(source.name)) {
+            ArchiveDiffOutcome diff{.verdict = ArchiveDiffVerdict::NotSound, .archive = source.name};
+            diff.check.verdict = ArchiveCheckVerdict::NotOpened;
+            diff.check.failure = file.LastFailure();
+            return diff;
         }
     }
     return DiffArchives(std::move(sources[0]), std::move(sources[1]));
 }
 
-ArchiveDiff DiffArchives(NamedSource firstSource, NamedSource secondSource) {
-    ArchiveDiff diff;
+ArchiveDiffOutcome DiffArchives(NamedSource firstSource, NamedSource secondSource) {
+    ArchiveDiffOutcome diff;
     OdaArchive first;
     OdaArchive second;
     for (auto [source, archive] : {std::pair{&firstSource, &first}, std::pair{&secondSource, &second}}) {
-        if (auto problem = CheckArchive(*source->bytes)) {
-            diff.problem = source->name + ": " + *problem;
+        diff.check = CheckArchive(*source->bytes);
+        if (!diff.check.Sound()) {
+            diff.verdict = ArchiveDiffVerdict::NotSound;
+            diff.archive = source->name;
             return diff;
         }
         if (!archive->OpenSource(std::move(source->bytes))) {
-            diff.problem = source->name + ": cannot open the archive";
+            diff.verdict = ArchiveDiffVerdict::NotOpened;
+            diff.archive = source->name;
             return diff;
         }
     }
@@ -154,7 +157,7 @@ std::optional<std::size_t> FindMergedSet(const std::string& basePath, const std:
     OdaArchive base;
     OdaArchive merged;
     for (auto [path, archive] : {std::pair{&basePath, &base}, std::pair{&mergedPath, &merged}}) {
-        if (CheckArchiveFile(*path) || !archive->Open(*path)) return std::nullopt;
+        if (!CheckArchiveFile(*path).Sound() || !archive->Open(*path)) return std::nullopt;
     }
     if (merged.TableSize() != base.TableSize()) return std::nullopt;
 
@@ -172,7 +175,7 @@ std::optional<std::size_t> FindMergedSet(const std::string& basePath, const std:
     }
     for (std::size_t candidate = 0; candidate < setPaths.size(); ++candidate) {
         OdaArchive set;
-        if (CheckArchiveFile(setPaths[candidate]) || !set.Open(setPaths[candidate])) continue;
+        if (!CheckArchiveFile(setPaths[candidate]).Sound() || !set.Open(setPaths[candidate])) continue;
         DataComparer comparer(set, merged);
         bool holds = true;
         for (std::size_t i = 0; holds && i < merged.TableSize(); ++i) {

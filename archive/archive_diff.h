@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/archive_check.h"
 #include "archive/byte_source.h"
 
 #include <cstddef>
@@ -22,26 +23,35 @@ struct EntryDifference {
     std::string name;  // raw, up to its terminator
 };
 
-struct [[nodiscard]] ArchiveDiff {
-    std::string problem;  // why the archives could not be compared, empty otherwise
+// Whether two archives could be compared.
+enum class ArchiveDiffVerdict {
+    Compared,
+    NotSound,   // `archive` fails the check: `check` says why
+    NotOpened,  // `archive` passed the check but did not open as an archive
+};
+
+struct [[nodiscard]] ArchiveDiffOutcome {
+    ArchiveDiffVerdict verdict = ArchiveDiffVerdict::Compared;
+    std::string archive;  // the name of the archive at fault
+    ArchiveCheckOutcome check;
     // Removed and changed entries in the first archive's order, then the
     // added ones in the second's.
     std::vector<EntryDifference> differences;
     std::size_t unchanged = 0;
 
-    bool Ok() const { return problem.empty(); }
+    bool Ok() const { return verdict == ArchiveDiffVerdict::Compared; }
 };
 
-// Both archives must pass CheckArchive; a problem names the archive it is in.
-ArchiveDiff DiffArchiveFiles(const std::string& firstPath, const std::string& secondPath);
+// Both archives must pass CheckArchive; a file that does not open fails it.
+ArchiveDiffOutcome DiffArchiveFiles(const std::string& firstPath, const std::string& secondPath);
 
-// The same over any two sources (files or memory); `name` is what a problem
-// calls the archive.
+// The same over any two sources (files or memory); `name` is what the
+// outcome calls the archive.
 struct NamedSource {
     std::string name;
     std::unique_ptr<ByteSource> bytes;
 };
-ArchiveDiff DiffArchives(NamedSource first, NamedSource second);
+ArchiveDiffOutcome DiffArchives(NamedSource first, NamedSource second);
 
 // The first of the sets at `setPaths` whose merge into the base at
 // `basePath` the archive at `mergedPath` holds: the base's entries, matched

@@ -3,7 +3,6 @@
 #include "app/progress.h"
 #include "archive/archive_check.h"
 #include "archive/archive_writer.h"
-#include "archive/file_reason.h"
 #include "archive/folder_manifest.h"
 #include "archive/oda_archive.h"
 #include "host/binary_file.h"
@@ -12,7 +11,6 @@
 #include "host/text_bytes.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -32,6 +30,15 @@ constexpr std::size_t kCopyBufferSize = 256 * 1024;
 // and as hex, with the other fields.
 constexpr std::uint64_t kManifestBytesPerEntry = 1536;
 
+// Ends a step with `verdict`: false, for the caller to return.
+bool Stop(FolderOutcome& result, FolderVerdict verdict, std::string path = {},
+          std::optional<Failure> failure = std::nullopt) {
+    result.verdict = verdict;
+    result.path = std::move(path);
+    result.failure = std::move(failure);
+    return false;
+}
+
 // --- copying -------------------------------------------------------------
 
 // Copies entry data through one buffer, reporting to a progress meter
@@ -42,11 +49,19 @@ public:
         : buffer_(std::make_unique<unsigned char[]>(kCopyBufferSize)), meter_(meter) {}
 
     // Copies `size` bytes from `position` in the source. False when the
-    // source ran short or a write failed.
+    // source ran short or a write failed; LastFailure() then says why.
     [[nodiscard]] bool Copy(ByteSource& from, std::int64_t position, BinaryFile& to, std::uint64_t size) {
+        failure_.reset();
         while (size > 0) {
             const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(size, kCopyBufferSize));
-            if (!from.ReadAt(position, buffer_.get(), chunk) || !to.WriteExactly(buffer_.get(), chunk)) return false;
+            if (!from.ReadAt(position, buffer_.get(), chunk)) {
+                failure_ = from.LastFailure();
+                return false;
+            }
+            if (!to.WriteExactly(buffer_.get(), chunk)) {
+                failure_ = to.LastFailure();
+                return false;
+            }
             position += static_cast<std::int64_t>(chunk);
             size -= chunk;
             if (meter_) meter_->Advance(chunk);
@@ -54,58 +69,68 @@ public:
         return true;
     }
 
+    const std::optional<Failure>& LastFailure() const { return failure_; }
+
 private:
     std::unique_ptr<unsigned char[]> buffer_;
     ProgressMeter* meter_;
+    std::optional<Failure> failure_;
 };
 
 // A meter for `total` bytes when there is a user interface to show it.
-std::optional<ProgressMeter> MeterFor(UserInterface* ui, std::string step, std::uint64_t total) {
-    if (!ui) return std::nullopt;
-    return std::optional<ProgressMeter>(std::in_place, *ui, std::move(step), total);
-}
-
-std::string CannotOpen(const std::string& path, int error) {
-    return "cannot open " + path + " for reading: " + WhyNotReadable(path, error);
+std::optional<ProgressMeter> MeterFor(const FolderProgress& progress, std::uint64_t total) {
+    if (!progress.ui) return std::nullopt;
+    return std::optional<ProgressMeter>(std::in_place, *progress.ui, progress.step, total);
 }
 
 // --- extract -------------------------------------------------------------
 
+// Makes `path` and the folders missing above it, one level at a time, so
+// that a failure names the level that failed.
+bool MakeMissingFolders(const fs::path& path, Failure& failure) {
+    std::error_code error;
+    const fs::path parent = path.parent_path();
+    if (!parent.empty() && parent != path && !fs::exists(parent, error) && !MakeMissingFolders(parent, failure))
+        return false;
+    return MakeFolder(path.string(), &failure);
+}
+
 // Makes `folder` (when missing) and makes sure it holds nothing.
-std::optional<std::string> PrepareEmptyFolder(const std::string& folder) {
+bool PrepareEmptyFolder(const std::string& folder, FolderOutcome& result) {
     std::error_code error;
     const fs::path path(folder);
     if (fs::exists(path, error)) {
-        if (!fs::is_directory(path, error)) return folder + " exists and is not a folder";
+        if (!fs::is_directory(path, error)) return Stop(result, FolderVerdict::NotAFolder, folder);
         const bool empty = fs::is_empty(path, error);
-        if (error) return "cannot look into " + folder + ": " + error.message();
-        if (!empty) return folder + " is not empty";
-        return std::nullopt;
+        if (error)
+            return Stop(result, FolderVerdict::FolderNotReadable, folder, SystemFailure(FileAction::List, folder));
+        if (!empty) return Stop(result, FolderVerdict::FolderNotEmpty, folder);
+        return true;
     }
-    if (!fs::create_directories(path, error) || error) {
-        return "cannot create the folder " + folder + ": " + (error ? error.message() : ReasonText(0));
-    }
-    return std::nullopt;
+    Failure failure;
+    if (!MakeMissingFolders(path, failure)) return Stop(result, FolderVerdict::FolderNotCreated, folder, failure);
+    return true;
 }
 
 // Whether the volume that will hold `folder` has room for every entry's
 // file and the manifest, checked before anything is written: overlapping
 // entries let a small archive claim far more data than it holds. A host
 // that cannot say lets the extraction go on (a failed write still stops it).
-std::optional<std::string> CheckRoomFor(const OdaArchive& archive, const std::string& folder) {
+bool CheckRoomFor(const OdaArchive& archive, const std::string& folder, FolderOutcome& result) {
     std::error_code error;
     fs::path existing = fs::absolute(fs::path(folder), error);
     while (!error && !fs::exists(existing, error) && existing.has_parent_path() && existing != existing.parent_path()) {
         existing = existing.parent_path();
     }
     const auto space = SpaceOf(existing.string());
-    if (error || !space) return std::nullopt;
+    if (error || !space) return true;
     const std::uint64_t unit = space->allocationUnit;
     std::uint64_t needed = (kManifestBytesPerEntry * archive.TableSize() + unit) / unit * unit;
     for (const OdaEntry& entry : archive.Table()) needed += (entry.Size() + unit - 1) / unit * unit;
-    if (needed <= space->freeBytes) return std::nullopt;
-    return "not enough room in " + folder + ": extracting needs " + std::to_string(needed) + " bytes, the volume has " +
-           std::to_string(space->freeBytes) + " free (entries that share data are each written in full)";
+    if (needed <= space->freeBytes) return true;
+    result.neededBytes = needed;
+    result.freeBytes = space->freeBytes;
+    return Stop(result, FolderVerdict::NoRoom, folder);
 }
 
 // Writes the manifest an entry at a time, so that its memory does not grow
@@ -120,36 +145,39 @@ bool WriteManifest(BinaryFile& out, const OdaArchive& archive, const std::vector
 }
 
 // Writes every entry's file, then the manifest.
-std::optional<std::string> ExtractInto(OdaArchive& archive, const std::string& folder, FolderResult& result,
-                                       UserInterface* progress) {
+bool ExtractInto(OdaArchive& archive, const std::string& folder, FolderOutcome& result,
+                 const FolderProgress& progress) {
     const std::vector<std::string> fileNames = EntryFileNames(archive.Table());
     for (const OdaEntry& entry : archive.Table()) result.dataBytes += entry.Size();
 
-    auto meter = MeterFor(progress, "Extracting", result.dataBytes);
+    auto meter = MeterFor(progress, result.dataBytes);
     DataCopier copier(meter ? &*meter : nullptr);
     for (std::size_t i = 0; i < archive.TableSize(); ++i) {
         const OdaEntry& entry = archive.Entry(i);
         const std::string path = JoinPath(folder, fileNames[i]);
         BinaryFile out;
-        errno = 0;
-        if (!out.Open(path, BinaryFile::Mode::Write)) return "cannot create " + path + ": " + ReasonText(errno);
+        if (!out.Open(path, BinaryFile::Mode::Write))
+            return Stop(result, FolderVerdict::FileNotCreated, path, out.LastFailure());
+        std::optional<Failure> failure;
         bool copied = copier.Copy(archive.Source(), entry.Offset(), out, entry.Size());
-        int error = errno;
-        if (copied && !out.Close()) {
+        if (!copied) {
+            failure = copier.LastFailure();
+        } else if (!out.Close()) {
             copied = false;
-            error = errno;
+            failure = out.LastFailure();
         }
-        if (!copied)
-            return "entry " + std::to_string(i) + ": cannot copy its data to " + path + ": " + ReasonText(error);
+        if (!copied) {
+            result.entry = i;
+            return Stop(result, FolderVerdict::EntryNotCopied, path, failure);
+        }
         ++result.entries;
     }
 
     const std::string manifestPath = JoinPath(folder, kManifestFileName);
     BinaryFile out;
-    errno = 0;
     if (!out.Open(manifestPath, BinaryFile::Mode::Write) || !WriteManifest(out, archive, fileNames) || !out.Close())
-        return "cannot write " + manifestPath + ": " + ReasonText(errno);
-    return std::nullopt;
+        return Stop(result, FolderVerdict::ManifestNotWritten, manifestPath, out.LastFailure());
+    return true;
 }
 
 // --- pack ----------------------------------------------------------------
@@ -182,129 +210,115 @@ std::optional<std::vector<std::string>> FilesLeftOut(const std::string& folder, 
 
 // Reads and checks the manifest, takes each entry's size from its file and
 // finds the files it leaves out.
-std::optional<std::string> PlanPack(const std::string& folder, PackOptions options, PackPlan& plan) {
+bool PlanPack(const std::string& folder, PackOptions options, PackPlan& plan, FolderOutcome& result) {
     const std::string manifestPath = JoinPath(folder, kManifestFileName);
     FileSource manifestFile;
-    errno = 0;
-    if (!manifestFile.Open(manifestPath)) return CannotOpen(manifestPath, errno);
-    errno = 0;
-    bool unreadable = false;
-    if (auto problem = ReadManifest(manifestFile, plan.manifest, &unreadable)) {
-        if (unreadable) return "cannot read " + manifestPath + ": " + ReasonText(errno);
-        return std::string(kManifestFileName) + ": " + *problem;
-    }
+    if (!manifestFile.Open(manifestPath))
+        return Stop(result, FolderVerdict::FileNotOpened, manifestPath, manifestFile.LastFailure());
+    result.manifest = ReadManifest(manifestFile, plan.manifest);
+    if (result.manifest.verdict == ManifestVerdict::Unreadable)
+        return Stop(result, FolderVerdict::ManifestNotRead, manifestPath, result.manifest.failure);
+    if (!result.manifest.Read()) return Stop(result, FolderVerdict::ManifestWrong, manifestPath);
     manifestFile.Close();
 
     std::vector<OdaEntry>& table = plan.manifest.table;
     for (std::size_t i = 0; i < table.size(); ++i) {
-        const std::string where = "entry " + std::to_string(i) + ": ";
+        result.entry = i;
         const std::string path = JoinPath(folder, plan.manifest.files[i]);
-        std::error_code error;
-        if (!fs::is_regular_file(fs::path(path), error)) return where + CannotOpen(path, 0);
-        const std::uintmax_t size = fs::file_size(fs::path(path), error);
-        if (error) return where + "cannot tell the size of " + path + ": " + error.message();
-        if (size > UINT32_MAX) return where + path + " is larger than an entry can be (4 GiB)";
+        FileSource file;
+        if (!file.Open(path)) return Stop(result, FolderVerdict::EntryFileMissing, path, file.LastFailure());
+        const std::int64_t size = file.Size();
+        if (size < 0)
+            return Stop(result, FolderVerdict::EntryFileSizeUnknown, path, SystemFailure(FileAction::Read, path));
+        if (size > std::int64_t{UINT32_MAX}) return Stop(result, FolderVerdict::EntryFileTooLarge, path);
         table[i].SetSize(static_cast<std::uint32_t>(size));
     }
+    result.entry = 0;
 
     plan.leftOut = FilesLeftOut(folder, plan.manifest.files);
-    if (options.strict && !plan.leftOut)
-        return "cannot list " + folder + " to tell whether it holds files " + kManifestFileName + " does not name";
-    if (options.strict && !plan.leftOut->empty()) {
-        const std::size_t count = plan.leftOut->size();
-        return "holds " + std::to_string(count) + (count == 1 ? " file " : " files ") + kManifestFileName +
-               " does not name";
-    }
-
-    if (!LayOutBackToBack(plan.manifest.header, table))
-        return "the archive would be too large: its data would start past 2 GiB";
-    return std::nullopt;
+    if (options.strict && !plan.leftOut) return Stop(result, FolderVerdict::FolderNotListed, folder);
+    if (options.strict && !plan.leftOut->empty()) return Stop(result, FolderVerdict::FilesNotNamed, folder);
+    if (!LayOutBackToBack(plan.manifest.header, table)) return Stop(result, FolderVerdict::ArchiveTooLarge);
+    return true;
 }
 
-std::optional<std::string> WritePacked(const std::string& folder, const PackPlan& plan, BinaryFile& out,
-                                       const std::string& outPath, FolderResult& result, UserInterface* progress) {
+bool WritePacked(const std::string& folder, const PackPlan& plan, BinaryFile& out, const std::string& outPath,
+                 FolderOutcome& result, const FolderProgress& progress) {
     const std::vector<OdaEntry>& table = plan.manifest.table;
-    errno = 0;
     if (!out.WriteExactly(plan.manifest.header.bytes.data(), kOdaHeaderSize) ||
-        out.WriteBlocks(table.data(), kOdaEntrySize, table.size()) != table.size()) {
-        return "cannot write the header and the table to " + outPath + ": " + ReasonText(errno);
+        !out.WriteExactly(table.data(), kOdaEntrySize * table.size())) {
+        return Stop(result, FolderVerdict::TableNotWritten, outPath, out.LastFailure());
     }
     for (const OdaEntry& entry : table) result.dataBytes += entry.Size();
-    auto meter = MeterFor(progress, "Packing", result.dataBytes);
+    auto meter = MeterFor(progress, result.dataBytes);
     DataCopier copier(meter ? &*meter : nullptr);
     for (std::size_t i = 0; i < table.size(); ++i) {
         const std::string path = JoinPath(folder, plan.manifest.files[i]);
         FileSource from;
-        errno = 0;
-        if (!from.Open(path)) return CannotOpen(path, errno);
+        if (!from.Open(path)) return Stop(result, FolderVerdict::FileNotOpened, path, from.LastFailure());
         // The size was taken before writing began; a file that has shrunk
-        // since comes up short here.
-        errno = 0;
+        // since comes up short here, read as damaged.
         if (!copier.Copy(from, 0, out, table[i].Size())) {
-            const int error = errno;
-            return "cannot copy " + path + " into " + outPath + ": " +
-                   (error == 0 ? "it is shorter than when packing began" : ReasonText(error));
+            result.into = outPath;
+            const auto& failure = copier.LastFailure();
+            const bool shrank = failure && failure->path == path && failure->reason == FailureReason::Damaged;
+            return Stop(result, shrank ? FolderVerdict::EntryFileShrank : FolderVerdict::DataNotCopied, path, failure);
         }
         ++result.entries;
     }
-    errno = 0;
-    if (!out.Close()) return "cannot finish writing " + outPath + ": " + ReasonText(errno);
-    return std::nullopt;
+    if (!out.Close()) return Stop(result, FolderVerdict::ArchiveNotFinished, outPath, out.LastFailure());
+    return true;
 }
 
 }  // namespace
 
-FolderResult ExtractArchive(const std::string& archivePath, const std::string& folder, UserInterface* progress) {
-    FolderResult result;
-    if (auto problem = CheckArchiveFile(archivePath)) {
-        result.problem = *problem;
+FolderOutcome ExtractArchive(const std::string& archivePath, const std::string& folder,
+                             const FolderProgress& progress) {
+    FolderOutcome result;
+    result.check = CheckArchiveFile(archivePath);
+    if (!result.check.Sound()) {
+        (void)Stop(result, FolderVerdict::ArchiveNotSound, archivePath, result.check.failure);
+        return result;
+    }
+    auto file = std::make_unique<FileSource>();
+    if (!file->Open(archivePath)) {
+        (void)Stop(result, FolderVerdict::ArchiveNotOpened, archivePath, file->LastFailure());
         return result;
     }
     OdaArchive archive;
-    errno = 0;
-    if (!archive.Open(archivePath)) {
-        result.problem = "cannot open the archive: " + WhyNotReadable(archivePath, errno);
+    if (!archive.OpenSource(std::move(file))) {
+        // Sound a moment ago: it changed since.
+        (void)Stop(result, FolderVerdict::ArchiveNotOpened, archivePath,
+                   Failure{FileAction::Read, FailureReason::Damaged, archivePath, 0});
         return result;
     }
-    if (auto problem = CheckRoomFor(archive, folder)) {
-        result.problem = *problem;
-        return result;
-    }
-    if (auto problem = PrepareEmptyFolder(folder)) {
-        result.problem = *problem;
-        return result;
-    }
-    if (auto problem = ExtractInto(archive, folder, result, progress)) result.problem = *problem;
+    if (CheckRoomFor(archive, folder, result) && PrepareEmptyFolder(folder, result))
+        (void)ExtractInto(archive, folder, result, progress);
     return result;
 }
 
-FolderResult PackArchive(const std::string& folder, const std::string& archivePath, UserInterface* progress,
-                         PackOptions options) {
-    FolderResult result;
+FolderOutcome PackArchive(const std::string& folder, const std::string& archivePath, const FolderProgress& progress,
+                          PackOptions options) {
+    FolderOutcome result;
     PackPlan plan;
-    auto problem = PlanPack(folder, options, plan);
+    const bool planned = PlanPack(folder, options, plan, result);
     result.leftOut = std::move(plan.leftOut);
-    if (problem) {
-        result.problem = *problem;
-        return result;
-    }
+    if (!planned) return result;
     // Written beside the target and put in its place only when whole, so a
     // failed pack leaves an archive already there as it was.
     const std::string partPath = archivePath + ".part";
     BinaryFile out;
-    errno = 0;
     if (!out.Open(partPath, BinaryFile::Mode::Write)) {
-        result.problem = "cannot create " + partPath + ": " + ReasonText(errno);
+        (void)Stop(result, FolderVerdict::FileNotCreated, partPath, out.LastFailure());
         return result;
     }
-    problem = WritePacked(folder, plan, out, partPath, result, progress);
-    errno = 0;
-    if (!problem && !ReplaceFile(partPath, archivePath))
-        problem = "cannot put the archive in the place of " + archivePath + ": " + ReasonText(errno);
-    if (problem) {
+    bool packed = WritePacked(folder, plan, out, partPath, result, progress);
+    Failure failure;
+    if (packed && !ReplaceFile(partPath, archivePath, &failure))
+        packed = Stop(result, FolderVerdict::ArchiveNotReplaced, archivePath, failure);
+    if (!packed) {
         (void)out.Close();
         DiscardFile(partPath);
-        result.problem = *problem;
     }
     return result;
 }

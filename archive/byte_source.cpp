@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace tamsiro {
 
@@ -14,9 +15,17 @@ bool MemorySource::ReadAt(std::int64_t position, void* buffer, std::size_t size)
     return true;
 }
 
+bool FileSource::Fail(Failure failure) {
+    failure_ = std::move(failure);
+    position_ = -1;
+    return false;
+}
+
 bool FileSource::Open(const std::string& path) {
     Close();
-    if (!file_.Open(path, BinaryFile::Mode::Read)) return false;
+    path_ = path;
+    failure_.reset();
+    if (!file_.Open(path, BinaryFile::Mode::Read)) return Fail(file_.LastFailure());
     std::setvbuf(file_.Handle(), nullptr, _IONBF, 0);
     size_ = file_.Size();
     position_ = 0;
@@ -33,13 +42,10 @@ bool FileSource::ReadAt(std::int64_t position, void* buffer, std::size_t size) {
     if (!file_.IsOpen() || position < 0) return false;
     if (position != position_) {
         position_ = -1;
-        if (!file_.Seek(position)) return false;
+        if (!file_.Seek(position)) return Fail(SystemFailure(FileAction::Read, path_));
         position_ = position;
     }
-    if (!file_.ReadExactly(buffer, size)) {
-        position_ = -1;
-        return false;
-    }
+    if (!file_.ReadExactly(buffer, size)) return Fail(file_.LastFailure());
     position_ += static_cast<std::int64_t>(size);
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -24,6 +25,10 @@ public:
     // them lies outside the source or the read failed. Zero bytes inside
     // (or at the end) is a success.
     [[nodiscard]] virtual bool ReadAt(std::int64_t position, void* buffer, std::size_t size) = 0;
+
+    // Why the last open or read that failed did, where the host said so;
+    // bytes in memory have no host to fail.
+    virtual std::optional<Failure> LastFailure() const { return std::nullopt; }
 };
 
 // A span of bytes the caller keeps alive for the source's life.
@@ -53,9 +58,14 @@ public:
     // The size when opened.
     std::int64_t Size() const override { return size_; }
     [[nodiscard]] bool ReadAt(std::int64_t position, void* buffer, std::size_t size) override;
+    std::optional<Failure> LastFailure() const override { return failure_; }
 
 private:
+    bool Fail(Failure failure);
+
     BinaryFile file_;
+    std::string path_;
+    std::optional<Failure> failure_;
     std::int64_t size_ = -1;
     // Where the file stands; -1 after a failed read or seek.
     std::int64_t position_ = -1;

@@ -19,9 +19,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;  // keeps the keys in the order written
 
-constexpr const char* kManifestFormat = "tamsiro-oda-folder";
-constexpr int kManifestVersion = 1;
-
 // --- writing -----------------------------------------------------------------
 
 std::string HexOf(const unsigned char* bytes, std::size_t size) {
@@ -177,7 +174,8 @@ public:
     // before the check for a name listed twice.
     struct WrongEntry {
         std::size_t index = 0;
-        std::string what;
+        ManifestVerdict verdict = ManifestVerdict::FieldWrong;
+        ManifestField field = ManifestField::None;
         bool beforeTwice = false;
     };
 
@@ -280,23 +278,22 @@ private:
         const std::size_t index = entryCount++;
         if (wrongEntry || index >= static_cast<std::size_t>(kMaxOdaEntries)) return;
         if (notObject) {
-            wrongEntry = WrongEntry{index, "not an object", true};
+            wrongEntry = WrongEntry{index, ManifestVerdict::NotAnObject, ManifestField::None, true};
             return;
         }
         if (!entry_.file || !IsSafeFileName(*entry_.file)) {
-            wrongEntry = WrongEntry{index, "\"file\" is not a plain file name in the folder", true};
+            wrongEntry = WrongEntry{index, ManifestVerdict::FieldWrong, ManifestField::File, true};
             return;
         }
         files_.push_back(*entry_.file);
         const auto tag = HexField(entry_.tag, kOdaTagSize);
         const auto nameField = HexField(entry_.nameField, kOdaNameSize, true);
         const auto opaque = HexField(entry_.opaque, kOdaOpaqueSize);
-        if (!tag)
-            wrongEntry = WrongEntry{index, "\"tag_hex\" is not 4 bytes of hex"};
-        else if (!nameField)
-            wrongEntry = WrongEntry{index, "\"name_field_hex\" is not at most 128 bytes of hex"};
-        else if (!opaque)
-            wrongEntry = WrongEntry{index, "\"opaque_hex\" is not 4 bytes of hex"};
+        const ManifestField wrongField = !tag         ? ManifestField::TagHex
+                                         : !nameField ? ManifestField::NameFieldHex
+                                         : !opaque    ? ManifestField::OpaqueHex
+                                                      : ManifestField::None;
+        if (wrongField != ManifestField::None) wrongEntry = WrongEntry{index, ManifestVerdict::FieldWrong, wrongField};
         if (wrongEntry) return;
         OdaEntry& entry = table_.emplace_back();
         std::copy(tag->begin(), tag->end(), entry.bytes.begin() + kOdaTagField);
@@ -373,45 +370,61 @@ std::string ManifestText(const FolderManifest& manifest) {
     return text + writer.Tail();
 }
 
-std::optional<std::string> ReadManifest(ByteSource& source, FolderManifest& manifest, bool* unreadable) {
-    if (unreadable) *unreadable = false;
+const char* ManifestKey(ManifestField field) {
+    switch (field) {
+    case ManifestField::None: return "";
+    case ManifestField::HeaderHex: return "header_hex";
+    case ManifestField::Entries: return "entries";
+    case ManifestField::File: return "file";
+    case ManifestField::TagHex: return "tag_hex";
+    case ManifestField::NameFieldHex: return "name_field_hex";
+    case ManifestField::OpaqueHex: return "opaque_hex";
+    }
+    return "";
+}
+
+ManifestOutcome ReadManifest(ByteSource& source, FolderManifest& manifest) {
     ManifestBytes bytes(source);
     ManifestReader reader(manifest.table, manifest.files);
     const bool parsed = Json::sax_parse(ManifestBytes::Iterator(&bytes), ManifestBytes::Iterator(), &reader);
+    const auto wrong = [](ManifestVerdict verdict, ManifestField field = ManifestField::None,
+                          std::optional<std::size_t> entry = std::nullopt) {
+        return ManifestOutcome{.verdict = verdict, .field = field, .entry = entry};
+    };
     if (bytes.Failed()) {
-        if (unreadable) *unreadable = true;
-        return "cannot be read";
+        ManifestOutcome outcome = wrong(ManifestVerdict::Unreadable);
+        outcome.failure = source.LastFailure();
+        return outcome;
     }
-    if (bytes.TooLong()) return "holds a string or number longer than 64 KiB";
-    if (reader.tooDeep) return "nests deeper than " + std::to_string(kMaxManifestDepth) + " levels";
-    if (!parsed || reader.notAnObject) return "not valid JSON";
-    if (!reader.formatRight || !reader.versionRight) {
-        return std::string("not a manifest of format \"") + kManifestFormat + "\" version " +
-               std::to_string(kManifestVersion);
-    }
+    if (bytes.TooLong()) return wrong(ManifestVerdict::TokenTooLong);
+    if (reader.tooDeep) return wrong(ManifestVerdict::TooDeep);
+    if (!parsed || reader.notAnObject) return wrong(ManifestVerdict::NotJson);
+    if (!reader.formatRight || !reader.versionRight) return wrong(ManifestVerdict::OtherFormat);
     const auto header = HexField(reader.headerHex, kOdaHeaderSize);
-    if (!header) return "\"header_hex\" is not 64 bytes of hex";
+    if (!header) return wrong(ManifestVerdict::FieldWrong, ManifestField::HeaderHex);
     std::copy(header->begin(), header->end(), manifest.header.bytes.begin());
 
-    if (!reader.entriesAList) return "\"entries\" is not a list";
-    if (reader.entryCount > static_cast<std::size_t>(kMaxOdaEntries)) {
-        return "\"entries\" lists more than the " + std::to_string(kMaxOdaEntries) + " entries an archive holds";
-    }
+    if (!reader.entriesAList) return wrong(ManifestVerdict::FieldWrong, ManifestField::Entries);
+    if (reader.entryCount > static_cast<std::size_t>(kMaxOdaEntries)) return wrong(ManifestVerdict::TooManyEntries);
     // The first entry that is wrong, in the order of the list: a name listed
     // twice counts after the checks of the entry's kind and file name.
-    const auto& wrong = reader.wrongEntry;
+    const auto& wrongEntry = reader.wrongEntry;
     const std::size_t twice = FirstListedTwice(manifest.files);
-    const std::size_t count = wrong ? wrong->index + 1 : manifest.table.size();
+    const std::size_t count = wrongEntry ? wrongEntry->index + 1 : manifest.table.size();
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string where = "entry " + std::to_string(i) + ": ";
-        if (wrong && i == wrong->index && wrong->beforeTwice) return where + wrong->what;
-        if (i == twice) return where + "\"" + manifest.files[i] + "\" is listed twice";
-        if (wrong && i == wrong->index) return where + wrong->what;
+        const bool wrongHere = wrongEntry && i == wrongEntry->index;
+        if (wrongHere && wrongEntry->beforeTwice) return wrong(wrongEntry->verdict, wrongEntry->field, i);
+        if (i == twice) {
+            ManifestOutcome outcome = wrong(ManifestVerdict::ListedTwice, ManifestField::File, i);
+            outcome.file = manifest.files[i];
+            return outcome;
+        }
+        if (wrongHere) return wrong(wrongEntry->verdict, wrongEntry->field, i);
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<std::string> ReadManifestText(std::string_view text, FolderManifest& manifest) {
+ManifestOutcome ReadManifestText(std::string_view text, FolderManifest& manifest) {
     MemorySource source(std::span(reinterpret_cast<const unsigned char*>(text.data()), text.size()));
     return ReadManifest(source, manifest);
 }

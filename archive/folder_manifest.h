@@ -2,6 +2,7 @@
 
 #include "archive/byte_source.h"
 #include "archive/oda_format.h"
+#include "host/failure.h"
 
 #include <cstddef>
 #include <optional>
@@ -55,18 +56,48 @@ private:
 // The whole text at once.
 std::string ManifestText(const FolderManifest& manifest);
 
+// What is wrong with a manifest: the first thing found, in the order of
+// the text (an entry's defect before a later entry's).
+enum class ManifestVerdict {
+    Read,
+    Unreadable,      // the source did not give its bytes: `failure` where the host said why
+    TokenTooLong,    // a string or number longer than kMaxManifestToken
+    TooDeep,         // nests deeper than kMaxManifestDepth
+    NotJson,         // not one JSON object
+    OtherFormat,     // not kManifestFormat, version kManifestVersion
+    FieldWrong,      // `field` (of `entry`, where it has one) is not what it must be
+    TooManyEntries,  // "entries" lists more than kMaxOdaEntries
+    NotAnObject,     // `entry` is not an object
+    ListedTwice,     // `entry`'s `file` is an earlier entry's, in any case
+};
+
+// The fields a manifest is read from.
+enum class ManifestField { None, HeaderHex, Entries, File, TagHex, NameFieldHex, OpaqueHex };
+
+// The key of a field in the text ("header_hex").
+const char* ManifestKey(ManifestField field);
+
+inline constexpr const char* kManifestFormat = "tamsiro-oda-folder";
+inline constexpr int kManifestVersion = 1;
+
+struct [[nodiscard]] ManifestOutcome {
+    ManifestVerdict verdict = ManifestVerdict::Read;
+    ManifestField field = ManifestField::None;
+    std::optional<std::size_t> entry;
+    std::string file;  // ListedTwice: the name as the entry spells it
+    std::optional<Failure> failure;
+
+    bool Read() const { return verdict == ManifestVerdict::Read; }
+};
+
 // Reads and checks a manifest from `source`, a buffer at a time: the text
 // is never held whole, so its memory stays the table's whatever the source
-// holds. On success `manifest` holds what the text gave; otherwise the
-// first thing wrong is returned, as a sentence ("entry 3: \"tag_hex\" is
-// not 4 bytes of hex"; entries count from 0), and `manifest` is partly
-// filled. `unreadable` (when given) tells whether the problem is the
-// source's failure to give its bytes rather than what they say.
-[[nodiscard]] std::optional<std::string> ReadManifest(ByteSource& source, FolderManifest& manifest,
-                                                      bool* unreadable = nullptr);
+// holds. On success `manifest` holds what the text gave; otherwise it is
+// partly filled.
+ManifestOutcome ReadManifest(ByteSource& source, FolderManifest& manifest);
 
 // The same over a text in memory.
-[[nodiscard]] std::optional<std::string> ReadManifestText(std::string_view text, FolderManifest& manifest);
+ManifestOutcome ReadManifestText(std::string_view text, FolderManifest& manifest);
 
 // The limits a manifest is read within: the longest string, number or word
 // it may hold, and how deep it may nest. Far past what extract writes (a

@@ -5,6 +5,7 @@
 #include "archive/folder_manifest.h"
 #include "fuzz/fuzz_support.h"
 #include "host/text_bytes.h"
+#include "install/archive_words.h"
 
 #include <nlohmann/json.hpp>
 
@@ -93,18 +94,18 @@ bool Same(const FolderManifest& a, const FolderManifest& b) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     FolderManifest read;
-    const auto problem = ReadManifestText(text, read);
-    Require(!problem || !problem->empty(), "a problem is a sentence");
+    const ManifestOutcome outcome = ReadManifestText(text, read);
+    Require(outcome.Read() || !ManifestOutcomeText(outcome).empty(), "a problem has words");
     // Past this length a single string may break the token limit, which
     // the reference does not model.
     if (size <= kMaxManifestToken) {
         const auto expected = Reference(data, size);
-        Require(!problem == expected.has_value(), "the reader accepts what the rules accept");
+        Require(outcome.Read() == expected.has_value(), "the reader accepts what the rules accept");
         if (expected) Require(Same(read, *expected), "the reader reads what the text says");
     }
-    if (problem) return 0;
+    if (!outcome.Read()) return 0;
     FolderManifest again;
-    Require(!ReadManifestText(ManifestText(read), again), "a manifest written reads back");
+    Require(ReadManifestText(ManifestText(read), again).Read(), "a manifest written reads back");
     Require(Same(again, read), "a manifest written reads back the same");
     return 0;
 }

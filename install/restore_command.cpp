@@ -105,7 +105,7 @@ PlannedStep SoundArchiveStep(const StickRecord& record, const Stick& stick, std:
         unrestored.push_back({"DYNAUDIO.ODA", "its stock version was lost with DATA_BASEMIND3.ODA"});
     } else if (!FileExists(base)) {
         unrestored.push_back({"DYNAUDIO.ODA", "DATA_BASEMIND3.ODA is missing"});
-    } else if (CheckArchiveFile(base)) {
+    } else if (!CheckArchiveFile(base).Sound()) {
         unrestored.push_back({"DYNAUDIO.ODA", "DATA_BASEMIND3.ODA is damaged"});
     } else if (!SameContent(base, target)) {
         step.files.push_back(

@@ -57,7 +57,7 @@ bool SetFileWhole(AppContext& context, const std::string& path) {
     if (!size) return true;
     bool whole = *size > 0 && file.Open(path, BinaryFile::Mode::Read);
     if (whole && file.ReadExactly(magic, sizeof magic) && std::string_view(magic, 4) == "ODAR")
-        whole = !CheckArchiveFile(path);
+        whole = CheckArchiveFile(path).Sound();
     if (!whole) context.ShowMessage(path.substr(FolderOf(path).size()) + " is empty or damaged\nNothing was changed");
     return whole;
 }

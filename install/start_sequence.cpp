@@ -82,7 +82,7 @@ bool EnsureBaseArchive(AppContext& context, const Stick& stick, const StickRecor
     case BaseVerdict::Missing: break;
     }
     // A damaged archive never becomes the base.
-    if (CheckArchiveFile(stick.Path(stick_files::kSoundArchive))) {
+    if (!CheckArchiveFile(stick.Path(stick_files::kSoundArchive)).Sound()) {
         context.ShowMessage("DYNAUDIO.ODA on the memory stick is damaged\nBackup not made");
         return false;
     }

@@ -28,9 +28,9 @@ enum class ArchiveState { Sound, Repaired, Refused };
 ArchiveState CheckSoundArchive(AppContext& context, const Stick& stick) {
     const std::string archive = stick.Path(stick_files::kSoundArchive);
     const bool there = FileExists(archive);
-    if (there && !CheckArchiveFile(archive)) return ArchiveState::Sound;
+    if (there && CheckArchiveFile(archive).Sound()) return ArchiveState::Sound;
     const std::string base = RecordOfStick(context, stick).basePath;
-    if (!FileExists(base) || CheckArchiveFile(base)) {
+    if (!FileExists(base) || !CheckArchiveFile(base).Sound()) {
         if (there) return ArchiveState::Sound;
         context.ShowMessage("Bad AiboMind3 stick\nMissing DYNAUDIO.ODA");
         return ArchiveState::Refused;

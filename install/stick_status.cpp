@@ -43,7 +43,7 @@ GroupStatus ArchiveOf(const AppContext& context, const Stick& stick, const Stick
     const std::string archive = stick.Path(stick_files::kSoundArchive);
     const std::string& base = record.basePath;
     if (!FileExists(archive)) return Group(Kind::Missing);
-    if (CheckArchiveFile(archive)) return Group(Kind::Damaged);
+    if (!CheckArchiveFile(archive).Sound()) return Group(Kind::Damaged);
     if (status.base != BaseStatus::Ok) return Group(Kind::Unknown);
     if (SameContent(base, archive)) {
         // Stock only as the record says: a base that held custom sounds
@@ -111,9 +111,9 @@ StickStatus ReadStickStatus(const AppContext& context, const Stick& stick) {
     // The program folder first: the stick's files are judged against it.
     const StickRecord record = RecordOfStick(context, stick);
     const std::string& base = record.basePath;
-    status.base = !FileExists(base)        ? BaseStatus::Missing
-                  : CheckArchiveFile(base) ? BaseStatus::Damaged
-                                           : BaseStatus::Ok;
+    status.base = !FileExists(base)                 ? BaseStatus::Missing
+                  : !CheckArchiveFile(base).Sound() ? BaseStatus::Damaged
+                                                    : BaseStatus::Ok;
     if (record.written && !record.stock) {
         status.record = {RecordStatus::Kind::NotStock, record.heldSet};
     } else if (RecordShowsChanges(context, stick, record)) {

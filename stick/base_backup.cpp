@@ -13,7 +13,7 @@ namespace tamsiro {
 
 BaseVerdict BaseArchiveState(const StickRecord& record) {
     if (!FileExists(record.basePath)) return BaseVerdict::Missing;
-    return CheckArchiveFile(record.basePath) ? BaseVerdict::Damaged : BaseVerdict::Sound;
+    return CheckArchiveFile(record.basePath).Sound() ? BaseVerdict::Sound : BaseVerdict::Damaged;
 }
 
 bool SetAsideDamagedBase(const StickRecord& record, Failure* failure) {

@@ -121,7 +121,7 @@ void TidyProgramFolder(AppContext& context, const Stick& stick) {
     StockStore(record.folder).DiscardPartialCopies();
     DiscardPartialRecords(context);
     const std::string work = context.DataFilePath(program_files::kWorkArchive);
-    if (FileExists(work) && CheckArchiveFile(work)) DiscardFile(work);
+    if (FileExists(work) && !CheckArchiveFile(work).Sound()) DiscardFile(work);
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ KeepVerdict KeepOne(AppContext& context, const Stick& stick, const StockStore& s
     }
     // A damaged archive is still what the stick had: kept, and marked so
     // that nothing mistakes it for a sound set.
-    if (IsArchiveName(name) && CheckArchiveFile(kept.TemporaryPath()) &&
+    if (IsArchiveName(name) && !CheckArchiveFile(kept.TemporaryPath()).Sound() &&
         !WriteAbsentMarker(JoinPath(folder, name + std::string(program_files::kStockDamagedSuffix)), failure)) {
         return KeepVerdict::NotKept;
     }

@@ -5,6 +5,7 @@
 #include "archive/folder_manifest.h"
 #include "archive/oda_archive.h"
 #include "host/text_bytes.h"
+#include "install/archive_words.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -71,7 +72,7 @@ TEST(FolderManifestTest, WrittenAsOneDumpOfTheWholeAndReadBack) {
         const std::string text = ManifestText(manifest);
         EXPECT_EQ(Json::parse(text).dump(2) + "\n", text);
         FolderManifest read;
-        ASSERT_EQ(ReadManifestText(text, read), std::nullopt);
+        ASSERT_TRUE(ReadManifestText(text, read).Read());
         EXPECT_TRUE(SameManifest(read, manifest));
     }
 }
@@ -170,10 +171,10 @@ TEST(FolderManifestTest, OddManifestsAreReadOrRefusedWithTheirFirstProblem) {
         SCOPED_TRACE(c.what);
         FolderManifest read;
         FailingSource source(c.text, c.readable);
-        bool unreadable = true;
-        const auto problem = ReadManifest(source, read, &unreadable);
-        EXPECT_EQ(problem.value_or(""), c.problem);
-        EXPECT_EQ(unreadable, c.problem == "cannot be read");
+        const ManifestOutcome outcome = ReadManifest(source, read);
+        EXPECT_EQ(ManifestOutcomeText(outcome), c.problem);
+        EXPECT_EQ(outcome.Read(), c.problem.empty());
+        EXPECT_EQ(outcome.verdict == ManifestVerdict::Unreadable, c.problem == "cannot be read");
         if (c.problem.empty()) {
             EXPECT_TRUE(SameManifest(read, original));
         }

@@ -6,6 +6,7 @@
 #include "archive/oda_archive.h"
 #include "archive/oda_text.h"
 #include "host/file_system.h"
+#include "install/archive_words.h"
 #include "ui/cli/cli_commands.h"
 #include "ui/cli/cli_user_interface.h"
 
@@ -48,8 +49,8 @@ int Fail(UserInterface& ui, const std::string& text) {
 // check, which says what is wrong.
 bool OpenForListing(UserInterface& ui, const std::string& path, OdaArchive& archive) {
     if (archive.Open(path)) return true;
-    const auto problem = CheckArchiveFile(path);
-    ui.ShowMessage(path + ": " + problem.value_or("cannot open the archive"));
+    const ArchiveCheckOutcome check = CheckArchiveFile(path);
+    ui.ShowMessage(path + ": " + (check.Sound() ? "cannot open the archive" : ArchiveCheckText(check)));
     return false;
 }
 
@@ -89,7 +90,8 @@ int List(UserInterface& ui, const OdaOptions& options) {
 }
 
 int Check(UserInterface& ui, const OdaOptions& options) {
-    if (const auto problem = CheckArchiveFile(options.file)) return Fail(ui, options.file + ": " + *problem);
+    const ArchiveCheckOutcome check = CheckArchiveFile(options.file);
+    if (!check.Sound()) return Fail(ui, options.file + ": " + ArchiveCheckText(check));
     OdaArchive archive;
     if (!archive.Open(options.file)) return Fail(ui, options.file + ": cannot open the archive");
     std::uint64_t data = 0;
@@ -105,8 +107,8 @@ int Check(UserInterface& ui, const OdaOptions& options) {
 }
 
 int Extract(UserInterface& ui, const OdaOptions& options) {
-    const FolderResult result = ExtractArchive(options.file, options.to, &ui);
-    if (!result.Ok()) return Fail(ui, options.file + ": " + result.problem);
+    const FolderOutcome result = ExtractArchive(options.file, options.to, {&ui, kExtractingStep});
+    if (!result.Ok()) return Fail(ui, options.file + ": " + FolderOutcomeText(result));
     std::cout << "Extracted " << result.entries << " entries (" << SizeText(result.dataBytes) << ") to " << options.to
               << '\n';
     return kExitSuccess;
@@ -116,10 +118,10 @@ int Pack(UserInterface& ui, const OdaOptions& options) {
     // An archive is often packed next to the one it came from: a slip of
     // the name must not cost the original.
     if (FileExists(options.to) && !options.force) return Fail(ui, options.to + ": exists already; --force replaces it");
-    const FolderResult result = PackArchive(options.file, options.to, &ui, {.strict = options.strict});
+    const FolderOutcome result = PackArchive(options.file, options.to, {&ui, kPackingStep}, {.strict = options.strict});
     // A file put in the folder by hand is easily taken for part of the
     // archive: say which ones it does not get, or which made --strict refuse.
-    const bool refusedByStrict = options.strict && result.leftOut && !result.leftOut->empty();
+    const bool refusedByStrict = result.verdict == FolderVerdict::FilesNotNamed;
     if (result.Ok() || refusedByStrict) {
         for (const std::string& name : result.leftOut.value_or(std::vector<std::string>{})) {
             ui.ShowMessage(JoinPath(options.file, name) + ": not named in " + kManifestFileName +
@@ -127,8 +129,8 @@ int Pack(UserInterface& ui, const OdaOptions& options) {
         }
     }
     if (!result.Ok()) {
-        return Fail(
-            ui, options.file + ": " + result.problem + (refusedByStrict ? "; with --strict nothing is packed" : ""));
+        return Fail(ui, options.file + ": " + FolderOutcomeText(result) +
+                            (refusedByStrict ? "; with --strict nothing is packed" : ""));
     }
     if (!result.leftOut) {
         ui.ShowMessage(options.file + ": cannot be listed, so files " + kManifestFileName +
@@ -149,8 +151,8 @@ const char* ChangeText(EntryChange change) {
 }
 
 int Diff(UserInterface& ui, const OdaOptions& options) {
-    const ArchiveDiff diff = DiffArchiveFiles(options.file, options.other);
-    if (!diff.Ok()) return Fail(ui, diff.problem);
+    const ArchiveDiffOutcome diff = DiffArchiveFiles(options.file, options.other);
+    if (!diff.Ok()) return Fail(ui, DiffOutcomeText(diff));
     std::size_t counts[3] = {0, 0, 0};
     for (const EntryDifference& difference : diff.differences) {
         ++counts[static_cast<int>(difference.change)];
