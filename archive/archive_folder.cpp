@@ -2,7 +2,7 @@
 
 #include "app/progress.h"
 #include "archive/archive_check.h"
-#include "archive/archive_writer.h"
+#include "archive/archive_layout.h"
 #include "archive/folder_manifest.h"
 #include "archive/oda_archive.h"
 #include "host/binary_file.h"

@@ -1,10 +1,10 @@
 // Writes the seed corpus of each fuzz target into DIR/<target>/, made by the
 // same generators as the tests' fixtures: well-formed inputs and a few bent
 // ones for every target.
-#include "archive/archive_writer.h"
 #include "archive/entry_file_names.h"
 #include "archive/folder_manifest.h"
 #include "archive/oda_archive.h"
+#include "tools/archive_fixtures.h"
 #include "tools/sample_workspace.h"
 
 #include <cstdio>

@@ -2,10 +2,11 @@
 // through `tamsiro-cli oda check`.
 #include "archive/archive_check.h"
 #include "archive/archive_diff.h"
-#include "archive/archive_writer.h"
+#include "archive/archive_layout.h"
 #include "archive/oda_archive.h"
 #include "install/archive_words.h"
 #include "tests/support/temp_folder.h"
+#include "tools/archive_fixtures.h"
 #include "tools/sample_workspace.h"
 
 #include <gtest/gtest.h>

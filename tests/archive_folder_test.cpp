@@ -1,11 +1,11 @@
 // The extracted folder's manifest, read from and written to bytes, and the
 // entries' file names; tests/cli runs extract and pack as a program.
-#include "archive/archive_writer.h"
 #include "archive/entry_file_names.h"
 #include "archive/folder_manifest.h"
 #include "archive/oda_archive.h"
 #include "host/text_bytes.h"
 #include "install/archive_words.h"
+#include "tools/archive_fixtures.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

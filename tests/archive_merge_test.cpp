@@ -2,13 +2,13 @@
 // temporary folders for the program folder and the stick.
 #include "archive/archive_merge.h"
 #include "app/app_context.h"
-#include "archive/archive_writer.h"
 #include "archive/oda_archive.h"
 #include "host/file_system.h"
 #include "install/main_install.h"
 #include "stick/stick.h"
 #include "tests/support/reference_merge.h"
 #include "tests/support/workspace.h"
+#include "tools/archive_fixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The archive format and its reader (OdaArchive).
-#include "archive/archive_writer.h"
 #include "archive/oda_archive.h"
 #include "tests/support/workspace.h"
+#include "tools/archive_fixtures.h"
 #include "tools/sample_workspace.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archive/archive_writer.h"
+#include "tools/archive_fixtures.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 // tamsiro-cli's oda commands, run as a program on generated archives.
-#include "archive/archive_writer.h"
 #include "tests/cli/run_cli.h"
 #include "tests/support/temp_folder.h"
+#include "tools/archive_fixtures.h"
 #include "tools/sample_workspace.h"
 
 #include <gtest/gtest.h>

@@ -9,11 +9,11 @@
 // STOCK, BEFORE and AFTER are trees: the stock stick, the stick before the
 // interrupted command and after a complete run of it.
 // Prints what does not hold; exits 0 when everything does, 1 otherwise.
-#include "archive/archive_writer.h"
 #include "host/volume_state.h"
 #include "stick/stick.h"
 #include "stick/stick_record.h"
 #include "tests/support/stock_stick.h"
+#include "tools/archive_fixtures.h"
 #include "tools/sample_workspace.h"
 
 #include <iostream>

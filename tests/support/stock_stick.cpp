@@ -1,6 +1,6 @@
 #include "tests/support/stock_stick.h"
 
-#include "archive/archive_writer.h"
+#include "tools/archive_fixtures.h"
 
 #include <algorithm>
 #include <fstream>

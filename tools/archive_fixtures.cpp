@@ -1,6 +1,9 @@
-#include "archive/archive_writer.h"
+#include "tools/archive_fixtures.h"
+
+#include "archive/archive_layout.h"
 
 #include "host/binary_file.h"
+#include "host/little_endian.h"
 
 #include <algorithm>
 
@@ -12,18 +15,6 @@ bool WriteArchive(const std::string& path, const std::vector<ArchiveItem>& items
     if (!file.Open(path, BinaryFile::Mode::Write)) return false;
     const bool written = file.WriteExactly(bytes.data(), bytes.size());
     return file.Close() && written;
-}
-
-bool LayOutBackToBack(OdaHeader& header, std::vector<OdaEntry>& table) {
-    if (table.size() > static_cast<std::size_t>(kMaxOdaOffset)) return false;
-    header.SetCount(static_cast<std::int32_t>(table.size()));
-    std::int64_t offset = static_cast<std::int64_t>(kOdaHeaderSize + kOdaEntrySize * table.size());
-    for (OdaEntry& entry : table) {
-        if (offset > kMaxOdaOffset) return false;
-        entry.SetOffset(static_cast<std::int32_t>(offset));
-        offset += entry.Size();
-    }
-    return true;
 }
 
 std::vector<unsigned char> ArchiveBytes(const std::vector<ArchiveItem>& items) {

@@ -2,23 +2,16 @@
 
 #include "archive/oda_format.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace tamsiro {
 
-// Builds well-formed archives: the test fixtures, the demo workspace and
-// the benchmarks use it, and so does packing a folder back into an archive
-// (archive_folder.h). The installer itself never creates archives from
-// scratch.
-
-// The layout of every archive Tamsiro writes: the data of the entries back
-// to back in table order, starting right after the table (64 + 144 * N).
-// Sets the header's count to the table's size and each entry's offset from
-// the sizes already in the table. False when an offset would not fit the
-// signed 32-bit field (the data would start past 2 GiB).
-[[nodiscard]] bool LayOutBackToBack(OdaHeader& header, std::vector<OdaEntry>& table);
+// Well-formed archives built from scratch, for the test fixtures, the demo
+// workspace, the fuzz seeds and the benchmarks; Tamsiro itself never
+// builds one but by packing a folder.
 struct ArchiveItem {
     std::string tag;   // 4 bytes; shorter tags are padded with zeros
     std::string name;  // at most 127 bytes
