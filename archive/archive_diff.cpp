@@ -180,9 +180,8 @@ std::optional<std::size_t> FindMergedSet(const std::string& basePath, const std:
         bool holds = true;
         for (std::size_t i = 0; holds && i < merged.TableSize(); ++i) {
             // The merge takes the set's first entry of a tag and name.
-            const int inSet = set.Find(merged.Entry(i));
-            holds =
-                inSet >= 0 ? comparer.Same(set.Entry(static_cast<std::size_t>(inSet)), merged.Entry(i)) : sameAsBase[i];
+            const std::optional<std::size_t> inSet = set.Find(merged.Entry(i));
+            holds = inSet ? comparer.Same(set.Entry(*inSet), merged.Entry(i)) : sameAsBase[i];
         }
         if (holds) return candidate;
     }

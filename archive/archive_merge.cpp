@@ -120,9 +120,9 @@ bool DataInside(const OdaEntry& entry, std::int64_t fileSize) {
 std::uint64_t MergedDataSize(const OdaArchive& base, const OdaArchive& selected) {
     std::uint64_t total = 0;
     for (std::size_t i = 0; i < base.TableSize(); ++i) {
-        const int found = selected.Find(base.Entry(i));
-        const OdaArchive& source = found >= 0 ? selected : base;
-        const OdaEntry& from = found >= 0 ? selected.Entry(static_cast<std::size_t>(found)) : base.Entry(i);
+        const std::optional<std::size_t> found = selected.Find(base.Entry(i));
+        const OdaArchive& source = found ? selected : base;
+        const OdaEntry& from = found ? selected.Entry(*found) : base.Entry(i);
         if (DataInside(from, source.FileSize())) total += from.Size();
     }
     return total;
@@ -158,9 +158,9 @@ bool WriteMergedArchive(OdaArchive& base, OdaArchive& selected, OdaArchive& outp
     };
     for (std::size_t i = 0; i < count; ++i) {
         OdaEntry& entry = table[i];
-        const int found = selected.Find(entry);
-        OdaArchive& source = found >= 0 ? selected : base;
-        const OdaEntry& from = found >= 0 ? selected.Entry(static_cast<std::size_t>(found)) : base.Entry(i);
+        const std::optional<std::size_t> found = selected.Find(entry);
+        OdaArchive& source = found ? selected : base;
+        const OdaEntry& from = found ? selected.Entry(*found) : base.Entry(i);
         const std::uint32_t size = from.Size();
         const std::int64_t offset = from.Offset();
 

@@ -94,16 +94,16 @@ void OdaArchive::BuildIndex() const {
     indexValid_ = true;
 }
 
-int OdaArchive::Find(const OdaEntry& key) const {
-    if (table_.empty()) return -1;
+std::optional<std::size_t> OdaArchive::Find(const OdaEntry& key) const {
+    if (table_.empty()) return std::nullopt;
     if (!indexValid_) BuildIndex();
     const std::string_view wanted = KeyOf(key);
     const std::size_t mask = slots_.size() - 1;
     std::size_t slot = static_cast<std::size_t>(HashOf(wanted)) & mask;
     for (;;) {
         const std::uint32_t held = slots_[slot];
-        if (held == 0) return -1;
-        if (KeyOf(table_[held - 1]) == wanted) return static_cast<int>(held - 1);
+        if (held == 0) return std::nullopt;
+        if (KeyOf(table_[held - 1]) == wanted) return held - 1;
         slot = (slot + 1) & mask;
     }
 }

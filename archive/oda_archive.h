@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -49,10 +50,10 @@ public:
     bool IsOpen() const { return source_ != nullptr || file_.IsOpen(); }
 
     // Position of the first entry with the key's tag (4 raw bytes) and name
-    // (up to its terminator, at most the field's 128 bytes), or -1. Uses an
+    // (up to its terminator, at most the field's 128 bytes), if any. Uses an
     // index on (tag, name) built once, on the first look-up after Open, so
     // a merge costs base + selected entries rather than their product.
-    int Find(const OdaEntry& key) const;
+    std::optional<std::size_t> Find(const OdaEntry& key) const;
 
     // The entry count at header offset 8.
     std::int32_t Count() const { return header_.Count(); }

@@ -209,9 +209,9 @@ bool Verify(const std::string& installed, const std::string& basePath, const std
     std::int64_t expected = 64 + 144 * static_cast<std::int64_t>(out.TableSize());
     std::vector<unsigned char> a(kMiB), b(kMiB);
     for (std::size_t i = 0; i < out.TableSize(); ++i) {
-        const int j = set.Find(base.Entry(i));
-        tamsiro::OdaArchive& from = j >= 0 ? set : base;
-        const tamsiro::OdaEntry& source = j >= 0 ? set.Entry(static_cast<std::size_t>(j)) : base.Entry(i);
+        const std::optional<std::size_t> j = set.Find(base.Entry(i));
+        tamsiro::OdaArchive& from = j ? set : base;
+        const tamsiro::OdaEntry& source = j ? set.Entry(*j) : base.Entry(i);
         const tamsiro::OdaEntry& entry = out.Entry(i);
         if (entry.Offset() != expected || entry.Size() != source.Size()) return false;
         expected += entry.Size();
@@ -279,7 +279,7 @@ Row RunCase(const Case& c, const std::string& root, const std::string& self, int
             fs::remove_all(dir);
             return row;
         }
-        for (std::size_t i = 0; i < base.TableSize(); ++i) row.replaced += set.Find(base.Entry(i)) >= 0;
+        for (std::size_t i = 0; i < base.TableSize(); ++i) row.replaced += set.Find(base.Entry(i)).has_value();
     }
     row.tablesAndIndex = TablesAndIndexBytes(row.baseEntries, row.setEntries);
 

@@ -9,6 +9,13 @@
 using namespace tamsiro;
 using namespace tamsiro::fuzz;
 
+namespace {
+
+// The reference's way of saying "not found".
+int AsIndex(std::optional<std::size_t> found) { return found ? static_cast<int>(*found) : -1; }
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const Bytes bytes(data, data + size);
 
@@ -28,20 +35,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < count; ++i) {
         const OdaEntry& entry = archive.Entry(i);
         Require(std::memcmp(entry.bytes.data(), ReferenceEntry(bytes, i), 144) == 0, "entry bytes");
-        const int found = archive.Find(entry);
-        Require(found == ReferenceFind(bytes, entry.bytes.data()), "Find of an entry's key");
-        Require(found >= 0 && static_cast<std::size_t>(found) <= i, "first occurrence");
+        const std::optional<std::size_t> found = archive.Find(entry);
+        Require(AsIndex(found) == ReferenceFind(bytes, entry.bytes.data()), "Find of an entry's key");
+        Require(found && *found <= i, "first occurrence");
 
         OdaEntry changed = entry;
         const std::size_t at = (i * 37 + size) % 132;
         changed.bytes[at] = static_cast<unsigned char>(changed.bytes[at] + 1);
-        Require(archive.Find(changed) == ReferenceFind(bytes, changed.bytes.data()), "Find of a changed key");
+        Require(AsIndex(archive.Find(changed)) == ReferenceFind(bytes, changed.bytes.data()), "Find of a changed key");
     }
     OdaEntry empty;
-    Require(archive.Find(empty) == ReferenceFind(bytes, empty.bytes.data()), "Find of an empty key");
+    Require(AsIndex(archive.Find(empty)) == ReferenceFind(bytes, empty.bytes.data()), "Find of an empty key");
 
     archive.Close();
     archive.Close();
-    Require(archive.Find(empty) == -1, "Find after Close");
+    Require(!archive.Find(empty), "Find after Close");
     return 0;
 }

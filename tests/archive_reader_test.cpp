@@ -79,7 +79,7 @@ TEST_F(ArchiveReaderTest, FreshObjectHasNoFileZeroHeaderAndNoTable) {
     EXPECT_EQ(archive.Count(), 0);
     EXPECT_TRUE(std::all_of(archive.Header().bytes.begin(), archive.Header().bytes.end(),
                             [](unsigned char b) { return b == 0; }));
-    EXPECT_EQ(archive.Find(Key("WAVE", "X")), -1);
+    EXPECT_EQ(archive.Find(Key("WAVE", "X")), std::nullopt);
 }
 
 TEST_F(ArchiveReaderTest, FindsByTagAndNameExactly) {
@@ -89,15 +89,15 @@ TEST_F(ArchiveReaderTest, FindsByTagAndNameExactly) {
         {"WAVE", "TWO.WAV", {2}},
         {"MIDI", "ONE.WAV", {3}},
     }))));
-    EXPECT_EQ(archive.Find(Key("WAVE", "ONE.WAV")), 0);
-    EXPECT_EQ(archive.Find(Key("WAVE", "TWO.WAV")), 1);
-    EXPECT_EQ(archive.Find(Key("MIDI", "ONE.WAV")), 2);
-    EXPECT_EQ(archive.Find(Key("MIDI", "TWO.WAV")), -1);
-    EXPECT_EQ(archive.Find(Key("WAVE", "one.wav")), -1) << "case matters";
-    EXPECT_EQ(archive.Find(Key("wave", "ONE.WAV")), -1) << "case matters in tags";
-    EXPECT_EQ(archive.Find(Key("WAVE", "ONE.WA")), -1);
-    EXPECT_EQ(archive.Find(Key("WAVE", "ONE.WAVX")), -1);
-    EXPECT_EQ(archive.Find(Key("WAVE", "")), -1);
+    EXPECT_EQ(archive.Find(Key("WAVE", "ONE.WAV")), 0u);
+    EXPECT_EQ(archive.Find(Key("WAVE", "TWO.WAV")), 1u);
+    EXPECT_EQ(archive.Find(Key("MIDI", "ONE.WAV")), 2u);
+    EXPECT_EQ(archive.Find(Key("MIDI", "TWO.WAV")), std::nullopt);
+    EXPECT_EQ(archive.Find(Key("WAVE", "one.wav")), std::nullopt) << "case matters";
+    EXPECT_EQ(archive.Find(Key("wave", "ONE.WAV")), std::nullopt) << "case matters in tags";
+    EXPECT_EQ(archive.Find(Key("WAVE", "ONE.WA")), std::nullopt);
+    EXPECT_EQ(archive.Find(Key("WAVE", "ONE.WAVX")), std::nullopt);
+    EXPECT_EQ(archive.Find(Key("WAVE", "")), std::nullopt);
 }
 
 TEST_F(ArchiveReaderTest, TagIsComparedAsFourRawBytes) {
@@ -111,9 +111,9 @@ TEST_F(ArchiveReaderTest, TagIsComparedAsFourRawBytes) {
     ASSERT_TRUE(archive.OpenBytes(Keep(bytes)));
     OdaEntry key = Key("", "N");
     std::memcpy(key.bytes.data(), tag1, 4);
-    EXPECT_EQ(archive.Find(key), 1);
+    EXPECT_EQ(archive.Find(key), 1u);
     std::memcpy(key.bytes.data(), tag0, 4);
-    EXPECT_EQ(archive.Find(key), 0);
+    EXPECT_EQ(archive.Find(key), 0u);
 }
 
 TEST_F(ArchiveReaderTest, DuplicateKeysFirstOccurrenceWins) {
@@ -125,8 +125,8 @@ TEST_F(ArchiveReaderTest, DuplicateKeysFirstOccurrenceWins) {
         {"WAVE", "DUP", {3}},
         {"WAVE", "DUP", {4}},
     }))));
-    EXPECT_EQ(archive.Find(Key("WAVE", "DUP")), 1);
-    EXPECT_EQ(archive.Find(Key("MIDI", "DUP")), 2);
+    EXPECT_EQ(archive.Find(Key("WAVE", "DUP")), 1u);
+    EXPECT_EQ(archive.Find(Key("MIDI", "DUP")), 2u);
 }
 
 TEST_F(ArchiveReaderTest, NamesAreComparedOnlyUpToTheTerminator) {
@@ -139,7 +139,7 @@ TEST_F(ArchiveReaderTest, NamesAreComparedOnlyUpToTheTerminator) {
     ASSERT_TRUE(archive.OpenBytes(Keep(bytes)));
     OdaEntry key = Key("WAVE", "SND");
     std::memcpy(key.bytes.data() + 4 + 4, "different junk", 14);  // after the key's own terminator
-    EXPECT_EQ(archive.Find(key), 0);
+    EXPECT_EQ(archive.Find(key), 0u);
 }
 
 TEST_F(ArchiveReaderTest, UnterminatedNamesCompareAllOfTheField) {
@@ -159,14 +159,14 @@ TEST_F(ArchiveReaderTest, UnterminatedNamesCompareAllOfTheField) {
     OdaEntry key;
     std::memcpy(key.bytes.data(), "WAVE", 4);
     std::copy(full.begin(), full.end(), key.bytes.begin() + 4);
-    EXPECT_EQ(archive.Find(key), 1);
+    EXPECT_EQ(archive.Find(key), 1u);
     std::copy(otherLast.begin(), otherLast.end(), key.bytes.begin() + 4);
-    EXPECT_EQ(archive.Find(key), 2);
+    EXPECT_EQ(archive.Find(key), 2u);
     std::copy(shorter.begin(), shorter.end(), key.bytes.begin() + 4);
-    EXPECT_EQ(archive.Find(key), 0);
+    EXPECT_EQ(archive.Find(key), 0u);
     // The field ends where the opaque offset begins: those bytes never count.
     key.SetOffset(12345);
-    EXPECT_EQ(archive.Find(key), 0);
+    EXPECT_EQ(archive.Find(key), 0u);
 }
 
 TEST_F(ArchiveReaderTest, EmptyArchiveOpensAndFindsNothing) {
@@ -174,8 +174,8 @@ TEST_F(ArchiveReaderTest, EmptyArchiveOpensAndFindsNothing) {
     ASSERT_TRUE(archive.OpenBytes(Keep(ArchiveBytes({}))));
     EXPECT_EQ(archive.Count(), 0);
     EXPECT_EQ(archive.TableSize(), 0u);
-    EXPECT_EQ(archive.Find(Key("WAVE", "")), -1);
-    EXPECT_EQ(archive.Find(Key("", "")), -1);
+    EXPECT_EQ(archive.Find(Key("WAVE", "")), std::nullopt);
+    EXPECT_EQ(archive.Find(Key("", "")), std::nullopt);
 }
 
 TEST_F(ArchiveReaderTest, ArbitraryHeaderBytesAfterTheMagicAreAccepted) {
@@ -260,7 +260,7 @@ TEST_F(ArchiveReaderTest, CountSmallerThanTheTableReadsOnlyThatMany) {
     OdaArchive archive;
     ASSERT_TRUE(archive.OpenBytes(Keep(bytes)));
     EXPECT_EQ(archive.TableSize(), 1u);
-    EXPECT_EQ(archive.Find(Key("WAVE", "Y")), -1);
+    EXPECT_EQ(archive.Find(Key("WAVE", "Y")), std::nullopt);
 }
 
 TEST_F(ArchiveReaderTest, CloseIsIdempotentAndKeepsTheHeader) {
@@ -270,7 +270,7 @@ TEST_F(ArchiveReaderTest, CloseIsIdempotentAndKeepsTheHeader) {
     archive.Close();
     EXPECT_FALSE(archive.IsOpen());
     EXPECT_EQ(archive.TableSize(), 0u);
-    EXPECT_EQ(archive.Find(Key("WAVE", "X")), -1);
+    EXPECT_EQ(archive.Find(Key("WAVE", "X")), std::nullopt);
     EXPECT_TRUE(archive.Header().HasMagic());
     archive.Close();
     EXPECT_FALSE(archive.IsOpen());
@@ -283,25 +283,25 @@ TEST_F(ArchiveReaderTest, AFailedOpenCanBeClosedAndTheObjectReused) {
     EXPECT_FALSE(archive.OpenBytes(Keep(bad)));
     archive.Close();
     ASSERT_TRUE(archive.OpenBytes(Keep(ArchiveBytes({{"WAVE", "Y", {1}}}))));
-    EXPECT_EQ(archive.Find(Key("WAVE", "Y")), 0);
-    EXPECT_EQ(archive.Find(Key("WAVE", "X")), -1);
+    EXPECT_EQ(archive.Find(Key("WAVE", "Y")), 0u);
+    EXPECT_EQ(archive.Find(Key("WAVE", "X")), std::nullopt);
 }
 
 TEST_F(ArchiveReaderTest, ReopeningReplacesTableAndIndex) {
     OdaArchive archive;
     ASSERT_TRUE(archive.OpenBytes(Keep(ArchiveBytes({{"WAVE", "X", {1}}}))));
-    EXPECT_EQ(archive.Find(Key("WAVE", "X")), 0);
+    EXPECT_EQ(archive.Find(Key("WAVE", "X")), 0u);
     ASSERT_TRUE(archive.OpenBytes(Keep(ArchiveBytes({{"WAVE", "Y", {1}}, {"WAVE", "X", {1}}}))));
-    EXPECT_EQ(archive.Find(Key("WAVE", "X")), 1);
+    EXPECT_EQ(archive.Find(Key("WAVE", "X")), 1u);
 }
 
 TEST_F(ArchiveReaderTest, WritingTheTableRebuildsTheIndex) {
     OdaArchive archive;
     ASSERT_TRUE(archive.OpenBytes(Keep(ArchiveBytes({{"WAVE", "X", {1}}, {"WAVE", "Y", {1}}}))));
-    EXPECT_EQ(archive.Find(Key("WAVE", "Y")), 1);
+    EXPECT_EQ(archive.Find(Key("WAVE", "Y")), 1u);
     archive.MutableTable()[0] = Key("WAVE", "Y");
-    EXPECT_EQ(archive.Find(Key("WAVE", "Y")), 0);
-    EXPECT_EQ(archive.Find(Key("WAVE", "X")), -1);
+    EXPECT_EQ(archive.Find(Key("WAVE", "Y")), 0u);
+    EXPECT_EQ(archive.Find(Key("WAVE", "X")), std::nullopt);
 }
 
 TEST_F(ArchiveReaderTest, ManyEntriesAreAllFoundAtTheirFirstPosition) {
@@ -324,7 +324,7 @@ TEST_F(ArchiveReaderTest, ManyEntriesAreAllFoundAtTheirFirstPosition) {
         const ArchiveItem& item = items[static_cast<std::size_t>(i)];
         ASSERT_EQ(archive.Find(Key(item.tag, item.name)), firsts.at({item.tag, item.name})) << i;
     }
-    EXPECT_EQ(archive.Find(Key("WAVE", "S-1")), -1);
+    EXPECT_EQ(archive.Find(Key("WAVE", "S-1")), std::nullopt);
 }
 
 TEST_F(ArchiveReaderTest, CreateKeepsTheHeaderAndTableForTheWriter) {
@@ -339,7 +339,7 @@ TEST_F(ArchiveReaderTest, CreateKeepsTheHeaderAndTableForTheWriter) {
     EXPECT_EQ(archive.Header().bytes, header.bytes);
     ASSERT_EQ(archive.TableSize(), 2u);
     EXPECT_EQ(archive.Entry(1).bytes, second.bytes);
-    EXPECT_EQ(archive.Find(Key("WAVE", "Y")), 1);
+    EXPECT_EQ(archive.Find(Key("WAVE", "Y")), 1u);
     EXPECT_TRUE(ReadBytes(path).empty());
 
     std::filesystem::create_directory(folder.Path() / "DIR.ODA");
