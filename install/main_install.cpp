@@ -116,6 +116,14 @@ bool WorkArchiveFits(AppContext& context, const Stick& stick, std::uint64_t size
 
 }  // namespace
 
+std::optional<std::uint64_t> MergedSizeOf(const AppContext& context, const Stick& stick,
+                                          const std::string& selectedPath) {
+    OdaArchive base;
+    OdaArchive selected;
+    if (!base.Open(RecordOfStick(context, stick).basePath) || !selected.Open(selectedPath)) return std::nullopt;
+    return MergedArchiveSize(base, selected);
+}
+
 std::string WorkArchivePath(const AppContext& context) { return context.DataFilePath(program_files::kWorkArchive); }
 
 bool BuildWorkArchive(AppContext& context, const Stick& stick, const std::string& selectedPath,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -31,6 +32,12 @@ void OfferManualCopy(AppContext& context, const std::string& workPath, const std
 // that is already identical is left alone. When the copy fails the user is
 // told and offered the manual copy.
 [[nodiscard]] bool InstallMain(AppContext& context, const Stick& stick, const std::string& selectedPath);
+
+// The size of the archive a Main install of `selectedPath` would build
+// into the stick's base, from the two tables alone; nothing when either
+// archive does not open.
+[[nodiscard]] std::optional<std::uint64_t> MergedSizeOf(const AppContext& context, const Stick& stick,
+                                                        const std::string& selectedPath);
 
 // The work archive's path in the program folder.
 std::string WorkArchivePath(const AppContext& context);

@@ -110,8 +110,8 @@ struct SaveWork {
         StickPlan plan;
         if (mainChanges) {
             PlannedStep main;
-            main.files.push_back(
-                {std::string(stick_files::kSoundArchive), mainSource, std::nullopt, ProgressStep::CopyingToStick});
+            main.files.push_back({std::string(stick_files::kSoundArchive), mainSource, std::nullopt,
+                                  ProgressStep::CopyingToStick, mainPlannedSize});
             plan.push_back(std::move(main));
         }
         if (!games.files.empty()) plan.push_back(games);
@@ -137,7 +137,113 @@ struct SaveWork {
     }
 
     std::string mainSource;
+    std::optional<std::uint64_t> mainPlannedSize;  // before the merged archive is built
 };
+
+// The work of a Save, with the merged archive at `mainSource` (or, before
+// it is built, of `mainPlannedSize` bytes).
+SaveWork PlanWork(AppContext& context, const Stick& stick, const SaveSelection& selection, std::string mainSource,
+                  std::optional<std::uint64_t> mainPlannedSize, bool maleVoiceRemoved = false) {
+    SaveWork work;
+    work.mainSource = std::move(mainSource);
+    work.mainPlannedSize = mainPlannedSize;
+    const std::string stickArchive = stick.Path(stick_files::kSoundArchive);
+    // A merged archive the size of the stick's may well be the same one:
+    // only the built archive can tell, and is judged again then.
+    work.mainChanges = selection.main && (mainPlannedSize ? FileSizeAt(stickArchive) != mainPlannedSize
+                                                          : !SameContent(work.mainSource, stickArchive));
+    if (selection.games) work.games = CopiesOf(context, stick, *selection.games, {kGame1, kGame8});
+    if (selection.voice) work.voice = CopiesOf(context, stick, *selection.voice, {kVoice});
+    work.configWanted = selection.voice.has_value();
+    if (work.configWanted) {
+        work.voiceList = PlanVoiceList(stick, maleVoiceRemoved);
+        work.modeFlags = PlanModeFlags(stick);
+    }
+    return work;
+}
+
+// Whether a Save of `selection` fits, with the male voice's room where the
+// 32 MB voice may take it; the bytes missing when it does not.
+std::uint64_t MissingRoom(AppContext& context, const Stick& stick, const SaveSelection& selection,
+                          std::optional<std::uint64_t> mainPlannedSize) {
+    const SaveWork work = PlanWork(context, stick, selection, WorkArchivePath(context), mainPlannedSize);
+    const Room room = JudgeRoom(stick, work.PlanFor(MaleVoice::Kept));
+    if (room.fits) return 0;
+    const bool maleVoiceThere = PresenceOf(stick, stick_files::kMaleVoice) == Presence::There;
+    if (selection.voiceOffersMaleVoiceRemoval && work.ConfigSwitchable() && maleVoiceThere) {
+        const SaveWork without = PlanWork(context, stick, selection, WorkArchivePath(context), mainPlannedSize, true);
+        const Room withoutRoom = JudgeRoom(stick, without.PlanFor(MaleVoice::RemovedForRoom));
+        if (withoutRoom.fits) return 0;
+        return std::min(room.missingBytes, withoutRoom.missingBytes);
+    }
+    return room.missingBytes;
+}
+
+// The bytes a set of a group puts on the stick (a Main set: the merged
+// archive it makes), or nothing when its files cannot be read.
+std::optional<std::uint64_t> SetBytes(AppContext& context, const Stick& stick, const SoundCategory& category,
+                                      const std::string& label) {
+    if (&category == &kMainCategory) return MergedSizeOf(context, stick, SetPath(context, category.prefix, label));
+    std::uint64_t bytes = 0;
+    for (const char* prefix : {category.prefix, category.secondPrefix}) {
+        if (prefix == nullptr) continue;
+        const auto size = FileSizeAt(SetPath(context, prefix, label));
+        if (!size) return std::nullopt;
+        bytes += *size;
+    }
+    return bytes;
+}
+
+// "Main set Zorbit (2.3 MB) would fit": the smallest set of a chosen group
+// that would let the Save fit in place of the one chosen; empty when none.
+std::string SmallestThatFits(AppContext& context, const Stick& stick, const SaveSelection& selection) {
+    struct Group {
+        const SoundCategory& category;
+        const char* name;
+        std::optional<std::string> SaveSelection::*chosen;
+    };
+    const Group groups[] = {{kMainCategory, "Main", &SaveSelection::main},
+                            {kVoiceCategory, "Talkative Voice", &SaveSelection::voice},
+                            {kGamesCategory, "Games", &SaveSelection::games}};
+    for (const Group& group : groups) {
+        if (!(selection.*group.chosen)) continue;
+        std::vector<std::pair<std::uint64_t, std::string>> candidates;
+        for (const std::string& label : AvailableSets(context, group.category)) {
+            if (EqualIgnoringAsciiCase(label, *(selection.*group.chosen))) continue;
+            if (const auto bytes = SetBytes(context, stick, group.category, label))
+                candidates.emplace_back(*bytes, label);
+        }
+        std::sort(candidates.begin(), candidates.end());
+        for (const auto& [bytes, label] : candidates) {
+            SaveSelection other = selection;
+            other.*group.chosen = label;
+            if (&group.category == &kVoiceCategory) other.voiceOffersMaleVoiceRemoval = false;
+            const std::optional<std::uint64_t> mainSize =
+                other.main ? MergedSizeOf(context, stick, SetPath(context, kMainCategory.prefix, *other.main))
+                           : std::nullopt;
+            if (MissingRoom(context, stick, other, mainSize) == 0) {
+                return std::string(group.name) + " set " + label + " (" + MegabytesText(bytes) + ") would fit";
+            }
+        }
+    }
+    return {};
+}
+
+// Judged from the tables before the merged archive is built: a Save that
+// cannot fit says so at once, how much it lacks, and what would fit.
+bool FitsBeforeBuilding(AppContext& context, const Stick& stick, const SaveSelection& selection) {
+    std::optional<std::uint64_t> mainSize;
+    if (selection.main) {
+        mainSize = MergedSizeOf(context, stick, SetPath(context, kMainCategory.prefix, *selection.main));
+        // Archives that do not open are for the merge to report, in its words.
+        if (!mainSize) return true;
+    }
+    const std::uint64_t missing = MissingRoom(context, stick, selection, mainSize);
+    if (missing == 0) return true;
+    const std::string hint = SmallestThatFits(context, stick, selection);
+    context.ShowMessage(NotEnoughSpaceMessage(missing) + (hint.empty() ? "" : "\n" + hint));
+    return false;
+}
 
 // The messages of a configuration file that could not be switched, as the
 // rewrite has always named them.
@@ -252,23 +358,16 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
     StickLock lock;
     if (!OpenStickForChange(context, stick, lock) || !SetsWhole(context, selection)) return false;
 
-    // The new sound archive is built first: its size is part of the plan.
-    // The busy pointer runs from there until the new archive is on the stick.
+    if (!FitsBeforeBuilding(context, stick, selection)) return false;
+
+    // The new sound archive is built next: its exact bytes are part of the
+    // plan. The busy pointer runs from there until it is on the stick.
     std::optional<BusyScope> busy;
     if (selection.main &&
         !BuildWorkArchive(context, stick, SetPath(context, kMainCategory.prefix, *selection.main), busy)) {
         return false;
     }
-    SaveWork work;
-    work.mainSource = WorkArchivePath(context);
-    work.mainChanges = selection.main && !SameContent(work.mainSource, stick.Path(stick_files::kSoundArchive));
-    if (selection.games) work.games = CopiesOf(context, stick, *selection.games, {kGame1, kGame8});
-    if (selection.voice) work.voice = CopiesOf(context, stick, *selection.voice, {kVoice});
-    work.configWanted = selection.voice.has_value();
-    if (work.configWanted) {
-        work.voiceList = PlanVoiceList(stick, false);
-        work.modeFlags = PlanModeFlags(stick);
-    }
+    SaveWork work = PlanWork(context, stick, selection, WorkArchivePath(context), std::nullopt);
 
     // The male voice may go only with the switch that stops naming it; its
     // room counts only when it is there.

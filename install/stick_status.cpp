@@ -76,8 +76,7 @@ GroupStatus VoiceOf(const AppContext& context, const StockStore& store, const St
     // No voice of its own, or the one the stick came with: its stock voice.
     if (!FileExists(voice) || AsKept(store, stick, stick_files::kCustomVoice)) return Group(Kind::Stock);
     // One that no record knows of is no one's to name.
-    return store.RecordOf(stick_files::kCustomVoice) == StockEntry::None ? Group(Kind::Unknown)
-                                                                           : Group(Kind::Modified);
+    return store.RecordOf(stick_files::kCustomVoice) == StockEntry::None ? Group(Kind::Unknown) : Group(Kind::Modified);
 }
 
 GroupStatus GamesOf(const AppContext& context, const StockStore& store, const Stick& stick, const StickStatus& status) {

@@ -25,6 +25,7 @@ std::string StemOf(std::string_view stickPath) { return std::string(stickPath.su
 std::uint64_t SizeOrZero(const std::string& path) { return path.empty() ? 0 : FileSizeAt(path).value_or(0); }
 
 std::uint64_t NewSizeOf(const PlannedFile& file) {
+    if (file.plannedSize) return *file.plannedSize;
     return file.contents ? file.contents->size() : SizeOrZero(file.source);
 }
 

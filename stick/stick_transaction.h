@@ -31,6 +31,9 @@ struct PlannedFile {
     std::string source;
     std::optional<std::string> contents;
     ProgressStep copying = ProgressStep::CopyingToStick;  // what the progress window says while it is copied
+    // The size `source` will have, for a plan judged before it is written
+    // (the merged sound archive, worked out from the tables).
+    std::optional<std::uint64_t> plannedSize;
 
     bool Removes() const { return source.empty() && !contents; }
 };

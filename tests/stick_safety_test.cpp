@@ -209,6 +209,31 @@ TEST(StickSafety, EachSituationLeavesTheStickWhole) {
     }
 }
 
+// A Save that cannot fit is told so from the archives' tables, before the
+// merged archive is built, with the room it lacks and what would fit.
+TEST(StickSafety, NoRoomIsToldBeforeTheNewArchiveIsBuilt) {
+    Workspace workspace({.sets = {.main = {0}}});
+    ASSERT_EQ(workspace.Problem(), "");
+    ASSERT_TRUE(
+        WriteArchive(workspace.Program("DATA_M3_Tilda.ODA"), samples::MainSetEntries(kStickEntries, 3, 1, 3000)));
+    ASSERT_TRUE(WriteArchive(workspace.Program("DATA_M3_Small.ODA"), samples::MainSetEntries(kStickEntries, 3, 1, 10)));
+    ASSERT_TRUE(WriteArchive(workspace.OnStick(P("DYNAUDIO.ODA")), samples::StickSoundEntries(kStickEntries)));
+    ASSERT_TRUE(workspace.CopyBaseFromStick());
+    SmallStick small(workspace, 100 << 10);
+    if (!small.Mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
+    const Snapshot before = Take(workspace.stickFolder);
+    workspace.ui.answers = {true};
+    FileChangeRecorder recorder;
+    EXPECT_FALSE(Save(workspace.context, workspace.stick, {.main = "Tilda"}));
+    const std::string said = workspace.ui.Messages().back();
+    EXPECT_TRUE(said.starts_with("message: Not enough space on memory stick - nothing was changed\n")) << said;
+    EXPECT_NE(said.find(" MB more space is needed\nMain set Small ("), std::string::npos) << said;
+    EXPECT_TRUE(said.ends_with(" MB) would fit")) << said;
+    for (const RecordedFileChange& change : recorder.Changes())
+        EXPECT_EQ(change.path.find("TMP.ODA"), std::string::npos);
+    EXPECT_EQ(Take(workspace.stickFolder), before);
+}
+
 TEST(StickSafety, SavingTheSameSelectionTwiceWritesNoSoundFileTheSecondTime) {
     Workspace workspace({.sets = {.main = {0}, .voice = {1}, .games = {0}}});
     ASSERT_EQ(workspace.Problem(), "");
