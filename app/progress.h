@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tamsiro {
 
@@ -39,7 +40,7 @@ public:
 class ProgressMeter {
 public:
     ProgressMeter(UserInterface& ui, std::string step, std::uint64_t total);
-    ~ProgressMeter() { ui_.EndProgress(); }
+    ~ProgressMeter();
     ProgressMeter(const ProgressMeter&) = delete;
     ProgressMeter& operator=(const ProgressMeter&) = delete;
 
@@ -50,9 +51,48 @@ public:
     void StartPhase(std::string step, std::uint64_t total);
 
 private:
+    void Report();
+
     UserInterface& ui_;
     ProgressReport report_;
     std::chrono::steady_clock::time_point lastReport_;
 };
+
+// The stages of a command's long work: a Save builds the new sound archive,
+// keeps the stock files, writes to the stick and checks what it wrote.
+enum class ProgressStage { Building, Keeping, Writing, Checking };
+
+// While alive, every ProgressMeter reports as part of one whole: its
+// caption after the number of the stage under way ("Step 2 of 4: "), its
+// bytes added to the whole's, so that one bar runs from the start of the
+// command to its end. The command lists its stages and the bytes it expects
+// to move (the bar's total grows where it moves more); the layers below say
+// when a stage begins (BeginProgressStage).
+class WholeProgress {
+public:
+    // `stepWords(n, count)` words the number of a stage ("Step 2 of 4: ").
+    using StepWords = std::string (*)(int step, int steps);
+    WholeProgress(UserInterface& ui, std::vector<ProgressStage> stages, std::uint64_t expectedBytes,
+                  StepWords stepWords);
+    ~WholeProgress();
+    WholeProgress(const WholeProgress&) = delete;
+    WholeProgress& operator=(const WholeProgress&) = delete;
+
+private:
+    friend class ProgressMeter;
+    friend void BeginProgressStage(ProgressStage stage);
+
+    UserInterface& ui_;
+    std::vector<ProgressStage> stages_;
+    StepWords stepWords_;
+    std::size_t stage_ = 0;  // 1-based; 0 before the first
+    std::uint64_t done_ = 0;
+    std::uint64_t total_ = 0;
+    WholeProgress* outer_ = nullptr;
+};
+
+// The stage of the whole under way begins (nothing when there is no whole,
+// or it has no such stage).
+void BeginProgressStage(ProgressStage stage);
 
 }  // namespace tamsiro

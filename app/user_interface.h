@@ -70,6 +70,11 @@ public:
     // then closes without ever being offered to the user.
     virtual void EndDialog(DialogResult result) = 0;
 
+    // What a change that succeeded put on the stick ("3 files written and
+    // verified, 19.6 MB"), after its closing message: a front end that
+    // keeps a log may end it with this line.
+    virtual void ShowClosingNote(const std::string& text) { (void)text; }
+
     // Progress of a long step, a few times a second at most (the core
     // throttles). A front end may show nothing for short steps.
     virtual void ShowProgress(const ProgressReport& progress) { (void)progress; }

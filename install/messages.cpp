@@ -242,6 +242,35 @@ void ReportUndone(AppContext& context, const Stick& stick, CarryVerdict verdict,
     }
 }
 
+namespace {
+
+std::size_t FilesWrittenBy(const StickPlan& plan) {
+    std::size_t files = 0;
+    for (const PlannedStep& step : plan) {
+        for (const PlannedFile& file : step.files) files += file.Removes() ? 0 : 1;
+    }
+    return files;
+}
+
+}  // namespace
+
+std::uint64_t WrittenBytesOf(const StickPlan& plan) {
+    std::uint64_t bytes = 0;
+    for (const PlannedStep& step : plan) {
+        for (const PlannedFile& file : step.files) {
+            if (file.Removes()) continue;
+            bytes += file.plannedSize ? *file.plannedSize
+                     : file.contents  ? file.contents->size()
+                                      : FileSizeAt(file.source).value_or(0);
+        }
+    }
+    return bytes;
+}
+
+std::string WrittenSummaryOf(const StickPlan& plan) {
+    return WrittenSummary(FilesWrittenBy(plan), WrittenBytesOf(plan));
+}
+
 std::string LeftOnStickText(const std::vector<std::string>& leftOnStick) {
     if (leftOnStick.empty()) return {};
     return "\n" + Names(leftOnStick, false) + (leftOnStick.size() == 1 ? " is" : " are") +

@@ -74,6 +74,11 @@ void ReportUndone(AppContext& context, const Stick& stick, CarryVerdict verdict,
 // pulled out): then only ReportUndone's words are said, no file's failure.
 [[nodiscard]] bool StoppedByTheStick(CarryVerdict verdict);
 
+// "3 files written and verified, 19.6 MB" of a plan carried out, and the
+// bytes it writes.
+std::string WrittenSummaryOf(const StickPlan& plan);
+std::uint64_t WrittenBytesOf(const StickPlan& plan);
+
 // The line after "New audio saved" or "Stock sounds restored" when the
 // change's clean-up could not remove files from the stick; empty if none.
 std::string LeftOnStickText(const std::vector<std::string>& leftOnStick);

@@ -1,6 +1,7 @@
 #include "install/progress_words.h"
 
 #include "app/app_context.h"
+#include "install/messages.h"
 
 #include <string>
 
@@ -37,5 +38,13 @@ const ProgressWords& InstallWords() {
 }
 
 void UseInstallWords(AppContext& context) { context.UseProgressWords(InstallWords()); }
+
+std::string StepOf(int step, int steps) {
+    return "Step " + std::to_string(step) + " of " + std::to_string(steps) + ": ";
+}
+
+std::string WrittenSummary(std::size_t files, std::uint64_t bytes) {
+    return std::to_string(files) + (files == 1 ? " file" : " files") + " written and verified, " + MegabytesText(bytes);
+}
 
 }  // namespace tamsiro

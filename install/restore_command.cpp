@@ -221,7 +221,14 @@ RestoreVerdict RestoreStockSounds(AppContext& context, const Stick& stick) {
         context.ShowMessage(NotEnoughSpaceMessage(room.missingBytes));
         return RestoreVerdict::NotRestored;
     }
+    // One bar for the whole Restore: each file written, read back, and read
+    // back once more at the end.
+    std::optional<WholeProgress> whole;
+    whole.emplace(context.Ui(),
+                  std::vector<ProgressStage>{ProgressStage::Keeping, ProgressStage::Writing, ProgressStage::Checking},
+                  3 * WrittenBytesOf(plan), StepOf);
     const std::optional<CarryOutcome> carried = KeepAndCarry(context, stick, plan, room);
+    whole.reset();
     if (!carried) return RestoreVerdict::NotRestored;
     const CarryOutcome& result = *carried;
     if (StoppedByTheStick(result.verdict)) {
@@ -251,6 +258,7 @@ RestoreVerdict RestoreStockSounds(AppContext& context, const Stick& stick) {
         (void)MarkArchiveChanged(context, now, false);
     }
     context.ShowMessage(ClosingMessage(unrestored) + LeftOnStickText(result.leftOnStick));
+    if (unrestored.empty()) context.Ui().ShowClosingNote(WrittenSummaryOf(plan));
     return unrestored.empty() ? RestoreVerdict::Restored : RestoreVerdict::NotRestored;
 }
 

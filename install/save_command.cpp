@@ -229,6 +229,17 @@ std::string SmallestThatFits(AppContext& context, const Stick& stick, const Save
     return {};
 }
 
+// What a Save expects to move, for its one progress bar: the merged
+// archive's data, and each file written, read back and read back again.
+std::uint64_t ExpectedBytes(AppContext& context, const Stick& stick, const SaveSelection& selection) {
+    std::optional<std::uint64_t> mainSize;
+    if (selection.main)
+        mainSize = MergedSizeOf(context, stick, SetPath(context, kMainCategory.prefix, *selection.main));
+    const SaveWork work = PlanWork(context, stick, selection, WorkArchivePath(context), mainSize);
+    const std::uint64_t written = WrittenBytesOf(work.PlanFor(MaleVoice::Kept));
+    return mainSize.value_or(0) + 3 * written;
+}
+
 // Judged from the tables before the merged archive is built: a Save that
 // cannot fit says so at once, how much it lacks, and what would fit.
 bool FitsBeforeBuilding(AppContext& context, const Stick& stick, const SaveSelection& selection) {
@@ -360,9 +371,17 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
 
     if (!FitsBeforeBuilding(context, stick, selection)) return false;
 
+    // One bar for the whole Save, by the bytes each stage moves: each file
+    // is written, read back, and read back once more at the end.
+    std::vector<ProgressStage> stages = {ProgressStage::Keeping, ProgressStage::Writing, ProgressStage::Checking};
+    if (selection.main) stages.insert(stages.begin(), ProgressStage::Building);
+    std::optional<WholeProgress> whole;
+    whole.emplace(context.Ui(), stages, ExpectedBytes(context, stick, selection), StepOf);
+
     // The new sound archive is built next: its exact bytes are part of the
     // plan. The busy pointer runs from there until it is on the stick.
     std::optional<BusyScope> busy;
+    BeginProgressStage(ProgressStage::Building);
     if (selection.main &&
         !BuildWorkArchive(context, stick, SetPath(context, kMainCategory.prefix, *selection.main), busy)) {
         return false;
@@ -400,6 +419,8 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
         return false;
     }
     const CarryOutcome& result = *carried;
+    const std::string summary = WrittenSummaryOf(work.PlanFor(maleVoice));
+    whole.reset();
     if (StoppedByTheStick(result.verdict)) {
         DiscardFile(WorkArchivePath(context));
         ReportUndone(context, stick, result.verdict, false);
@@ -429,6 +450,7 @@ bool Save(AppContext& context, const Stick& stick, const SaveSelection& selectio
         return false;
     }
     context.ShowMessage("New audio saved" + LeftOnStickText(result.leftOnStick));
+    context.Ui().ShowClosingNote(summary);
     return true;
 }
 

@@ -121,6 +121,7 @@ StickTransaction::StickTransaction(AppContext& context, const Stick& stick, Stic
 }
 
 PrepareOutcome StickTransaction::Keep() {
+    BeginProgressStage(ProgressStage::Keeping);
     const JournalOnDisk pending = LoadJournal(context_);
     if (pending.presence == JournalPresence::Unreadable) return {PrepareVerdict::JournalUnreadable, {}};
     if (pending.presence == JournalPresence::Readable) {
@@ -399,7 +400,7 @@ std::vector<ExpectedFile> ExpectedAfter(const PlannedStep& step, const Journal& 
     return expected;
 }
 
-ReadBackVerdict CheckExpected(const Stick& stick, const ExpectedFile& file, Failure* failure) {
+ReadBackVerdict CheckExpected(AppContext& context, const Stick& stick, const ExpectedFile& file, Failure* failure) {
     const std::string path = stick.Path(file.stickPath);
     if (file.absent) {
         const Presence presence = PresenceOf(stick, file.stickPath);
@@ -412,8 +413,11 @@ ReadBackVerdict CheckExpected(const Stick& stick, const ExpectedFile& file, Fail
         (void)Failed(failure, {FileAction::Check, FailureReason::NotFound, path});
         return ReadBackVerdict::Different;
     }
-    return file.contents ? CompareBytesOnDevice(path, *file.contents, failure)
-                         : CompareOnDevice(path, file.source, failure);
+    const std::uint64_t size = file.contents ? file.contents->size() : FileSizeAt(file.source).value_or(0);
+    ProgressMeter meter(context.Ui(), context.Caption(ProgressStep::CheckingOnStick, StickFileName(file.stickPath)),
+                        size);
+    return file.contents ? CompareBytesOnDevice(path, *file.contents, failure, &meter)
+                         : CompareOnDevice(path, file.source, failure, &meter);
 }
 
 CarryVerdict VerdictOfRollback(const RollbackOutcome& rollback, CarryVerdict done) {
@@ -464,6 +468,7 @@ CarryOutcome StickTransaction::Carry() {
         return result;
     }
     state_ = TransactionState::Carrying;
+    BeginProgressStage(ProgressStage::Writing);
     auto entriesFrom = [&](std::size_t step) {
         std::vector<JournalEntry> tail;
         for (const JournalEntry& entry : journal.entries) {
@@ -516,10 +521,11 @@ CarryOutcome StickTransaction::Carry() {
     // device, before anything is called done. A chain cut by a
     // cross-linked cluster shows only here.
     auto checkBack = [&](std::size_t steps) -> std::optional<CarryVerdict> {
+        BeginProgressStage(ProgressStage::Checking);
         for (std::size_t i = 0; i < steps; ++i) {
             for (const ExpectedFile& expected : ExpectedAfter(plan_[i], journal)) {
                 Failure failure;
-                const ReadBackVerdict back = CheckExpected(stick_, expected, &failure);
+                const ReadBackVerdict back = CheckExpected(context_, stick_, expected, &failure);
                 if (back == ReadBackVerdict::Same) continue;
                 if (back == ReadBackVerdict::Unreadable) return Halted(stick_).value_or(CarryVerdict::Damaged);
                 // Its write is what failed, whatever it reported at the time.

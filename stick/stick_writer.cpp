@@ -177,12 +177,14 @@ bool SameContent(const std::string& a, const std::string& b) {
     return CompareChunks(*sizeA, nullptr, StreamReader(left), StreamReader(right));
 }
 
-ReadBackVerdict CompareOnDevice(const std::string& stickFile, const std::string& expectedFile, Failure* failure) {
-    return CompareWithFile(stickFile, expectedFile, nullptr, failure);
+ReadBackVerdict CompareOnDevice(const std::string& stickFile, const std::string& expectedFile, Failure* failure,
+                                ProgressMeter* meter) {
+    return CompareWithFile(stickFile, expectedFile, meter, failure);
 }
 
-ReadBackVerdict CompareBytesOnDevice(const std::string& stickFile, std::string_view expected, Failure* failure) {
-    return CompareWithBytes(stickFile, expected, nullptr, failure);
+ReadBackVerdict CompareBytesOnDevice(const std::string& stickFile, std::string_view expected, Failure* failure,
+                                     ProgressMeter* meter) {
+    return CompareWithBytes(stickFile, expected, meter, failure);
 }
 
 ReadBackVerdict ReadsWholeOnDevice(const std::string& stickFile, std::optional<std::uint64_t> size, Failure* failure) {

@@ -29,9 +29,9 @@ class UserInterface;
 // `*failure` says why it is not Same.
 enum class ReadBackVerdict { Same, Different, Unreadable };
 [[nodiscard]] ReadBackVerdict CompareOnDevice(const std::string& stickFile, const std::string& expectedFile,
-                                              Failure* failure = nullptr);
+                                              Failure* failure = nullptr, ProgressMeter* meter = nullptr);
 [[nodiscard]] ReadBackVerdict CompareBytesOnDevice(const std::string& stickFile, std::string_view expected,
-                                                   Failure* failure = nullptr);
+                                                   Failure* failure = nullptr, ProgressMeter* meter = nullptr);
 // Whether a stick file reads to its end past the cache, with `size` bytes
 // when a size is given.
 [[nodiscard]] ReadBackVerdict ReadsWholeOnDevice(const std::string& stickFile, std::optional<std::uint64_t> size = {},

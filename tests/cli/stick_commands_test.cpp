@@ -130,7 +130,13 @@ TEST_F(StickCommandsTest, InstallShowsOnStatusAndRestoreGivesBackTheStockStick) 
         }());
         EXPECT_EQ(install.exitCode, 0) << install.err;
         EXPECT_TRUE(Contains(install.err, "Backup of DYNAUDIO.ODA complete\n")) << install.err;
-        EXPECT_TRUE(install.err.ends_with("New audio saved\n")) << install.err;
+        // The last line says what was written and checked.
+        const std::size_t saved = install.err.rfind("New audio saved\n");
+        ASSERT_NE(saved, std::string::npos) << install.err;
+        const std::string last = install.err.substr(saved + 16);
+        EXPECT_TRUE(last.find(" written and verified, ") != std::string::npos && last.ends_with(" MB\n") &&
+                    last.find('\n') == last.size() - 1)
+            << install.err;
         if (*c.answerPrinted) {
             EXPECT_TRUE(Contains(install.err, c.answerPrinted)) << install.err;
         }

@@ -58,6 +58,11 @@ void CliUserInterface::ShowMessage(const std::string& text) {
     streams_.err << text << '\n' << std::flush;
 }
 
+void CliUserInterface::ShowClosingNote(const std::string& text) {
+    ClearBar();
+    streams_.err << text << '\n' << std::flush;
+}
+
 void CliUserInterface::ShowGivenAnswer(const std::string& question, const GivenAnswer& answer) {
     ClearBar();
     streams_.err << question << " -> " << AnswerText(answer.yes) << " (" << answer.reason << ")\n" << std::flush;

@@ -46,6 +46,8 @@ public:
     // or, without one, the default.
     bool AskOwnQuestion(const std::string& text, DefaultButton defaultButton, std::string_view option) override;
     void ShowGivenAnswer(const std::string& question, const GivenAnswer& answer) override;
+    // The last line of a change that succeeded: what it wrote and checked.
+    void ShowClosingNote(const std::string& text) override;
     std::optional<std::string> PromptForMarker(const std::string& suggestedFolder) override;
 
     // A one-line bar as wide as the terminal, redrawn in place, on a
