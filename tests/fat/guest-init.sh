@@ -15,6 +15,8 @@ done
 echo 1 >/proc/sys/kernel/sysrq
 
 say() { echo "tamsiro-guest: $*"; }
+# Before any disk is touched: the host tries a boot again that never got here.
+say "init"
 for _ in $(seq 50); do [ -b /dev/vda ] && break; sleep 0.1; done
 mkdir -p /stick /disk
 
