@@ -16,7 +16,6 @@ unsigned long changes = 0;
 FileChangeRecorder* recorder = nullptr;
 FailingRead* failingRead = nullptr;
 FailingChange* failingChange = nullptr;
-FailingDeviceRead* failingDeviceRead = nullptr;
 
 bool NamesFile(const std::string& path, const std::string& fileName) {
     const std::size_t slash = path.find_last_of("/\\");
@@ -103,7 +102,10 @@ bool BeforeFileChange(FileOperation operation, const std::string& path, const st
 bool BeforeFileRead(const std::string& path) { return !failingRead || !NamesFile(path, failingRead->fileName_); }
 
 bool BeforeDeviceRead(const std::string& path) {
-    return !failingDeviceRead || !NamesFile(path, failingDeviceRead->fileName_);
+    for (const FailingRead* read = failingRead; read; read = read->outer_) {
+        if (read->where_ == FailingRead::Where::PastCache && NamesFile(path, read->fileName_)) return false;
+    }
+    return true;
 }
 
 unsigned long FileChangesSoFar() { return changes; }
@@ -114,18 +116,13 @@ FileChangeRecorder::~FileChangeRecorder() {
     if (recorder == this) recorder = nullptr;
 }
 
-FailingRead::FailingRead(std::string fileName) : fileName_(std::move(fileName)) { failingRead = this; }
+FailingRead::FailingRead(std::string fileName, Where where)
+    : fileName_(std::move(fileName)), where_(where), outer_(failingRead) {
+    failingRead = this;
+}
 
 FailingRead::~FailingRead() {
-    if (failingRead == this) failingRead = nullptr;
-}
-
-FailingDeviceRead::FailingDeviceRead(std::string fileName) : fileName_(std::move(fileName)) {
-    failingDeviceRead = this;
-}
-
-FailingDeviceRead::~FailingDeviceRead() {
-    if (failingDeviceRead == this) failingDeviceRead = nullptr;
+    if (failingRead == this) failingRead = outer_;
 }
 
 FailingChange::FailingChange(FileOperation operation, std::string fileName)

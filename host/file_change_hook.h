@@ -32,8 +32,8 @@ enum class FileOperation { Write, Flush, Rename, Replace, Delete };
 [[nodiscard]] bool BeforeFileRead(const std::string& path);
 
 // Called before a stick file is opened for reading past the cache (the
-// check of what reached the device). False while a FailingDeviceRead names
-// the file: the open fails as a broken cluster chain's read would.
+// check of what reached the device). False while a FailingRead past the
+// cache names the file.
 [[nodiscard]] bool BeforeDeviceRead(const std::string& path);
 
 // Operations counted so far in this process.
@@ -63,32 +63,24 @@ private:
     std::vector<RecordedFileChange> changes_;
 };
 
-// While alive, every read through BeforeFileRead of a file whose name is
-// `fileName` (any case) fails: a stick file the host cannot read.
+// While alive, every read of a file whose name is `fileName` (any case)
+// fails: through BeforeFileRead (a stick file the host cannot read), or,
+// `pastCache`, through BeforeDeviceRead (what a broken cluster chain gives
+// when the device itself is read).
 class FailingRead {
 public:
-    explicit FailingRead(std::string fileName);
+    enum class Where { Stream, PastCache };
+    explicit FailingRead(std::string fileName, Where where = Where::Stream);
     ~FailingRead();
     FailingRead(const FailingRead&) = delete;
     FailingRead& operator=(const FailingRead&) = delete;
 
 private:
     friend bool BeforeFileRead(const std::string&);
-    std::string fileName_;
-};
-
-// While alive, every read past the cache of a file whose name is
-// `fileName` (any case) fails.
-class FailingDeviceRead {
-public:
-    explicit FailingDeviceRead(std::string fileName);
-    ~FailingDeviceRead();
-    FailingDeviceRead(const FailingDeviceRead&) = delete;
-    FailingDeviceRead& operator=(const FailingDeviceRead&) = delete;
-
-private:
     friend bool BeforeDeviceRead(const std::string&);
     std::string fileName_;
+    Where where_;
+    FailingRead* outer_;
 };
 
 // While alive, every operation of that kind on a file whose name is

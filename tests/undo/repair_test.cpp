@@ -142,8 +142,8 @@ TEST_P(StartRepair, PutsTheStickBackOrStopsWithoutMakingItWorse) {
     AppContext context(ui, w.programFolder);
     std::optional<Stick> started;
     {
-        std::optional<FailingDeviceRead> failing;
-        if (c.unreadable) failing.emplace(c.unreadable);
+        std::optional<FailingRead> failing;
+        if (c.unreadable) failing.emplace(c.unreadable, FailingRead::Where::PastCache);
         started = PrepareStick(context);
     }
     const std::vector<std::string> messages = ui.Messages();
