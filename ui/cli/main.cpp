@@ -13,7 +13,13 @@ int main(int argc, char** argv) {
         "tamsiro-cli");
     app.set_version_flag("--version", "tamsiro-cli " TAMSIRO_VERSION);
     bool answerYes = false;
-    app.add_flag("-y,--yes", answerYes, "Answer Yes to every question");
+    app.add_flag("-y,--yes", answerYes,
+                 "Answer Yes to the confirmations (fewer parts, restore, repair DYNAUDIO.ODA); taking a custom "
+                 "archive as the base and deleting FSCK*.REC files have options of their own");
+    app.footer(
+        "Exit status: 0 success; 1 a failure that was reported (or archives that differ); 2 the command line was "
+        "wrong; 3 oda check: the archive is whole but entries share data; 128 + the signal's number (130 for Ctrl-C) "
+        "when an interrupt stopped a change and the memory stick was put back as it was.");
     app.require_subcommand(1);
     // Subcommands made after this pass options they do not know (such as
     // --yes) up to the program, so they may come anywhere on the line.
