@@ -294,6 +294,32 @@ TEST(AfterTheChange, LeftoversAreNamedAndTheNextStartPutsThemInOrder) {
     EXPECT_EQ(Differences(ReadTree(w.stickFolder), beforeCut), std::vector<std::string>());
 }
 
+// The last check reads every file of the change back under its own name
+// before success is said: one that does not read back (a chain a later
+// free cut short) stops the change as damaged, the journal stays, and the
+// next start puts the stick back.
+TEST(LastCheck, AFileThatDoesNotReadBackUnderItsNameIsNoSuccess) {
+    const SaveSelection everything{"Tilda", "Tilda", "MiniTilda", true};
+    Workspace w({.stick = {.soundEntries = kSoundEntries}, .sets = {{0}, {5}, {0}}, .stock = true});
+    ASSERT_EQ(w.Problem(), "");
+    ASSERT_TRUE(w.CopyBaseFromStick());
+    const Tree before = ReadTree(w.stickFolder);
+    w.ui.answers = {true, true};
+    {
+        // Read only under its own name: the copy beside it checks out.
+        const FailingRead cut("DYNAUDIO.ODA", FailingRead::Where::PastCache);
+        EXPECT_FALSE(Save(w.context, w.stick, everything));
+    }
+    const std::vector<std::string> messages = w.ui.Messages();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_TRUE(messages.back().starts_with(kDamaged)) << messages.back();
+    for (const std::string& message : messages) EXPECT_EQ(message.find("New audio saved"), std::string::npos);
+    EXPECT_TRUE(Exists(w.Program("TAMSIRO.JNL")));
+    w.QueueStickMarker();
+    ASSERT_TRUE(PrepareStick(w.context));
+    EXPECT_EQ(Differences(ReadTree(w.stickFolder), before), std::vector<std::string>());
+}
+
 // A write-protected stick is found before anything changes, on it or in
 // Tamsiro's folder, and is never offered the manual copy.
 TEST(WriteProtectedStick, IsToldSoAndNothingChanges) {
