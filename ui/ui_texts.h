@@ -16,6 +16,14 @@
 #define TAMSIRO_VERSION_TEXT "Test Version .01"
 #define TAMSIRO_ABOUT_ENTRY "&About Tamsiro..."
 #define TAMSIRO_RESTORE_ENTRY "Restore stock sounds..."
+/* Under the groups: the stick, what it holds, and what a greyed set lacks. */
+#define TAMSIRO_STICK_LINE "Memory stick: "
+#define TAMSIRO_MISSING_FILE "Missing: "
+/* The sets of the folder beside the six rows of each group, named by group. */
+#define TAMSIRO_OTHER_SETS_CAPTION "Other sets in this folder"
+#define TAMSIRO_GROUP_MAIN "Main"
+#define TAMSIRO_GROUP_VOICE "Talkative Voice"
+#define TAMSIRO_GROUP_GAMES "Games"
 
 /* The About box. Its caption names the robot's mind, not the program:
    "About Dravik" is deliberate. */

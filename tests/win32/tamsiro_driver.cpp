@@ -14,10 +14,19 @@
 //   ask <yes|no> <default yes|no> <text>
 //                                a Yes/No box: check its default, answer
 //   dialog                       the selection dialog is up and takes input
-//   enabled <ids|none>           exactly these choices can be picked
+//   enabled <ids|none>           exactly these choices can be picked (the
+//                                eighteen rows and the other sets' rows)
 //   checked <ids|none>           exactly these choices are picked
 //   click <id>                   pick a choice
+//   text <id> <text>             the dialog's control shows this text
+//   status <text>                the status line under the groups says this
+//                                (the stick's line, \n, what it holds)
+//   missing <text|none>          the missing-file line says this, or is
+//                                not there
+//   point <id>                   move the pointer onto a control
+//   layout                       the controls under the groups are in order
 //   save | cancel                press Save or Cancel
+//   restore-button               press "Restore stock sounds..."
 //   enter                        press Enter where the focus is
 //   ok-command                   the OK command, as the dialog manager sends it
 //   help                         press F1 in the selection dialog
@@ -62,6 +71,14 @@ constexpr const char* kMainTitle = TAMSIRO_DIALOG_CAPTION;
 constexpr const char* kChooserTitle = TAMSIRO_CHOOSER_TITLE;
 constexpr const char* kAboutTitle = TAMSIRO_ABOUT_CAPTION;
 constexpr int kSaveId = 1003;
+constexpr int kRestoreId = 1006;
+constexpr int kStickRootId = 1007;
+constexpr int kStickStatusId = 1008;
+constexpr int kMissingFilesId = 1009;
+constexpr int kOtherSetsId = 1100;
+constexpr int kFirstOtherSetId = 1101;
+constexpr int kLastOtherSetId = 1199;
+constexpr int kLastGamesRowId = 1036;
 constexpr int kChoiceIds[] = {1011, 1012, 1013, 1014, 1015, 1016, 1021, 1022, 1023,
                               1024, 1025, 1026, 1031, 1032, 1033, 1034, 1035, 1036};
 // The open-file dialog's file-name box: a combo box in the Explorer style,
@@ -85,6 +102,21 @@ std::string WindowText(HWND hwnd) {
                              &length))
         return {};
     return std::string(text, std::min<std::size_t>(length, sizeof text - 1));
+}
+
+// A window's text in UTF-8, as the scripts are written: whatever the code
+// pages of the program and of this driver.
+std::string WindowTextUtf8(HWND hwnd) {
+    wchar_t text[1024] = {};
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, sizeof text / sizeof text[0], reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, 5000, &length))
+        return {};
+    const int wideLength = static_cast<int>(std::min<std::size_t>(length, sizeof text / sizeof text[0] - 1));
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(std::max(size, 0)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, wideLength, utf8.data(), size, nullptr, nullptr);
+    return utf8;
 }
 
 std::string ClassOf(HWND hwnd) {
@@ -642,12 +674,18 @@ std::string RunStep(Session& session, const std::string& command, const std::str
     if (command == "enabled" || command == "checked") {
         const HWND dialog = session.MainDialog();
         std::set<int> actual;
-        for (int id : kChoiceIds) {
-            const HWND control = GetDlgItem(dialog, id);
-            if (!control) throw Failure{"no choice " + std::to_string(id)};
+        auto read = [&](int id, HWND control) {
             const bool on = command == "enabled" ? IsWindowEnabled(control) != FALSE
                                                  : SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
             if (on) actual.insert(id);
+        };
+        for (int id : kChoiceIds) {
+            const HWND control = GetDlgItem(dialog, id);
+            if (!control) throw Failure{"no choice " + std::to_string(id)};
+            read(id, control);
+        }
+        for (int id = kFirstOtherSetId; id <= kLastOtherSetId; ++id) {
+            if (const HWND control = GetDlgItem(dialog, id)) read(id, control);
         }
         const std::set<int> expected = ParseIds(argument);
         if (actual != expected) throw Failure{command + " " + IdsText(actual) + ", expected " + IdsText(expected)};
@@ -664,6 +702,115 @@ std::string RunStep(Session& session, const std::string& command, const std::str
         session.WaitUntil("choice " + argument + " to be checked",
                           [&] { return SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED; });
         return "clicked " + argument + " " + Quoted(WindowText(control));
+    }
+    if (command == "text") {
+        const HWND dialog = session.MainDialog();
+        const auto space = argument.find(' ');
+        const int id = std::stoi(argument.substr(0, space));
+        const std::string expected = space == std::string::npos ? "" : argument.substr(space + 1);
+        const HWND control = GetDlgItem(dialog, id);
+        if (!control || !IsWindowVisible(control)) throw Failure{"no control " + std::to_string(id) + " on screen"};
+        const std::string shown = WindowTextUtf8(control);
+        if (shown != expected) throw Failure{"control " + std::to_string(id) + " says " + Quoted(shown)};
+        return "control " + std::to_string(id) + " says " + Quoted(shown);
+    }
+    if (command == "status" || command == "missing") {
+        // Read again until it holds: the line follows what the program just did.
+        const HWND dialog =
+            session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
+        const bool none = command == "missing" && argument == "none";
+        const std::string expected = Unescape(argument);
+        std::string shown;
+        auto read = [&] {
+            if (command == "missing") {
+                const HWND line = GetDlgItem(dialog, kMissingFilesId);
+                return line && IsWindowVisible(line) ? WindowTextUtf8(line) : std::string();
+            }
+            return WindowTextUtf8(GetDlgItem(dialog, kStickRootId)) + "\n" +
+                   WindowTextUtf8(GetDlgItem(dialog, kStickStatusId));
+        };
+        try {
+            session.WaitUntil(command + " line " + Quoted(expected), [&] {
+                shown = read();
+                return none ? shown.empty() : shown == expected;
+            });
+        } catch (const Failure&) {
+            throw Failure{"the " + command + " line says " + Quoted(shown) + ", expected " +
+                          (none ? std::string("nothing") : Quoted(expected))};
+        }
+        return command + " " + Quoted(shown);
+    }
+    if (command == "point") {
+        const HWND dialog = session.MainDialog();
+        const HWND control = GetDlgItem(dialog, std::stoi(argument));
+        if (!control) throw Failure{"no control " + argument};
+        RECT rect{};
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+        // Posted to the dialog, as the system does over a disabled control.
+        PostMessageA(dialog, WM_MOUSEMOVE, 0, MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2));
+        return "pointed at " + argument + " " + Quoted(WindowText(control));
+    }
+    if (command == "layout") {
+        const HWND dialog = session.MainDialog();
+        RECT client{};
+        GetClientRect(dialog, &client);
+        auto rectOf = [&](int id) {
+            RECT rect{};
+            const HWND control = GetDlgItem(dialog, id);
+            if (!control || !IsWindowVisible(control)) throw Failure{"no control " + std::to_string(id) + " on screen"};
+            GetWindowRect(control, &rect);
+            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+            return rect;
+        };
+        std::string problems;
+        for (const Child& child : ChildrenOf(dialog)) {
+            RECT rect{};
+            GetWindowRect(child.hwnd, &rect);
+            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+            if (rect.left < 0 || rect.top < 0 || rect.right > client.right || rect.bottom > client.bottom)
+                problems +=
+                    "\n    control " + std::to_string(child.id) + " " + Quoted(child.text) + " lies outside the dialog";
+        }
+        // Top to bottom: the groups, the other sets, the status, the buttons.
+        int bottom = rectOf(kLastGamesRowId).bottom;
+        if (GetDlgItem(dialog, kOtherSetsId)) {
+            const RECT box = rectOf(kOtherSetsId);
+            if (box.top < bottom) problems += "\n    the other sets' box overlaps the Games group";
+            for (int id = kFirstOtherSetId; GetDlgItem(dialog, id); ++id) {
+                const RECT row = rectOf(id);
+                if (row.top < box.top || row.bottom > box.bottom || row.right > box.right)
+                    problems += "\n    row " + std::to_string(id) + " lies outside the other sets' box";
+            }
+            bottom = box.bottom;
+        }
+        for (int id : {kStickRootId, kStickStatusId}) {
+            const RECT line = rectOf(id);
+            if (line.top < bottom) problems += "\n    status line " + std::to_string(id) + " overlaps what is above";
+            bottom = line.bottom;
+        }
+        if (const HWND missing = GetDlgItem(dialog, kMissingFilesId); missing && IsWindowVisible(missing)) {
+            const RECT line = rectOf(kMissingFilesId);
+            if (line.top < bottom) problems += "\n    the missing-file line overlaps what is above";
+            bottom = line.bottom;
+        }
+        const RECT restore = rectOf(kRestoreId), save = rectOf(kSaveId), cancel = rectOf(IDCANCEL);
+        if (restore.top != save.top || save.top != cancel.top) problems += "\n    the buttons are not in one row";
+        if (restore.top < bottom) problems += "\n    the buttons overlap the status line";
+        if (!(restore.right <= save.left && save.right <= cancel.left))
+            problems += "\n    the buttons are not Restore, Save, Cancel from the left";
+        if (!problems.empty()) throw Failure{"the dialog's layout:" + problems};
+        return "layout in order";
+    }
+    if (command == "restore-button") {
+        const HWND dialog =
+            session.WaitForFront("the selection dialog", [](const std::string& t) { return t == kMainTitle; });
+        const HWND button = GetDlgItem(dialog, kRestoreId);
+        if (!button || !IsWindowVisible(button) || !IsWindowEnabled(button)) throw Failure{"no Restore button"};
+        if (WindowText(button) != TAMSIRO_RESTORE_ENTRY)
+            throw Failure{"the Restore button says " + Quoted(WindowText(button))};
+        Press(dialog, kRestoreId, "Restore");
+        return "pressed " + Quoted(WindowText(button));
     }
     if (command == "save" || command == "cancel") {
         const HWND dialog =
@@ -751,6 +898,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot read %s\n", argv[1]);
         return 2;
     }
+    // The pointer out of the program's way: where it rests over the dialog,
+    // the system may report it there and change what the dialog says.
+    SetCursorPos(0, 0);
     Session session;
     std::string line;
     int lineNumber = 0;

@@ -112,6 +112,7 @@ std::optional<std::string> Win32UserInterface::PromptForMarker(const std::string
 
 void Win32UserInterface::EndDialog(DialogResult result) {
     CloseProgressWindow();
+    dialogEnded_ = true;
     if (dialog_) ::EndDialog(dialog_, static_cast<INT_PTR>(result));
 }
 

@@ -31,6 +31,8 @@ public:
     void ShowProgress(const ProgressReport& progress) override;
     void EndProgress() override;
 
+    // Whether the core has ended the dialog; it may still be on screen.
+    bool DialogEnded() const { return dialogEnded_; }
     // Whether the core has the busy pointer on, for the dialog's WM_SETCURSOR.
     bool Busy() const { return busy_; }
     // True while a progress report lets messages through: a command that
@@ -48,6 +50,7 @@ private:
     std::string applicationName_;
     HWND dialog_ = nullptr;
     bool busy_ = false;
+    bool dialogEnded_ = false;
     bool pumping_ = false;
     // When the running step sent its first report; the progress window
     // opens only for steps that last.

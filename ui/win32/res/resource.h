@@ -15,6 +15,12 @@
 #define IDC_SAVE 1003
 #define IDC_PROGRESS_STEP 1004
 #define IDC_PROGRESS_BAR 1005
+// Under the groups: Restore, and the status line (the stick, what it
+// holds, and the file a greyed set lacks).
+#define IDC_RESTORE 1006
+#define IDC_STICK_ROOT 1007
+#define IDC_STICK_STATUS 1008
+#define IDC_MISSING_FILES 1009
 
 // The choices: three groups of six in the catalogue's order, row k of a
 // group being its first identifier plus k (tamsiro_dlg.cpp maps them to the
@@ -37,6 +43,12 @@
 #define IDC_GAMES_4 1034
 #define IDC_GAMES_5 1035
 #define IDC_GAMES_6 1036
+
+// "Other sets in this folder", made at run time and only when there are
+// any: the box, and its rows from IDC_OTHER_SET_1 on, one per set.
+#define IDC_OTHER_SETS 1100
+#define IDC_OTHER_SET_1 1101
+#define IDC_OTHER_SET_LAST 1199
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
