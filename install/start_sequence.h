@@ -20,7 +20,8 @@ struct DialogStart {
 // The selection dialog's start: choose and check the stick, secure the base
 // archive, then find which rows can be chosen, each row standing for the set
 // its file label names. Runs before the dialog takes input. When a step
-// fails, or no row is available, the dialog is ended with the cancel result
+// fails, or the folder holds no set at all (of the six rows or its own), the
+// dialog is ended with the cancel result
 // (after that step's messages) and nothing is returned.
 [[nodiscard]] std::optional<DialogStart> RunStartSequence(AppContext& context,
                                                           const RowFileLabels& labels = CatalogueFileLabels());

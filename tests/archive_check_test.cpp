@@ -112,7 +112,9 @@ TEST(ArchiveCheckTest, AReadThatFailsCarriesTheHostsReasonAndWhereTheTableStoppe
         EXPECT_EQ(outcome.verdict, c.verdict) << c.what;
         EXPECT_EQ(outcome.entry, c.entry) << c.what;
         EXPECT_EQ(outcome.failure.has_value(), c.verdict != V::Sound) << c.what;
-        if (outcome.failure) EXPECT_EQ(outcome.failure->path, "/dev/failing") << c.what;
+        if (outcome.failure) {
+            EXPECT_EQ(outcome.failure->path, "/dev/failing") << c.what;
+        }
     }
 }
 

@@ -30,8 +30,12 @@ void ExpectNames(const std::string& text, Names names, const std::string& what) 
     SCOPED_TRACE(what);
     EXPECT_FALSE(text.empty());
     EXPECT_EQ(text.find("entry " + std::to_string(kEntry)) != std::string::npos, names.entry) << text;
-    if (names.path) EXPECT_NE(text.find(kPath), std::string::npos) << text;
-    if (names.into) EXPECT_NE(text.find(kInto), std::string::npos) << text;
+    if (names.path) {
+        EXPECT_NE(text.find(kPath), std::string::npos) << text;
+    }
+    if (names.into) {
+        EXPECT_NE(text.find(kInto), std::string::npos) << text;
+    }
     EXPECT_EQ(text.find(FailureReasonText(kFailure)) != std::string::npos, names.reason) << text;
 }
 
@@ -138,7 +142,9 @@ TEST(ArchiveWordsTest, EveryFolderStopIsSaidWithItsPathsAndReason) {
         outcome.leftOut = std::vector<std::string>{"A", "B"};
         const std::string text = FolderOutcomeText(outcome);
         ExpectNames(text, c.names, "folder verdict " + std::to_string(static_cast<int>(c.verdict)));
-        if (c.verdict == V::FolderNotCreated) EXPECT_NE(text.find(kFailure.path), std::string::npos) << text;
+        if (c.verdict == V::FolderNotCreated) {
+            EXPECT_NE(text.find(kFailure.path), std::string::npos) << text;
+        }
     }
     EXPECT_EQ(FolderOutcomeText({}), "");
 }

@@ -55,5 +55,21 @@ TEST_F(StartSequence, AGoodStartOffersTheAvailableChoices) {
     EXPECT_TRUE(start->rows.IsAvailable(kGamesPlace, 1));
 }
 
+TEST_F(StartSequence, AFolderWithOnlyItsOwnSetStillOpensTheDialog) {
+    ASSERT_TRUE(workspace.AddSoundSets({.main = {0}}));
+    ASSERT_TRUE(workspace.CopyBaseFromStick());
+    for (const auto& entry : std::filesystem::directory_iterator(workspace.Program(""))) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("DATA_M3_")) {
+            std::filesystem::rename(entry.path(), workspace.Program("DATA_M3_Mine.ODA"));
+        }
+    }
+    workspace.QueueStickMarker();
+    const std::optional<DialogStart> start = RunStartSequence(workspace.context);
+    ASSERT_TRUE(start.has_value());
+    EXPECT_EQ(start->rows.Count(), 0);
+    EXPECT_EQ(workspace.ui.transcript, Messages{"prompt"});
+}
+
 }  // namespace
 }  // namespace tamsiro::test
