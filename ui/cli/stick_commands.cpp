@@ -361,8 +361,14 @@ void AddStickCommands(CLI::App& app, CommandAction& chosen) {
                                           "Answer No to removing the stock male voice (--voice MiniTilda)");
     remove->excludes(keep);
 
-    AddCommand(app, "restore", "Put the stock sounds back on the stick (Restore stock sounds)", chosen, options,
-               Restore);
+    CLI::App* restore = AddCommand(app, "restore", "Put the stock sounds back on the stick (Restore stock sounds)",
+                                   chosen, options, Restore);
+    // Both commands may first have to repair a change that was cut short.
+    for (CLI::App* command : {install, restore}) {
+        command->add_flag("--delete-recovered-files", options->deleteRecoveredFiles,
+                          "Answer Yes to deleting the FSCK*.REC files a disk check left, when the repair of a change "
+                          "cut short needs their room (--yes does not answer it)");
+    }
 }
 
 }  // namespace tamsiro::cli
