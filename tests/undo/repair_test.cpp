@@ -106,6 +106,9 @@ struct RepairCase {
     std::vector<std::string> extraAfter = {};  // files the repair leaves, beside the stock ones
 };
 
+// A failing case is named by what it tries, not by its bytes.
+void PrintTo(const RepairCase& c, std::ostream* out) { *out << c.what; }
+
 class StartRepair : public ::testing::TestWithParam<RepairCase> {};
 
 TEST_P(StartRepair, PutsTheStickBackOrStopsWithoutMakingItWorse) {
