@@ -89,6 +89,57 @@ void ArchiveOutFirst(Workspace& w, const std::string& filler) {
     ASSERT_TRUE(samples::WriteBytes(w.stickFolder + "/" + filler, std::vector<unsigned char>(space.available, 7)));
 }
 
+// The workspace's stick moved onto `tmpfs`, with `room` bytes to spare
+// beside its files; false where mounting is not permitted.
+bool MoveStickOntoTmpfs(Workspace& w, Tmpfs& tmpfs, std::uint64_t room) {
+    const fs::path copy = w.root.Path() / "stock-copy";
+    fs::remove_all(copy);
+    fs::copy(w.stickFolder, copy, fs::copy_options::recursive);
+    if (!tmpfs.Mount(8u << 20)) return false;
+    ReplaceContents(copy, w.stickFolder);
+    if (!tmpfs.Mount(tmpfs.Space().second + room)) return false;
+    ReplaceContents(copy, w.stickFolder);
+    return true;
+}
+
+// The space rule on a real small stick: a new archive two pages larger
+// than the old one goes beside it while both fit, after it while only the
+// new one does, and otherwise nothing is planned and the shortfall is told.
+TEST(JudgeRoom, BesideAfterTheOldOneOrShortBy) {
+    constexpr std::uint64_t kPage = 4096;
+    const struct {
+        const char* what;
+        std::uint64_t roomPages;
+        bool fits, beside, setAside;
+    } cases[] = {
+        {"room for both archives and one set aside", 64, true, true, true},
+        {"room for the new one once the old is gone", 3, true, false, false},
+        {"not even then", 1, false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Workspace w({.stick = {.soundEntries = kSoundEntries}, .sets = {{0}, {}, {}}, .stock = true});
+        ASSERT_EQ(w.Problem(), "");
+        Tmpfs tmpfs(w.stickFolder);
+        if (!MoveStickOntoTmpfs(w, tmpfs, c.roomPages * kPage)) GTEST_SKIP() << "cannot mount a tmpfs here";
+        const std::uint64_t oldSize = fs::file_size(w.OnStick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA"));
+        ASSERT_TRUE(samples::WriteBytes(w.Program("NEW.ODA"), std::vector<unsigned char>(oldSize + 2 * kPage, 9)));
+        StickPlan plan(1);
+        plan[0].files.push_back({std::string(stick_files::kSoundArchive), w.Program("NEW.ODA"), std::nullopt, {}});
+
+        const Room room = JudgeRoom(w.stick, plan);
+        EXPECT_EQ(room.fits, c.fits);
+        if (!c.fits) {
+            EXPECT_GT(room.missingBytes, 0u);
+            EXPECT_LE(room.missingBytes, 2 * kPage);
+        } else {
+            ASSERT_EQ(room.beside.size(), 1u);
+            EXPECT_EQ(room.beside[0], c.beside);
+        }
+        EXPECT_EQ(room.setAside, c.setAside);
+    }
+}
+
 struct RepairCase {
     const char* what;
     StickPlan (*plan)(const Workspace&);
@@ -119,13 +170,8 @@ TEST_P(StartRepair, PutsTheStickBackOrStopsWithoutMakingItWorse) {
     ASSERT_TRUE(w.ClaimFirstRecord());
     std::optional<Tmpfs> tmpfs;
     if (c.room > 0) {
-        const fs::path copy = w.root.Path() / "stock-copy";
-        fs::copy(w.stickFolder, copy, fs::copy_options::recursive);
         tmpfs.emplace(w.stickFolder);
-        if (!tmpfs->Mount(8u << 20)) GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
-        ReplaceContents(copy, w.stickFolder);
-        ASSERT_TRUE(tmpfs->Mount(tmpfs->Space().second + c.room));
-        ReplaceContents(copy, w.stickFolder);
+        if (!MoveStickOntoTmpfs(w, *tmpfs, c.room)) GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
     }
     const Tree stock = ReadTree(w.stickFolder);
 
