@@ -49,6 +49,14 @@ public:
     // wherever the platform likes. The chosen file's full host path, or
     // nothing when the user cancelled.
     virtual std::optional<std::string> PromptForMarker(const std::string& suggestedFolder) = 0;
+    // The same chooser with a note in its window: why it asks again, or
+    // that no stick was found. A front end with nowhere to show it asks as
+    // above.
+    virtual std::optional<std::string> PromptForMarkerWithNote(const std::string& suggestedFolder,
+                                                               const std::string& note) {
+        (void)note;
+        return PromptForMarker(suggestedFolder);
+    }
 
     // A question a blanket "yes to everything" must not answer: taking a
     // custom archive as the stick's base, deleting files Tamsiro did not

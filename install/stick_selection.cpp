@@ -48,14 +48,22 @@ ArchiveState CheckSoundArchive(AppContext& context, const Stick& stick) {
 
 std::optional<Stick> SelectStick(AppContext& context) {
     UseInstallWords(context);
+    // Why the chooser asks again, where no message has said it.
+    std::string note;
     for (;;) {
-        const auto chosen = context.Ui().PromptForMarker(
-            ChooserStartFolder(FindStickRoots(CandidateVolumeRoots())).value_or(std::string()));
+        const std::vector<std::string> sticks = FindStickRoots(CandidateVolumeRoots());
+        if (note.empty() && sticks.empty()) note = "No memory stick found: insert it, then choose its memstick.ind";
+        const auto chosen =
+            context.Ui().PromptForMarkerWithNote(ChooserStartFolder(sticks).value_or(std::string()), note);
+        note.clear();
         if (!chosen) return std::nullopt;
 
         // Only the chosen file's folder counts; the file itself need not be the marker.
         const std::string folder = FolderOf(*chosen);
-        if (folder.empty() || !EnterFolder(folder)) continue;
+        if (folder.empty() || !EnterFolder(folder)) {
+            note = "Cannot open the folder of " + *chosen;
+            continue;
+        }
         const Stick stick(folder);
         // Before anything on it is read: a FIFO would hang the reading, and
         // a link would take the repair or the tidying off the stick.
@@ -63,7 +71,10 @@ std::optional<Stick> SelectStick(AppContext& context) {
             context.ShowMessage(StickHazardMessage(*hazard));
             continue;
         }
-        if (!FileExists(stick.Path(stick_files::kMarker))) continue;
+        if (!FileExists(stick.Path(stick_files::kMarker))) {
+            note = "No memstick.ind in " + folder + "\nChoose the memstick.ind at the root of the memory stick";
+            continue;
+        }
 
         const VersionVerdict verdict = CheckVersionFile(stick.Path(stick_files::kVersion));
         if (verdict != VersionVerdict::AiboMind3English) {
