@@ -69,6 +69,8 @@ std::optional<QString> ScriptedRunner::RunFileDialog(QFileDialog& chooser) {
     chooserFilters = chooser.nameFilters();
     chooserMode = chooser.fileMode();
     chooserFolder = chooser.directory().absolutePath();
+    const auto* note = chooser.findChild<QLabel*>(QStringLiteral("chooserNote"));
+    chooserNotes << (note != nullptr ? note->text() : QString());
     // The name the chooser offers before the user types anything.
     if (const auto* name = chooser.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
         chooserInitialFile = name->text();

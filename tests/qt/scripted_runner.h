@@ -45,6 +45,8 @@ public:
     QFileDialog::FileMode chooserMode = QFileDialog::AnyFile;
     QString chooserInitialFile;
     QString chooserFolder;
+    // The note each chooser showed above its files, empty for none.
+    QStringList chooserNotes;
     // The About box's texts, caption first.
     QStringList aboutTexts;
     bool aboutHadIcon = false;

@@ -4,6 +4,10 @@
 
 #include "ui/qt/selection_dialog.h"
 #include "catalogue/sound_catalogue.h"
+#include "host/removable_volumes.h"
+#include "install/save_command.h"
+#include "install/start_sequence.h"
+#include "stick/stick_locator.h"
 #include "tests/qt/scripted_runner.h"
 #include "tests/support/workspace.h"
 #include "ui/qt/qt_user_interface.h"
@@ -16,6 +20,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,6 +29,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QToolTip>
 
 #include <algorithm>
 #include <chrono>
@@ -88,6 +94,7 @@ struct Bench {
     // A click where a person clicks a choice: on its indicator.
     void Click(const std::string& row) {
         QAbstractButton* button = Control(row);
+        QVERIFY2(button != nullptr, row.c_str());
         QStyleOptionButton option;
         option.initFrom(button);
         const QRect indicator = button->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, button);
@@ -167,6 +174,10 @@ void SelectionDialogTest::cleanup() {
 void SelectionDialogTest::chooserComesFirstAndAsksAgainAfterAWrongStick() {
     Bench bench(SomeOfEach());
     QVERIFY(bench.Ready());
+    const std::string downloads = bench.workspace.root / "Downloads";
+    QVERIFY(std::filesystem::create_directory(downloads));
+    QVERIFY(tamsiro::samples::WriteText(downloads + "/notes.txt", "not a stick"));
+    bench.runner.markers.push_back(QString::fromStdString(downloads + "/notes.txt"));
     tamsiro::samples::StickOptions olderStick;
     olderStick.version.generation = 2;
     const std::string older = bench.workspace.root / "older";
@@ -181,11 +192,23 @@ void SelectionDialogTest::chooserComesFirstAndAsksAgainAfterAWrongStick() {
     QCOMPARE(bench.runner.chooserInitialFile, QStringLiteral("memstick.ind"));
     QCOMPARE(bench.runner.transcript, (QStringList{
                                           QStringLiteral("prompt"),
+                                          QStringLiteral("prompt"),
                                           QStringLiteral("message: Not AiboMind3\nUse other tools for AiboMind1 or 2"),
                                           QStringLiteral("prompt"),
                                           kBackingUp,
                                           kBackupComplete,
                                       }));
+    // The chooser says why it asks again where no message did; with no
+    // stick mounted on this machine it says that too.
+    const QString noStick = tamsiro::FindStickRoots(tamsiro::CandidateVolumeRoots()).empty()
+                                ? QStringLiteral("No memory stick found: insert it, then choose its memstick.ind")
+                                : QString();
+    QCOMPARE(bench.runner.chooserNotes,
+             (QStringList{noStick,
+                          QStringLiteral("No memstick.ind in %1/\nChoose the memstick.ind at the root of the memory "
+                                         "stick")
+                              .arg(QString::fromStdString(downloads)),
+                          noStick}));
     QVERIFY(bench.runner.problems.isEmpty());
     // Everything at the start comes before the dialog is offered.
     QVERIFY(std::none_of(bench.runner.dialogVisibleAtBox.begin(), bench.runner.dialogVisibleAtBox.end(),
@@ -493,6 +516,20 @@ void SelectionDialogTest::progressWindowOnlyForLongSteps() {
     QTest::keyClick(progress, Qt::Key_Escape);
     progress->close();
     QVERIFY(progress->isVisible());
+    // Captions of any length leave the window as it is; a long one is cut
+    // short, whole in its tooltip.
+    const QSize size = progress->size();
+    const QString longCaption = QStringLiteral("Step 3 of 4: Copying ") + QString(200, QLatin1Char('X')) +
+                                QStringLiteral(".ODA to memory stick");
+    ui.ShowProgress({longCaption.toStdString(), 20'000'000'000, 40'000'000'000});
+    QCOMPARE(progress->size(), size);
+    QVERIFY(progress->labelText().endsWith(QChar(0x2026)));
+    QVERIFY(progress->labelText().size() < longCaption.size());
+    QCOMPARE(progress->findChild<QLabel*>()->toolTip(), longCaption);
+    ui.ShowProgress({"Merging sounds", 30'000'000'000, 40'000'000'000});
+    QCOMPARE(progress->size(), size);
+    QCOMPARE(progress->labelText(), QStringLiteral("Merging sounds"));
+    QCOMPARE(progress->findChildren<QProgressBar*>().size(), 1);
     ui.EndProgress();
     QCOMPARE(ui.ProgressWindow(), nullptr);
 

@@ -8,10 +8,14 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProgressDialog>
 
 #include <algorithm>
+#include <vector>
 
 namespace tamsiro::qt {
 
@@ -20,6 +24,66 @@ namespace {
 // Steps shorter than this finish without a progress window flashing up.
 constexpr auto kProgressDelay = std::chrono::milliseconds(500);
 constexpr int kProgressBarSteps = 1000;
+
+// A note above the chooser's files. Only Qt's own file dialog has room
+// for one; the desktop's is used when there is nothing to say.
+void ShowNoteIn(QFileDialog& chooser, const QString& note) {
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    auto* label = new QLabel(note, &chooser);
+    label->setObjectName(QStringLiteral("chooserNote"));
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    auto* grid = qobject_cast<QGridLayout*>(chooser.layout());
+    if (grid == nullptr) {
+        chooser.setWindowTitle(note.section(QLatin1Char('\n'), 0, 0));
+        return;
+    }
+    // Every row moves down one, for the note to go first.
+    struct Placed {
+        QLayoutItem* item;
+        int row, column, rowSpan, columnSpan;
+    };
+    std::vector<Placed> placed;
+    while (grid->count() > 0) {
+        Placed cell{};
+        grid->getItemPosition(0, &cell.row, &cell.column, &cell.rowSpan, &cell.columnSpan);
+        cell.item = grid->takeAt(0);
+        placed.push_back(cell);
+    }
+    const int columns = grid->columnCount();
+    for (const Placed& cell : placed)
+        grid->addItem(cell.item, cell.row + 1, cell.column, cell.rowSpan, cell.columnSpan);
+    grid->addWidget(label, 0, 0, 1, columns);
+}
+
+// Captions change from step to step; the window keeps its width and
+// shortens what does not fit, each line on its own.
+class StepCaption : public QLabel {
+public:
+    void SetCaption(const QString& caption) {
+        caption_ = caption;
+        Elide();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        Elide();
+    }
+
+private:
+    void Elide() {
+        QStringList lines = caption_.split(QLatin1Char('\n'));
+        for (QString& line : lines) line = fontMetrics().elidedText(line, Qt::ElideRight, contentsRect().width());
+        setText(lines.join(QLatin1Char('\n')));
+        setToolTip(lines.join(QLatin1Char('\n')) == caption_ ? QString() : caption_);
+    }
+
+    QString caption_;
+};
 
 // The stick is half written while a step runs: the window cannot be
 // cancelled, closed or escaped, only ended by the step itself.
@@ -33,12 +97,25 @@ public:
         setAutoClose(false);
         setAutoReset(false);
         setMinimumDuration(0);
+        caption_ = new StepCaption;
+        caption_->setTextFormat(Qt::PlainText);
+        setLabel(caption_);
+        // About fifty characters wide and two lines high, whatever the captions.
+        const QFontMetrics metrics = fontMetrics();
+        caption_->setMinimumHeight(2 * metrics.height());
+        setFixedWidth(std::max(sizeHint().width(), 50 * metrics.averageCharWidth()));
+        setFixedHeight(sizeHint().height());
     }
+
+    void SetCaption(const QString& caption) { caption_->SetCaption(caption); }
 
     void reject() override {}
 
 protected:
     void closeEvent(QCloseEvent* event) override { event->ignore(); }
+
+private:
+    StepCaption* caption_ = nullptr;
 };
 
 }  // namespace
@@ -88,8 +165,14 @@ void QtUserInterface::ShowBusyCursor(bool busy) {
 }
 
 std::optional<std::string> QtUserInterface::PromptForMarker(const std::string& suggestedFolder) {
+    return PromptForMarkerWithNote(suggestedFolder, {});
+}
+
+std::optional<std::string> QtUserInterface::PromptForMarkerWithNote(const std::string& suggestedFolder,
+                                                                    const std::string& note) {
     EndProgress();
     QFileDialog chooser(&dialog_, QStringLiteral(TAMSIRO_CHOOSER_TITLE));
+    if (!note.empty()) ShowNoteIn(chooser, FromHostText(note));
     chooser.setAcceptMode(QFileDialog::AcceptOpen);
     chooser.setFileMode(QFileDialog::ExistingFile);
     chooser.setNameFilter(QStringLiteral(TAMSIRO_CHOOSER_FILTER_NAME));
@@ -116,7 +199,7 @@ void QtUserInterface::ShowProgress(const ProgressReport& progress) {
         progress_ = std::make_unique<StepProgressDialog>(&dialog_);
         progress_->setRange(0, kProgressBarSteps);
     }
-    progress_->setLabelText(FromHostText(progress.step));
+    static_cast<StepProgressDialog*>(progress_.get())->SetCaption(FromHostText(progress.step));
     if (progress.total == 0) {
         progress_->setRange(0, 0);  // an unknown length: a moving bar
     } else {

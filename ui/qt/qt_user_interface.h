@@ -31,6 +31,8 @@ public:
     bool Ask(const std::string& text, DefaultButton defaultButton) override;
     void ShowBusyCursor(bool busy) override;
     std::optional<std::string> PromptForMarker(const std::string& suggestedFolder) override;
+    std::optional<std::string> PromptForMarkerWithNote(const std::string& suggestedFolder,
+                                                       const std::string& note) override;
     void EndDialog(DialogResult result) override;
     void ShowProgress(const ProgressReport& progress) override;
     void EndProgress() override;
