@@ -24,6 +24,10 @@
 #define TAMSIRO_GROUP_MAIN "Main"
 #define TAMSIRO_GROUP_VOICE "Talkative Voice"
 #define TAMSIRO_GROUP_GAMES "Games"
+/* The first row of each group: leaves the group as the stick has it. */
+#define TAMSIRO_KEEP_ROW "Keep what is on the stick"
+/* The tooltip of a greyed-out set (%1: the data file it still needs). */
+#define TAMSIRO_ROW_MISSING_FILE "Needs %1 in Tamsiro's folder"
 
 /* The About box. Its caption names the robot's mind, not the program:
    "About Dravik" is deliberate. */
@@ -44,6 +48,12 @@
     "DATA_G3B_*.ODA) in Tamsiro's folder:\n\n%1\n\nThen press OK, insert the memory stick and choose its "             \
     "memstick.ind."
 #define TAMSIRO_WELCOME_OPEN_FOLDER "Open folder"
+/* The welcome again, after OK while the folder still holds no set (%1:
+   that folder); a set found only in part is named after it. */
+#define TAMSIRO_WELCOME_STILL_EMPTY                                                                 \
+    "No sound sets in %1 yet.\n\nPut the downloaded DATA_*.ODA files there, then press OK. Cancel " \
+    "quits."
+#define TAMSIRO_WELCOME_PART_OF_SET "Only part of a set is there: %1 is missing."
 #define TAMSIRO_WELCOME_NO_FILE_MANAGER "No file manager opened the folder:\n%1"
 /* Caption of the progress window; it differs from the application name,
    which only message boxes carry. */

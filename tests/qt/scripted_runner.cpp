@@ -32,12 +32,13 @@ QMessageBox::StandardButton ScriptedRunner::RunMessageBox(QMessageBox& box) {
     if (box.textFormat() != Qt::PlainText) problems << QStringLiteral("text may be read as markup: ") + box.text();
     if (!box.parentWidget()) problems << QStringLiteral("box without owner: ") + box.text();
     const auto buttons = box.standardButtons();
-    if (buttons == (QMessageBox::Open | QMessageBox::Ok)) {
+    if (buttons == (QMessageBox::Open | QMessageBox::Ok | QMessageBox::Cancel)) {
         transcript << QStringLiteral("welcome: ") + box.text();
         if (box.icon() != QMessageBox::Information) problems << QStringLiteral("welcome without information icon");
         if (box.button(QMessageBox::Open)->text() != QLatin1String("Open folder"))
             problems << QStringLiteral("no Open folder");
-        if (welcomeAnswers.empty()) return QMessageBox::Ok;
+        if (box.escapeButton() != box.button(QMessageBox::Cancel)) problems << QStringLiteral("Escape is not Cancel");
+        if (welcomeAnswers.empty()) return QMessageBox::Cancel;
         const auto answer = welcomeAnswers.front();
         welcomeAnswers.pop_front();
         return answer;

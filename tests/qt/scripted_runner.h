@@ -19,14 +19,15 @@ namespace tamsiro::test {
 //   "prompt"               the stick chooser
 //   "message: <text>"      a box with OK only
 //   "ask(yes): <text>"     a Yes/No box whose default is Yes (ask(no) for No)
-//   "welcome: <text>"      the first start's welcome (Open folder and OK)
+//   "welcome: <text>"      the first start's welcome (Open folder, OK, Cancel)
 // Anything about a box that a person would see wrong (icon, caption,
 // buttons) goes to `problems` instead.
 class ScriptedRunner : public qt::ModalRunner {
 public:
     std::deque<std::optional<QString>> markers;       // chooser answers; empty = cancel
     std::deque<QMessageBox::StandardButton> answers;  // Yes/No answers; empty = No
-    // The welcome's answers (Open for "Open folder", else OK); empty = OK.
+    // The welcome's answers (Open for "Open folder", OK, Cancel); empty =
+    // Cancel, as closing it.
     std::deque<QMessageBox::StandardButton> welcomeAnswers;
     // Called when a document or folder is handed to the desktop.
     std::function<void()> whenDocumentOpened;

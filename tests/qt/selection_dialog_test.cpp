@@ -29,7 +29,6 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
-#include <QToolTip>
 
 #include <algorithm>
 #include <chrono>
@@ -73,10 +72,59 @@ struct Bench {
     std::string Stick(const std::string& relative) const { return workspace.OnStick(relative); }
     std::string Program(const std::string& name) const { return workspace.Program(name); }
     tamsiro::qt::SelectionDialog& Dialog() { return session->Dialog(); }
-    // A row by its name: M, V or G for its group, then 1 to 6 from the top.
+    // A row by its name: M, V or G for its group, then 1 to 6 from the top;
+    // K and the group for its Keep row ("KM"); O, the group and the place
+    // among the folder's other sets ("OV1").
     QAbstractButton* Control(const std::string& name) {
-        const std::size_t place = std::string("MVG").find(name.at(0));
-        return Dialog().Choice(place, name.at(1) - '1');
+        const auto place = [](char group) { return std::string("MVG").find(group); };
+        if (name.at(0) == 'K') return Dialog().KeepChoice(place(name.at(1)));
+        if (name.at(0) == 'O') return Dialog().OtherChoices(place(name.at(1))).value(name.at(2) - '1');
+        return Dialog().Choice(place(name.at(0)), name.at(1) - '1');
+    }
+    // The text of the row checked in each group, top to bottom.
+    QStringList CheckedTexts() {
+        QStringList texts;
+        for (const QGroupBox* box : Dialog().findChildren<QGroupBox*>()) {
+            QString checked;
+            for (const QRadioButton* row : box->findChildren<QRadioButton*>()) {
+                if (row->isChecked()) checked = row->text();
+            }
+            texts << checked;
+        }
+        return texts;
+    }
+
+    // A set the folder holds under a name of its own: a copy of one of the
+    // six rows' sets, which the folder then does not hold under that name.
+    bool AddOwnSet(const char* prefix, int row, const std::string& name) {
+        const std::string made = workspace.root / "made";
+        const tamsiro::samples::SoundSetRows rows{.main = {row}, .voice = {row}, .games = {row}};
+        std::error_code error;
+        return std::filesystem::create_directory(made, error) && tamsiro::samples::WriteSampleSoundSets(made, rows) &&
+               std::filesystem::copy_file(
+                   made + "/" + tamsiro::DataFileName(prefix, tamsiro::samples::RowFileLabel(row)),
+                   Program(tamsiro::DataFileName(prefix, name)), error);
+    }
+    // Sets put on the stick before the dialog opens, as an earlier run would
+    // have put them; empty labels leave a group out.
+    bool Install(const QStringList& labels) {
+        const auto label = [&](int group) {
+            return labels.value(group).isEmpty() ? std::nullopt : std::optional(labels.value(group).toStdString());
+        };
+        if (!tamsiro::EnsureBaseArchive(workspace.context, workspace.stick)) return false;
+        if (label(0) || label(1) || label(2)) {
+            tamsiro::SaveSelection selection = tamsiro::SelectionOfLabels(label(0), label(2), label(1));
+            selection.installFewerParts = tamsiro::GivenAnswer{true, "set up"};
+            selection.removeMaleVoice = tamsiro::GivenAnswer{false, "set up"};
+            if (!tamsiro::Save(workspace.context, workspace.stick, selection)) return false;
+        }
+        originalArchive = ReadBytes(Stick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA"));
+        return true;
+    }
+    // What the stick holds of each group, to tell which a Save changed.
+    std::vector<Bytes> GroupFiles() const {
+        return {ReadBytes(Stick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA")), ReadBytes(Stick("OPEN-R/MW/DATA/P/CUSVOICE.ODA")),
+                ReadBytes(Stick("OPEN-R/MW/DATA/P/AD013001.ODA"))};
     }
 
     void AnswerChooserWithStick() { runner.markers.push_back(QString::fromStdString(Stick("memstick.ind"))); }
@@ -144,6 +192,8 @@ private slots:
     void cancelledChooserEndsWithoutMessageOrWindow();
     void noSoundSetsEndsBeforeTheDialog();
     void installedProgramWelcomesWhileItsFolderIsEmpty();
+    void welcomeOkOnAnEmptyFolderSaysSoAndAsksAgain_data();
+    void welcomeOkOnAnEmptyFolderSaysSoAndAsksAgain();
 
     // The dialog
     void dialogShowsTheCatalogueWithAvailability();
@@ -154,6 +204,11 @@ private slots:
     void dialogIsFixedCompactAndFitsSmallScreens();
     void f1OpensTheUsageTextOrSaysWhereItIs();
     void progressWindowOnlyForLongSteps();
+    void setRowsShowEverySetOfTheFolder_data();
+    void setRowsShowEverySetOfTheFolder();
+    void dialogStartsFromTheStick_data();
+    void dialogStartsFromTheStick();
+    void restoreStartsTheRowsAgainFromTheStick();
 
     // Save
     void saveWithAllThreeGroups();
@@ -163,6 +218,9 @@ private slots:
     void maleVoiceQuestionForTheSixthVoice();
     void failingMainInstallLeavesTheDialogAsItWas();
     void failedGamesCopyIsReportedUnderTheBusyPointer();
+    void saveChangesOnlyTheGroupsTheUserChanged_data();
+    void saveChangesOnlyTheGroupsTheUserChanged();
+    void saveInstallsTheFolderOwnSetsByTheirLabels();
 };
 
 void SelectionDialogTest::cleanup() {
@@ -287,6 +345,56 @@ void SelectionDialogTest::installedProgramWelcomesWhileItsFolderIsEmpty() {
         (QStringList{welcome.arg(QString::fromStdString(second.workspace.programFolder)),
                      welcome.arg(QString::fromStdString(second.workspace.programFolder)), QStringLiteral("prompt")}));
     QVERIFY(second.runner.problems.isEmpty());
+}
+
+void SelectionDialogTest::welcomeOkOnAnEmptyFolderSaysSoAndAsksAgain_data() {
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("part");
+    QTest::newRow("nothing there") << QStringList{} << QString();
+    QTest::newRow("a lone Games file of a row")
+        << QStringList{QStringLiteral("DATA_G3A_Tilda.ODA")} << QStringLiteral("DATA_G3B_Tilda.ODA");
+    QTest::newRow("a lone Games file of the folder's own")
+        << QStringList{QStringLiteral("DATA_G3B_Zed.ODA")} << QStringLiteral("DATA_G3A_Zed.ODA");
+    QTest::newRow("no set, only other files") << QStringList{QStringLiteral("DATA_X3_Tilda.ODA")} << QString();
+}
+
+void SelectionDialogTest::welcomeOkOnAnEmptyFolderSaysSoAndAsksAgain() {
+    QFETCH(QStringList, files);
+    QFETCH(QString, part);
+    Bench bench({});
+    QVERIFY(bench.Ready());
+    for (const QString& file : files) QVERIFY(tamsiro::samples::WriteText(bench.Program(file.toStdString()), "part"));
+    bench.session->WelcomeWhileEmpty(true);
+    const QString folder = QString::fromStdString(bench.workspace.programFolder);
+    QString again = QStringLiteral(
+                        "welcome: No sound sets in %1 yet.\n\nPut the downloaded DATA_*.ODA files there, then press "
+                        "OK. Cancel quits.")
+                        .arg(folder);
+    if (!part.isEmpty()) again += QStringLiteral("\n\nOnly part of a set is there: %1 is missing.").arg(part);
+
+    // OK says the folder is still empty and asks again; Cancel then ends
+    // before anything, the chooser and the backup included.
+    bench.runner.welcomeAnswers = {QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Cancel};
+    bench.AnswerChooserWithStick();
+    QVERIFY(!bench.session->Start());
+    QCOMPARE(bench.runner.transcript.size(), 3);
+    QVERIFY(bench.runner.transcript[0].startsWith(QStringLiteral("welcome: Welcome to Tamsiro.")));
+    QCOMPARE(bench.runner.transcript.mid(1), (QStringList{again, again}));
+    QVERIFY(bench.runner.problems.isEmpty());
+    QCOMPARE(bench.Dialog().result(), int(QDialog::Rejected));
+    QVERIFY(!std::filesystem::exists(bench.Program("DATA_BASEMIND3.ODA")));
+
+    // The sets put in while the folder is shown take the user on.
+    Bench later({});
+    QVERIFY(later.Ready());
+    later.session->WelcomeWhileEmpty(true);
+    later.runner.welcomeAnswers = {QMessageBox::Ok, QMessageBox::Open, QMessageBox::Ok};
+    later.runner.whenDocumentOpened = [&later] {
+        QVERIFY(tamsiro::samples::WriteSampleSoundSets(later.workspace.programFolder, {.voice = {1}}));
+    };
+    QVERIFY(later.Open());
+    QCOMPARE(later.runner.transcript.size(), 6);  // three welcomes, the chooser, the backup's two
+    QCOMPARE(later.runner.transcript[3], QStringLiteral("prompt"));
 }
 
 void SelectionDialogTest::dialogShowsTheCatalogueWithAvailability() {
@@ -421,10 +529,12 @@ void SelectionDialogTest::dialogIsFixedCompactAndFitsSmallScreens() {
     QVERIFY(!dialog.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     QVERIFY(!dialog.windowFlags().testFlag(Qt::WindowContextHelpButtonHint));
     // No taller than the Windows dialog (295 dialog units) in this font,
-    // but for the stick's status line, which only the Qt dialog has.
+    // but for the stick's status line and the Keep rows, which only the Qt
+    // dialog has.
     const QFontMetrics metrics = dialog.fontMetrics();
     const int statusLine = dialog.StickStatusLine()->height() + dialog.layout()->spacing();
-    QVERIFY2(dialog.height() <= (295 * metrics.height() + 4) / 8 + statusLine,
+    const int keepRows = 3 * dialog.KeepChoice(0)->height();
+    QVERIFY2(dialog.height() <= (295 * metrics.height() + 4) / 8 + statusLine + keepRows,
              qPrintable(QString::number(dialog.height())));
     QCOMPARE(dialog.GroupsArea()->verticalScrollBar()->maximum(), 0);
     // The groups take the whole width: no empty band beside them.
@@ -542,6 +652,139 @@ void SelectionDialogTest::progressWindowOnlyForLongSteps() {
     QCOMPARE(ui.ProgressWindow(), nullptr);
     QCOMPARE(bench.runner.progressAtBox.back(), false);
     QCOMPARE(bench.runner.Messages().last(), QStringLiteral("message: Not Saved"));
+}
+
+void SelectionDialogTest::setRowsShowEverySetOfTheFolder_data() {
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("group");
+    // "text|tooltip" of each row after the six, top to bottom; no tooltip
+    // for a row that can be chosen.
+    QTest::addColumn<QStringList>("others");
+    QTest::addColumn<QString>("greyedRow");
+    QTest::addColumn<QString>("greyedTip");
+    QTest::newRow("a Main set of its own")
+        << QStringList{QStringLiteral("DATA_M3_Mine.ODA")} << "M" << QStringList{QStringLiteral("Mine|")} << "M2"
+        << "Needs DATA_M3_JumpyNoor.ODA in Tamsiro's folder";
+    QTest::newRow("a browser's copy is a set of its own")
+        << QStringList{QStringLiteral("DATA_V3_JumpyNoor (1).ODA")} << "V"
+        << QStringList{QStringLiteral("JumpyNoor (1)|")} << "V1"
+        << "Needs DATA_V3_Tilda.ODA in Tamsiro's folder";
+    QTest::newRow("a lone first Games file")
+        << QStringList{QStringLiteral("DATA_G3A_Zed.ODA")} << "G"
+        << QStringList{QStringLiteral("Zed|Needs DATA_G3B_Zed.ODA in Tamsiro's folder")} << "G1"
+        << "Needs DATA_G3A_Tilda.ODA in Tamsiro's folder";
+    QTest::newRow("a lone second Games file of a row")
+        << QStringList{QStringLiteral("DATA_G3B_Zorbit.ODA")} << "G" << QStringList{} << "G5"
+        << "Needs DATA_G3A_Zorbit.ODA in Tamsiro's folder";
+    QTest::newRow("sorted, a row's set in other letters is no other set")
+        << QStringList{QStringLiteral("DATA_M3_zeta.ODA"), QStringLiteral("DATA_M3_Alpha.ODA"),
+                       QStringLiteral("DATA_M3_TILDA.ODA")}
+        << "M" << QStringList{QStringLiteral("Alpha|"), QStringLiteral("zeta|")} << "M6"
+        << "Needs DATA_M3_MiniTilda.ODA in Tamsiro's folder";
+    QTest::newRow("an ampersand is shown, not a shortcut") << QStringList{QStringLiteral("DATA_V3_Tom&Jerry.ODA")}
+                                                           << "V" << QStringList{QStringLiteral("Tom&&Jerry|")} << "V5"
+                                                           << "Needs DATA_V3_Zorbit.ODA in Tamsiro's folder";
+}
+
+void SelectionDialogTest::setRowsShowEverySetOfTheFolder() {
+    QFETCH(QStringList, files);
+    QFETCH(QString, group);
+    QFETCH(QStringList, others);
+    QFETCH(QString, greyedRow);
+    QFETCH(QString, greyedTip);
+    Bench bench(SomeOfEach());
+    QVERIFY(bench.Ready());
+    for (const QString& file : files) {
+        QVERIFY(tamsiro::samples::WriteText(bench.Program(file.toStdString()), "a set of its own"));
+    }
+    QVERIFY(bench.Open());
+    auto& dialog = bench.Dialog();
+    const std::size_t place = QStringLiteral("MVG").indexOf(group);
+
+    // Keep first, the six in their order, then the others.
+    QAbstractButton* keep = dialog.KeepChoice(place);
+    QCOMPARE(keep->text(), QStringLiteral("Keep what is on the stick"));
+    QVERIFY(keep->isEnabled() && keep->isChecked());
+    QVERIFY(keep->y() < dialog.Choice(place, 0)->y());
+    QStringList shown;
+    int lastY = dialog.Choice(place, tamsiro::kRowsPerCategory - 1)->y();
+    for (QAbstractButton* other : dialog.OtherChoices(place)) {
+        shown << other->text() + QLatin1Char('|') + other->toolTip();
+        QCOMPARE(other->isEnabled(), other->toolTip().isEmpty());
+        QCOMPARE(other->parentWidget(), keep->parentWidget());
+        QVERIFY(other->y() > lastY);
+        lastY = other->y();
+    }
+    QCOMPARE(shown, others);
+    for (std::size_t otherPlace = 0; otherPlace < tamsiro::kCategoriesInDialogOrder.size(); ++otherPlace) {
+        if (otherPlace != place) QVERIFY(dialog.OtherChoices(otherPlace).isEmpty());
+    }
+
+    QAbstractButton* greyed = bench.Control(greyedRow.toStdString());
+    QVERIFY(!greyed->isEnabled());
+    QCOMPARE(greyed->toolTip(), greyedTip);
+    // A greyed-out row cannot be checked; one that can, reads back as its label.
+    for (QAbstractButton* other : dialog.OtherChoices(place)) {
+        other->click();
+        const QString label = other->text().replace(QStringLiteral("&&"), QStringLiteral("&"));
+        QCOMPARE(dialog.CheckedSet(place).value_or(std::string()),
+                 other->isEnabled() ? label.toStdString() : std::string());
+    }
+}
+
+void SelectionDialogTest::dialogStartsFromTheStick_data() {
+    QTest::addColumn<QStringList>("installed");  // Main, Voice, Games; empty: left out
+    QTest::addColumn<QStringList>("checked");
+    const QString keep = QStringLiteral("Keep what is on the stick");
+    QTest::newRow("a stick as it came") << QStringList{} << QStringList{keep, keep, keep};
+    QTest::newRow("a set in each group") << QStringList{QStringLiteral("SqueakyIda"), QStringLiteral("MiniTilda"),
+                                                        QStringLiteral("Barnaby")}
+                                         << QStringList{QStringLiteral("SqueakyIda"),
+                                                        QStringLiteral("MiniTilda (fits in 32MB)"),
+                                                        QStringLiteral("Barnaby")};
+    QTest::newRow("a voice only") << QStringList{QString(), QStringLiteral("JumpyNoor"), QString()}
+                                  << QStringList{keep, QStringLiteral("JumpyNoor"), keep};
+    QTest::newRow("a Main set of the folder's own")
+        << QStringList{QStringLiteral("Mine"), QString(), QString()} << QStringList{QStringLiteral("Mine"), keep, keep};
+}
+
+void SelectionDialogTest::dialogStartsFromTheStick() {
+    QFETCH(QStringList, installed);
+    QFETCH(QStringList, checked);
+    Bench bench(SomeOfEach());
+    QVERIFY(bench.Ready());
+    QVERIFY(bench.AddOwnSet("M3", 4, "Mine"));
+    QVERIFY(bench.Install(installed));
+    QVERIFY(bench.Open());
+    QCOMPARE(bench.CheckedTexts(), checked);
+    // The status line says the same.
+    for (const QString& label : installed) {
+        if (!label.isEmpty()) QVERIFY(bench.Dialog().StickStatusLine()->text().contains(label));
+    }
+}
+
+void SelectionDialogTest::restoreStartsTheRowsAgainFromTheStick() {
+    Bench bench(SomeOfEach());
+    QVERIFY(bench.Ready());
+    QVERIFY(bench.Install({QStringLiteral("Tilda"), QStringLiteral("JumpyNoor"), QStringLiteral("Barnaby")}));
+    QVERIFY(bench.Open());
+    bench.Click("M3");
+    bench.Click("KV");
+    QCOMPARE(bench.CheckedTexts(),
+             (QStringList{QStringLiteral("SqueakyIda"), QStringLiteral("Keep what is on the stick"),
+                          QStringLiteral("Barnaby")}));
+
+    // Declined: the choices stay.
+    QTest::mouseClick(bench.Dialog().RestoreButton(), Qt::LeftButton);
+    QCOMPARE(bench.CheckedTexts()[0], QStringLiteral("SqueakyIda"));
+    // Done: every group shows the stick as it now is.
+    bench.runner.answers = {QMessageBox::Yes};
+    QTest::mouseClick(bench.Dialog().RestoreButton(), Qt::LeftButton);
+    QCOMPARE(bench.runner.Messages().last(), QStringLiteral("message: Stock sounds restored"));
+    const QString keep = QStringLiteral("Keep what is on the stick");
+    QCOMPARE(bench.CheckedTexts(), (QStringList{keep, keep, keep}));
+    QCOMPARE(bench.Dialog().StickStatusLine()->text().section(QLatin1Char('\n'), 1),
+             QStringLiteral("Main: stock \u00b7 Voice: stock \u00b7 Games: none"));
 }
 
 void SelectionDialogTest::saveWithAllThreeGroups() {
@@ -689,6 +932,83 @@ void SelectionDialogTest::failedGamesCopyIsReportedUnderTheBusyPointer() {
     QCOMPARE(bench.Checked(), std::vector<std::string>{"G2"});
     QVERIFY(!std::filesystem::exists(bench.Stick("OPEN-R/MW/DATA/P/AD013001.ODA")));
     QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/DYNAUDIO.ODA")), bench.originalArchive);
+}
+
+void SelectionDialogTest::saveChangesOnlyTheGroupsTheUserChanged_data() {
+    QTest::addColumn<QStringList>("installed");  // Main, Voice, Games; empty: left out
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<QList<QMessageBox::StandardButton>>("answers");
+    QTest::addColumn<QStringList>("said");
+    QTest::addColumn<QString>("changed");  // the groups the stick then holds otherwise
+    const QStringList all{QStringLiteral("Tilda"), QStringLiteral("JumpyNoor"), QStringLiteral("JumpyNoor")};
+    const QStringList mainOnly{QStringLiteral("Tilda"), QString(), QString()};
+    const QString saved = kNewAudioSaved;
+    QTest::newRow("every group holds a set, one changes")
+        << all << QStringList{"M3"} << QList<QMessageBox::StandardButton>{} << QStringList{saved} << "M";
+    QTest::newRow("a group left without a set is asked about")
+        << mainOnly << QStringList{"V2"} << QList{QMessageBox::Yes} << QStringList{kFewerParts, saved} << "V";
+    QTest::newRow("declined, nothing changes")
+        << QStringList{} << QStringList{"V2"} << QList{QMessageBox::No} << QStringList{kFewerParts} << "";
+    QTest::newRow("Keep after a pick is no pick")
+        << QStringList{} << QStringList{"M1", "KM"} << QList<QMessageBox::StandardButton>{}
+        << QStringList{QStringLiteral("message: Please select something")} << "";
+    QTest::newRow("back at the stick's own set is no change")
+        << QStringList{QString(), QStringLiteral("MiniTilda"), QString()} << QStringList{"V2", "V6", "M1", "G2"}
+        << QList<QMessageBox::StandardButton>{} << QStringList{saved} << "MG";
+    QTest::newRow("Keep where the stick holds a set")
+        << mainOnly << QStringList{"V6", "KM", "G4"} << QList{QMessageBox::No} << QStringList{kMaleVoice, saved}
+        << "VG";
+    QTest::newRow("a stick as it came asks about the groups left out")
+        << QStringList{} << QStringList{"M1", "G2"} << QList{QMessageBox::Yes} << QStringList{kFewerParts, saved}
+        << "MG";
+}
+
+void SelectionDialogTest::saveChangesOnlyTheGroupsTheUserChanged() {
+    QFETCH(QStringList, installed);
+    QFETCH(QStringList, clicks);
+    QFETCH(QList<QMessageBox::StandardButton>, answers);
+    QFETCH(QStringList, said);
+    QFETCH(QString, changed);
+    Bench bench(SomeOfEach());
+    QVERIFY(bench.Ready());
+    QVERIFY(bench.Install(installed));
+    QVERIFY(bench.Open());
+    const std::vector<Bytes> before = bench.GroupFiles();
+    const int startMessages = bench.runner.Messages().size();
+    for (const QString& click : clicks) bench.Click(click.toStdString());
+    bench.runner.answers = {answers.begin(), answers.end()};
+    bench.Save();
+
+    QCOMPARE(bench.runner.Messages().mid(startMessages), said);
+    QVERIFY(bench.runner.answers.empty());
+    const std::vector<Bytes> after = bench.GroupFiles();
+    QString differs;
+    for (std::size_t group = 0; group < before.size(); ++group) {
+        if (before[group] != after[group]) differs += QLatin1Char("MVG"[group]);
+    }
+    QCOMPARE(differs, changed);
+}
+
+void SelectionDialogTest::saveInstallsTheFolderOwnSetsByTheirLabels() {
+    Bench bench(SomeOfEach());
+    QVERIFY(bench.Ready());
+    QVERIFY(bench.AddOwnSet("M3", 4, "Mine"));
+    QVERIFY(tamsiro::samples::WriteText(bench.Program("DATA_V3_JumpyNoor (1).ODA"), "the browser's copy"));
+    QVERIFY(bench.Open());
+    bench.Click("OM1");
+    bench.Click("OV1");
+    bench.Click("G4");
+    bench.Save();
+    QCOMPARE(bench.runner.Messages().mid(2), QStringList{kNewAudioSaved});
+    QCOMPARE(ReadBytes(bench.Stick("OPEN-R/MW/DATA/P/CUSVOICE.ODA")),
+             ReadBytes(bench.Program("DATA_V3_JumpyNoor (1).ODA")));
+
+    // The next start finds them on the stick, under the same labels.
+    bench.session = std::make_unique<tamsiro::qt::TamsiroSession>(bench.workspace.programFolder, bench.runner);
+    bench.runner.dialog = &bench.Dialog();
+    QVERIFY(bench.Open());
+    QCOMPARE(bench.CheckedTexts(),
+             (QStringList{QStringLiteral("Mine"), QStringLiteral("JumpyNoor (1)"), QStringLiteral("Barnaby")}));
 }
 
 QTEST_MAIN(SelectionDialogTest)

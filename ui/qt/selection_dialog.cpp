@@ -1,9 +1,11 @@
 #include "ui/qt/selection_dialog.h"
 
 #include "catalogue/sound_catalogue.h"
+#include "host/file_system.h"
 #include "ui/qt/about_dialog.h"
 #include "ui/qt/app_icon.h"
 #include "ui/qt/modal_runner.h"
+#include "ui/qt/qt_user_interface.h"
 #include "ui/ui_texts.h"
 
 #include <QAction>
@@ -68,17 +70,25 @@ SelectionDialog::SelectionDialog(ModalRunner& runner, QWidget* parent) : QDialog
         auto* rows = new QVBoxLayout(box);
         rows->setContentsMargins(DialogUnitsX(metrics, 9), 0, DialogUnitsX(metrics, 4), DialogUnitsY(metrics, 1));
         rows->setSpacing(0);
-        // Each group is exclusive on its own; an exclusive group may still
-        // start with nothing checked.
+        // Each group is exclusive on its own.
         auto* group = new QButtonGroup(box);
         group->setExclusive(true);
+        // The way back to leaving the group as it is, once a set was picked.
+        auto* keep = new QRadioButton(QStringLiteral(TAMSIRO_KEEP_ROW), box);
+        keep->setObjectName(QStringLiteral("keep%1").arg(place));
+        group->addButton(keep);
+        rows->addWidget(keep);
+        keep_[place] = keep;
         for (int row = 0; row < kRowsPerCategory; ++row) {
             auto* button = new QRadioButton(QString::fromLatin1(kRowLabels[static_cast<std::size_t>(row)]), box);
             button->setObjectName(QStringLiteral("choice%1_%2").arg(place).arg(row));
-            group->addButton(button, row);
+            group->addButton(button);
             rows->addWidget(button);
             choices_[place][static_cast<std::size_t>(row)] = button;
+            sets_[place].push_back({button, FileLabelOf(kRowLabels[static_cast<std::size_t>(row)])});
         }
+        buttonGroups_[place] = group;
+        rowLayouts_[place] = rows;
         column->addWidget(box);
     }
 
@@ -184,12 +194,36 @@ QAbstractButton* SelectionDialog::Choice(std::size_t categoryPlace, int row) con
     return choices_[categoryPlace][static_cast<std::size_t>(row)];
 }
 
-void SelectionDialog::ShowAvailability(const RowAvailability& rows) {
-    for (std::size_t place = 0; place < choices_.size(); ++place) {
-        for (int row = 0; row < kRowsPerCategory; ++row) {
-            if (!rows.IsAvailable(place, row)) Choice(place, row)->setEnabled(false);
-        }
+QAbstractButton* SelectionDialog::KeepChoice(std::size_t categoryPlace) const {
+    return categoryPlace < keep_.size() ? keep_[categoryPlace] : nullptr;
+}
+
+void SelectionDialog::ShowOtherSets(std::size_t categoryPlace, const std::vector<FolderSet>& sets) {
+    QWidget* box = keep_.at(categoryPlace)->parentWidget();
+    for (const FolderSet& set : sets) {
+        // Labels come from file names: an ampersand is shown, not a shortcut.
+        QString text = FromHostText(set.label);
+        text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        auto* button = new QRadioButton(text, box);
+        button->setObjectName(QStringLiteral("other%1_%2").arg(categoryPlace).arg(OtherChoices(categoryPlace).size()));
+        buttonGroups_[categoryPlace]->addButton(button);
+        rowLayouts_[categoryPlace]->addWidget(button);
+        sets_[categoryPlace].push_back({button, set.label});
+        if (!set.missingFile.empty()) ShowMissingFile(button, FromHostText(set.missingFile));
     }
+    if (const QScreen* shown = screen()) FitTo(shown->availableGeometry());
+}
+
+QList<QAbstractButton*> SelectionDialog::OtherChoices(std::size_t categoryPlace) const {
+    QList<QAbstractButton*> others;
+    const auto& sets = sets_.at(categoryPlace);
+    for (std::size_t index = kRowsPerCategory; index < sets.size(); ++index) others << sets[index].button;
+    return others;
+}
+
+void SelectionDialog::ShowMissingFile(QAbstractButton* choice, const QString& fileName) {
+    choice->setEnabled(false);
+    choice->setToolTip(QStringLiteral(TAMSIRO_ROW_MISSING_FILE).arg(fileName));
 }
 
 std::optional<int> SelectionDialog::CheckedRow(std::size_t categoryPlace) const {
@@ -198,6 +232,25 @@ std::optional<int> SelectionDialog::CheckedRow(std::size_t categoryPlace) const 
         if (choice != nullptr && choice->isEnabled() && choice->isChecked()) return row;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> SelectionDialog::CheckedSet(std::size_t categoryPlace) const {
+    for (const SetChoice& set : sets_.at(categoryPlace)) {
+        if (set.button->isEnabled() && set.button->isChecked()) return set.label;
+    }
+    return std::nullopt;
+}
+
+void SelectionDialog::CheckSet(std::size_t categoryPlace, const std::optional<std::string>& label) {
+    QAbstractButton* checked = keep_.at(categoryPlace);
+    if (label) {
+        const auto& sets = sets_[categoryPlace];
+        const auto found = std::find_if(sets.begin(), sets.end(), [&](const SetChoice& set) {
+            return set.button->isEnabled() && EqualIgnoringAsciiCase(set.label, *label);
+        });
+        if (found != sets.end()) checked = found->button;
+    }
+    checked->setChecked(true);
 }
 
 void SelectionDialog::keyPressEvent(QKeyEvent* event) {

@@ -15,8 +15,10 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStringList>
 #include <QUrl>
 
+#include <array>
 #include <utility>
 
 namespace tamsiro::qt {
@@ -26,18 +28,20 @@ TamsiroSession::TamsiroSession(std::string programFolder, ModalRunner& runner)
     dialog_.SetSaveHandler([this] {
         if (!stick_) return;
         OnSave(context_, *stick_, Selection());
-        if (!ui_.DialogEnded()) ShowStickStatus();
+        // The user's choices stay for another try.
+        if (!ui_.DialogEnded()) ReadStick(false);
     });
     // The portable folder and the zip ship README.txt beside the program;
     // the Linux package puts it with the system's documentation.
     dialog_.SetHelpFiles(
         {QDir(QFile::decodeName(context_.ProgramFolder().c_str())).filePath(QStringLiteral("README.txt")),
          QStringLiteral(TAMSIRO_INSTALLED_README)});
-    // After a restore the dialog stays open, as after a failed Save.
+    // After a restore the dialog stays open, as after a failed Save, and
+    // starts again from the stick as it is now.
     dialog_.SetRestoreHandler([this] {
         if (!stick_) return;
-        (void)RestoreStockSounds(context_, *stick_);
-        ShowStickStatus();
+        const RestoreVerdict verdict = RestoreStockSounds(context_, *stick_);
+        ReadStick(verdict == RestoreVerdict::Restored);
     });
 }
 
@@ -50,33 +54,71 @@ bool HoldsAnySoundSet(const AppContext& context) {
     return false;
 }
 
+// The data files that sets found only in part still need: a Games set
+// with one of its two files.
+QStringList MissingPartsOfSets(const AppContext& context) {
+    QStringList missing;
+    for (const SoundCategory& category : kCategoriesInDialogOrder) {
+        for (const FolderSet& set : ExtraSets(context, category)) {
+            if (!set.missingFile.empty()) missing << FromHostText(set.missingFile);
+        }
+        if (category.secondPrefix == nullptr) continue;
+        for (const char* row : kRowLabels) {
+            const std::string label = FileLabelOf(row);
+            const std::string needed = MissingDataFile(context, category, label);
+            const bool begun = FileExists(context.DataFilePath(DataFileName(category.prefix, label))) ||
+                               FileExists(context.DataFilePath(DataFileName(category.secondPrefix, label)));
+            if (!needed.empty() && begun) missing << FromHostText(needed);
+        }
+    }
+    return missing;
+}
+
 }  // namespace
 
 bool TamsiroSession::Welcome() {
     const QString folder = QDir::toNativeSeparators(FromHostText(context_.ProgramFolder()));
-    QMessageBox box(QMessageBox::Information, QStringLiteral(TAMSIRO_APPLICATION_NAME),
-                    QStringLiteral(TAMSIRO_WELCOME_TEXT).arg(folder), QMessageBox::Open | QMessageBox::Ok, &dialog_);
-    box.setTextFormat(Qt::PlainText);
-    box.button(QMessageBox::Open)->setText(QStringLiteral(TAMSIRO_WELCOME_OPEN_FOLDER));
-    box.setDefaultButton(QMessageBox::Open);
-    box.setEscapeButton(QMessageBox::Ok);
-    // Open folder leaves the welcome up, for OK once the files are in.
-    while (runner_.RunMessageBox(box) == QMessageBox::Open) {
-        if (!runner_.OpenDocument(QUrl::fromLocalFile(FromHostText(context_.ProgramFolder())))) {
-            ShowWarning(runner_, dialog_, QStringLiteral(TAMSIRO_WELCOME_NO_FILE_MANAGER).arg(folder));
+    QString text = QStringLiteral(TAMSIRO_WELCOME_TEXT).arg(folder);
+    for (;;) {
+        QMessageBox box(QMessageBox::Information, QStringLiteral(TAMSIRO_APPLICATION_NAME), text,
+                        QMessageBox::Open | QMessageBox::Ok | QMessageBox::Cancel, &dialog_);
+        box.setTextFormat(Qt::PlainText);
+        box.button(QMessageBox::Open)->setText(QStringLiteral(TAMSIRO_WELCOME_OPEN_FOLDER));
+        box.setDefaultButton(QMessageBox::Open);
+        box.setEscapeButton(QMessageBox::Cancel);
+        const QMessageBox::StandardButton answer = runner_.RunMessageBox(box);
+        if (answer == QMessageBox::Open) {
+            // The welcome stays up, for OK once the files are in.
+            if (!runner_.OpenDocument(QUrl::fromLocalFile(FromHostText(context_.ProgramFolder())))) {
+                ShowWarning(runner_, dialog_, QStringLiteral(TAMSIRO_WELCOME_NO_FILE_MANAGER).arg(folder));
+            }
+            continue;
         }
+        if (answer != QMessageBox::Ok) return false;
+        if (HoldsAnySoundSet(context_)) return true;
+        text = QStringLiteral(TAMSIRO_WELCOME_STILL_EMPTY).arg(folder);
+        const QStringList parts = MissingPartsOfSets(context_);
+        if (!parts.isEmpty())
+            text += QStringLiteral("\n\n") + QStringLiteral(TAMSIRO_WELCOME_PART_OF_SET).arg(parts.join(", "));
     }
-    return HoldsAnySoundSet(context_);
 }
 
-void TamsiroSession::ShowStickStatus() {
+void TamsiroSession::ReadStick(bool checkRows) {
     if (!stick_) return;
-    const DialogStatusWords words = DialogWordsOf(ReadStickStatus(context_, *stick_));
+    const StickStatus status = ReadStickStatus(context_, *stick_);
+    const DialogStatusWords words = DialogWordsOf(status);
     const QString middleDot(QChar(0x00B7));
     dialog_.SetStickStatus(QStringLiteral("Memory stick: %1\nMain: %2 %5 Voice: %3 %5 Games: %4")
                                .arg(QDir::toNativeSeparators(QDir::cleanPath(FromHostText(stick_->Root()))),
                                     FromHostText(words.main), FromHostText(words.voice), FromHostText(words.games),
                                     middleDot));
+    const std::array<const GroupStatus*, kCategoriesInDialogOrder.size()> groups = {&status.archive, &status.voice,
+                                                                                    &status.games};
+    for (std::size_t place = 0; place < groups.size(); ++place) {
+        const GroupStatus& group = *groups[place];
+        setsOnStick_[place] = group.kind == GroupStatus::Kind::Set ? std::optional(group.label) : std::nullopt;
+        if (checkRows) dialog_.CheckSet(place, setsOnStick_[place]);
+    }
 }
 
 bool TamsiroSession::Start() {
@@ -87,16 +129,40 @@ bool TamsiroSession::Start() {
     std::optional<DialogStart> start = RunStartSequence(context_);
     if (!start) return false;
     stick_ = std::move(start->stick);
-    dialog_.ShowAvailability(start->rows);
+    for (std::size_t place = 0; place < kCategoriesInDialogOrder.size(); ++place) {
+        const SoundCategory& category = kCategoriesInDialogOrder[place];
+        for (int row = 0; row < kRowsPerCategory; ++row) {
+            if (start->rows.IsAvailable(place, row)) continue;
+            const std::string label = FileLabelOf(kRowLabels[static_cast<std::size_t>(row)]);
+            std::string missing = MissingDataFile(context_, category, label);
+            // Gone and back since the start sequence looked: name the first.
+            if (missing.empty()) missing = DataFileName(category.prefix, label);
+            dialog_.ShowMissingFile(dialog_.Choice(place, row), FromHostText(missing));
+        }
+        dialog_.ShowOtherSets(place, ExtraSets(context_, category));
+    }
     if (ui_.DialogEnded()) return false;
-    ShowStickStatus();
+    ReadStick(true);
     return true;
 }
 
 SaveSelection TamsiroSession::Selection() const {
-    return SelectionOfRows({.main = dialog_.CheckedRow(kMainPlace),
-                            .voice = dialog_.CheckedRow(kVoicePlace),
-                            .games = dialog_.CheckedRow(kGamesPlace)});
+    // A group at Keep, or at the set the stick holds already, is left as it is.
+    std::array<std::optional<std::string>, kCategoriesInDialogOrder.size()> changed;
+    bool unchangedHoldSets = true;
+    for (std::size_t place = 0; place < changed.size(); ++place) {
+        const std::optional<std::string> checked = dialog_.CheckedSet(place);
+        const std::optional<std::string>& held = setsOnStick_[place];
+        if (checked && !(held && EqualIgnoringAsciiCase(*checked, *held))) changed[place] = checked;
+        if (!changed[place] && !held) unchangedHoldSets = false;
+    }
+    SaveSelection selection{changed[kMainPlace], changed[kGamesPlace], changed[kVoicePlace]};
+    selection.voiceOffersMaleVoiceRemoval =
+        changed[kVoicePlace].has_value() && dialog_.CheckedRow(kVoicePlace) == kMaleVoiceRemovalRow;
+    // "Fewer parts" warns of a group left without a set; where each group
+    // left as it is holds one, the stick ends up with all three.
+    if (unchangedHoldSets) selection.installFewerParts = GivenAnswer{true, "the other groups hold sets already"};
+    return selection;
 }
 
 void TamsiroSession::Run() {

@@ -6,6 +6,7 @@
 #include "ui/qt/qt_user_interface.h"
 #include "ui/qt/selection_dialog.h"
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -43,8 +44,9 @@ private:
     // The welcome, until the folder holds a set or the user closes it; true
     // when the folder holds a set.
     bool Welcome();
-    // The dialog's status line, from what the stick holds now.
-    void ShowStickStatus();
+    // The dialog's status line, from what the stick holds now; with
+    // `checkRows` each group's checked row follows the stick too.
+    void ReadStick(bool checkRows);
 
     ModalRunner& runner_;
     bool welcomeWhileEmpty_ = false;
@@ -53,6 +55,9 @@ private:
     AppContext context_;
     // The stick the start sequence accepted.
     std::optional<Stick> stick_;
+    // The set each group holds on the stick as last read, in dialog order;
+    // nothing for stock, none or anything else that is not a set.
+    std::array<std::optional<std::string>, kCategoriesInDialogOrder.size()> setsOnStick_;
 };
 
 // The folder where the data files live (see DefaultProgramFolderFor: the
