@@ -211,6 +211,10 @@ void SelectionDialog::ShowOtherSets(std::size_t categoryPlace, const std::vector
         sets_[categoryPlace].push_back({button, set.label});
         if (!set.missingFile.empty()) ShowMissingFile(button, FromHostText(set.missingFile));
     }
+    // The new rows count only once the layouts above know of them, which
+    // they learn in the event loop: tell them now, before measuring.
+    box->updateGeometry();
+    groupsArea_->widget()->layout()->activate();
     if (const QScreen* shown = screen()) FitTo(shown->availableGeometry());
 }
 
