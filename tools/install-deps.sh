@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
 # Installs whatever the build and the tests need and the machine lacks.
 #
+#   tools/install-deps.sh [--build-only]
+#
+# --build-only installs what the gcc build (tests, Qt and manual pages
+# included) needs, so that it can start while the rest installs.
+#
 # With apt-get (Debian, Ubuntu) it installs Debian's packages, and is safe to
 # run again: it installs nothing that is there. Elsewhere (macOS) it only
 # says what to install and exits 0, so that make goes on with what the
 # machine has.
 set -euo pipefail
 
-packages=(
+build_packages=(
   build-essential cmake ninja-build pkg-config libgtest-dev    # core and its tests
   libcli11-dev nlohmann-json3-dev                               # command-line front end
   qt6-base-dev qt6-base-dev-tools libgl-dev                     # Qt front end
+  help2man                                                      # manual pages
+)
+packages=(
   dpkg-dev file desktop-file-utils appstream                    # the .deb and its checks
-  help2man lintian zip unzip                                    # manual pages, Debian policy, the Windows zip
+  lintian zip unzip                                             # Debian policy, the Windows zip
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64        # Tamsiro.exe and its tests
   xvfb xauth                                                    # a display for Wine
   fonts-wine libxrender1                                        # Wine's dialog fonts, as on Windows
@@ -45,9 +53,15 @@ if ! command -v apt-get >/dev/null || ! command -v dpkg-query >/dev/null; then
   exit 0
 fi
 
+build_only=0
+[[ ${1:-} == --build-only ]] && build_only=1
+
 sudo=()
 if [[ $(id -u) -ne 0 ]]; then sudo=(sudo); fi
+# Lists fetched within the hour (by the --build-only run just before) are
+# not fetched again.
 updated=0
+[[ -n $(find /var/lib/apt/lists -maxdepth 1 -name '*_Packages*' -mmin -60 2>/dev/null | head -1) ]] && updated=1
 
 # apt_install PACKAGE...: installs those that are not installed yet.
 apt_install() {
@@ -63,9 +77,17 @@ apt_install() {
     "${sudo[@]}" apt-get update -qq
     updated=1
   fi
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # dpkg's own fsyncs are for a system that must survive a power cut in
+  # the middle of an install; a CI machine is thrown away instead.
+  local unsafe=()
+  [[ ${CI:-} == true ]] && unsafe=(-o Dpkg::Options::=--force-unsafe-io)
+  # Another install on the same machine holds the lock for a while.
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+    -o DPkg::Lock::Timeout=600 "${unsafe[@]}" "${missing[@]}" >/dev/null
 }
 
+apt_install "${build_packages[@]}"
+((build_only)) && exit 0
 apt_install "${packages[@]}"
 [[ $(uname -s) == Linux ]] && apt_install "${fat_packages[@]}"
 
