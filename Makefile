@@ -3,7 +3,7 @@
 #   make test   install what is missing, build everything, run every test
 SHELL := /bin/bash
 .DEFAULT_GOAL := help
-.PHONY: help deps build test test-core test-asan test-werror test-win32 test-fat test-fat-full run bench fuzz clean test-qt package package-check package-windows
+.PHONY: help deps build test test-core test-release test-asan test-werror test-win32 test-fat test-fat-full run bench fuzz clean test-qt package package-check package-windows test-times
 
 # What the host can run. Every host runs the core and Qt suites (test-core);
 # these need Linux: Debian's gcc and clang with their sanitizer runtime,
@@ -15,8 +15,9 @@ LINUX_ONLY_TESTS := test-asan test-werror test-win32 package-check test-fat
 help:
 	@echo "make run    build and launch Tamsiro on a generated demo workspace"
 	@echo "make test   install what is missing, build, run every test"
-	@echo "make test-werror  build everything with gcc and with clang, warnings as errors"
+	@echo "make test-werror  the release (gcc) and asan (clang) builds alone, warnings as errors"
 	@echo "make test-fat  Save, Restore, power cuts and crash states on a FAT stick in QEMU (test-fat-full: all)"
+	@echo "make test-times  the stage times of the last make test, as a table"
 	@echo "make package  the portable folder (.tar.gz) and the Debian package (build/release)"
 	@echo "make package-windows  the Windows zip (build/mingw), cross-built with MinGW-w64"
 	@echo "make bench  release benchmarks of the Main install"
@@ -32,27 +33,47 @@ build: deps
 test-core: build
 	ctest --preset dev
 
+# On Linux make test is tools/test-stages.sh: three builds (release with
+# gcc, asan with clang, mingw), each suite started as soon as its build is
+# done, and a timing line per stage at the end (docs/DEVELOPMENT.md). It
+# runs every check of test-release, test-asan, test-win32 and package-check,
+# and the FAT scenarios with a sample of the crash states; test-fat runs
+# the larger samples, test-fat-full all of them.
 ifeq ($(HOST_OS),Linux)
-test: test-core $(LINUX_ONLY_TESTS)
+test:
+	@tools/test-stages.sh
 else
 test: test-core
 	@echo "make test ran the core and Qt suites; skipped on $(HOST_OS), as they need Linux: $(LINUX_ONLY_TESTS)"
 endif
+
+# The suites built by gcc with optimisation, as the packages are (preset
+# release, build/release, warnings as errors).
+test-release: deps
+	cmake --preset release
+	cmake --build --preset release
+	ctest --preset release -j2
 
 # The whole test suite built with clang under AddressSanitizer and
 # UndefinedBehaviorSanitizer (preset asan, build/asan).
 test-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan
-	ctest --preset asan
+	ctest --preset asan -j2
 
-# Warnings as errors, with gcc and with clang, over everything dev builds,
-# tests included (presets werror-gcc and werror-clang): building is the check.
+# Warnings are errors in every preset that inherits dev, so the builds of
+# make test are this check: gcc in release, clang in asan, tests included.
+# The werror-gcc and werror-clang presets still build the same by hand.
 test-werror: deps
-	cmake --preset werror-gcc
-	cmake --build --preset werror-gcc
-	cmake --preset werror-clang
-	cmake --build --preset werror-clang
+	cmake --preset release
+	cmake --build --preset release
+	cmake --preset asan
+	cmake --build --preset asan
+
+# The stage times of the last make test (build/test-logs/stages.tsv), as a
+# Markdown table; the lead's wall-clock figures come from a quiet machine.
+test-times:
+	@tools/test-stages.sh --times
 
 # Release benchmark of the Main install against cp (docs/BENCHMARKS.md).
 # Needs about 5 GiB free under BENCH_DIR for a while; removes its files.
@@ -86,7 +107,9 @@ test-win32: deps
 # Then the crash states (build/fat-crash): cuts inside the stick's own
 # writes, rebuilt from a recording of a Save and a Restore, a seeded sample
 # in about 5 minutes, every state in test-fat-full (report.txt there).
-# FAT_JOBS sets how many machines run at once (default 2).
+# FAT_JOBS sets how many machines run at once (default 2). make test runs
+# the scenarios without the cuts between operations (the crash states cut
+# inside and between the flushes) and a smaller sample of crash states.
 test-fat: build
 	tests/fat/run-fat.sh build/dev
 	tests/fat/run-crash-states.sh build/dev
@@ -103,11 +126,11 @@ test-qt: build
 # program starts in demo/stick, so the chooser opens on its memstick.ind.
 # RUN_XVFB=1 runs it on a virtual display instead (nothing to see there).
 run: deps
-	cmake --preset release
-	cmake --build --preset release --target tamsiro make_demo_workspace
+	cmake --preset dev
+	cmake --build --preset dev --target tamsiro make_demo_workspace
 	rm -rf demo
-	build/release/tools/make_demo_workspace demo
-	cp build/release/ui/qt/tamsiro demo/Tamsiro/
+	build/dev/tools/make_demo_workspace demo
+	cp build/dev/ui/qt/tamsiro demo/Tamsiro/
 	@cd demo/stick && if [[ "$(RUN_XVFB)" == 1 ]]; then \
 	  exec xvfb-run -a -s "-screen 0 1280x1024x24" ../Tamsiro/tamsiro; \
 	elif [[ -z "$$DISPLAY$$WAYLAND_DISPLAY" && "$(HOST_OS)" != Darwin ]]; then \

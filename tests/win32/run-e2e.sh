@@ -16,9 +16,9 @@ WORK=$REPO/build/win32-e2e
 UNZIPPED=$WORK/zip
 EXE=$UNZIPPED/Tamsiro.exe
 DRIVER=$REPO/build/mingw/tests/win32/tamsiro_driver.exe
-# The fixture maker is a host program: it comes from the dev tree, which
-# make test builds anyway.
-FIXTURE=$REPO/build/dev/tests/win32/tamsiro_e2e_fixture
+# The fixture maker is a host program: it comes from the dev tree, built
+# here, or from E2E_FIXTURE, one built already (make test's release tree).
+FIXTURE=${E2E_FIXTURE:-$REPO/build/dev/tests/win32/tamsiro_e2e_fixture}
 
 screenshots=0
 selected=()
@@ -48,8 +48,11 @@ mkdir -p "$WORK"
 {
   cmake --preset mingw -DTAMSIRO_BUILD_TESTS=ON -DTAMSIRO_WERROR=ON -DCMAKE_CXX_FLAGS=-Wno-error=restrict &&
   cmake --build --preset mingw -j2 --target Tamsiro tamsiro_driver tamsiro_packages &&
-  cmake --preset dev &&
-  cmake --build --preset dev -j2 --target tamsiro_e2e_fixture
+  if [[ ${E2E_FIXTURE:-} ]]; then
+    [[ -x $FIXTURE ]] || { echo "$FIXTURE is missing"; false; }
+  else
+    cmake --preset dev && cmake --build --preset dev -j2 --target tamsiro_e2e_fixture
+  fi
 } >"$WORK/build.log" 2>&1 || { tail -40 "$WORK/build.log"; die "build failed (log: $WORK/build.log)"; }
 
 say "== checking the Windows zip"
