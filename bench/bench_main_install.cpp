@@ -1,21 +1,24 @@
 // Benchmark of the Main install: the merge into the work archive
-// and the copy to the stick, against the physical anchor, the system's own
-// copy of the same bytes (cp --reflink=never of the base to a work file,
-// then of the work file to the stick folder), on the same disk.
+// and the copy to the stick, against the verified copy of the same bytes
+// on the same disk: the system's own copies (cp --reflink=never of the base
+// to a work file, then of the work file to the stick folder), sync, and the
+// stick's file read back past the cache and compared, as the install must.
 //
 //   tamsiro_bench [--dir DIR] [--cases realistic,many,huge] [--runs N]
 //
-// Each case generates its own archives under DIR, measures the anchor and
-// the install alternately N times (the median counts), prints wall times,
-// the ratio, the peak resident memory of the merging process and the entry
-// counts, and removes its files. The install runs in a child process (this
-// program again, with --install) so that its peak memory is its own.
+// Each case generates its own archives under DIR, measures the anchors and
+// the install alternately N times, prints median wall times, each run's
+// ratio as a median with its minimum and maximum, the peak resident memory
+// of the merging process and the entry counts, and removes its files. The
+// install runs in a child process (this program again, with --install) so
+// that its peak memory is its own.
 #include "app/app_context.h"
 #include "app/user_interface.h"
 #include "archive/archive_merge.h"
 #include "archive/oda_archive.h"
 #include "archive/oda_format.h"
 #include "bench/bench_support.h"
+#include "bench/verified_copy.h"
 #include "install/main_install.h"
 #include "stick/stick.h"
 
@@ -235,7 +238,8 @@ struct Row {
     std::string name;
     std::size_t baseEntries = 0, setEntries = 0, replaced = 0;
     std::uint64_t bytes = 0;
-    double copy = 0, firstCopy = 0, merge = 0, anchor = 0, install = 0;
+    double copy = 0, firstCopy = 0, merge = 0, anchor = 0, verified = 0, install = 0;
+    Spread installRatio, mergeRatio;  // against the verified copy, the merge against the first cp
     long rssKiB = 0;
     std::uint64_t tablesAndIndex = 0;
     bool ok = false;
@@ -283,7 +287,7 @@ Row RunCase(const Case& c, const std::string& root, const std::string& self, int
     }
     row.tablesAndIndex = TablesAndIndexBytes(row.baseEntries, row.setEntries);
 
-    std::vector<double> copies, firstCopies, merges, anchors, installs;
+    std::vector<double> copies, firstCopies, merges, anchors, verifieds, installs, installRatios, mergeRatios;
     bool ok = true;
     for (int run = 0; run < runs && ok; ++run) {
         // 1. The bare copy: cp twice, into a stick folder where no archive
@@ -320,6 +324,19 @@ Row RunCase(const Case& c, const std::string& root, const std::string& self, int
         ok = ok && Spawn({"sync"}).status == 0;
         anchors.push_back(Now() - t0);
 
+        // 2b. The verified copy, the anchor the install is held to: the
+        //     same, with the stick's archive read back from the device and
+        //     compared with the work file before that is deleted, as the
+        //     install checks its copy before it reports success.
+        ::sync();
+        t0 = Now();
+        fs::remove(target);
+        ok = ok && Spawn({"cp", "--reflink=never", basePath, anchorWork}).status == 0 &&
+             Spawn({"cp", "--reflink=never", anchorWork, target}).status == 0 && Spawn({"sync"}).status == 0 &&
+             ReadBackMatches(anchorWork, target);
+        fs::remove(anchorWork);
+        verifieds.push_back(Now() - t0);
+
         // 3. The install, finding an archive on the stick as a real stick has.
         ::sync();
         t0 = Now();
@@ -329,11 +346,13 @@ Row RunCase(const Case& c, const std::string& root, const std::string& self, int
         row.rssKiB = std::max(row.rssKiB, rssKiB);
         ok = ok && child.status == 0;
         if (run == 0) ok = ok && Verify(target, basePath, setPath);
+        installRatios.push_back(installs.back() / verifieds.back());
+        mergeRatios.push_back(merges.back() / firstCopies.back());
         std::printf(
-            "    run %d: cp x2 %.3f s (first cp %.3f s, merge alone %.3f s), anchor %.3f s, install %.3f s, "
-            "peak RSS %.1f MiB%s\n",
-            run + 1, copies.back(), firstCopies.back(), merges.back(), anchors.back(), installs.back(), rssKiB / 1024.0,
-            ok ? "" : "  FAILED");
+            "    run %d: cp x2 %.3f s (first cp %.3f s, merge alone %.3f s), cp x2 + sync %.3f s, verified copy "
+            "%.3f s, install %.3f s (%.2f), peak RSS %.1f MiB%s\n",
+            run + 1, copies.back(), firstCopies.back(), merges.back(), anchors.back(), verifieds.back(),
+            installs.back(), installRatios.back(), rssKiB / 1024.0, ok ? "" : "  FAILED");
         std::fflush(stdout);
     }
     row.ok = ok;
@@ -341,7 +360,10 @@ Row RunCase(const Case& c, const std::string& root, const std::string& self, int
     row.firstCopy = Median(firstCopies);
     row.merge = Median(merges);
     row.anchor = Median(anchors);
+    row.verified = Median(verifieds);
     row.install = Median(installs);
+    row.installRatio = SpreadOf(installRatios);
+    row.mergeRatio = SpreadOf(mergeRatios);
     if (!gKeep) fs::remove_all(dir);
     return row;
 }
@@ -364,7 +386,7 @@ int main(int argc, char** argv) {
 
     std::string dir = "build/bench/work";
     std::string cases = "realistic,many,huge";
-    int runs = 3;
+    int runs = 5;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--dir" && i + 1 < argc)
@@ -388,11 +410,14 @@ int main(int argc, char** argv) {
     PrintMachine(dir);
     std::printf(
         "cp x2:   cp --reflink=never base -> work file, then work file -> stick folder (no archive there yet)\n"
-        "anchor:  rm stick archive; cp --reflink=never base -> work file; cp work file -> stick; rm work file; sync\n"
+        "cp x2 + sync:  rm stick archive; cp --reflink=never base -> work file; cp work file -> stick; rm work "
+        "file; sync\n"
+        "verified copy: the same, then the stick's archive read back past the cache and compared with the work "
+        "file, before it is removed\n"
         "install: InstallMain: merge into TMP.ODA, copy beside the stick archive, flush, read back, replace, "
         "delete TMP.ODA\n"
         "merge alone: the merge into TMP.ODA only, against the first cp alone\n"
-        "%d runs of each, interleaved, after sync; medians\n",
+        "%d runs of each, interleaved, after sync; medians, and each run's ratio as median (min-max)\n",
         runs);
     const Filler filler;
     std::vector<Row> rows;
@@ -407,25 +432,27 @@ int main(int argc, char** argv) {
     fs::remove(dir, error);  // only when empty
 
     std::printf(
-        "\n| case | base entries | set entries | replaced | base size | anchor | merge + install | ratio "
-        "| peak RSS | of which tables + index |\n");
-    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+        "\n| case | base entries | set entries | replaced | base size | cp x2 + sync | verified copy | merge + install "
+        "| install / verified copy (min-max) | peak RSS | of which tables + index |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     bool allOk = true;
     for (const Row& r : rows) {
         allOk = allOk && r.ok;
-        std::printf("| %s | %zu | %zu | %zu | %.1f MiB | %.3f s | %.3f s | %.2f | %.1f MiB | %.1f MiB |%s\n",
-                    r.name.c_str(), r.baseEntries, r.setEntries, r.replaced, static_cast<double>(r.bytes) / kMiB,
-                    r.anchor, r.install, r.anchor > 0 ? r.install / r.anchor : 0.0, r.rssKiB / 1024.0,
-                    static_cast<double>(r.tablesAndIndex) / kMiB, r.ok ? "" : " FAILED");
+        std::printf(
+            "| %s | %zu | %zu | %zu | %.1f MiB | %.3f s | %.3f s | %.3f s | %.2f (%.2f-%.2f) | %.1f MiB | %.1f MiB "
+            "|%s\n",
+            r.name.c_str(), r.baseEntries, r.setEntries, r.replaced, static_cast<double>(r.bytes) / kMiB, r.anchor,
+            r.verified, r.install, r.installRatio.median, r.installRatio.min, r.installRatio.max, r.rssKiB / 1024.0,
+            static_cast<double>(r.tablesAndIndex) / kMiB, r.ok ? "" : " FAILED");
     }
     std::printf(
         "\nBreakdown (medians):\n\n| case | cp x2 | install / cp x2 | first cp (base -> work) | merge alone | merge / "
-        "first cp |\n");
+        "first cp (min-max) |\n");
     std::printf("|---|---:|---:|---:|---:|---:|\n");
     for (const Row& r : rows) {
-        std::printf("| %s | %.3f s | %.2f | %.3f s | %.3f s | %.2f |\n", r.name.c_str(), r.copy,
-                    r.copy > 0 ? r.install / r.copy : 0.0, r.firstCopy, r.merge,
-                    r.firstCopy > 0 ? r.merge / r.firstCopy : 0.0);
+        std::printf("| %s | %.3f s | %.2f | %.3f s | %.3f s | %.2f (%.2f-%.2f) |\n", r.name.c_str(), r.copy,
+                    r.copy > 0 ? r.install / r.copy : 0.0, r.firstCopy, r.merge, r.mergeRatio.median, r.mergeRatio.min,
+                    r.mergeRatio.max);
     }
     return allOk ? 0 : 1;
 }

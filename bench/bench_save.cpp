@@ -10,8 +10,8 @@
 #include "app/app_context.h"
 #include "archive/archive_merge.h"
 #include "bench/bench_support.h"
+#include "bench/verified_copy.h"
 #include "catalogue/sound_catalogue.h"
-#include "host/device_reader.h"
 #include "host/file_change_hook.h"
 #include "install/save_command.h"
 #include "stick/stick.h"
@@ -65,29 +65,6 @@ int RunSave(const std::string& program, const std::string& stickRoot) {
     return 0;
 }
 
-// Reads `copy` past the host's cache and compares it with `source`, as the
-// Save checks what it wrote.
-bool ReadBackMatches(const std::string& source, const std::string& copy) {
-    constexpr std::size_t kChunk = 1 << 20;
-    static AlignedBuffer device(kChunk);
-    static std::vector<char> expected(kChunk);
-    std::ifstream in(source, std::ios::binary);
-    DeviceReader reader;
-    if (!in || !reader.Open(copy)) return false;
-    std::error_code error;
-    std::uint64_t left = fs::file_size(source, error);
-    if (error || left != fs::file_size(copy, error)) return false;
-    while (left > 0) {
-        const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(left, kChunk));
-        if (!in.read(expected.data(), static_cast<std::streamsize>(size)) || !reader.ReadExactly(device, size) ||
-            std::memcmp(expected.data(), device.Data(), size) != 0) {
-            return false;
-        }
-        left -= size;
-    }
-    return true;
-}
-
 // What one small write and its flush cost on the disk under `dir`: the
 // Save's extra flushes are where its time over the anchor goes.
 double FlushLatency(const fs::path& dir) {
@@ -104,15 +81,6 @@ double FlushLatency(const fs::path& dir) {
     ::close(fd);
     ::unlink(path.c_str());
     return times.empty() ? -1 : Median(times);
-}
-
-struct Spread {
-    double median, min, max;
-};
-
-Spread SpreadOf(const std::vector<double>& values) {
-    return {Median(values), *std::min_element(values.begin(), values.end()),
-            *std::max_element(values.begin(), values.end())};
 }
 
 bool MakeWorkspace(const fs::path& dir) {
@@ -186,7 +154,7 @@ int main(int argc, char** argv) {
         {program + "/" + DataFileName("G3B", "Tilda"), stick_files::kGame8},
         {program + "/" + DataFileName("V3", "MiniTilda"), stick_files::kCustomVoice},
     };
-    std::vector<double> anchor, verified, merge, save, ratio, verifiedRatio, builtRatio;
+    std::vector<double> anchor, verified, recheck, merge, save, ratio, verifiedRatio, builtRatio, checkedRatio;
     std::string firstOutput, secondOutput;
     for (int run = 0; run < runs; ++run) {
         FreshStick(root, "anchor");
@@ -203,6 +171,16 @@ int main(int argc, char** argv) {
             }
         }
         verified.push_back(Now() - start);
+        // The Save reads every file it leaves back once more at the end,
+        // before it reports success: the same reads again.
+        start = Now();
+        for (const auto& [source, stickPath] : copies) {
+            if (!ReadBackMatches(source, target.Path(stickPath))) {
+                std::fprintf(stderr, "the second read-back of %s does not match\n", source.c_str());
+                return 1;
+            }
+        }
+        recheck.push_back(Now() - start);
 
         // The merge the Save makes before it copies anything: the work
         // archive it builds in its own folder.
@@ -226,6 +204,7 @@ int main(int argc, char** argv) {
         ratio.push_back(save.back() / anchor.back());
         verifiedRatio.push_back(save.back() / verified.back());
         builtRatio.push_back(save.back() / (merge.back() + verified.back()));
+        checkedRatio.push_back(save.back() / (merge.back() + verified.back() + recheck.back()));
         const ChildResult secondSave = Spawn({self, "--save", program, (root / "stick").string()});
         if (secondSave.status != 0) return 1;
         secondOutput = secondSave.output;
@@ -241,6 +220,7 @@ int main(int argc, char** argv) {
     };
     const Spread a = SpreadOf(anchor), v = SpreadOf(verified), s = SpreadOf(save);
     const Spread r = SpreadOf(ratio), rv = SpreadOf(verifiedRatio), rb = SpreadOf(builtRatio), m = SpreadOf(merge);
+    const Spread c = SpreadOf(recheck), rc = SpreadOf(checkedRatio);
     std::printf(
         "| case | cp x4 + sync | verified copy | full Save | Save / cp+sync (min-max) | Save / verified (min-max) | "
         "sound bytes written by a second Save |\n");
@@ -254,6 +234,10 @@ int main(int argc, char** argv) {
     // it ready-made. What is left is the Save's own bookkeeping.
     std::printf("\nThe merge alone: %.3f s; Save / (merge + verified copy): %.2f (%.2f-%.2f).\n", m.median, rb.median,
                 rb.min, rb.max);
+    std::printf(
+        "The last check (every file read back once more): %.3f s; "
+        "Save / (merge + verified copy + that read-back): %.2f (%.2f-%.2f).\n",
+        c.median, rc.median, rc.min, rc.max);
     // The ratios move with the disk: the anchors flush once (sync), the
     // Save flushes every file and folder it changes, each a round trip to
     // the device.

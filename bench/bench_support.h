@@ -56,6 +56,17 @@ inline double Median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+// A median with the smallest and the largest value beside it.
+struct Spread {
+    double median = 0, min = 0, max = 0;
+};
+
+inline Spread SpreadOf(const std::vector<double>& values) {
+    if (values.empty()) return {};
+    return {Median(values), *std::min_element(values.begin(), values.end()),
+            *std::max_element(values.begin(), values.end())};
+}
+
 inline std::string FileSystemOf(const std::string& dir) {
     struct statfs info {};
     if (::statfs(dir.c_str(), &info) != 0) return "?";
