@@ -63,7 +63,6 @@ test-asan: deps
 
 # Warnings are errors in every preset that inherits dev, so the builds of
 # make test are this check: gcc in release, clang in asan, tests included.
-# The werror-gcc and werror-clang presets still build the same by hand.
 test-werror: deps
 	cmake --preset release
 	cmake --build --preset release
