@@ -18,13 +18,6 @@ namespace tamsiro {
 
 namespace {
 
-std::optional<std::string> FileThere(const std::string& path) {
-    if (path.empty()) return std::nullopt;
-    std::string existing = ExistingName(path);
-    if (KindAt(existing) != PathKind::File) return std::nullopt;
-    return existing;
-}
-
 std::string ConfigPath(const Stick& stick, std::string_view stem, std::string_view extension) {
     std::string name(stem);
     name += extension;

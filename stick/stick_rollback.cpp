@@ -19,14 +19,6 @@ bool IsConfigFile(std::string_view stickPath) {
                                     EqualIgnoringAsciiCase(stickPath.substr(stickPath.size() - 4), ".BAK"));
 }
 
-// The name a path has on disk when it is a file there, else nothing.
-std::optional<std::string> FileThere(const std::string& path) {
-    if (path.empty()) return std::nullopt;
-    std::string existing = ExistingName(path);
-    if (KindAt(existing) != PathKind::File) return std::nullopt;
-    return existing;
-}
-
 // What putting one entry back takes.
 struct EntryWork {
     const JournalEntry* entry = nullptr;

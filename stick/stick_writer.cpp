@@ -279,4 +279,11 @@ void FinishInterruptedWrites(const std::vector<std::string>& targets) {
     }
 }
 
+std::optional<std::string> FileThere(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    std::string existing = ExistingName(path);
+    if (KindAt(existing) != PathKind::File) return std::nullopt;
+    return existing;
+}
+
 }  // namespace tamsiro

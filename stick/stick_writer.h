@@ -78,6 +78,8 @@ std::string AsidePath(const std::string& target);
 
 // A temporary name (host path) as it is on disk, whatever its case.
 std::string ExistingName(const std::string& path);
+// The name a path has on disk when it is a file there, else nothing.
+std::optional<std::string> FileThere(const std::string& path);
 
 // The name a written and verified file carries while it waits to replace
 // its target: the same stem with the extension .RDY. Every file of a step

@@ -105,4 +105,8 @@ void ReplaceContents(const fs::path& from, const fs::path& to) {
     fs::copy(from, to, fs::copy_options::recursive);
 }
 
+void CopyOver(const std::string& from, const std::string& to) {
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+}
+
 }  // namespace tamsiro::test

@@ -45,4 +45,10 @@ std::vector<std::string> BrokenInvariants(const Tree& stick, const Tree& program
 // a copy of `from`.
 void ReplaceContents(const std::filesystem::path& from, const std::filesystem::path& to);
 
+// Copies the file `from` over `to`.
+void CopyOver(const std::string& from, const std::string& to);
+
+// The sound entries of the small stock stick the undo tests start from.
+inline constexpr int kSmallStickSoundEntries = 40;
+
 }  // namespace tamsiro::test
