@@ -25,7 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kSoundEntries = 40;
 const std::string kNoRecord = "message: No stock files were kept for this memory stick\nNothing was changed";
 const SaveSelection kEverything{"Tilda", "Tilda", "MiniTilda", true};
 // Changes DYNAUDIO.ODA alone, whose stock copy is the base: nothing else is kept.
@@ -35,16 +34,17 @@ struct Sticks {
     Sticks() {
         EXPECT_EQ(workspace.Problem(), "");
         // B came with another sound archive and its own Games file.
-        EXPECT_TRUE(WriteStockStick(b, {.soundEntries = kSoundEntries + 3}));
+        EXPECT_TRUE(WriteStockStick(b, {.soundEntries = kSmallStickSoundEntries + 3}));
         EXPECT_TRUE(samples::WriteText(b + "/" + kGame1, "B's own stock game"));
-        EXPECT_TRUE(WriteStockStick(c, {.soundEntries = kSoundEntries}));
+        EXPECT_TRUE(WriteStockStick(c, {.soundEntries = kSmallStickSoundEntries}));
         stockA = ReadTree(a);
         stockB = ReadTree(b);
         stockC = ReadTree(c);
     }
     std::string Program(const std::string& name) const { return workspace.Program(name); }
 
-    Workspace workspace{{.stick = {.soundEntries = kSoundEntries}, .sets = {{0, 1}, {4, 5}, {0, 1}}, .stock = true}};
+    Workspace workspace{
+        {.stick = {.soundEntries = kSmallStickSoundEntries}, .sets = {{0, 1}, {4, 5}, {0, 1}}, .stock = true}};
     std::string program = workspace.programFolder;
     std::string a = workspace.stickFolder;
     std::string b = workspace.root.Str() + "/stickB";
@@ -118,7 +118,7 @@ TEST(StickRecords, EachStickRestoresFromItsOwnRecordOnly) {
     // A Save that finds a stick's record not written yet (no start before
     // it) writes it first, so that what it keeps lands in the folder it names.
     const std::string d = s.workspace.root.Str() + "/stickD";
-    ASSERT_TRUE(WriteStockStick(d, {.soundEntries = kSoundEntries}));
+    ASSERT_TRUE(WriteStockStick(d, {.soundEntries = kSmallStickSoundEntries}));
     ScriptedUi ui;
     AppContext context(ui, s.program);
     ASSERT_TRUE(Save(context, Stick(d), kEverything)) << ui.Messages().back();

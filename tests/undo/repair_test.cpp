@@ -28,7 +28,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kSoundEntries = 40;
 const std::string kDamaged =
     "message: The memory stick's file system is damaged\nRepair it, then start Tamsiro again\n";
 
@@ -56,20 +55,16 @@ StickPlan LargeArchivePlan(const Workspace& w) {
     return plan;
 }
 
-void Copy(const std::string& from, const std::string& to) {
-    fs::copy_file(from, to, fs::copy_options::overwrite_existing);
-}
-
 // What a cut leaves: the first Games file replaced, the second ready.
 void GamesHalfDone(Workspace& w) {
-    Copy(w.Program("DATA_G3A_Tilda.ODA"), w.OnStick(kGame1));
-    Copy(w.Program("DATA_G3B_Tilda.ODA"), w.OnStick("OPEN-R/MW/DATA/P/AD013008.RDY"));
+    CopyOver(w.Program("DATA_G3A_Tilda.ODA"), w.OnStick(kGame1));
+    CopyOver(w.Program("DATA_G3B_Tilda.ODA"), w.OnStick("OPEN-R/MW/DATA/P/AD013008.RDY"));
 }
 
 // The old archive set aside, the new one half written beside it.
 void ArchiveAside(Workspace& w) {
     fs::rename(w.OnStick(kSoundArchive), w.OnStick("OPEN-R/MW/DATA/P/DYNAUDIO.PRV"));
-    Copy(w.Program("DATA_M3_Tilda.ODA"), w.OnStick("OPEN-R/MW/DATA/P/DYNAUDIO.NEW"));
+    CopyOver(w.Program("DATA_M3_Tilda.ODA"), w.OnStick("OPEN-R/MW/DATA/P/DYNAUDIO.NEW"));
     fs::resize_file(w.OnStick("OPEN-R/MW/DATA/P/DYNAUDIO.NEW"), 100);
 }
 
@@ -83,7 +78,7 @@ void ArchiveAsideCutShort(Workspace& w) {
 // and `filler` holding the rest of the room.
 void ArchiveOutFirst(Workspace& w, const std::string& filler) {
     fs::remove(w.OnStick(kSoundArchive));
-    Copy(w.Program("NEW.ODA"), w.OnStick("OPEN-R/MW/DATA/P/DYNAUDIO.NEW"));
+    CopyOver(w.Program("NEW.ODA"), w.OnStick("OPEN-R/MW/DATA/P/DYNAUDIO.NEW"));
     fs::resize_file(w.OnStick("OPEN-R/MW/DATA/P/DYNAUDIO.NEW"), 100);
     const fs::space_info space = fs::space(w.stickFolder);
     ASSERT_TRUE(samples::WriteBytes(w.stickFolder + "/" + filler, std::vector<unsigned char>(space.available, 7)));
@@ -118,7 +113,7 @@ TEST(JudgeRoom, BesideAfterTheOldOneOrShortBy) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Workspace w({.stick = {.soundEntries = kSoundEntries}, .sets = {{0}, {}, {}}, .stock = true});
+        Workspace w({.stick = {.soundEntries = kSmallStickSoundEntries}, .sets = {{0}, {}, {}}, .stock = true});
         ASSERT_EQ(w.Problem(), "");
         Tmpfs tmpfs(w.stickFolder);
         if (!MoveStickOntoTmpfs(w, tmpfs, c.roomPages * kPage)) GTEST_SKIP() << "cannot mount a tmpfs here";
@@ -164,7 +159,7 @@ class StartRepair : public ::testing::TestWithParam<RepairCase> {};
 
 TEST_P(StartRepair, PutsTheStickBackOrStopsWithoutMakingItWorse) {
     const RepairCase& c = GetParam();
-    Workspace w({.stick = {.soundEntries = kSoundEntries}, .sets = {{0}, {5}, {0}}, .stock = true});
+    Workspace w({.stick = {.soundEntries = kSmallStickSoundEntries}, .sets = {{0}, {5}, {0}}, .stock = true});
     ASSERT_EQ(w.Problem(), "");
     ASSERT_TRUE(w.CopyBaseFromStick());
     ASSERT_TRUE(w.ClaimFirstRecord());
@@ -288,7 +283,7 @@ INSTANTIATE_TEST_SUITE_P(
 // stick's only when it names another stick.
 TEST(AfterTheChange, LeftoversAreNamedAndTheNextStartPutsThemInOrder) {
     const SaveSelection everything{"Tilda", "Tilda", "MiniTilda", true};
-    Workspace w({.stick = {.soundEntries = kSoundEntries}, .sets = {{0}, {5}, {0}}, .stock = true});
+    Workspace w({.stick = {.soundEntries = kSmallStickSoundEntries}, .sets = {{0}, {5}, {0}}, .stock = true});
     ASSERT_EQ(w.Problem(), "");
     ASSERT_TRUE(w.CopyBaseFromStick());
     const Tree stock = ReadTree(w.stickFolder);
@@ -323,7 +318,7 @@ TEST(AfterTheChange, LeftoversAreNamedAndTheNextStartPutsThemInOrder) {
     // A change to this stick cut short, its journal here: another stick
     // starts, and is told to wait for this one; this one is put back.
     const std::string other = w.root.Str() + "/other";
-    ASSERT_TRUE(WriteStockStick(other, {.soundEntries = kSoundEntries}));
+    ASSERT_TRUE(WriteStockStick(other, {.soundEntries = kSmallStickSoundEntries}));
     StickTransaction transaction(w.context, w.stick, GamesPlan(w), JudgeRoom(w.stick, GamesPlan(w)));
     ASSERT_EQ(transaction.Keep().verdict, PrepareVerdict::Ready);
     const Tree beforeCut = ReadTree(w.stickFolder);
@@ -349,7 +344,7 @@ TEST(AfterTheChange, LeftoversAreNamedAndTheNextStartPutsThemInOrder) {
 // next start puts the stick back.
 TEST(LastCheck, AFileThatDoesNotReadBackUnderItsNameIsNoSuccess) {
     const SaveSelection everything{"Tilda", "Tilda", "MiniTilda", true};
-    Workspace w({.stick = {.soundEntries = kSoundEntries}, .sets = {{0}, {5}, {0}}, .stock = true});
+    Workspace w({.stick = {.soundEntries = kSmallStickSoundEntries}, .sets = {{0}, {5}, {0}}, .stock = true});
     ASSERT_EQ(w.Problem(), "");
     ASSERT_TRUE(w.CopyBaseFromStick());
     const Tree before = ReadTree(w.stickFolder);
@@ -380,7 +375,7 @@ TEST(WriteProtectedStick, IsToldSoAndNothingChanges) {
     };
     for (const auto& [what, change] : cases) {
         SCOPED_TRACE(what);
-        Workspace w({.stick = {.soundEntries = kSoundEntries}, .sets = {{0}, {5}, {0}}, .stock = true});
+        Workspace w({.stick = {.soundEntries = kSmallStickSoundEntries}, .sets = {{0}, {5}, {0}}, .stock = true});
         ASSERT_EQ(w.Problem(), "");
         ASSERT_TRUE(w.CopyBaseFromStick());
         if (std::string(what) == "a Restore") {

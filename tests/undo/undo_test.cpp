@@ -25,7 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kSoundEntries = 40;
 const std::string kRestoreQuestion =
     "ask(no): Put the stock sounds back on the memory stick?\n(your custom sounds will be removed from it)";
 const std::string kRepairQuestion =
@@ -42,21 +41,18 @@ struct Folders {
     std::string Stick(const std::string& relative) const { return workspace.OnStick(relative); }
     std::string Program(const std::string& name) const { return workspace.Program(name); }
 
-    Workspace workspace{{.stick = {.soundEntries = kSoundEntries}, .sets = {{0, 1}, {4, 5}, {0, 1}}, .stock = true}};
+    Workspace workspace{
+        {.stick = {.soundEntries = kSmallStickSoundEntries}, .sets = {{0, 1}, {4, 5}, {0, 1}}, .stock = true}};
     const TempFolder& root = workspace.root;
     std::string stick = workspace.stickFolder;
     std::string program = workspace.programFolder;
     Tree stock;
 };
 
-void Copy(const std::string& from, const std::string& to) {
-    fs::copy_file(from, to, fs::copy_options::overwrite_existing);
-}
-
 void Truncate(const std::string& path) { fs::resize_file(path, fs::file_size(path) / 2); }
 
 // The base backup as the first run makes it.
-void MakeBase(Folders& f) { Copy(f.Stick(kSoundArchive), f.Program("DATA_BASEMIND3.ODA")); }
+void MakeBase(Folders& f) { CopyOver(f.Stick(kSoundArchive), f.Program("DATA_BASEMIND3.ODA")); }
 
 // A whole Save, answering Yes to everything.
 void SaveSets(Folders& f, const char* main, const char* games, const char* voice, bool miniVoice) {
@@ -78,9 +74,9 @@ void ChangeWithoutStockCopies(Folders& f) {
     const auto merged = ReferenceMerge(samples::ReadBytes(f.Program("DATA_BASEMIND3.ODA")),
                                        samples::ReadBytes(f.Program("DATA_M3_Tilda.ODA")));
     ASSERT_TRUE(merged && samples::WriteBytes(f.Stick(kSoundArchive), *merged));
-    Copy(f.Program("DATA_G3A_Tilda.ODA"), f.Stick(kGame1));
-    Copy(f.Program("DATA_G3B_Tilda.ODA"), f.Stick(kGame8));
-    Copy(f.Stick(kVoiceList), f.Stick("OPEN-R/MW/DATA/P/MCUSLIST.BAK"));
+    CopyOver(f.Program("DATA_G3A_Tilda.ODA"), f.Stick(kGame1));
+    CopyOver(f.Program("DATA_G3B_Tilda.ODA"), f.Stick(kGame8));
+    CopyOver(f.Stick(kVoiceList), f.Stick("OPEN-R/MW/DATA/P/MCUSLIST.BAK"));
 }
 
 enum class Flow { Start, Restore, SaveGames, SaveVoice };
@@ -166,8 +162,8 @@ const std::vector<Situation>& Situations() {
         {"when nothing kept can be put back, no leave is asked to remove custom sounds",
          [](Folders& f) {
              MakeBase(f);
-             Copy(f.Program("DATA_G3A_Tilda.ODA"), f.Stick(kGame1));
-             Copy(f.Program("DATA_G3B_Tilda.ODA"), f.Stick(kGame8));
+             CopyOver(f.Program("DATA_G3A_Tilda.ODA"), f.Stick(kGame1));
+             CopyOver(f.Program("DATA_G3B_Tilda.ODA"), f.Stick(kGame8));
          },
          Flow::Restore,
          {},
@@ -242,7 +238,7 @@ const std::vector<Situation>& Situations() {
         {"files left set aside without a journal: a replaced one goes, a removed male voice goes, any other comes back",
          [](Folders& f) {
              MakeBase(f);
-             Copy(f.Stick(kSoundArchive), f.Stick("OPEN-R/MW/DATA/P/DYNAUDIO.PRV"));
+             CopyOver(f.Stick(kSoundArchive), f.Stick("OPEN-R/MW/DATA/P/DYNAUDIO.PRV"));
              fs::rename(f.Stick(kGame1), f.Stick("OPEN-R/MW/DATA/P/AD013001.PRV"));
              fs::rename(f.Stick(kMaleVoice), f.Stick("OPEN-R/MW/DATA/E/ad003000.PRV"));
          },
@@ -259,8 +255,8 @@ const std::vector<Situation>& Situations() {
         {"files marked ready are put in place at the start",
          [](Folders& f) {
              MakeBase(f);
-             Copy(f.Program("DATA_G3A_Tilda.ODA"), f.Stick("OPEN-R/MW/DATA/P/AD013001.RDY"));
-             Copy(f.Program("DATA_G3B_Tilda.ODA"), f.Stick("OPEN-R/MW/DATA/P/AD013008.RDY"));
+             CopyOver(f.Program("DATA_G3A_Tilda.ODA"), f.Stick("OPEN-R/MW/DATA/P/AD013001.RDY"));
+             CopyOver(f.Program("DATA_G3B_Tilda.ODA"), f.Stick("OPEN-R/MW/DATA/P/AD013008.RDY"));
          },
          Flow::Start,
          {},
@@ -277,14 +273,14 @@ const std::vector<Situation>& Situations() {
         {"a step still writing is undone at the start, and a rotation cut short gets its .CFG back",
          [](Folders& f) {
              MakeBase(f);
-             Copy(f.Program("DATA_G3A_Tilda.ODA"), f.Stick("OPEN-R/MW/DATA/P/AD013001.RDY"));
-             Copy(f.Program("DATA_G3B_Tilda.ODA"), f.Stick("OPEN-R/MW/DATA/P/AD013008.NEW"));
+             CopyOver(f.Program("DATA_G3A_Tilda.ODA"), f.Stick("OPEN-R/MW/DATA/P/AD013001.RDY"));
+             CopyOver(f.Program("DATA_G3B_Tilda.ODA"), f.Stick("OPEN-R/MW/DATA/P/AD013008.NEW"));
              Truncate(f.Stick("OPEN-R/MW/DATA/P/AD013008.NEW"));
              fs::rename(f.Stick(kVoiceList), f.Stick("OPEN-R/MW/DATA/P/MCUSLIST.BAK"));
              samples::WriteText(f.Stick("OPEN-R/MW/DATA/P/MCUSLIST.TMP"), "half");
-             Copy(f.Program("DATA_M3_Tilda.ODA"), f.Program("TMP.ODA"));
+             CopyOver(f.Program("DATA_M3_Tilda.ODA"), f.Program("TMP.ODA"));
              Truncate(f.Program("TMP.ODA"));
-             Copy(f.Program("DATA_BASEMIND3.ODA"), f.Program("DATA_BASEMIND3.ODA.partial"));
+             CopyOver(f.Program("DATA_BASEMIND3.ODA"), f.Program("DATA_BASEMIND3.ODA.partial"));
          },
          Flow::Start,
          {},
@@ -449,7 +445,7 @@ TEST(UndoStockFiles, NoRoomInTheProgramFolderStopsTheSaveBeforeAnyChange) {
     } unmount{tiny};
     // The base and the sound sets fill it; there is no room for a copy of the stock files.
     for (const char* name : {"DATA_G3A_Tilda.ODA", "DATA_G3B_Tilda.ODA"})
-        Copy(folders.Program(name), tiny + "/" + name);
+        CopyOver(folders.Program(name), tiny + "/" + name);
 
     ScriptedUi ui;
     ui.answers = {true};
