@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!journal) return 0;
     Require(!journal->stickRoot.empty(), "a journal names its stick");
     for (const JournalEntry& entry : journal->entries) {
-        Require(!entry.stickPath.empty() || journal->version == 1, "an entry names its stick file");
+        Require(!entry.stickPath.empty(), "an entry names its stick file");
         Require(entry.kind == JournalEntry::Kind::Previous || entry.previous.empty(), "an aside keeps no copy");
     }
     // Fields with a tab or a line feed cannot come out of a parse.

@@ -88,9 +88,11 @@ std::optional<Journal> ParseJournal(std::string_view text) {
         } else if (kind == "scratch" && fields.size() == 2) {
             journal.scratch.emplace_back(fields[1]);
         } else if (kind == "file" && journal.version == 1 && fields.size() == 3) {
+            if (fields[1].empty()) return std::nullopt;
             journal.entries.push_back(
                 {JournalEntry::Kind::Previous, std::string(fields[1]), std::string(fields[2]), {}, {}});
         } else if (kind == "aside" && journal.version == 1 && fields.size() == 4) {
+            if (fields[1].empty()) return std::nullopt;
             journal.entries.push_back({JournalEntry::Kind::Aside, std::string(fields[1]), {}, {}, {}});
         } else if (kind == "file" && journal.version == 2 && fields.size() == 5) {
             const auto size = NumberOf(fields[3]);

@@ -437,6 +437,11 @@ TEST(Journal, ReadsWhatItWritesAndRefusesWhatIsNotWhole) {
         {"no stick", "TAMSIRO JOURNAL 2\nscratch\t/x\n", false},
         {"an older Tamsiro's journal",
          "TAMSIRO JOURNAL 1\nstick\t/x\nfile\tOPEN-R\\A\t/p/A\naside\tOPEN-R\\B\t/x/B.PRV\t/x/B\n", true},
+        // An entry without its stick file would put something back at the
+        // stick's root.
+        {"an older journal's entry without its stick file", "TAMSIRO JOURNAL 1\nstick\t/x\naside\t\t/x/B.PRV\t/x/B\n",
+         false},
+        {"an older journal's file without its stick file", "TAMSIRO JOURNAL 1\nstick\t/x\nfile\t\t/p/A\n", false},
     };
     for (const auto& c : cases) EXPECT_EQ(ParseJournal(c.text).has_value(), c.parses) << c.what;
 
