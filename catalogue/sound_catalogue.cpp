@@ -97,6 +97,11 @@ std::vector<std::string> AvailableSets(const AppContext& context, const SoundCat
     return sets;
 }
 
+bool HoldsAnySoundSet(const AppContext& context) {
+    return std::any_of(kCategoriesInDialogOrder.begin(), kCategoriesInDialogOrder.end(),
+                       [&](const SoundCategory& category) { return !AvailableSets(context, category).empty(); });
+}
+
 std::string MissingDataFile(const AppContext& context, const SoundCategory& category, std::string_view label) {
     for (const char* prefix : {category.prefix, category.secondPrefix}) {
         if (prefix == nullptr) continue;

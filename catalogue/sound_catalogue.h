@@ -84,6 +84,8 @@ bool SetFilesPresent(const AppContext& context, const SoundCategory& category, s
 // found there, sorted. A set author can so install a new set under its
 // own name. Names are matched without regard to case.
 std::vector<std::string> AvailableSets(const AppContext& context, const SoundCategory& category);
+// Whether the program folder holds any whole set, of the rows or its own.
+bool HoldsAnySoundSet(const AppContext& context);
 
 // The data file a set still needs in the program folder (for Games, either
 // of its two), or empty when it has them all.

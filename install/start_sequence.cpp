@@ -12,7 +12,6 @@
 #include "stick/stick_files.h"
 #include "stick/stick_record.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace tamsiro {
@@ -117,10 +116,7 @@ std::optional<DialogStart> RunStartSequence(AppContext& context, const RowFileLa
     const RowAvailability rows = AvailableRows(context, labels);
     // A set of a folder's own (a browser's copy, one packed by hand) counts
     // as much as one of the six rows.
-    const bool anySet =
-        std::any_of(kCategoriesInDialogOrder.begin(), kCategoriesInDialogOrder.end(),
-                    [&](const SoundCategory& category) { return !AvailableSets(context, category).empty(); });
-    if (rows.Count() == 0 && !anySet) {
+    if (rows.Count() == 0 && !HoldsAnySoundSet(context)) {
         context.ShowMessage(
             "No M3 Audio installed - please download some\nDATA_*.ODA files must be in same folder as program");
         context.Ui().EndDialog(DialogResult::Cancel);

@@ -47,13 +47,6 @@ TamsiroSession::TamsiroSession(std::string programFolder, ModalRunner& runner)
 
 namespace {
 
-bool HoldsAnySoundSet(const AppContext& context) {
-    for (const SoundCategory& category : kCategoriesInDialogOrder) {
-        if (!AvailableSets(context, category).empty()) return true;
-    }
-    return false;
-}
-
 // The data files that sets found only in part still need: a Games set
 // with one of its two files.
 QStringList MissingPartsOfSets(const AppContext& context) {
